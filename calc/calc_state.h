@@ -1,0 +1,105 @@
+// The calculation state: every optical input and result of Qel in one record.
+// Distances are millimetres; a negative distance means infinity (stored as -1).
+#pragma once
+
+#include <array>
+
+enum class Mode : int {
+    DepthOfField = 0,
+    BestFStop = 1,
+    FocusStacking = 2,
+    Blur = 3,
+    Macro = 4,
+};
+inline constexpr int mode_count = 5;
+
+enum class DistanceUnit : int {
+    Millimetre = 0,
+    Centimetre = 1,
+    Inch = 2,
+    Foot = 3,
+    Yard = 4,
+    Metre = 5,
+};
+inline constexpr int distance_unit_count = 6;
+
+enum class FStopIncrement : int {
+    HalfStop = 0,
+    ThirdStop = 1,
+};
+
+inline constexpr int max_focus_points = 100;
+
+struct CalcState {
+    // Inputs, persisted under their own names in the settings file.
+    Mode mode = Mode::DepthOfField;
+    FStopIncrement f_stop_increment = FStopIncrement::HalfStop;
+    double focal_length = 50;
+    double teleconverter = 1.0;
+    double f_stop = 8;
+    double blur_threshold = 1.0;
+    DistanceUnit units = DistanceUnit::Foot;
+    DistanceUnit macro_units = DistanceUnit::Millimetre;
+    int snap = 1;
+    double maxblur = 16;
+    double fl_zoom = 5;
+    double fov_zoom = 5;
+    double blur_zoom = 5;
+    double near = 914.4;
+    double focus_at = 1219.2;
+    double far = 1828.8;
+    double near_limit = 914.4;
+    double far_limit = 1828.8;
+    double blur_distance = 1828.8;
+    double fov = 20;
+    int ni = 2;
+
+    // Results, written only by recompute and the drags.
+    double effective_focal_length = 50;
+    double effective_f_stop = 8;
+    double hyperfocal = 0;
+    double front = 0;
+    double back = 0;
+    double range = 0;
+    double magnification = 0;
+    double field_width = 0;
+    double field_height = 0;
+    double field_diagonal = 0;
+    double angle_width = 0;
+    double angle_height = 0;
+    double angle_diagonal = 0;
+    double blur = 0;
+    double best_focus = 0;
+    double optimum_f_stop = 0;
+    double optimum_effective_f_stop = 0;
+    double optimum_blur = 0;
+    std::array<double, max_focus_points> focus_points{};
+    double stack_near = 0;
+    double stack_far = 0;
+    double stack_range = 0;
+    double macro_factor = 0;
+    double macro_depth = 0;
+
+    // Scale windows, written by recompute when it re-centres.
+    double fl_low = 0;
+    double fl_high = 0;
+    double fov_low = 0;
+    double fov_high = 0;
+    double blur_low = 0;
+    double blur_high = 0;
+    double maxblur_near = 0;
+    double maxblur_far = 0;
+};
+
+/// The unit distances are shown in: macro_units in Macro mode, units otherwise.
+inline DistanceUnit display_unit(const CalcState& s)
+{
+    return s.mode == Mode::Macro ? s.macro_units : s.units;
+}
+
+/// Millimetres per display unit; 1 for millimetres and for any unknown unit code.
+double millimetres_per_unit(DistanceUnit unit);
+
+/// The unit's suffix text ("mm", "cm", "in", "ft", "yd", "m"); "mm" for an unknown code,
+/// matching the millimetres that such a unit leaves values in.
+const char16_t* unit_suffix(DistanceUnit unit);

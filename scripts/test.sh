@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds everything (natively and for 32-bit Windows) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc)
+
+bash scripts/setup-debian.sh
+
+echo "== native build"
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build/native -j "$jobs"
+
+echo "== Windows build (MinGW-w64 i686)"
+cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
+cmake --build build/win -j "$jobs"
+
+echo "== unit and tool tests"
+ctest --test-dir build/native --output-on-failure -j "$jobs"

@@ -1,0 +1,291 @@
+#include "text/format.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+char16_t g_decimal_point = u'.';
+
+// Rounding offsets 0.5, 0.05, ... 0.5e-15, built by repeated division.
+struct RoundingOffsets {
+    std::array<double, 16> values{};
+    RoundingOffsets()
+    {
+        values[0] = 0.5;
+        for (std::size_t i = 1; i < values.size(); ++i)
+            values[i] = values[i - 1] / 10;
+    }
+};
+const RoundingOffsets g_offsets;
+
+// Appends to a bounded output, always keeping room for the terminating zero.
+class Writer {
+public:
+    explicit Writer(std::span<char16_t> out) : out_(out) {}
+    void put(char16_t c)
+    {
+        if (pos_ + 1 < out_.size())
+            out_[pos_++] = c;
+    }
+    void put(std::u16string_view s)
+    {
+        for (char16_t c : s)
+            put(c);
+    }
+    std::size_t finish()
+    {
+        if (!out_.empty())
+            out_[pos_] = 0;
+        return pos_;
+    }
+    std::size_t position() const { return pos_; }
+
+private:
+    std::span<char16_t> out_;
+    std::size_t pos_ = 0;
+};
+
+// Large enough for the integer digits of the largest double (309), 15 decimals, sign and point.
+constexpr std::size_t number_work_size = 400;
+
+// Adds one to the digit string that ends before `end`, carrying leftwards over the decimal point.
+// Returns the new length (one more when the carry runs off the front).
+std::size_t carry_into(char16_t* digits, std::size_t begin, std::size_t end)
+{
+    std::size_t i = end;
+    while (i > begin) {
+        --i;
+        if (digits[i] == g_decimal_point)
+            continue;
+        if (digits[i] == u'9') {
+            digits[i] = u'0';
+            continue;
+        }
+        ++digits[i];
+        return end;
+    }
+    std::memmove(digits + begin + 1, digits + begin, (end - begin) * sizeof(char16_t));
+    digits[begin] = u'1';
+    return end + 1;
+}
+
+std::size_t format_number(char16_t* w, int k, double v)
+{
+    std::size_t n = 0;
+    if (std::isnan(v)) {
+        w[n++] = u'?';
+        return n;
+    }
+    if (v == 0) {
+        w[n++] = u'0';
+        if (k > 0) {
+            w[n++] = g_decimal_point;
+            for (int i = 0; i < k; ++i)
+                w[n++] = u'0';
+        }
+        return n;
+    }
+    if (v < 0) {
+        w[n++] = minus_sign;
+        v = -v;
+    }
+    if (std::isinf(v)) {
+        w[n++] = u'\u221E';
+        return n;
+    }
+    const std::size_t digits_begin = n;
+    double a = v + g_offsets.values[static_cast<std::size_t>(k)];
+    int e = 0;
+    while (a >= 10) {
+        a /= 10;
+        ++e;
+    }
+    while (a < 1) {
+        a *= 10;
+        --e;
+    }
+    // Emits the next digit of a; a digit pushed to 10 by floating-point error carries into
+    // the digits already written instead of printing a letter.
+    auto emit_digit = [&] {
+        int digit = static_cast<int>(a);
+        a = (a - digit) * 10;
+        if (digit >= 10) {
+            w[n++] = u'0';
+            n = carry_into(w, digits_begin, n);
+        } else {
+            w[n++] = static_cast<char16_t>(u'0' + digit);
+        }
+    };
+    if (e < 0) {
+        w[n++] = u'0';
+    } else {
+        for (int i = 0; i <= e; ++i)
+            emit_digit();
+    }
+    if (k > 0) {
+        w[n++] = g_decimal_point;
+        int exponent = e < 0 ? e : -1;
+        for (int i = 0; i < k; ++i) {
+            if (exponent < -1) {
+                w[n++] = u'0';
+                ++exponent;
+            } else {
+                emit_digit();
+            }
+        }
+    }
+    return n;
+}
+
+int clamp_decimals(int decimals)
+{
+    return decimals < 0 ? 0 : (decimals > 15 ? 15 : decimals);
+}
+
+void write_int(Writer& out, int value)
+{
+    char16_t digits[12];
+    int n = 0;
+    unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        out.put(minus_sign);
+    while (n > 0)
+        out.put(digits[--n]);
+}
+
+}  // namespace
+
+void set_decimal_point(char16_t point)
+{
+    g_decimal_point = point;
+}
+
+char16_t decimal_point()
+{
+    return g_decimal_point;
+}
+
+std::size_t number_to_text(std::span<char16_t> out, int decimals, double value)
+{
+    char16_t work[number_work_size];
+    const std::size_t n = format_number(work, clamp_decimals(decimals), value);
+    Writer writer(out);
+    writer.put(std::u16string_view(work, n));
+    return writer.finish();
+}
+
+std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
+                        std::initializer_list<FormatArg> args)
+{
+    Writer writer(out);
+    const FormatArg* next_arg = args.begin();
+    auto take = [&]() -> const FormatArg* { return next_arg != args.end() ? next_arg++ : nullptr; };
+
+    std::size_t i = 0;
+    while (i < format.size()) {
+        const char16_t c = format[i++];
+        if (c == u'\\') {
+            if (i >= format.size())
+                break;
+            const char16_t escaped = format[i++];
+            switch (escaped) {
+            case u'0': writer.put(char16_t(0)); break;
+            case u'n': writer.put(char16_t(10)); break;
+            case u'r': writer.put(char16_t(13)); break;
+            case u't': writer.put(char16_t(9)); break;
+            default: writer.put(escaped); break;
+            }
+            continue;
+        }
+        if (c != u'%') {
+            writer.put(c);
+            continue;
+        }
+        int decimals = 4;
+        while (i < format.size() && format[i] >= u'0' && format[i] <= u'6')
+            decimals = format[i++] - u'0';
+        if (i >= format.size())
+            break;
+        const char16_t conversion = format[i++];
+        switch (conversion) {
+        case u'%':
+            writer.put(u'%');
+            break;
+        case u'c': {
+            const FormatArg* arg = take();
+            const int v = !arg ? 0 : arg->kind == FormatArg::Kind::Double ? static_cast<int>(arg->number) : arg->integer;
+            writer.put(static_cast<char16_t>(v & 0xFFFF));
+            break;
+        }
+        case u'd': {
+            const FormatArg* arg = take();
+            int v = 0;
+            if (arg && arg->kind == FormatArg::Kind::Int)
+                v = arg->integer;
+            else if (arg && arg->kind == FormatArg::Kind::Double && std::isfinite(arg->number) &&
+                     std::fabs(arg->number) < 2147483647.0)
+                v = static_cast<int>(arg->number);
+            write_int(writer, v);
+            break;
+        }
+        case u'f': {
+            const FormatArg* arg = take();
+            const double v = !arg ? 0.0 : arg->kind == FormatArg::Kind::Int ? arg->integer : arg->number;
+            char16_t work[number_work_size];
+            writer.put(std::u16string_view(work, format_number(work, decimals, v)));
+            break;
+        }
+        case u's': {
+            const FormatArg* arg = take();
+            if (arg && arg->kind == FormatArg::Kind::Text) {
+                // The source may lie inside the output buffer: copy it aside first.
+                char16_t copy[512];
+                const std::size_t n = arg->text.size() < std::size(copy) ? arg->text.size() : std::size(copy);
+                std::memmove(copy, arg->text.data(), n * sizeof(char16_t));
+                writer.put(std::u16string_view(copy, n));
+            }
+            break;
+        }
+        default:
+            break;  // an unknown conversion writes nothing
+        }
+    }
+    return writer.finish();
+}
+
+std::size_t trim_zeros(std::span<char16_t> text)
+{
+    std::size_t length = 0;
+    while (length < text.size() && text[length] != 0)
+        ++length;
+    std::u16string_view view(text.data(), length);
+    if (view.find(g_decimal_point) == std::u16string_view::npos)
+        return length;
+    while (length > 0 && text[length - 1] == u'0')
+        --length;
+    if (length > 0 && text[length - 1] == g_decimal_point)
+        --length;
+    if (length < text.size())
+        text[length] = 0;
+    return length;
+}
+
+Text256 format(std::u16string_view fmt, std::initializer_list<FormatArg> args)
+{
+    Text256 t;
+    t.length = format_text(t.data, fmt, args);
+    return t;
+}
+
+Text256 plain_number(double value, int decimals)
+{
+    Text256 t;
+    number_to_text(t.data, decimals, value);
+    t.length = trim_zeros(t.data);
+    return t;
+}
