@@ -45,3 +45,14 @@ struct CameraTable {
 /// The camera every calculation uses: the record at `current` (camera 0 when the index is out of range).
 const Camera& current_camera(const CameraTable& table);
 Camera& current_camera(CameraTable& table);
+
+/// The built-in camera: "Generic 35mm film camera (Sharp print)", a 36 x 24 mm film frame judged as a print.
+Camera default_camera();
+/// Empties the table to the default camera alone: count 1, current 0.
+void install_default_camera(CameraTable& table);
+/// Computes coc, diffraction_limit, crop_factor and megapixels from the camera's inputs.
+void derive_camera(Camera& camera);
+/// derive_camera for cameras 0 .. count - 1.
+void derive_camera_values(CameraTable& table);
+/// Puts cameras 0 .. count - 1 in ordinal name order; `current` keeps naming the same camera.
+void sort_cameras(CameraTable& table);
