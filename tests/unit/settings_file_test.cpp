@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -210,7 +211,8 @@ TEST_F(RealFiles, SaveLoadAndBackUp)
     EXPECT_EQ(load_from(settings_, files_).state.focal_length, 50);  // no file yet
 
     Loaded first = current_settings();
-    std::u16string name = u"\u00C9l\u00E8ve \u65E5\u672C \U0001F600";
+    const std::u16string name = u"\u00C9l\u00E8ve \u65E5\u672C \U0001F600";
+    std::fill(std::begin(first.table->cameras[0].name), std::end(first.table->cameras[0].name), u'\0');
     name.copy(first.table->cameras[0].name, name.size());
     save_settings(settings_, first.state, *first.table, files_);
     ASSERT_TRUE(fs::exists(settings_));
@@ -221,7 +223,7 @@ TEST_F(RealFiles, SaveLoadAndBackUp)
 
     const Loaded back = load_from(settings_, files_);
     EXPECT_EQ(back.state.focal_length, 135);
-    EXPECT_EQ(std::u16string(back.table->cameras[0].name), std::u16string(first.table->cameras[0].name));
+    EXPECT_EQ(std::u16string(back.table->cameras[0].name), name);
 
     Loaded second = current_settings();
     second.state.focal_length = 24;
