@@ -1,6 +1,7 @@
 #include "text/format.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -32,6 +33,17 @@ public:
     {
         for (char16_t c : s)
             put(c);
+    }
+    // Appends text that may lie inside the output buffer itself (memmove semantics; only a
+    // source at or after the write position survives the units written before it).
+    void put_moved(std::u16string_view s)
+    {
+        if (out_.empty() || s.empty())
+            return;
+        const std::size_t room = out_.size() - 1 - pos_;
+        const std::size_t n = s.size() < room ? s.size() : room;
+        std::memmove(out_.data() + pos_, s.data(), n * sizeof(char16_t));
+        pos_ += n;
     }
     std::size_t finish()
     {
@@ -108,11 +120,15 @@ std::size_t format_number(char16_t* w, int k, double v)
     // Emits the next digit of a; a digit pushed to 10 by floating-point error carries into
     // the digits already written instead of printing a letter.
     auto emit_digit = [&] {
-        int digit = static_cast<int>(a);
+        int digit = a > 0 ? static_cast<int>(a) : 0;
+        if (digit > 10)
+            digit = 10;
         a = (a - digit) * 10;
-        if (digit >= 10) {
-            w[n++] = u'0';
+        if (a < 0)
+            a = 0;
+        if (digit == 10) {
             n = carry_into(w, digits_begin, n);
+            w[n++] = u'0';
         } else {
             w[n++] = static_cast<char16_t>(u'0' + digit);
         }
@@ -136,6 +152,33 @@ std::size_t format_number(char16_t* w, int k, double v)
         }
     }
     return n;
+}
+
+// The integer of a "%c" or "%d" argument; a double outside the int range (or NaN) reads as 0.
+int int_argument(const FormatArg* arg)
+{
+    if (!arg)
+        return 0;
+    if (arg->kind == FormatArg::Kind::Int)
+        return arg->integer;
+    if (arg->kind == FormatArg::Kind::Double && std::isfinite(arg->number) && std::fabs(arg->number) < 2147483647.0)
+        return static_cast<int>(arg->number);
+    return 0;
+}
+
+bool text_overlaps(std::span<const char16_t> out, std::initializer_list<FormatArg> args)
+{
+    const std::uintptr_t out_begin = reinterpret_cast<std::uintptr_t>(out.data());
+    const std::uintptr_t out_end = reinterpret_cast<std::uintptr_t>(out.data() + out.size());
+    for (const FormatArg& arg : args) {
+        if (arg.kind != FormatArg::Kind::Text || arg.text.empty())
+            continue;
+        const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(arg.text.data());
+        const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(arg.text.data() + arg.text.size());
+        if (begin < out_end && out_begin < end)
+            return true;
+    }
+    return false;
 }
 
 int clamp_decimals(int decimals)
@@ -162,7 +205,8 @@ void write_int(Writer& out, int value)
 
 void set_decimal_point(char16_t point)
 {
-    g_decimal_point = point;
+    // An empty locale separator (or a digit, which would corrupt numbers and trimming) keeps ".".
+    g_decimal_point = (point == 0 || (point >= u'0' && point <= u'9')) ? u'.' : point;
 }
 
 char16_t decimal_point()
@@ -182,6 +226,16 @@ std::size_t number_to_text(std::span<char16_t> out, int decimals, double value)
 std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
                         std::initializer_list<FormatArg> args)
 {
+    // A text argument read from the output buffer itself ("±%s" of a distance made in the same
+    // buffer) would be overwritten by the units written before it: format on the stack instead.
+    constexpr std::size_t scratch_size = 1024;
+    if (!out.empty() && out.size() <= scratch_size && text_overlaps(out, args)) {
+        char16_t scratch[scratch_size];
+        const std::size_t n = format_text(std::span<char16_t>(scratch, out.size()), format, args);
+        std::memcpy(out.data(), scratch, (n + 1) * sizeof(char16_t));
+        return n;
+    }
+
     Writer writer(out);
     const FormatArg* next_arg = args.begin();
     auto take = [&]() -> const FormatArg* { return next_arg != args.end() ? next_arg++ : nullptr; };
@@ -189,6 +243,8 @@ std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
     std::size_t i = 0;
     while (i < format.size()) {
         const char16_t c = format[i++];
+        if (c == 0)
+            break;  // the format's terminating zero
         if (c == u'\\') {
             if (i >= format.size())
                 break;
@@ -216,23 +272,12 @@ std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
         case u'%':
             writer.put(u'%');
             break;
-        case u'c': {
-            const FormatArg* arg = take();
-            const int v = !arg ? 0 : arg->kind == FormatArg::Kind::Double ? static_cast<int>(arg->number) : arg->integer;
-            writer.put(static_cast<char16_t>(v & 0xFFFF));
+        case u'c':
+            writer.put(static_cast<char16_t>(static_cast<unsigned>(int_argument(take())) & 0xFFFFu));
             break;
-        }
-        case u'd': {
-            const FormatArg* arg = take();
-            int v = 0;
-            if (arg && arg->kind == FormatArg::Kind::Int)
-                v = arg->integer;
-            else if (arg && arg->kind == FormatArg::Kind::Double && std::isfinite(arg->number) &&
-                     std::fabs(arg->number) < 2147483647.0)
-                v = static_cast<int>(arg->number);
-            write_int(writer, v);
+        case u'd':
+            write_int(writer, int_argument(take()));
             break;
-        }
         case u'f': {
             const FormatArg* arg = take();
             const double v = !arg ? 0.0 : arg->kind == FormatArg::Kind::Int ? arg->integer : arg->number;
@@ -242,13 +287,8 @@ std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
         }
         case u's': {
             const FormatArg* arg = take();
-            if (arg && arg->kind == FormatArg::Kind::Text) {
-                // The source may lie inside the output buffer: copy it aside first.
-                char16_t copy[512];
-                const std::size_t n = arg->text.size() < std::size(copy) ? arg->text.size() : std::size(copy);
-                std::memmove(copy, arg->text.data(), n * sizeof(char16_t));
-                writer.put(std::u16string_view(copy, n));
-            }
+            if (arg && arg->kind == FormatArg::Kind::Text)
+                writer.put_moved(arg->text);
             break;
         }
         default:
