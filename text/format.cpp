@@ -107,49 +107,61 @@ std::size_t format_number(char16_t* w, int k, double v)
         return n;
     }
     const std::size_t digits_begin = n;
+    // Half-up rounding: add half a unit of the last decimal, then truncate the digits.
     double a = v + g_offsets.values[static_cast<std::size_t>(k)];
-    int e = 0;
-    while (a >= 10) {
-        a /= 10;
-        ++e;
-    }
-    while (a < 1) {
-        a *= 10;
-        --e;
-    }
-    // Emits the next digit of a; a digit pushed to 10 by floating-point error carries into
-    // the digits already written instead of printing a letter.
-    auto emit_digit = [&] {
-        int digit = a > 0 ? static_cast<int>(a) : 0;
-        if (digit > 10)
-            digit = 10;
-        a = (a - digit) * 10;
-        if (a < 0)
-            a = 0;
-        if (digit == 10) {
+
+    // A digit pushed to 10 by floating-point error carries into the digits already written
+    // instead of printing a letter.
+    auto put_digit = [&](int digit) {
+        if (digit >= 10) {
             n = carry_into(w, digits_begin, n);
             w[n++] = u'0';
         } else {
-            w[n++] = static_cast<char16_t>(u'0' + digit);
+            w[n++] = static_cast<char16_t>(u'0' + (digit < 0 ? 0 : digit));
         }
     };
-    if (e < 0) {
-        w[n++] = u'0';
+    // The leading digit of x in [0, 10), leaving x holding the rest times ten.
+    auto next_digit = [](double& x) {
+        int digit = x > 0 ? static_cast<int>(x) : 0;
+        if (digit > 10)
+            digit = 10;
+        x = (x - digit) * 10;
+        if (x < 0)
+            x = 0;
+        return digit;
+    };
+
+    double fraction = 0;
+    constexpr double two_to_64 = 18446744073709551616.0;
+    if (a < two_to_64) {
+        // The whole part of a double below 2^64 is exact in 64 bits, and the fraction splits off
+        // without error, so no digit is lost to repeated division by ten.
+        const std::uint64_t whole = static_cast<std::uint64_t>(a);
+        fraction = a - static_cast<double>(whole);
+        char16_t reversed[20];
+        int count = 0;
+        std::uint64_t rest = whole;
+        do {
+            reversed[count++] = static_cast<char16_t>(u'0' + rest % 10);
+            rest /= 10;
+        } while (rest != 0);
+        while (count > 0)
+            w[n++] = reversed[--count];
     } else {
+        // Larger values are whole numbers: scale to one leading digit and read the digits off.
+        int e = 0;
+        while (a >= 10) {
+            a /= 10;
+            ++e;
+        }
         for (int i = 0; i <= e; ++i)
-            emit_digit();
+            put_digit(next_digit(a));
     }
     if (k > 0) {
         w[n++] = g_decimal_point;
-        int exponent = e < 0 ? e : -1;
-        for (int i = 0; i < k; ++i) {
-            if (exponent < -1) {
-                w[n++] = u'0';
-                ++exponent;
-            } else {
-                emit_digit();
-            }
-        }
+        double rest = fraction * 10;
+        for (int i = 0; i < k; ++i)
+            put_digit(next_digit(rest));
     }
     return n;
 }

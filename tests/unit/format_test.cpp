@@ -92,6 +92,15 @@ TEST(FormatNumbers, FixedDecimalsRoundHalfUp)
         {u"%3f", 0.9999, u"1.000"},
         {u"%1f", 0.096, u"0.1"},
         {u"%2f", -9.999, u"\u221210.00"},
+        // Exact halves round up even where a tenth has no exact binary form (6.3, 0.3).
+        {u"%0f", 62.5, u"63"},
+        {u"%0f", 0.5, u"1"},
+        {u"%1f", 0.25, u"0.3"},
+        {u"%0f", 4502.5, u"4503"},
+        // Whole numbers up to 2^64 print exactly, with zero decimals.
+        {u"%2f", 123456789012345678.0, u"123456789012345680.00"},
+        {u"%1f", 9007199254740993.0, u"9007199254740992.0"},
+        {u"%0f", 1e19, u"10000000000000000000"},
         // The last decimals digit wins; 7, 8 and 9 are not decimals digits.
         {u"%12f", 1.5, u"1.50"},
         {u"%60f", 1.5, u"2"},
