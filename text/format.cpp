@@ -11,14 +11,14 @@ char16_t g_decimal_point = u'.';
 // Rounding offsets 0.5, 0.05, ... 0.5e-15, built by repeated division.
 struct RoundingOffsets {
     std::array<double, 16> values{};
-    RoundingOffsets()
+    constexpr RoundingOffsets()
     {
         values[0] = 0.5;
         for (std::size_t i = 1; i < values.size(); ++i)
             values[i] = values[i - 1] / 10;
     }
 };
-const RoundingOffsets g_offsets;
+constexpr RoundingOffsets g_offsets;  // ready before any static initialiser runs
 
 // Appends to a bounded output, always keeping room for the terminating zero.
 class Writer {
