@@ -1,5 +1,6 @@
 // BestFStop mode, and the normalisation of the limits it shares with focus stacking.
 #include <cmath>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,17 @@ CalcState best_state(double near_limit, double far_limit)
     return s;
 }
 
-}  // namespace
-
 struct LimitsCase {
     double near_limit;
     double far_limit;
     double expected_near;
     double expected_far;
 };
+
+void PrintTo(const LimitsCase& c, std::ostream* os)
+{
+    *os << c.near_limit << " to " << c.far_limit;
+}
 
 class NormalisedLimits : public testing::TestWithParam<LimitsCase> {};
 
@@ -68,6 +72,11 @@ struct BestCase {
     double focal_length;
     double teleconverter;
 };
+
+void PrintTo(const BestCase& c, std::ostream* os)
+{
+    *os << c.near_limit << " to " << c.far_limit << " f=" << c.focal_length << " x" << c.teleconverter;
+}
 
 class BestAperture : public testing::TestWithParam<BestCase> {};
 
@@ -177,3 +186,5 @@ TEST(BestFStop, FieldOfViewFollowsANewNearLimitInTheSameCall)
     EXPECT_TRUE(close_to(s.field_width, 36 * new_focus / 50));
     EXPECT_NE(s.field_width, old_width);
 }
+
+}  // namespace

@@ -1,5 +1,6 @@
 // DepthOfField and Blur modes: worked values and the thin-lens identities the limits satisfy.
 #include <cmath>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -30,8 +31,6 @@ double hyperfocal_excess(const Camera& camera, double f, double n, double blur_t
     const double airy = thin_lens::airy_disk(camera.wavelength, n);
     return f * f / (n * std::sqrt(allowed * allowed - airy * airy));
 }
-
-}  // namespace
 
 TEST(DepthOfField, DefaultStateGivesTheWorkedValues)
 {
@@ -119,6 +118,11 @@ struct LimitCase {
     double focus_at;
     double blur_threshold;
 };
+
+void PrintTo(const LimitCase& c, std::ostream* os)
+{
+    *os << "f=" << c.focal_length << " N=" << c.f_stop << " s=" << c.focus_at << " threshold=" << c.blur_threshold;
+}
 
 class DepthOfFieldLimits : public testing::TestWithParam<LimitCase> {};
 
@@ -244,7 +248,6 @@ TEST(DepthOfField, DistanceWindowEndsBlurByMaxblurCocs)
 }
 
 // Blur mode runs the depth-of-field steps and adds the blur of the object at blur_distance.
-namespace {
 
 CalcState blur_state(double focus_at, double blur_distance)
 {
@@ -253,8 +256,6 @@ CalcState blur_state(double focus_at, double blur_distance)
     s.blur_distance = blur_distance;
     return s;
 }
-
-}  // namespace
 
 TEST(Blur, SharesTheDepthOfFieldResults)
 {
@@ -276,6 +277,11 @@ struct BlurCase {
     double focus_at;
     double blur_distance;
 };
+
+void PrintTo(const BlurCase& c, std::ostream* os)
+{
+    *os << "s=" << c.focus_at << " object=" << c.blur_distance;
+}
 
 class BlurOfAnObject : public testing::TestWithParam<BlurCase> {};
 
@@ -344,3 +350,5 @@ TEST(Blur, FocusInsideTheFocalLengthIsUndefined)
         EXPECT_TRUE(close_to(s.blur_low, 1.0 / 9));
     }
 }
+
+}  // namespace

@@ -1,5 +1,6 @@
 // FocusStacking mode: the focus points, the aperture, and the limits of the whole stack.
 #include <cmath>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,16 @@ CalcState stack_state(double near_limit, double far_limit, int ni)
     return s;
 }
 
-}  // namespace
-
 struct SpacingCase {
     double near_limit;
     double far_limit;
     int ni;
 };
+
+void PrintTo(const SpacingCase& c, std::ostream* os)
+{
+    *os << c.near_limit << " to " << c.far_limit << " in " << c.ni;
+}
 
 class FocusPoints : public testing::TestWithParam<SpacingCase> {};
 
@@ -76,6 +80,11 @@ struct StackCase {
     int ni;
     double teleconverter;
 };
+
+void PrintTo(const StackCase& c, std::ostream* os)
+{
+    *os << c.near_limit << " to " << c.far_limit << " in " << c.ni << " x" << c.teleconverter;
+}
 
 class StackAperture : public testing::TestWithParam<StackCase> {};
 
@@ -153,3 +162,33 @@ TEST(FocusStacking, TwoImagesToInfinityLeaveTheBlurUndefined)
     EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, s.optimum_effective_f_stop, 2000, 1000),
                          thin_lens::airy_disk(550, s.optimum_effective_f_stop), 1e-9));
 }
+
+TEST(FocusStacking, StackFarLimitsBeyondOneBillionMillimetresAreInfinite)
+{
+    // As the far limit approaches the hyperfocal distance of its own optimum aperture, the stack's
+    // far limit runs off towards infinity. Find where it turns to -1.
+    const Camera camera = hand_default_camera();
+    auto run = [&](double far_limit) {
+        CalcState s = stack_state(1000, far_limit, 2);
+        recompute(s, camera, false);
+        return s;
+    };
+    double finite = 1500;
+    double infinite = 1e7;
+    ASSERT_GT(run(finite).stack_far, 0);
+    ASSERT_EQ(run(infinite).stack_far, -1);
+    for (int i = 0; i < 200; ++i) {
+        const double mid = (finite + infinite) / 2;
+        (run(mid).stack_far < 0 ? infinite : finite) = mid;
+    }
+    // It turns at one billion millimetres, while the last point is still inside the hyperfocal
+    // distance (so the formula alone would still give a finite limit).
+    const CalcState before = run(finite);
+    const CalcState after = run(infinite);
+    EXPECT_LE(before.stack_far, 1e9);
+    EXPECT_GT(before.stack_far, 0.99e9);
+    EXPECT_EQ(after.stack_far, -1);
+    EXPECT_GT(after.hyperfocal, after.far_limit);
+}
+
+}  // namespace

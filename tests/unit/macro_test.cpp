@@ -1,5 +1,6 @@
 // Macro mode: magnification from the field width, depth of field of a close-up.
 #include <cmath>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -30,14 +31,17 @@ double limit_of(double f, double n, double focus, double allowed, double sharp, 
     return (sharp + blurred) / 2;
 }
 
-}  // namespace
-
 struct MacroCase {
     double fov;
     double f_stop;
     double teleconverter;
     double blur_threshold;
 };
+
+void PrintTo(const MacroCase& c, std::ostream* os)
+{
+    *os << "fov=" << c.fov << " N=" << c.f_stop << " x" << c.teleconverter << " threshold=" << c.blur_threshold;
+}
 
 class MacroDepth : public testing::TestWithParam<MacroCase> {};
 
@@ -92,3 +96,5 @@ TEST(Macro, DiffractionBeyondTheAllowedBlurLeavesNoDepth)
     recompute(s, camera, false);
     EXPECT_EQ(s.macro_depth, 0);
 }
+
+}  // namespace

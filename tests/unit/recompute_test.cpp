@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,8 +18,6 @@ namespace {
 constexpr Mode all_modes[] = {Mode::DepthOfField, Mode::BestFStop, Mode::FocusStacking, Mode::Blur,
                               Mode::Macro};
 
-}  // namespace
-
 // Effective focal length and f-number.
 
 struct EffectiveCase {
@@ -29,6 +28,11 @@ struct EffectiveCase {
     double expected_focal_length;
     double expected_f_stop;  // with f_stop 8
 };
+
+void PrintTo(const EffectiveCase& c, std::ostream* os)
+{
+    *os << c.focal_length << "mm x" << c.teleconverter << (c.entry == FocalLengthEntry::Equivalent35mm ? " equivalent" : " actual") << " crop " << c.crop_factor;
+}
 
 class EffectiveValues : public testing::TestWithParam<EffectiveCase> {};
 
@@ -100,6 +104,11 @@ struct WindowCase {
     Mode mode;
     double CalcState::*blur_value;  // the value the blur window centres on
 };
+
+void PrintTo(const WindowCase& c, std::ostream* os)
+{
+    *os << "mode " << static_cast<int>(c.mode);
+}
 
 class ScaleWindows : public testing::TestWithParam<WindowCase> {};
 
@@ -262,8 +271,6 @@ TEST(DistanceWindow, FocusStackingWithAnInfiniteFarLimitReachesInfinity)
 
 // Which results each mode writes: everything else keeps its old value.
 
-namespace {
-
 using Field = double CalcState::*;
 
 constexpr Field result_fields[] = {
@@ -294,7 +301,10 @@ struct WrittenCase {
     std::vector<Field> untouched;
 };
 
-}  // namespace
+void PrintTo(const WrittenCase& c, std::ostream* os)
+{
+    *os << "mode " << static_cast<int>(c.mode);
+}
 
 class ModeResults : public testing::TestWithParam<WrittenCase> {};
 
@@ -397,8 +407,6 @@ TEST(Recompute, FocusPointCountOutsideItsRangeIsHeldToIt)
     }
 }
 
-namespace {
-
 struct DegenerateCase {
     const char* what;
     void (*apply)(CalcState&, Camera&);
@@ -439,8 +447,6 @@ const DegenerateCase degenerate_cases[] = {
      [](CalcState& s, Camera&) { s.maxblur = s.blur_threshold = nan; }},
 };
 
-}  // namespace
-
 TEST(Recompute, DegenerateInputsFinishAndLeaveOtherInputsAlone)
 {
     for (const DegenerateCase& c : degenerate_cases) {
@@ -477,3 +483,5 @@ TEST(Recompute, ZeroCocLeavesNoDepthOfField)
     EXPECT_EQ(s.far, 2000);
     EXPECT_EQ(s.range, 0);
 }
+
+}  // namespace

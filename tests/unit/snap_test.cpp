@@ -1,15 +1,23 @@
 // Snapping to round values: nice_round's steps, the f-number tables, and snapping of inputs.
 #include <cmath>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
 #include "calc/snap.h"
 #include "support/close_to.h"
 
+namespace {
+
 struct RoundCase {
     double value;
     double expected;
 };
+
+void PrintTo(const RoundCase& c, std::ostream* os)
+{
+    *os << c.value;
+}
 
 class NiceRound : public testing::TestWithParam<RoundCase> {};
 
@@ -112,6 +120,11 @@ struct DistanceCase {
     double value_mm;
     double expected_mm;
 };
+
+void PrintTo(const DistanceCase& c, std::ostream* os)
+{
+    *os << c.value_mm << "mm in unit " << static_cast<int>(c.unit);
+}
 
 class SnapDistance : public testing::TestWithParam<DistanceCase> {};
 
@@ -218,3 +231,5 @@ TEST(SnapAll, ValuesBeyondTheIntegerRangeAreLeftAlone)
     EXPECT_EQ(s.blur_threshold, 1e300);
     EXPECT_TRUE(close_to(s.focus_at, 1e300, 1e-15));
 }
+
+}  // namespace
