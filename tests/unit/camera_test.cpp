@@ -42,8 +42,6 @@ std::unique_ptr<CameraTable> table_of(std::initializer_list<std::u16string_view>
     return table;
 }
 
-}  // namespace
-
 TEST(DefaultCamera, HoldsTheBuiltInInputs)
 {
     const Camera c = default_camera();
@@ -297,3 +295,5 @@ TEST(SortCamerasLimits, ThousandCamerasInReverseOrder)
     EXPECT_EQ(name_of(table->cameras[999]), u"cam 999");
     EXPECT_EQ(table->current, 989);
 }
+
+}  // namespace
