@@ -8,18 +8,19 @@ namespace {
 
 constexpr double degree = 0.017453292519943295;  // radians per degree
 
-std::u16string_view name_of(const Camera& camera)
-{
-    std::size_t length = 0;
-    while (length < camera_name_capacity && camera.name[length] != 0)
-        ++length;
-    return {camera.name, length};
-}
-
-// Ordinal order, unit by unit as unsigned 16-bit values; a prefix orders first.
+// Ordinal order, unit by unit as unsigned 16-bit values; a prefix orders first. One pass over
+// both names: the sort makes half a million of these comparisons for a full table.
 bool orders_after(const Camera& a, const Camera& b)
 {
-    return name_of(a).compare(name_of(b)) > 0;
+    for (int i = 0; i < camera_name_capacity; ++i) {
+        const char16_t x = a.name[i];
+        const char16_t y = b.name[i];
+        if (x != y)
+            return x > y;  // the end of a name (0) is below every unit
+        if (x == 0)
+            return false;
+    }
+    return false;
 }
 
 int32_t used_count(const CameraTable& table)

@@ -73,6 +73,9 @@ const SettingKey setting_keys[] = {
 constexpr std::u16string_view camera_line_format =
     u"camera %d \"%s\" %d %d %2f %d %2f %d %2f %5f %3f %3f %3f %3f %2f %d";
 
+// Room for the longest line: twelve numbers of up to 309 integer digits and a full name.
+constexpr std::size_t line_buffer_units = 8192;
+
 // Camera lines: the key, the index, the name and thirteen values; the focal-length entry is optional.
 constexpr int camera_line_min_tokens = 16;
 
@@ -190,6 +193,9 @@ struct Reader {
         const std::size_t length = cut_length(name, camera_name_units);
         std::fill(std::begin(c.name), std::end(c.name), u'\0');
         name.copy(c.name, length);
+        // An unquoted name can hold a '"'; it reads as the U+201D the writer would put for it,
+        // so the cameras sort the same before and after a save.
+        std::replace(c.name, c.name + length, u'"', u'\u201D');
         c.coc_method = static_cast<CocMethod>(read_int(t.tokens[3]));
         c.type = static_cast<CameraType>(read_int(t.tokens[4]));
         c.frame_width_mm = read_number(t.tokens[5]);
@@ -236,17 +242,53 @@ void clamp_to(T& value, T low, T high)
     value = value < low ? low : (value > high ? high : value);
 }
 
+// Larger numbers do not survive being written with their decimals and read back digit by digit,
+// and no setting needs them: a distance beyond 1000 km is infinity to every calculation.
+constexpr double largest_number = 1e9;
+
+bool writable(double v)
+{
+    return std::isfinite(v) && std::fabs(v) <= largest_number;
+}
+
+// What the file holds for a number setting once `value` is written with the setting's decimals:
+// a positive value below half a unit of the last decimal becomes 0 there.
+double written_value(double CalcState::*field, double value)
+{
+    for (const SettingKey& key : setting_keys) {
+        if (key.number != field)
+            continue;
+        char16_t line[64];  // the key and a number of at most ten integer digits
+        const std::size_t n = format_text(line, key.format, {value});
+        return read_number(std::u16string_view(line, n).substr(key.key.size() + 1));
+    }
+    return value;
+}
+
 // Keeps the state within what the calculation and the scales can handle.
 void sanitise_state(CalcState& s)
 {
     const CalcState defaults{};
+    for (double CalcState::*distance : {&CalcState::near, &CalcState::focus_at, &CalcState::far,
+                                        &CalcState::near_limit, &CalcState::far_limit, &CalcState::blur_distance}) {
+        if (std::isfinite(s.*distance) && !writable(s.*distance))
+            s.*distance = -1;  // infinity
+    }
     for (const SettingKey& key : setting_keys) {
         if (key.number && !std::isfinite(s.*key.number))
             s.*key.number = defaults.*key.number;
     }
+    clamp_to(s.fl_zoom, 1.5, 32.0);
+    clamp_to(s.fov_zoom, 1.5, 32.0);
+    clamp_to(s.blur_zoom, 1.5, 32.0);
+    clamp_to(s.maxblur, 0.01, 10000.0);
+    for (const SettingKey& key : setting_keys) {
+        if (key.number && !writable(s.*key.number))
+            s.*key.number = defaults.*key.number;
+    }
     for (double CalcState::*positive : {&CalcState::focal_length, &CalcState::teleconverter, &CalcState::f_stop,
                                         &CalcState::blur_threshold, &CalcState::fov}) {
-        if (s.*positive <= 0)
+        if (!(written_value(positive, s.*positive) > 0))
             s.*positive = defaults.*positive;
     }
     if (static_cast<int>(s.mode) < 0 || static_cast<int>(s.mode) >= mode_count)
@@ -260,10 +302,6 @@ void sanitise_state(CalcState& s)
     if (s.snap != 0)
         s.snap = 1;
     clamp_to(s.ni, 2, max_focus_points);
-    clamp_to(s.fl_zoom, 1.5, 32.0);
-    clamp_to(s.fov_zoom, 1.5, 32.0);
-    clamp_to(s.blur_zoom, 1.5, 32.0);
-    clamp_to(s.maxblur, 0.01, 10000.0);
 }
 
 void sanitise_camera(Camera& c, const Camera& defaults)
@@ -271,7 +309,7 @@ void sanitise_camera(Camera& c, const Camera& defaults)
     for (double Camera::*field : {&Camera::frame_width_mm, &Camera::frame_height_mm, &Camera::film_resolution,
                                   &Camera::custom_coc, &Camera::visual_resolution, &Camera::allowable_blur,
                                   &Camera::print_size, &Camera::viewing_distance, &Camera::wavelength}) {
-        if (!std::isfinite(c.*field))
+        if (!writable(c.*field))
             c.*field = defaults.*field;
     }
     if (c.type != CameraType::Digital && c.type != CameraType::Film)
@@ -283,6 +321,24 @@ void sanitise_camera(Camera& c, const Camera& defaults)
         c.focal_length_entry = defaults.focal_length_entry;
 }
 
+std::size_t format_camera_line(std::span<char16_t> line, int index, const Camera& c, std::u16string_view name)
+{
+    return format_text(line, camera_line_format,
+                       {index, name, static_cast<int>(c.coc_method), static_cast<int>(c.type), c.frame_width_mm,
+                        static_cast<int>(c.frame_width_px), c.frame_height_mm, static_cast<int>(c.frame_height_px),
+                        c.film_resolution, c.custom_coc, c.allowable_blur, c.visual_resolution, c.print_size,
+                        c.viewing_distance, c.wavelength, static_cast<int>(c.focal_length_entry)});
+}
+
+// How many units of name the camera's line has room for within the 255 units the reader takes.
+// The widest index is assumed, so a camera keeps its room wherever sorting puts it, and the
+// reader and the writer cut a long name alike.
+std::size_t name_room(std::span<char16_t> line, const Camera& c)
+{
+    const std::size_t without_name = format_camera_line(line, max_cameras - 1, c, u"");
+    return without_name < settings_line_units ? settings_line_units - without_name : 0;
+}
+
 // The table is never left empty, and every listed camera is a usable record.
 void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_line)
 {
@@ -291,19 +347,30 @@ void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_li
         return;
     }
     const Camera defaults = default_camera();
+    std::u16string line(line_buffer_units, u'\0');
     for (int32_t i = 0; i < table.count; ++i) {
         Camera& c = table.cameras[static_cast<std::size_t>(i)];
-        if (has_line.test(static_cast<std::size_t>(i)))
-            sanitise_camera(c, defaults);
-        else
+        if (!has_line.test(static_cast<std::size_t>(i))) {
             c = defaults;
+            continue;
+        }
+        sanitise_camera(c, defaults);
+        // A name longer than the camera's line can carry is cut now, as the writer would cut it,
+        // so that saving it changes neither the name nor the order of the cameras.
+        std::size_t length = 0;
+        while (length < camera_name_units && c.name[length] != 0)
+            ++length;
+        const std::size_t keep = cut_length(std::u16string_view(c.name, length), name_room(line, c));
+        std::fill(c.name + keep, std::end(c.name), u'\0');
     }
 }
 
 void finish_at_end(CalcState& state, CameraTable& table)
 {
-    if (state.snap != 0)
+    if (state.snap != 0) {
         snap_all(state);
+        sanitise_state(state);  // a tiny positive value can round to 0
+    }
     sort_cameras(table);
     derive_camera_values(table);
     const Camera& camera = current_camera(table);
@@ -335,18 +402,10 @@ void append_camera_line(std::u16string& text, std::span<char16_t> line, int inde
 {
     char16_t name_buffer[camera_name_capacity];
     const std::size_t name_length = storable_name(c, name_buffer);
-    auto format_line = [&](std::u16string_view name) {
-        return format_text(line, camera_line_format,
-                           {index, name, static_cast<int>(c.coc_method), static_cast<int>(c.type), c.frame_width_mm,
-                            static_cast<int>(c.frame_width_px), c.frame_height_mm, static_cast<int>(c.frame_height_px),
-                            c.film_resolution, c.custom_coc, c.allowable_blur, c.visual_resolution, c.print_size,
-                            c.viewing_distance, c.wavelength, static_cast<int>(c.focal_length_entry)});
-    };
-    // The reader takes 255 units of a line: a long name gives way so the values after it survive.
-    const std::size_t without_name = format_line(u"");
-    const std::size_t room = without_name < settings_line_units ? settings_line_units - without_name : 0;
+    // A long name gives way so that the values after it survive.
     const std::u16string_view name(name_buffer, name_length);
-    const std::size_t length = format_line(name.substr(0, cut_length(name, room)));
+    const std::size_t kept = cut_length(name, name_room(line, c));
+    const std::size_t length = format_camera_line(line, index, c, name.substr(0, kept));
     text.append(line.data(), length);
     text.push_back(u'\n');
 }
@@ -421,8 +480,7 @@ std::u16string settings_text(const CalcState& state, const CameraTable& table)
     const int count = table.count < 0 ? 0 : (table.count > max_cameras ? max_cameras : table.count);
     std::u16string text;
     text.reserve(1024 + static_cast<std::size_t>(count) * 160);
-    // Room for the longest line: twelve numbers of up to 309 integer digits and a full name.
-    std::u16string line(8192, u'\0');
+    std::u16string line(line_buffer_units, u'\0');
     const std::span<char16_t> buffer(line.data(), line.size());
 
     text.append(u"Qel 1.0\n");

@@ -30,8 +30,9 @@ void tokenize_line(std::u16string_view line, LineTokens& out);
 void install_default_settings(CalcState& state, CameraTable& table);
 
 /// Installs the defaults, then reads the settings text over them. Values the program cannot work
-/// with (unknown modes and units, non-finite or non-positive lengths, missing camera lines ...)
-/// are replaced by their defaults, and the table always ends with 1 to 1000 cameras.
+/// with (unknown modes and units, non-finite or non-positive lengths, numbers beyond 1e9, missing
+/// camera lines ...) are replaced by their defaults, a distance beyond 1e9 mm by infinity (-1), and
+/// the table always ends with 1 to 1000 cameras.
 void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table);
 
 /// The settings text of the state and cameras 0 .. count - 1, every line ending in a line feed.

@@ -17,3 +17,5 @@ cmake --build build/win -j "$jobs"
 
 echo "== unit and tool tests"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
+bash scripts/sanitize.sh
+bash scripts/fuzz.sh

@@ -217,8 +217,14 @@ void write_int(Writer& out, int value)
 
 void set_decimal_point(char16_t point)
 {
-    // An empty locale separator (or a digit, which would corrupt numbers and trimming) keeps ".".
-    g_decimal_point = (point == 0 || (point >= u'0' && point <= u'9')) ? u'.' : point;
+    // An empty locale separator keeps ".", and so does a character that would make written numbers
+    // unreadable: a digit, a sign, "%" or an exponent letter (the number reader gives them their own
+    // meaning), a separator, quote or control character (they split settings lines and tokens), or
+    // half of a surrogate pair (not a character on its own).
+    const bool unusable = point < 0x20 || (point >= u'0' && point <= u'9') ||
+                          std::u16string_view(u" \"+-%Ee\u2212").find(point) != std::u16string_view::npos ||
+                          (point >= 0xD800 && point <= 0xDFFF);
+    g_decimal_point = unusable ? u'.' : point;
 }
 
 char16_t decimal_point()

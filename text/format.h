@@ -37,8 +37,9 @@ struct FixedText {
 };
 using Text256 = FixedText<256>;
 
-/// The decimal point used for every number written (one UTF-16 unit, "." until set;
-/// a zero or a digit is refused and leaves ".").
+/// The decimal point used for every number written (one UTF-16 unit, "." until set). A character
+/// that cannot stand in a written number (zero, a control character, a digit, a sign, "%", "e", "E",
+/// a space, a double quote, a lone surrogate) is refused and leaves ".".
 void set_decimal_point(char16_t point);
 char16_t decimal_point();
 

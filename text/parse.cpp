@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "text/format.h"
+
 namespace {
 
 bool is_digit(char16_t c)
@@ -107,12 +109,17 @@ bool parse_number(std::u16string_view text, std::size_t& position, double& value
     while (i < text.size()) {
         const char16_t c = text[i];
         if (is_digit(c)) {
-            value = value * 10 + (c - u'0');
+            // A fraction digit beyond the seventeenth significant digit cannot change the double;
+            // gathering it anyway could overflow a long number (as number_to_text writes a large
+            // value with its decimals) before the scaling brings it back.
+            if (!point_seen || value < 1e17) {
+                value = value * 10 + (c - u'0');
+                if (point_seen)
+                    ++fraction;
+            }
             digit_seen = true;
-            if (point_seen)
-                ++fraction;
             ++i;
-        } else if (c == u'.' || c == u',') {
+        } else if (c == u'.' || c == u',' || c == decimal_point()) {
             if (point_seen)
                 return fail();
             point_seen = true;

@@ -1,5 +1,6 @@
-// Reading numbers typed by people or stored in the settings file: "." or "," as the decimal
-// point, "-", U+2212 or "+" as the sign, an optional percent sign and exponent.
+// Reading numbers typed by people or stored in the settings file: "." or "," (or the decimal point
+// numbers are written with) as the decimal point, "-", U+2212 or "+" as the sign, an optional
+// percent sign and exponent.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,165 @@
+// Any bytes as the settings file. Reading never fails and leaves a state the program can work
+// with, the first recompute and paint texts of that state work, and what the program saves reads
+// back to the same saved text.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "calc/recompute.h"
+#include "calc/snap.h"
+#include "cameras/settings.h"
+#include "fuzz/fuzz_check.h"
+#include "text/caption_text.h"
+#include "text/format.h"
+#include "text/panel_text.h"
+#include "text/title.h"
+#include "text/utf8.h"
+
+namespace {
+
+struct Settings {
+    CalcState state;
+    CameraTable table;
+};
+
+// The locale decimal points the saved text is written with: the common two, the Arabic and
+// Persian ones, and any unit at all (the input's last two bytes). The input's length picks one,
+// so every input is reproducible on its own.
+char16_t chosen_decimal_point(const uint8_t* data, std::size_t size)
+{
+    constexpr char16_t usual[] = {u'.', u',', u'\u066B', u'/'};
+    const std::size_t choice = size % (std::size(usual) + 1);
+    if (choice < std::size(usual))
+        return usual[choice];
+    return size >= 2 ? static_cast<char16_t>(data[size - 2] | data[size - 1] << 8) : u'.';
+}
+
+bool positive_finite(double v)
+{
+    return std::isfinite(v) && v > 0;
+}
+
+// What every other part of the program relies on after a load.
+void check_usable(const Settings& s)
+{
+    const CalcState& c = s.state;
+    FUZZ_CHECK(static_cast<int>(c.mode) >= 0 && static_cast<int>(c.mode) < mode_count);
+    FUZZ_CHECK(static_cast<int>(c.units) >= 0 && static_cast<int>(c.units) < distance_unit_count);
+    FUZZ_CHECK(static_cast<int>(c.macro_units) >= 0 && static_cast<int>(c.macro_units) < distance_unit_count);
+    FUZZ_CHECK(c.f_stop_increment == FStopIncrement::HalfStop || c.f_stop_increment == FStopIncrement::ThirdStop);
+    FUZZ_CHECK(c.snap == 0 || c.snap == 1);
+    FUZZ_CHECK(c.ni >= 2 && c.ni <= max_focus_points);
+    for (double zoom : {c.fl_zoom, c.fov_zoom, c.blur_zoom})
+        FUZZ_CHECK(zoom >= 1.5 && zoom <= 32);
+    FUZZ_CHECK(c.maxblur >= 0.01 && c.maxblur <= 10000);
+    for (double v : {c.focal_length, c.teleconverter, c.f_stop, c.blur_threshold, c.fov})
+        FUZZ_CHECK(positive_finite(v));
+    for (double v : {c.near, c.focus_at, c.far, c.near_limit, c.far_limit, c.blur_distance})
+        FUZZ_CHECK(std::isfinite(v));
+
+    const CameraTable& t = s.table;
+    FUZZ_CHECK(t.count >= 1 && t.count <= max_cameras);
+    FUZZ_CHECK(t.current >= 0 && t.current < t.count);
+    for (int i = 0; i < t.count; ++i) {
+        const Camera& cam = t.cameras[static_cast<std::size_t>(i)];
+        FUZZ_CHECK(cam.type == CameraType::Digital || cam.type == CameraType::Film);
+        FUZZ_CHECK(cam.coc_method == CocMethod::SharpImage || cam.coc_method == CocMethod::SharpPrint ||
+                   cam.coc_method == CocMethod::CustomCoc);
+        FUZZ_CHECK(cam.focal_length_entry == FocalLengthEntry::Actual ||
+                   cam.focal_length_entry == FocalLengthEntry::Equivalent35mm);
+        for (double v : {cam.frame_width_mm, cam.frame_height_mm, cam.film_resolution, cam.custom_coc,
+                         cam.visual_resolution, cam.allowable_blur, cam.print_size, cam.viewing_distance,
+                         cam.wavelength})
+            FUZZ_CHECK(std::isfinite(v));
+        FUZZ_CHECK(cam.name[camera_name_capacity - 1] == 0);
+    }
+}
+
+// Start-up's first steps on the loaded state, then one paint's worth of texts.
+void start_and_paint(Settings& s)
+{
+    derive_camera_values(s.table);
+    recompute(s.state, current_camera(s.table), true);
+    auto panel = std::make_unique<PanelText>();
+    panel_text(s.state, current_camera(s.table), *panel);
+    auto captions = std::make_unique<CaptionTexts>();
+    caption_texts(s.state, *captions);
+    window_title(s.table);
+}
+
+// The file as the program saves it and reads it at the next start.
+std::u16string saved(const Settings& s)
+{
+    const std::u16string text = settings_text(s.state, s.table);
+    const std::string bytes = utf16_to_utf8(text);
+    FUZZ_CHECK(utf8_to_utf16(bytes) == text);  // the file carries the text exactly
+    return text;
+}
+
+void load(std::u16string_view text, Settings& s)
+{
+    load_settings_text(text, s.state, s.table);
+    check_usable(s);
+}
+
+std::u16string_view name_of(const Camera& camera)
+{
+    return {camera.name, std::char_traits<char16_t>::length(camera.name)};
+}
+
+// Whether reading up to "end" would leave these settings as they are: snapped, and the cameras in
+// name order (which sorting leaves untouched).
+bool finished(const Settings& s, const std::u16string& text)
+{
+    for (int i = 0; i + 1 < s.table.count; ++i) {
+        if (name_of(s.table.cameras[static_cast<std::size_t>(i)]) >
+            name_of(s.table.cameras[static_cast<std::size_t>(i + 1)]))
+            return false;
+    }
+    if (s.state.snap == 0)
+        return true;
+    CalcState snapped = s.state;
+    snap_all(snapped);
+    return settings_text(snapped, s.table) == text;
+}
+
+void check_same(const std::u16string& a, const std::u16string& b)
+{
+    if (a != b) {
+        show_first_difference(a, b);
+        FUZZ_CHECK(a == b);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    set_decimal_point(chosen_decimal_point(data, size));
+    const std::u16string file = utf8_to_utf16(std::string_view(reinterpret_cast<const char*>(data), size));
+
+    auto first = std::make_unique<Settings>();
+    load(file, *first);
+    const std::u16string first_text = saved(*first);
+
+    auto second = std::make_unique<Settings>();
+    load(first_text, *second);
+    const std::u16string second_text = saved(*second);
+    // A file without "end" is neither snapped nor sorted; the saved text always has "end", so only
+    // settings read in full must come back unchanged from the first save.
+    if (finished(*first, first_text))
+        check_same(first_text, second_text);
+
+    // After one save and read every file is read in full: from there on nothing may change.
+    if (second_text != first_text) {
+        auto third = std::make_unique<Settings>();
+        load(second_text, *third);
+        check_same(second_text, saved(*third));
+    }
+
+    start_and_paint(*first);
+    return 0;
+}
