@@ -251,16 +251,22 @@ bool writable(double v)
     return std::isfinite(v) && std::fabs(v) <= largest_number;
 }
 
-// What the file holds for a number setting once `value` is written with the setting's decimals:
-// a positive value below half a unit of the last decimal becomes 0 there.
+// What the file holds for `value` once it is written with `number_format` ("%2f" ...) and read
+// back: a value below half a unit of the last decimal is written as a zero (with U+2212 when it
+// is negative) and reads back as 0.
+double read_back(std::u16string_view number_format, double value)
+{
+    char16_t text[32];  // a number of at most ten integer digits
+    const std::size_t n = format_text(text, number_format, {value});
+    return read_number(std::u16string_view(text, n));
+}
+
+// read_back with the decimals of the setting that holds `field`.
 double written_value(double CalcState::*field, double value)
 {
     for (const SettingKey& key : setting_keys) {
-        if (key.number != field)
-            continue;
-        char16_t line[64];  // the key and a number of at most ten integer digits
-        const std::size_t n = format_text(line, key.format, {value});
-        return read_number(std::u16string_view(line, n).substr(key.key.size() + 1));
+        if (key.number == field)
+            return read_back(key.format.substr(key.key.size() + 1), value);
     }
     return value;
 }
@@ -271,8 +277,11 @@ void sanitise_state(CalcState& s)
     const CalcState defaults{};
     for (double CalcState::*distance : {&CalcState::near, &CalcState::focus_at, &CalcState::far,
                                         &CalcState::near_limit, &CalcState::far_limit, &CalcState::blur_distance}) {
-        if (std::isfinite(s.*distance) && !writable(s.*distance))
-            s.*distance = -1;  // infinity
+        // Infinity (-1) for a distance too large to keep, and for a negative one so small that
+        // its decimals would write it as a (negative) zero, which reads back as 0 mm.
+        const double v = s.*distance;
+        if (std::isfinite(v) && (!writable(v) || (v < 0 && !(written_value(distance, v) < 0))))
+            s.*distance = -1;
     }
     for (const SettingKey& key : setting_keys) {
         if (key.number && !std::isfinite(s.*key.number))
@@ -304,13 +313,25 @@ void sanitise_state(CalcState& s)
     clamp_to(s.ni, 2, max_focus_points);
 }
 
+// The camera's numbers with the decimals the camera line writes them with.
+struct CameraNumber {
+    double Camera::*field;
+    std::u16string_view format;
+};
+constexpr CameraNumber camera_numbers[] = {
+    {&Camera::frame_width_mm, u"%2f"}, {&Camera::frame_height_mm, u"%2f"},   {&Camera::film_resolution, u"%2f"},
+    {&Camera::custom_coc, u"%5f"},     {&Camera::allowable_blur, u"%3f"},    {&Camera::visual_resolution, u"%3f"},
+    {&Camera::print_size, u"%3f"},     {&Camera::viewing_distance, u"%3f"}, {&Camera::wavelength, u"%2f"},
+};
+
 void sanitise_camera(Camera& c, const Camera& defaults)
 {
-    for (double Camera::*field : {&Camera::frame_width_mm, &Camera::frame_height_mm, &Camera::film_resolution,
-                                  &Camera::custom_coc, &Camera::visual_resolution, &Camera::allowable_blur,
-                                  &Camera::print_size, &Camera::viewing_distance, &Camera::wavelength}) {
-        if (!writable(c.*field))
-            c.*field = defaults.*field;
+    for (const CameraNumber& number : camera_numbers) {
+        double& v = c.*number.field;
+        if (!writable(v))
+            v = defaults.*number.field;
+        else if (v < 0 && !(read_back(number.format, v) < 0))
+            v = 0;  // what its line will hold
     }
     if (c.type != CameraType::Digital && c.type != CameraType::Film)
         c.type = defaults.type;
@@ -369,7 +390,9 @@ void finish_at_end(CalcState& state, CameraTable& table)
 {
     if (state.snap != 0) {
         snap_all(state);
-        sanitise_state(state);  // a tiny positive value can round to 0
+        // A tiny positive value can round to 0 and take its default, which is snapped in turn.
+        sanitise_state(state);
+        snap_all(state);
     }
     sort_cameras(table);
     derive_camera_values(table);

@@ -30,9 +30,11 @@ void tokenize_line(std::u16string_view line, LineTokens& out);
 void install_default_settings(CalcState& state, CameraTable& table);
 
 /// Installs the defaults, then reads the settings text over them. Values the program cannot work
-/// with (unknown modes and units, non-finite or non-positive lengths, numbers beyond 1e9, missing
-/// camera lines ...) are replaced by their defaults, a distance beyond 1e9 mm by infinity (-1), and
-/// the table always ends with 1 to 1000 cameras.
+/// with (unknown modes and units, non-finite lengths, positive ones that their decimals would write
+/// as 0, numbers beyond 1e9, missing camera lines ...) are replaced by their defaults, a distance
+/// beyond 1e9 mm or written as a negative zero by infinity (-1), and the table always ends with 1 to
+/// 1000 cameras. What is read is what settings_text writes back: a '"' in a camera name reads as
+/// U+201D, and a name is cut to the room its camera line has.
 void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table);
 
 /// The settings text of the state and cameras 0 .. count - 1, every line ending in a line feed.

@@ -73,6 +73,11 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"TinyValueSnappedToZero", u'.', header + u"snap 1\nblur_threshold 0.00005\n"},
         RoundTripCase{"TinyValuesWrittenAsZero", u',',
                       header + u"snap 0\nteleconverter 0.000001\nfocal_length 0.001\nfov 0.004\n"},
+        RoundTripCase{"DefaultTakenAfterSnapping", u'.', header + u"snap 1\nmacro_units 4\nfov 0.006\n"},
+        RoundTripCase{"NegativeZeroDistance", u'.', header + u"near_limit \u22120.001\nfar -0.004\n"},
+        RoundTripCase{"NegativeZeroCameraValue", u',',
+                      header + u"ncameras 1 0\ncamera 0 \"x\" 0 0 36 6000 -0.001 4000 75 -0.000001 2 1 12 18 "
+                               u"550 0\n"},
         RoundTripCase{"LongNameCutAfterTheOrderWasSet", u'.',
                       header + u"ncameras 2 1\ncamera 0 \"" + std::u16string(150, u'M') +
                           u"a\" 0 0 1e8 1 1e8 1 1e8 1e8 1e8 1e8 1e8 1e8 1e8 0\ncamera 1 \"" +
@@ -135,6 +140,25 @@ TEST(SettingsRoundTrip, PositiveValuesMustStayPositiveWhenWritten)
     const std::u16string text = saved(small);
     EXPECT_NE(text.find(u"\nteleconverter 0.00001\n"), std::u16string::npos);
     EXPECT_NE(text.find(u"\nfocal_length 0.01\n"), std::u16string::npos);
+
+    // A default taken after snapping is snapped as well: 0.006 mm snaps to 0 yd, and the
+    // default 20 mm to 0.022 yd.
+    const Settings yards = load(header + u"snap 1\nmacro_units 4\nfov 0.006\nend\n");
+    EXPECT_NEAR(yards.state.fov, 0.022 * 914.4, 1e-9);
+}
+
+// A negative value that its decimals write as a negative zero would read back as 0.
+TEST(SettingsRoundTrip, NegativeValuesWrittenAsZero)
+{
+    const Settings s = load(header + u"near_limit \u22120.001\nfar_limit -0.01\nncameras 1 0\n"
+                                     u"camera 0 \"x\" 0 0 36 6000 -0.001 4000 75 -0.000001 -0.0004 1 12 -0.01 550 0\n"
+                                     u"end\n");
+    EXPECT_EQ(s.state.near_limit, -1);  // a negative distance is infinity, and stays so
+    EXPECT_EQ(s.state.far_limit, -0.01);
+    EXPECT_EQ(s.camera(0).frame_height_mm, 0);
+    EXPECT_EQ(s.camera(0).custom_coc, 0);
+    EXPECT_EQ(s.camera(0).allowable_blur, 0);
+    EXPECT_EQ(s.camera(0).viewing_distance, -0.01);
 }
 
 // Cutting a name as the writer must, already when reading, keeps the camera order and the current
