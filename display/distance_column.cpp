@@ -1,0 +1,211 @@
+#include "display/distance_column.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "display/blur_colour.h"
+#include "display/mapping.h"
+#include "display/markers.h"
+#include "display/panel.h"
+#include "display/value_scale.h"
+#include "text/format.h"
+
+namespace {
+
+/// What the blur of an object depends on besides the focus, the f-number and its distance.
+struct Optics {
+    double focal_length;  // effective focal length, mm
+    double airy;          // f-number over this is the diffraction disk, mm
+    double coc;           // mm
+};
+
+/// Blur in CoCs of an object at `distance` with the lens focused at `focus` and stopped down to
+/// `f_number`: the defocus blur and the diffraction disk added in quadrature. -1 when the focus
+/// lies inside the focal length. Negative distances are infinity.
+double object_blur(const Optics& o, double focus, double f_number, double distance)
+{
+    const double f = o.focal_length;
+    if (focus >= 0 && f >= focus)
+        return -1;
+    double geometric = 0;
+    if (focus < 0 && distance < 0)
+        geometric = 0;
+    else if (distance < 0)
+        geometric = f * f / ((focus - f) * f_number);
+    else if (focus < 0)
+        geometric = f * f / (f_number * distance);
+    else
+        geometric = f * f * std::fabs(focus - distance) / (f_number * distance * (focus - f));
+    return std::hypot(geometric, f_number / o.airy) / o.coc;
+}
+
+/// The profile of one strip row: brightness 0..255 at distance 0..32 from the centre pixel.
+/// Returns how many leading entries are non-zero; the rest are 0.
+int spot_profile(double blur, std::array<int, 33>& brightness)
+{
+    if (blur == 0) {
+        brightness[0] = 255;
+        return 1;
+    }
+    // Beyond 2.5 blurs from the centre exp(-d^2/b^2) * 255 is below 0.5 and rounds to 0.
+    const double reach = 2.5 * std::fabs(blur);
+    int count = 0;
+    for (int d = 0; d <= 32 && d <= reach; ++d) {
+        const double t = d / blur;
+        const int v = std::clamp(round_half_away(std::exp(-(t * t)) * 255), 0, 255);
+        if (v == 0)
+            break;
+        brightness[d] = v;
+        count = d + 1;
+    }
+    return count;
+}
+
+void render_row(double blur, uint8_t* row)
+{
+    std::memset(row, 0, strip_stride);
+    std::array<int, 33> brightness{};
+    const int count = spot_profile(blur, brightness);
+    const Colour c = blur_colour(blur);
+    for (int d = 0; d < count; ++d) {
+        const int v = brightness[d];
+        const uint8_t pixel[3] = {static_cast<uint8_t>(v * c.blue / 255), static_cast<uint8_t>(v * c.green / 255),
+                                  static_cast<uint8_t>(v * c.red / 255)};
+        std::memcpy(row + (32 + d) * 3, pixel, 3);
+        std::memcpy(row + (32 - d) * 3, pixel, 3);
+    }
+}
+
+bool is_whole_level(double level)
+{
+    return std::isfinite(level) && std::fabs(level) < 1e9;
+}
+
+/// Contour ticks where the blur crosses a whole number of CoCs, fanned away from the sharpest row,
+/// and the label of the smallest blur.
+void draw_contours(Canvas& canvas, TextMeasure& measure, const CalcState& s, const ScaleGeometry& g,
+                   std::span<const double> blur)
+{
+    const Rect& scale = column(g, Column::Distance).scale;
+    const int n = static_cast<int>(blur.size());
+    const int strip = g.strip_left;
+    const int line_x = g.distance_line_x;
+    const int half = g.line_height / 2;
+    const bool stack = s.mode == Mode::FocusStacking;
+
+    canvas.line(strip, scale.top, strip, scale.bottom, colours::white);
+
+    int minimum = 0;
+    for (int j = 1; j < n; ++j)
+        if (blur[j] > 0 && blur[j] < blur[minimum])
+            minimum = j;
+    const double ends = std::max(blur[0], blur[n - 1]);
+
+    for (int j = 0; j + 1 < n; ++j) {
+        const double below = std::floor(blur[j]);
+        const double above = std::floor(blur[j + 1]);
+        if (below == above || !is_whole_level(below) || !is_whole_level(above))
+            continue;
+        const int y = scale.bottom - 1 - j;
+        if (stack && g.far_row <= y && y <= g.near_row)
+            continue;  // between the first and the last image
+        const int level = static_cast<int>(above) + (below > above ? 1 : 0);
+        const int slant = j < minimum ? half : (j > minimum ? -half : 0);
+        const Colour colour = blur_colour(blur[j]);
+        canvas.line(line_x, y, line_x - 5, y, colour);
+        canvas.line(strip, y, strip - 5, y + slant / 2, colour);
+        const bool labelled = ends <= 16 || (ends <= 32 && level % 2 == 0) || (ends > 32 && level % 4 == 0);
+        if (!labelled)
+            continue;
+        canvas.line(strip - 5, y + slant / 2, strip - 10, y + slant, colour);
+        const Text256 label = format(u"%d", {level});
+        const int width = measure.text_width(g.text_height, label.view());
+        canvas.text(strip - width - 12, y + slant - half, label.view(), FontKind::Text, colour);
+    }
+
+    const Text256 label = plain_number(blur[minimum], 2);
+    const int width = measure.text_width(g.text_height, label.view());
+    const Colour colour = blur_colour(blur[minimum]);
+    const auto minimum_label = [&](int y) {
+        canvas.line(strip - 10, y, strip, y, colour);
+        canvas.text(strip - width - 12, y - half, label.view(), FontKind::Text, colour);
+    };
+    if (stack) {
+        minimum_label(g.far_row);
+        minimum_label(g.near_row);
+    } else {
+        minimum_label(scale.bottom - 1 - minimum);
+    }
+}
+
+}  // namespace
+
+void compute_row_blur(std::span<double> row_blur, const CalcState& s, const Camera& camera)
+{
+    const int n = static_cast<int>(row_blur.size());
+    const Optics optics{s.effective_focal_length, 500000 / (1.22 * camera.wavelength), camera.coc};
+    const int images = std::clamp(s.ni, 1, max_focus_points);
+    for (int j = 0; j < n; ++j) {
+        const double f = n > 1 ? static_cast<double>(j) / (n - 1) : 0;
+        double blur = 0;
+        if (s.mode == Mode::Macro) {
+            const double offset = std::fabs((f - 0.5) * 2 * s.maxblur_far * s.macro_factor);
+            blur = std::hypot(offset, s.effective_f_stop / optics.airy) / optics.coc;
+        } else {
+            const double distance = recip_value(f, s.maxblur_near, s.maxblur_far);
+            switch (s.mode) {
+            case Mode::BestFStop: blur = object_blur(optics, s.best_focus, s.optimum_effective_f_stop, distance); break;
+            case Mode::FocusStacking:
+                // The sharpest image at this distance.
+                blur = object_blur(optics, s.focus_points[0], s.optimum_effective_f_stop, distance);
+                for (int i = 1; i < images; ++i) {
+                    const double b = object_blur(optics, s.focus_points[i], s.optimum_effective_f_stop, distance);
+                    if (b > 0 && b < blur)
+                        blur = b;
+                }
+                break;
+            default: blur = object_blur(optics, s.focus_at, s.effective_f_stop, distance); break;
+            }
+        }
+        row_blur[j] = blur;
+    }
+}
+
+void render_blur_strip(std::span<const double> row_blur, std::span<uint8_t> pixels)
+{
+    const std::size_t n = row_blur.size();
+    for (std::size_t j = 0; j < n; ++j)
+        render_row(row_blur[j], pixels.data() + (n - 1 - j) * strip_stride);
+}
+
+void paint_distance_column(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camera& camera,
+                           ScaleGeometry& g, PaintScratch& scratch)
+{
+    fill_panel(canvas, g, Column::Distance);
+    const ColumnGeometry& c = column(g, Column::Distance);
+    const int n = c.scale.bottom - c.scale.top;
+    if (n <= 0)
+        return;
+
+    const std::span<double> blur = scratch.row_blur(n);
+    if (!blur.empty()) {
+        compute_row_blur(blur, s, camera);
+        const std::span<uint8_t> pixels = scratch.strip(n);
+        if (!pixels.empty()) {
+            render_blur_strip(blur, pixels);
+            canvas.image(g.strip_left, c.scale.top, strip_width, n, pixels.data(), strip_stride);
+        }
+    }
+
+    canvas.set_clip(c.column);
+    const ScaleWindow w = distance_window(s);
+    const ScaleMapping mapping = s.mode == Mode::Macro ? ScaleMapping::Linear : ScaleMapping::Reciprocal;
+    draw_value_scale(canvas, g.line_height,
+                     {g.distance_line_x, c.scale.top, c.scale.bottom, w.low, w.high, false, mapping});
+    draw_distance_lines(canvas, s, g);
+    if (!blur.empty())
+        draw_contours(canvas, measure, s, g, blur);
+    canvas.clear_clip();
+}
