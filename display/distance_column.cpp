@@ -41,6 +41,63 @@ double object_blur(const Optics& o, double focus, double f_number, double distan
     return std::hypot(geometric, f_number / o.airy) / o.coc;
 }
 
+/// For a focus stack: per image, whether it is focused inside the focal length (its blur is
+/// undefined) and the factor f^2 / (N (r - f)) that turns |r - D| into the defocus blur times D.
+struct StackKeys {
+    int images = 0;
+    std::array<bool, max_focus_points> inside{};
+    std::array<double, max_focus_points> factor{};
+};
+
+StackKeys stack_keys(const CalcState& s, const Optics& o)
+{
+    StackKeys k;
+    k.images = std::clamp(s.ni, 1, max_focus_points);
+    const double f = o.focal_length;
+    const double n = s.optimum_effective_f_stop;
+    for (int i = 0; i < k.images; ++i) {
+        const double r = s.focus_points[i];
+        k.inside[i] = r >= 0 && f >= r;
+        k.factor[i] = r < 0 ? f * f / n : f * f / (n * (r - f));
+    }
+    return k;
+}
+
+/// The blur of the sharpest image of the stack at `distance`: start with the first image; an
+/// image whose blur is defined, positive and smaller replaces it. All images share the f-number,
+/// so the smallest blur belongs to the smallest defocus: for a finite distance D that is compared
+/// as defocus times D, one multiplication per image, and only the winner's blur is computed.
+double sharpest_image_blur(const CalcState& s, const Optics& o, const StackKeys& k, double distance)
+{
+    const double n = s.optimum_effective_f_stop;
+    if (distance < 0 || k.inside[0]) {
+        double blur = object_blur(o, s.focus_points[0], n, distance);
+        for (int i = 1; i < k.images; ++i) {
+            const double b = object_blur(o, s.focus_points[i], n, distance);
+            if (b > 0 && b < blur)
+                blur = b;
+        }
+        return blur;
+    }
+    const bool diffraction = n / o.airy != 0;  // without it a zero defocus is a blur of 0, which never wins
+    const auto key = [&](int i) {
+        const double r = s.focus_points[i];
+        return r < 0 ? k.factor[i] : k.factor[i] * std::fabs(r - distance);
+    };
+    int best = 0;
+    double best_key = key(0);
+    for (int i = 1; i < k.images; ++i) {
+        if (k.inside[i])
+            continue;
+        const double candidate = key(i);
+        if (candidate < best_key && (candidate != 0 || diffraction)) {
+            best = i;
+            best_key = candidate;
+        }
+    }
+    return object_blur(o, s.focus_points[best], n, distance);
+}
+
 /// The profile of one strip row: brightness 0..255 at distance 0..32 from the centre pixel.
 /// Returns how many leading entries are non-zero; the rest are 0.
 int spot_profile(double blur, std::array<int, 33>& brightness)
@@ -146,7 +203,7 @@ void compute_row_blur(std::span<double> row_blur, const CalcState& s, const Came
 {
     const int n = static_cast<int>(row_blur.size());
     const Optics optics{s.effective_focal_length, 500000 / (1.22 * camera.wavelength), camera.coc};
-    const int images = std::clamp(s.ni, 1, max_focus_points);
+    const StackKeys stack = s.mode == Mode::FocusStacking ? stack_keys(s, optics) : StackKeys{};
     for (int j = 0; j < n; ++j) {
         const double f = n > 1 ? static_cast<double>(j) / (n - 1) : 0;
         double blur = 0;
@@ -157,15 +214,7 @@ void compute_row_blur(std::span<double> row_blur, const CalcState& s, const Came
             const double distance = recip_value(f, s.maxblur_near, s.maxblur_far);
             switch (s.mode) {
             case Mode::BestFStop: blur = object_blur(optics, s.best_focus, s.optimum_effective_f_stop, distance); break;
-            case Mode::FocusStacking:
-                // The sharpest image at this distance.
-                blur = object_blur(optics, s.focus_points[0], s.optimum_effective_f_stop, distance);
-                for (int i = 1; i < images; ++i) {
-                    const double b = object_blur(optics, s.focus_points[i], s.optimum_effective_f_stop, distance);
-                    if (b > 0 && b < blur)
-                        blur = b;
-                }
-                break;
+            case Mode::FocusStacking: blur = sharpest_image_blur(s, optics, stack, distance); break;
             default: blur = object_blur(optics, s.focus_at, s.effective_f_stop, distance); break;
             }
         }

@@ -4,16 +4,6 @@
 
 #include "calc/snap.h"
 
-int round_half_away(double x)
-{
-    const double rounded = x >= 0 ? x + 0.5 : x - 0.5;
-    if (!(rounded > -row_limit))  // also NaN
-        return -row_limit;
-    if (rounded >= row_limit)
-        return row_limit;
-    return static_cast<int>(rounded);
-}
-
 double recip_fraction(double v, double low, double high)
 {
     if (high >= 0)

@@ -12,7 +12,15 @@
 inline constexpr int row_limit = 1 << 26;
 
 /// x + 0.5 truncated toward zero for x >= 0, x - 0.5 truncated toward zero below (so -2.5 gives -3).
-int round_half_away(double x);
+inline int round_half_away(double x)
+{
+    const double rounded = x >= 0 ? x + 0.5 : x - 0.5;
+    if (!(rounded > -row_limit))  // also NaN
+        return -row_limit;
+    if (rounded >= row_limit)
+        return row_limit;
+    return static_cast<int>(rounded);
+}
 
 /// Position of v on a scale linear in 1/v from 0 (value low, bottom) to 1 (value high, top);
 /// a negative high puts infinity at the top, where every negative v lands at exactly 1.

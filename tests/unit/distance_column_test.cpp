@@ -129,6 +129,65 @@ TEST(RowBlur, FocusStackTakesTheSharpestImage)
     EXPECT_NEAR(blur[300], diffraction, 1e-9);
 }
 
+/// The sharpest-image rule written out directly: every image's blur, the first one replaced by
+/// any defined, positive, smaller one.
+double reference_stack_blur(const CalcState& s, const Camera& cam, double distance)
+{
+    const double F = s.effective_focal_length, N = s.optimum_effective_f_stop;
+    const double airy = 500000 / (1.22 * cam.wavelength);
+    const auto blur_for = [&](double r) {
+        if (r >= 0 && F >= r)
+            return -1.0;
+        double g = 0;
+        if (r < 0 && distance < 0)
+            g = 0;
+        else if (distance < 0)
+            g = F * F / ((r - F) * N);
+        else if (r < 0)
+            g = F * F / (N * distance);
+        else
+            g = F * F * std::fabs(r - distance) / (N * distance * (r - F));
+        return std::hypot(g, N / airy) / cam.coc;
+    };
+    double blur = blur_for(s.focus_points[0]);
+    for (int i = 1; i < s.ni; ++i) {
+        const double b = blur_for(s.focus_points[i]);
+        if (b > 0 && b < blur)
+            blur = b;
+    }
+    return blur;
+}
+
+TEST(RowBlur, FocusStackMatchesTheImageByImageRule)
+{
+    const struct {
+        int images;
+        double near, far, window_near, window_far, f_number;
+    } table[] = {
+        {2, 1000, 2000, 500, 5000, 8},     {3, 1000, -1, 500, -1, 11},     {100, 914.4, 1828.8, 700, 3000, 16},
+        {10, 300, 600, 200, 1500, 5.6},    {7, 120, -1, 100, -1, 22},      {5, 80, 200, 60, 400, 4},
+        {4, 40, 400, 30, 900, 8},         {4, 600, 600, 500, 700, 8},
+    };
+    for (const auto& t : table) {
+        CalcState s;
+        s.mode = Mode::FocusStacking;
+        s.effective_focal_length = 50;
+        s.optimum_effective_f_stop = t.f_number;
+        s.ni = t.images;
+        for (int i = 0; i < t.images; ++i)
+            s.focus_points[i] = recip_value(static_cast<double>(i) / (t.images - 1), t.near, t.far);
+        s.maxblur_near = t.window_near;
+        s.maxblur_far = t.window_far;
+        std::vector<double> blur(733);
+        compute_row_blur(blur, s, film_camera());
+        for (std::size_t j = 0; j < blur.size(); ++j) {
+            const double d = recip_value(j / 732.0, t.window_near, t.window_far);
+            const double expected = reference_stack_blur(s, film_camera(), d);
+            ASSERT_NEAR(blur[j], expected, 1e-12 * std::fabs(expected)) << t.images << " row " << j;
+        }
+    }
+}
+
 TEST(BlurStrip, RowsMatchTheGaussianProfileExactly)
 {
     const double blurs[] = {0, -1, 0.34, 1, 2.5, 7.3, 16.004, 25, 40, 100};
