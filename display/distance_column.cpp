@@ -122,17 +122,17 @@ int spot_profile(double blur, std::array<int, 33>& brightness)
 
 void render_row(double blur, uint8_t* row)
 {
-    std::memset(row, 0, strip_stride);
-    std::array<int, 33> brightness{};
+    std::array<int, 33> brightness;
     const int count = spot_profile(blur, brightness);
     const Colour c = blur_colour(blur);
-    for (int d = 0; d < count; ++d) {
-        const int v = brightness[d];
+    for (int d = 0; d <= 32; ++d) {
+        const int v = d < count ? brightness[d] : 0;
         const uint8_t pixel[3] = {static_cast<uint8_t>(v * c.blue / 255), static_cast<uint8_t>(v * c.green / 255),
                                   static_cast<uint8_t>(v * c.red / 255)};
         std::memcpy(row + (32 + d) * 3, pixel, 3);
         std::memcpy(row + (32 - d) * 3, pixel, 3);
     }
+    row[strip_stride - 1] = 0;  // the padding byte
 }
 
 bool is_whole_level(double level)

@@ -5,9 +5,7 @@
 #include <array>
 
 #include "display/canvas.h"
-
-enum class Column : int { Lens = 0, Aperture = 1, Distance = 2, Blur = 3, Details = 4 };
-inline constexpr int column_count = 5;
+#include "text/caption_text.h"  // Column (Lens, Aperture, Distance, Blur, Details) and column_count
 
 struct ColumnGeometry {
     /// Outer rectangle: from the top of the scales (T) to the client bottom less one margin.

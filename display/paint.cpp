@@ -1,5 +1,7 @@
 #include "display/paint.h"
 
+#include "display/captions.h"
+#include "display/details_panel.h"
 #include "display/distance_column.h"
 #include "display/panel.h"
 #include "display/scale_columns.h"
@@ -38,4 +40,8 @@ void paint(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camer
     paint_aperture_column(canvas, s, camera, g);
     paint_distance_column(canvas, measure, s, camera, g, scratch);
     paint_blur_column(canvas, s, g);
+    panel_text(s, camera, scratch.panel);
+    draw_details(canvas, scratch.panel, g);
+    caption_texts(s, scratch.captions);
+    draw_captions(canvas, scratch.captions, g);
 }
