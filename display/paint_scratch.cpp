@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "display/distance_column.h"
+#include "display/blur_strip.h"
 
 std::span<double> PaintScratch::row_blur(int rows)
 {

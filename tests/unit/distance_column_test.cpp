@@ -5,7 +5,9 @@
 #include <set>
 
 #include "display/blur_colour.h"
+#include "display/blur_strip.h"
 #include "display/distance_column.h"
+#include "display/row_blur.h"
 #include "display/mapping.h"
 #include "support/fixed_measure.h"
 #include "support/recording_canvas.h"
@@ -212,6 +214,27 @@ TEST(BlurStrip, RowsMatchTheGaussianProfileExactly)
     EXPECT_EQ(undefined[33 * 3], 94);
     EXPECT_EQ(undefined[34 * 3], 5);
     EXPECT_EQ(undefined[35 * 3], 0);
+}
+
+TEST(BlurStrip, EveryBlurFromAHundredthToAHundredGivesTheExactSpot)
+{
+    std::vector<double> blurs;
+    for (double b = 0.01; b < 100; b *= 1.0007)
+        blurs.push_back(b);
+    blurs.push_back(-1);
+    std::vector<uint8_t> pixels(blurs.size() * strip_stride);
+    render_blur_strip(blurs, pixels);
+    const std::size_t n = blurs.size();
+    for (std::size_t j = 0; j < n; ++j) {
+        const Colour c = blur_colour(blurs[j]);
+        const uint8_t* row = pixels.data() + (n - 1 - j) * strip_stride;
+        for (int i = 0; i < 65; ++i) {
+            const double t = (i - 32) / blurs[j];
+            const int v = round_half_away(std::exp(-(t * t)) * 255);
+            ASSERT_EQ(row[i * 3 + 1], v * c.green / 255) << blurs[j] << " " << i;
+            ASSERT_EQ(row[i * 3 + 2], v * c.red / 255) << blurs[j] << " " << i;
+        }
+    }
 }
 
 TEST(DistanceColumn, OneStripImageWithItsBottomRowOnBottomMinusOne)
