@@ -126,7 +126,7 @@ TEST(ValueScale, SubdivisionOfAWideInterval)
     ASSERT_EQ(sub.size(), 7u);
     int i = 1;
     for (const auto& [row, length] : sub) {
-        // From the top: 1.175, 1.15, ... 1.025; the long one is 1.1 (part 4).
+        // From the top: 1.175, 1.15, ... 1.025; the long one is 1.1, the fourth of eight.
         EXPECT_EQ(length, i == 4 ? 6 : 4) << row;
         ++i;
     }
