@@ -8,6 +8,7 @@
 
 #include "app/mouse_input.h"
 #include "calc/recompute.h"
+#include "support/allocation_counter.h"
 #include "support/recording_mouse_host.h"
 #include "support/scale_fixture.h"
 
@@ -454,6 +455,41 @@ TEST_F(MouseInput, HoverCursorsFollowTheTable)
         EXPECT_EQ(host.calls, c.cursor) << "mode " << static_cast<int>(c.mode) << " at " << c.x << ", " << c.y;
         EXPECT_EQ(state.focus_at, before.focus_at);
     }
+}
+
+// ---- Nothing allocates ----------------------------------------------------------------------
+
+TEST_F(MouseInput, DragsAllocateNothing)
+{
+    struct CountingHost : MouseHost {
+        int calls = 0;
+        void capture_mouse() override { ++calls; }
+        void release_mouse() override { ++calls; }
+        void set_cursor(CursorKind) override { ++calls; }
+        void invalidate() override { ++calls; }
+    } counting;
+    const struct {
+        Mode mode;
+        MouseButton button;
+        int x;
+    } drags[] = {
+        {Mode::DepthOfField, left, distance_x}, {Mode::BestFStop, left, distance_x},
+        {Mode::FocusStacking, left, distance_x}, {Mode::Blur, right, distance_x},
+        {Mode::DepthOfField, left, aperture_x}, {Mode::Macro, left, lens_x},
+        {Mode::DepthOfField, right, lens_x}, {Mode::DepthOfField, left, blur_x},
+        {Mode::Blur, right, blur_x},
+    };
+    const long before = allocation_count();
+    for (const auto& d : drags) {
+        state.mode = d.mode;
+        mouse_move(d.x, 310, state, camera, geometry, drag, counting);
+        mouse_down(d.button, d.x, 300, state, camera, geometry, drag, counting);
+        for (int y : {280, 200, 120, 450, 90})
+            mouse_move(d.x, y, state, camera, geometry, drag, counting);
+        mouse_up(d.button, d.x, 90, state, camera, geometry, drag, counting);
+    }
+    EXPECT_EQ(allocation_count(), before);
+    EXPECT_GT(counting.calls, 0);
 }
 
 }  // namespace
