@@ -36,16 +36,6 @@ double distance_at(const CalcState& state, double t)
                          recip_value(t, state.maxblur_near, state.maxblur_far));
 }
 
-/// focal_length through the teleconverter, and back from a 35 mm equivalent when the camera's
-/// focal lengths are entered that way.
-double effective_focal_length_of(const CalcState& state, const Camera& camera)
-{
-    double f = state.focal_length * state.teleconverter;
-    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
-        f /= camera.crop_factor;
-    return f;
-}
-
 bool recompute_fixed(CalcState& state, const Camera& camera)
 {
     recompute(state, camera, false);
