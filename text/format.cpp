@@ -1,6 +1,7 @@
 #include "text/format.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -10,14 +11,14 @@ char16_t g_decimal_point = u'.';
 // Rounding offsets 0.5, 0.05, ... 0.5e-15, built by repeated division.
 struct RoundingOffsets {
     std::array<double, 16> values{};
-    RoundingOffsets()
+    constexpr RoundingOffsets()
     {
         values[0] = 0.5;
         for (std::size_t i = 1; i < values.size(); ++i)
             values[i] = values[i - 1] / 10;
     }
 };
-const RoundingOffsets g_offsets;
+constexpr RoundingOffsets g_offsets;  // ready before any static initialiser runs
 
 // Appends to a bounded output, always keeping room for the terminating zero.
 class Writer {
@@ -32,6 +33,17 @@ public:
     {
         for (char16_t c : s)
             put(c);
+    }
+    // Appends text that may lie inside the output buffer itself (memmove semantics; only a
+    // source at or after the write position survives the units written before it).
+    void put_moved(std::u16string_view s)
+    {
+        if (out_.empty() || s.empty())
+            return;
+        const std::size_t room = out_.size() - 1 - pos_;
+        const std::size_t n = s.size() < room ? s.size() : room;
+        std::memmove(out_.data() + pos_, s.data(), n * sizeof(char16_t));
+        pos_ += n;
     }
     std::size_t finish()
     {
@@ -95,47 +107,90 @@ std::size_t format_number(char16_t* w, int k, double v)
         return n;
     }
     const std::size_t digits_begin = n;
+    // Half-up rounding: add half a unit of the last decimal, then truncate the digits.
     double a = v + g_offsets.values[static_cast<std::size_t>(k)];
-    int e = 0;
-    while (a >= 10) {
-        a /= 10;
-        ++e;
-    }
-    while (a < 1) {
-        a *= 10;
-        --e;
-    }
-    // Emits the next digit of a; a digit pushed to 10 by floating-point error carries into
-    // the digits already written instead of printing a letter.
-    auto emit_digit = [&] {
-        int digit = static_cast<int>(a);
-        a = (a - digit) * 10;
+
+    // A digit pushed to 10 by floating-point error carries into the digits already written
+    // instead of printing a letter.
+    auto put_digit = [&](int digit) {
         if (digit >= 10) {
-            w[n++] = u'0';
             n = carry_into(w, digits_begin, n);
+            w[n++] = u'0';
         } else {
-            w[n++] = static_cast<char16_t>(u'0' + digit);
+            w[n++] = static_cast<char16_t>(u'0' + (digit < 0 ? 0 : digit));
         }
     };
-    if (e < 0) {
-        w[n++] = u'0';
+    // The leading digit of x in [0, 10), leaving x holding the rest times ten.
+    auto next_digit = [](double& x) {
+        int digit = x > 0 ? static_cast<int>(x) : 0;
+        if (digit > 10)
+            digit = 10;
+        x = (x - digit) * 10;
+        if (x < 0)
+            x = 0;
+        return digit;
+    };
+
+    double fraction = 0;
+    constexpr double two_to_64 = 18446744073709551616.0;
+    if (a < two_to_64) {
+        // The whole part of a double below 2^64 is exact in 64 bits, and the fraction splits off
+        // without error, so no digit is lost to repeated division by ten.
+        const std::uint64_t whole = static_cast<std::uint64_t>(a);
+        fraction = a - static_cast<double>(whole);
+        char16_t reversed[20];
+        int count = 0;
+        std::uint64_t rest = whole;
+        do {
+            reversed[count++] = static_cast<char16_t>(u'0' + rest % 10);
+            rest /= 10;
+        } while (rest != 0);
+        while (count > 0)
+            w[n++] = reversed[--count];
     } else {
+        // Larger values are whole numbers: scale to one leading digit and read the digits off.
+        int e = 0;
+        while (a >= 10) {
+            a /= 10;
+            ++e;
+        }
         for (int i = 0; i <= e; ++i)
-            emit_digit();
+            put_digit(next_digit(a));
     }
     if (k > 0) {
         w[n++] = g_decimal_point;
-        int exponent = e < 0 ? e : -1;
-        for (int i = 0; i < k; ++i) {
-            if (exponent < -1) {
-                w[n++] = u'0';
-                ++exponent;
-            } else {
-                emit_digit();
-            }
-        }
+        double rest = fraction * 10;
+        for (int i = 0; i < k; ++i)
+            put_digit(next_digit(rest));
     }
     return n;
+}
+
+// The integer of a "%c" or "%d" argument; a double outside the int range (or NaN) reads as 0.
+int int_argument(const FormatArg* arg)
+{
+    if (!arg)
+        return 0;
+    if (arg->kind == FormatArg::Kind::Int)
+        return arg->integer;
+    if (arg->kind == FormatArg::Kind::Double && std::isfinite(arg->number) && std::fabs(arg->number) < 2147483647.0)
+        return static_cast<int>(arg->number);
+    return 0;
+}
+
+bool text_overlaps(std::span<const char16_t> out, std::initializer_list<FormatArg> args)
+{
+    const std::uintptr_t out_begin = reinterpret_cast<std::uintptr_t>(out.data());
+    const std::uintptr_t out_end = reinterpret_cast<std::uintptr_t>(out.data() + out.size());
+    for (const FormatArg& arg : args) {
+        if (arg.kind != FormatArg::Kind::Text || arg.text.empty())
+            continue;
+        const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(arg.text.data());
+        const std::uintptr_t end = reinterpret_cast<std::uintptr_t>(arg.text.data() + arg.text.size());
+        if (begin < out_end && out_begin < end)
+            return true;
+    }
+    return false;
 }
 
 int clamp_decimals(int decimals)
@@ -162,7 +217,8 @@ void write_int(Writer& out, int value)
 
 void set_decimal_point(char16_t point)
 {
-    g_decimal_point = point;
+    // An empty locale separator (or a digit, which would corrupt numbers and trimming) keeps ".".
+    g_decimal_point = (point == 0 || (point >= u'0' && point <= u'9')) ? u'.' : point;
 }
 
 char16_t decimal_point()
@@ -182,6 +238,16 @@ std::size_t number_to_text(std::span<char16_t> out, int decimals, double value)
 std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
                         std::initializer_list<FormatArg> args)
 {
+    // A text argument read from the output buffer itself ("±%s" of a distance made in the same
+    // buffer) would be overwritten by the units written before it: format on the stack instead.
+    constexpr std::size_t scratch_size = 1024;
+    if (!out.empty() && out.size() <= scratch_size && text_overlaps(out, args)) {
+        char16_t scratch[scratch_size];
+        const std::size_t n = format_text(std::span<char16_t>(scratch, out.size()), format, args);
+        std::memcpy(out.data(), scratch, (n + 1) * sizeof(char16_t));
+        return n;
+    }
+
     Writer writer(out);
     const FormatArg* next_arg = args.begin();
     auto take = [&]() -> const FormatArg* { return next_arg != args.end() ? next_arg++ : nullptr; };
@@ -189,6 +255,8 @@ std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
     std::size_t i = 0;
     while (i < format.size()) {
         const char16_t c = format[i++];
+        if (c == 0)
+            break;  // the format's terminating zero
         if (c == u'\\') {
             if (i >= format.size())
                 break;
@@ -216,23 +284,12 @@ std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
         case u'%':
             writer.put(u'%');
             break;
-        case u'c': {
-            const FormatArg* arg = take();
-            const int v = !arg ? 0 : arg->kind == FormatArg::Kind::Double ? static_cast<int>(arg->number) : arg->integer;
-            writer.put(static_cast<char16_t>(v & 0xFFFF));
+        case u'c':
+            writer.put(static_cast<char16_t>(static_cast<unsigned>(int_argument(take())) & 0xFFFFu));
             break;
-        }
-        case u'd': {
-            const FormatArg* arg = take();
-            int v = 0;
-            if (arg && arg->kind == FormatArg::Kind::Int)
-                v = arg->integer;
-            else if (arg && arg->kind == FormatArg::Kind::Double && std::isfinite(arg->number) &&
-                     std::fabs(arg->number) < 2147483647.0)
-                v = static_cast<int>(arg->number);
-            write_int(writer, v);
+        case u'd':
+            write_int(writer, int_argument(take()));
             break;
-        }
         case u'f': {
             const FormatArg* arg = take();
             const double v = !arg ? 0.0 : arg->kind == FormatArg::Kind::Int ? arg->integer : arg->number;
@@ -242,13 +299,8 @@ std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
         }
         case u's': {
             const FormatArg* arg = take();
-            if (arg && arg->kind == FormatArg::Kind::Text) {
-                // The source may lie inside the output buffer: copy it aside first.
-                char16_t copy[512];
-                const std::size_t n = arg->text.size() < std::size(copy) ? arg->text.size() : std::size(copy);
-                std::memmove(copy, arg->text.data(), n * sizeof(char16_t));
-                writer.put(std::u16string_view(copy, n));
-            }
+            if (arg && arg->kind == FormatArg::Kind::Text)
+                writer.put_moved(arg->text);
             break;
         }
         default:

@@ -37,7 +37,8 @@ struct FixedText {
 };
 using Text256 = FixedText<256>;
 
-/// The decimal point used for every number written (one UTF-16 unit, "." until set).
+/// The decimal point used for every number written (one UTF-16 unit, "." until set;
+/// a zero or a digit is refused and leaves ".").
 void set_decimal_point(char16_t point);
 char16_t decimal_point();
 
@@ -45,6 +46,7 @@ inline constexpr char16_t minus_sign = u'\u2212';
 
 /// Formats into `out` and zero-terminates it; returns the count of units written before the zero.
 /// Output that does not fit is cut at out.size() - 1 units. Missing arguments read as 0 or empty text.
+/// A "%s" source may lie inside `out`. The format ends at its size or at a zero unit.
 std::size_t format_text(std::span<char16_t> out, std::u16string_view format,
                         std::initializer_list<FormatArg> args = {});
 

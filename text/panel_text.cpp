@@ -1,0 +1,169 @@
+#include "text/panel_text.h"
+
+#include <cmath>
+
+#include "text/distance_text.h"
+
+namespace {
+
+class PanelWriter {
+public:
+    explicit PanelWriter(PanelText& out) : out_(out) { out_.count = 0; }
+
+    void line(std::u16string_view fmt, std::initializer_list<FormatArg> args = {})
+    {
+        if (PanelLine* slot = next(PanelSlot::Line))
+            slot->text.length = format_text(slot->text.data, fmt, args);
+    }
+    void gap() { next(PanelSlot::Gap); }
+    void hidden() { next(PanelSlot::Hidden); }
+
+private:
+    PanelLine* next(PanelSlot kind)
+    {
+        if (out_.count >= panel_line_capacity)
+            return nullptr;
+        PanelLine& slot = out_.lines[static_cast<std::size_t>(out_.count++)];
+        slot.slot = kind;
+        slot.text.length = 0;
+        slot.text.data[0] = 0;
+        return &slot;
+    }
+
+    PanelText& out_;
+};
+
+// An angle in degrees with one decimal, trimmed: "39.6", "27".
+Text256 angle_text(double degrees)
+{
+    return plain_number(degrees, 1);
+}
+
+// "1 : 4", "1 : 12.5" for a magnification below one.
+void reduction_line(PanelWriter& w, double m)
+{
+    w.line(u"Magnification: 1 : %s", {plain_number(1 / m).view()});
+}
+
+void magnification_line(PanelWriter& w, double m)
+{
+    if (m > 1)
+        w.line(u"Magnification: %2f : 1", {m});
+    else if (m == 0)
+        w.line(u"Magnification: 0.00");
+    else
+        reduction_line(w, m);
+}
+
+void macro_magnification_line(PanelWriter& w, double m)
+{
+    if (m >= 1)
+        w.line(u"Magnification: %2f : 1", {m});
+    else
+        reduction_line(w, m);
+}
+
+// The share of the depth of field that lies in front of the focus, in percent. Shown only when
+// the depth behind is positive and front and range are known; below `minimum` percent the slot
+// stays but nothing is drawn in it.
+void focus_share_line(PanelWriter& w, const CalcState& s, double minimum)
+{
+    if (s.back > 0 && s.range > 0 && s.front >= 0) {
+        const double percent = 100 * s.front / s.range;
+        if (percent >= minimum) {
+            w.line(u"Focus: %0f%% behind front", {percent});
+            return;
+        }
+    }
+    w.hidden();
+}
+
+void depth_of_field_lines(PanelWriter& w, const CalcState& s)
+{
+    const bool best = s.mode == Mode::BestFStop;
+    const double focus = best ? s.best_focus : s.focus_at;
+
+    w.line(u"Hyperfocal: %s", {format_distance(s, s.hyperfocal).view()});
+    w.gap();
+    w.line(u"Front: %s", {format_distance(s, s.front).view()});
+    w.line(u"Back: %s", {format_distance(s, s.back).view()});
+    w.line(u"Range: %s", {format_distance(s, s.range).view()});
+    focus_share_line(w, s, best ? 0.0 : 1.0);
+    w.gap();
+    magnification_line(w, s.magnification);
+    w.gap();
+    w.line(u"Field of View @ %s", {format_distance(s, focus).view()});
+
+    if (focus < 0) {
+        if (best) {
+            w.line(u"  Width: \u221E");
+            w.line(u"  Height: \u221E");
+            w.line(u"  Diag: \u221E");
+        } else {
+            w.line(u"  Width: \u221E (%s\u00B0)", {angle_text(s.angle_width).view()});
+            w.line(u"  Height: \u221E (%s\u00B0)", {angle_text(s.angle_height).view()});
+            w.line(u"  Diag: \u221E (%s\u00B0)", {angle_text(s.angle_diagonal).view()});
+        }
+        return;
+    }
+    w.line(u"  Width: %s (%s\u00B0)",
+           {format_distance(s, s.field_width).view(), angle_text(s.angle_width).view()});
+    w.line(u"  Height: %s (%s\u00B0)",
+           {format_distance(s, s.field_height).view(), angle_text(s.angle_height).view()});
+    w.line(u"  Diag: %s (%s\u00B0)",
+           {format_distance(s, s.field_diagonal).view(), angle_text(s.angle_diagonal).view()});
+}
+
+void focus_stacking_lines(PanelWriter& w, const CalcState& s)
+{
+    // The image count is kept within 2..100 elsewhere; clamp again so a bad value can never
+    // index past the focus points.
+    const int images = s.ni < 2 ? 2 : (s.ni > max_focus_points ? max_focus_points : s.ni);
+
+    w.line(u"Near focus: %s", {format_distance(s, s.stack_near).view()});
+    for (int i = 1; i <= images; ++i)
+        w.line(u"Focus Point %d: %s",
+               {i, format_distance(s, s.focus_points[static_cast<std::size_t>(i - 1)]).view()});
+    w.line(u"Far focus: %s", {format_distance(s, s.stack_far).view()});
+    w.gap();
+    w.line(u"Range: %s", {format_distance(s, s.stack_range).view()});
+}
+
+void macro_lines(PanelWriter& w, const CalcState& s, const Camera& camera)
+{
+    const double half = s.macro_depth * 0.5;
+    const double height = s.fov * camera.frame_height_mm / camera.frame_width_mm;
+
+    w.line(u"Front: %s", {format_distance(s, half).view()});
+    w.line(u"Back: %s", {format_distance(s, half).view()});
+    w.line(u"Range: %s", {format_distance(s, s.macro_depth).view()});
+    w.line(u"Focus: 50%% behind front");
+    w.gap();
+    w.line(u"Field of View");
+    w.gap();
+    w.line(u"  Width: %s", {format_distance(s, s.fov).view()});
+    w.line(u"  Height: %s", {format_distance(s, height).view()});
+    w.line(u"  Diag: %s", {format_distance(s, std::hypot(s.fov, height)).view()});
+    w.gap();
+    macro_magnification_line(w, s.magnification);
+}
+
+}  // namespace
+
+void panel_text(const CalcState& state, const Camera& camera, PanelText& out)
+{
+    PanelWriter w(out);
+    switch (state.mode) {
+    case Mode::DepthOfField:
+    case Mode::Blur:
+    case Mode::BestFStop:
+        depth_of_field_lines(w, state);
+        break;
+    case Mode::FocusStacking:
+        focus_stacking_lines(w, state);
+        break;
+    case Mode::Macro:
+        macro_lines(w, state, camera);
+        break;
+    }
+}
