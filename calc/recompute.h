@@ -9,5 +9,9 @@
 /// The caller repaints afterwards.
 void recompute(CalcState& state, const Camera& camera, bool rescale);
 
+/// The airy factor G = 500000 / (1.22 * wavelength in nm): N / G is the diameter in mm of the
+/// diffraction (Airy) disk at effective f-number N.
+double airy_factor(const Camera& camera);
+
 /// Sets maxblur_near and maxblur_far: the distances at which the blur reaches `maxblur` CoCs.
 void update_distance_window(CalcState& state, const Camera& camera);

@@ -1,0 +1,64 @@
+// BestFStop mode: the focus distance and aperture that make near_limit..far_limit sharpest,
+// plus the limit normalisation and optimum aperture shared with focus stacking.
+#include <cmath>
+#include <utility>
+
+#include "calc/recompute.h"
+#include "calc/recompute_modes.h"
+
+void normalise_limits(CalcState& state)
+{
+    const double n = state.near_limit;
+    const double far = state.far_limit;
+    if (n == far)
+        state.near_limit = far >= 0 ? 0.9 * far : 1000;
+    else if (far > 0 && n > far)
+        std::swap(state.near_limit, state.far_limit);
+}
+
+void set_optimum_aperture(CalcState& state, double nearest, double focus, double airy)
+{
+    // The f-number at which the defocus blur at `nearest`, f^2 (b - a) / (N a (b - f)), equals
+    // the diffraction disk N / G; their quadrature sum is then smallest.
+    const double f = state.effective_focal_length;
+    const double x = std::fabs(airy * (focus - nearest) / ((focus - f) * nearest));
+    state.optimum_f_stop = std::sqrt(x) * f / state.teleconverter;
+    state.optimum_effective_f_stop = state.optimum_f_stop * state.teleconverter;
+}
+
+void compute_best_f_stop(CalcState& state, const Camera& camera)
+{
+    normalise_limits(state);
+    const double n = state.near_limit;
+    const double far = state.far_limit;
+    const double f = state.effective_focal_length;
+    const double airy = airy_factor(camera);
+    const double c = camera.coc;
+
+    // The distance whose reciprocal lies midway between 1/n and 1/far.
+    state.best_focus = far > 0 ? 2 * n * far / (far + n) : 2 * n;
+    const double b = state.best_focus;
+
+    compute_field_of_view(state, camera, b);
+    set_optimum_aperture(state, n, b, airy);
+
+    const double n_opt = state.optimum_effective_f_stop;
+    if (b <= f || state.optimum_f_stop == 0)
+        state.optimum_blur = -1;
+    else
+        state.optimum_blur =
+            std::hypot(std::fabs(f * f * (b - n) / (n_opt * n * (b - f))), n_opt / airy) / c;
+
+    // The hyperfocal distance for the optimum aperture, as DepthOfField computes it for the set one.
+    const double d = n_opt / airy;
+    const double allowed = c * state.blur_threshold;
+    if (d < allowed)
+        state.hyperfocal = f * f / (std::sqrt(allowed * allowed - d * d) * n_opt) + f;
+    else
+        state.hyperfocal = -1;
+
+    state.front = (n < 0 || b < 0) ? -1 : b - n;
+    state.back = far < 0 ? -1 : far - b;
+    state.range = (n < 0 || far < 0) ? -1 : state.front + state.back;
+    state.magnification = b < 0 ? 0 : f / (b - f);
+}

@@ -1,0 +1,80 @@
+// DepthOfField and Blur modes: field of view, hyperfocal distance, near and far limits, and the
+// blur of an object at blur_distance. Defocus blur and the diffraction disk add in quadrature.
+#include <cmath>
+
+#include "calc/recompute.h"
+#include "calc/recompute_modes.h"
+
+void compute_field_of_view(CalcState& state, const Camera& camera, double s)
+{
+    const double f = state.effective_focal_length;
+    state.field_width = camera.frame_width_mm * s / f;
+    state.angle_width = std::atan(state.field_width * 0.5 / s) * full_angle_degrees;
+    state.field_height = camera.frame_height_mm * s / f;
+    state.angle_height = std::atan(state.field_height * 0.5 / s) * full_angle_degrees;
+    // The width and height keep the sign of s, so their angles are right even at infinity; the
+    // diagonal is a length, so its angle takes the distance's magnitude.
+    state.field_diagonal = std::hypot(state.field_width, state.field_height);
+    state.angle_diagonal = std::atan(state.field_diagonal * 0.5 / std::fabs(s)) * full_angle_degrees;
+}
+
+void compute_depth_of_field(CalcState& state, const Camera& camera)
+{
+    const double f = state.effective_focal_length;
+    const double n = state.effective_f_stop;
+    const double s = state.focus_at;
+
+    compute_field_of_view(state, camera, s);
+
+    const double d = n / airy_factor(camera);
+    const double allowed = camera.coc * state.blur_threshold;
+    if (d < allowed) {
+        const double c_e = std::sqrt(allowed * allowed - d * d);  // what diffraction leaves
+        const double h = f * f / (c_e * n);
+        state.hyperfocal = h + f;
+        if (s < 0) {
+            state.near = state.hyperfocal;
+            state.far = -1;
+        } else {
+            const double near_denominator = h + s - f;
+            state.near = near_denominator == 0 ? -1 : h * s / near_denominator;
+            const double far_denominator = h - s + f;
+            state.far = far_denominator > 0 ? h * s / far_denominator : -1;
+            if (state.far > far_cap_mm)
+                state.far = -1;
+        }
+    } else {
+        state.near = state.focus_at;
+        state.far = state.focus_at;
+        state.hyperfocal = -1;
+    }
+
+    state.front = (state.near < 0 || s < 0) ? -1 : s - state.near;
+    state.back = state.far < 0 ? -1 : state.far - s;
+    state.range = (state.near < 0 || state.far < 0) ? -1 : state.front + state.back;
+    state.magnification = s < 0 ? 0 : f / (s - f);
+}
+
+void compute_blur(CalcState& state, const Camera& camera)
+{
+    compute_depth_of_field(state, camera);
+
+    const double f = state.effective_focal_length;
+    const double n = state.effective_f_stop;
+    const double s = state.focus_at;
+    const double object = state.blur_distance;
+    if (0 < s && s <= f) {
+        state.blur = -1;  // cannot focus inside the focal length
+        return;
+    }
+    double defocus;
+    if (s < 0 && object < 0)
+        defocus = 0;
+    else if (s < 0 && object > 0)
+        defocus = f * f / (object * n);
+    else if (s > 0 && object < 0)
+        defocus = f * f / (s * n);
+    else
+        defocus = std::fabs((s - object) * f * f / ((s - f) * object * n));
+    state.blur = std::hypot(defocus, n / airy_factor(camera)) / camera.coc;
+}

@@ -1,0 +1,124 @@
+// recompute's common frame: effective focal length and f-number, the per-mode dispatch,
+// the re-centring of the scale windows and the distance window.
+#include "calc/recompute.h"
+
+#include <algorithm>
+
+#include "calc/recompute_modes.h"
+
+namespace {
+
+// Each dragged scale is linear in 1/value; its window [high / (2 zoom - 1), high] with
+// high = value * zoom has the value at its reciprocal midpoint. Only the high end is clamped,
+// the low end always follows from it.
+void set_window(double value, double zoom, double lowest_high, double highest_high, double& low,
+                double& high)
+{
+    high = std::clamp(value * zoom, lowest_high, highest_high);
+    low = high / (2 * zoom - 1);
+}
+
+void recentre_windows(CalcState& s)
+{
+    set_window(s.fov, s.fov_zoom, 10, 10000, s.fov_low, s.fov_high);
+    set_window(s.focal_length, s.fl_zoom, 10, 10000, s.fl_low, s.fl_high);
+    double blur_value = s.optimum_blur;
+    if (s.mode == Mode::DepthOfField || s.mode == Mode::Macro)
+        blur_value = s.blur_threshold;
+    else if (s.mode == Mode::Blur)
+        blur_value = s.blur;
+    set_window(blur_value, s.blur_zoom, 1, 1000, s.blur_low, s.blur_high);
+}
+
+// The distances at which an object focused at `focus` blurs by K / N on the sensor (K = maxblur
+// CoCs times the f-number); a negative far end stands for infinity.
+void window_around_focus(CalcState& s, double focus, double k_times_n)
+{
+    const double f = s.effective_focal_length;
+    const double f2 = f * f;
+    const double k = k_times_n * (focus - f);
+    s.maxblur_far = f2 * focus / (f2 - k);
+    s.maxblur_near = f2 * focus / (f2 + k);
+}
+
+void window_at_infinity(CalcState& s, double k_times_n)
+{
+    const double f = s.effective_focal_length;
+    s.maxblur_far = -1;
+    s.maxblur_near = f * f / k_times_n;
+}
+
+// Reciprocal midpoint of two focus points; twice the first when the second is infinite.
+double stack_midpoint(double first, double second)
+{
+    return second >= 0 ? 2 * first * second / (first + second) : 2 * first;
+}
+
+}  // namespace
+
+double airy_factor(const Camera& camera)
+{
+    return 500000 / (1.22 * camera.wavelength);
+}
+
+void recompute(CalcState& state, const Camera& camera, bool rescale)
+{
+    state.effective_focal_length = state.focal_length * state.teleconverter;
+    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
+        state.effective_focal_length /= camera.crop_factor;
+    state.effective_f_stop = state.f_stop * state.teleconverter;
+
+    switch (state.mode) {
+    case Mode::DepthOfField: compute_depth_of_field(state, camera); break;
+    case Mode::BestFStop: compute_best_f_stop(state, camera); break;
+    case Mode::FocusStacking: compute_focus_stacking(state, camera); break;
+    case Mode::Blur: compute_blur(state, camera); break;
+    case Mode::Macro: compute_macro(state, camera); break;
+    default: break;  // an unknown mode (from an edited settings file) computes nothing
+    }
+
+    if (rescale) {
+        recentre_windows(state);
+        update_distance_window(state, camera);
+    }
+}
+
+void update_distance_window(CalcState& state, const Camera& camera)
+{
+    const double c = camera.coc;
+    const double k_times_n = state.maxblur * state.effective_f_stop * c;  // K
+    const double f = state.effective_focal_length;
+
+    switch (state.mode) {
+    case Mode::DepthOfField:
+    case Mode::Blur:
+        if (state.focus_at < 0)
+            window_at_infinity(state, k_times_n);
+        else
+            window_around_focus(state, state.focus_at, k_times_n);
+        break;
+    case Mode::BestFStop:
+        if (state.best_focus < 0)
+            window_at_infinity(state, k_times_n);
+        else
+            window_around_focus(state, state.best_focus,
+                                state.optimum_effective_f_stop * state.maxblur * c);
+        break;
+    case Mode::FocusStacking: {
+        const double* p = state.focus_points.data();
+        const int n = focus_point_count(state);
+        const double b0 = stack_midpoint(p[0], p[1]);
+        const double b1 = stack_midpoint(p[n - 2], p[n - 1]);
+        const double f2 = f * f;
+        state.maxblur_near = f2 * b0 / ((b0 - f) * k_times_n + f2);
+        state.maxblur_far = f2 * b1 / (f2 - (b1 - f) * k_times_n);
+        break;
+    }
+    case Mode::Macro:
+        // Signed offsets from the plane of focus.
+        state.maxblur_far = c * state.maxblur / state.macro_factor;
+        state.maxblur_near = -c * state.maxblur / state.macro_factor;
+        break;
+    default: break;
+    }
+}

@@ -1,0 +1,354 @@
+// DepthOfField and Blur modes: worked values and the thin-lens identities the limits satisfy.
+#include <cmath>
+#include <ostream>
+
+#include <gtest/gtest.h>
+
+#include "calc/recompute.h"
+#include "support/close_to.h"
+#include "support/hand_camera.h"
+#include "support/thin_lens.h"
+
+namespace {
+
+constexpr double infinity = -1;
+
+CalcState dof_state(double focal_length, double f_stop, double focus_at, double blur_threshold = 1)
+{
+    CalcState s;
+    s.mode = Mode::DepthOfField;
+    s.focal_length = focal_length;
+    s.f_stop = f_stop;
+    s.focus_at = focus_at;
+    s.blur_threshold = blur_threshold;
+    return s;
+}
+
+// The hyperfocal distance minus f from the allowed blur left after the Airy disk.
+double hyperfocal_excess(const Camera& camera, double f, double n, double blur_threshold)
+{
+    const double allowed = camera.coc * blur_threshold;
+    const double airy = thin_lens::airy_disk(camera.wavelength, n);
+    return f * f / (n * std::sqrt(allowed * allowed - airy * airy));
+}
+
+TEST(DepthOfField, DefaultStateGivesTheWorkedValues)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s;
+    ASSERT_EQ(s.mode, Mode::DepthOfField);
+    recompute(s, camera, true);
+
+    EXPECT_NEAR(camera.coc, 0.0314159, 5e-8);
+    EXPECT_NEAR(s.effective_f_stop / airy_factor(camera), 0.010736, 5e-7);
+    EXPECT_NEAR(s.hyperfocal, 10634.4, 0.05);
+    EXPECT_NEAR(s.near, 1097.9, 0.05);
+    EXPECT_NEAR(s.far, 1370.6, 0.05);
+    EXPECT_NEAR(s.front, 121.3, 0.05);
+    EXPECT_NEAR(s.back, 151.4, 0.05);
+    EXPECT_NEAR(s.range, 272.7, 0.05);
+    EXPECT_NEAR(s.field_width, 877.8, 0.05);
+    EXPECT_NEAR(s.angle_width, 39.6, 0.05);
+    EXPECT_NEAR(s.magnification, 0.0428, 0.00005);
+    EXPECT_NEAR(s.maxblur_near, 423.2, 0.05);
+    EXPECT_LT(s.maxblur_far, 0);  // the distance scale reaches infinity
+}
+
+TEST(DepthOfField, FieldOfViewFollowsTheFrameAndFocus)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = dof_state(50, 8, 3000);
+    recompute(s, camera, false);
+    // Similar triangles: field / distance = frame / focal length.
+    EXPECT_TRUE(close_to(s.field_width / 3000, 36.0 / 50));
+    EXPECT_TRUE(close_to(s.field_height / 3000, 24.0 / 50));
+    EXPECT_TRUE(close_to(s.field_diagonal / 3000, std::sqrt(36.0 * 36 + 24 * 24) / 50));
+    EXPECT_TRUE(close_to(s.angle_width, thin_lens::angle_of_view(36, 50)));
+    EXPECT_TRUE(close_to(s.angle_height, thin_lens::angle_of_view(24, 50)));
+    EXPECT_TRUE(close_to(s.angle_diagonal, thin_lens::angle_of_view(std::hypot(36, 24), 50)));
+    // Magnification: image distance over object distance.
+    EXPECT_TRUE(close_to(s.magnification, thin_lens::image_distance(50, 3000) / 3000));
+}
+
+TEST(DepthOfField, FocusAtInfinity)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = dof_state(50, 8, infinity);
+    recompute(s, camera, true);
+    EXPECT_GT(s.hyperfocal, 0);
+    EXPECT_EQ(s.near, s.hyperfocal);
+    EXPECT_EQ(s.far, -1);
+    EXPECT_EQ(s.front, -1);
+    EXPECT_EQ(s.back, -1);
+    EXPECT_EQ(s.range, -1);
+    EXPECT_EQ(s.magnification, 0);
+    // The angles of view are those of the frame, all positive; the diagonal reads 46.8 degrees.
+    EXPECT_TRUE(close_to(s.angle_width, thin_lens::angle_of_view(36, 50)));
+    EXPECT_TRUE(close_to(s.angle_height, thin_lens::angle_of_view(24, 50)));
+    EXPECT_TRUE(close_to(s.angle_diagonal, thin_lens::angle_of_view(std::hypot(36, 24), 50)));
+    EXPECT_NEAR(s.angle_diagonal, 46.8, 0.05);
+    // The sizes carry the sign of the infinite distance (the details panel shows infinity).
+    EXPECT_LT(s.field_width, 0);
+    EXPECT_LT(s.field_height, 0);
+    // The distance window: infinity at the far end, maxblur CoCs of defocus at the near end.
+    EXPECT_EQ(s.maxblur_far, -1);
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, 8, infinity, s.maxblur_near),
+                         s.maxblur * camera.coc));
+}
+
+TEST(DepthOfField, AnyNegativeFocusIsInfinity)
+{
+    const Camera camera = hand_default_camera();
+    CalcState a = dof_state(50, 8, -1);
+    CalcState b = dof_state(50, 8, -12345);
+    recompute(a, camera, true);
+    recompute(b, camera, true);
+    EXPECT_EQ(a.near, b.near);
+    EXPECT_EQ(a.far, b.far);
+    EXPECT_EQ(a.angle_diagonal, b.angle_diagonal);
+    EXPECT_EQ(a.maxblur_near, b.maxblur_near);
+    EXPECT_EQ(b.magnification, 0);
+}
+
+// At the near and far limits the defocus blur, combined with diffraction, is the allowed blur;
+// focused at the hyperfocal distance, an object at infinity is just as blurred.
+struct LimitCase {
+    double focal_length;
+    double f_stop;
+    double focus_at;
+    double blur_threshold;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os)
+{
+    *os << "f=" << c.focal_length << " N=" << c.f_stop << " s=" << c.focus_at << " threshold=" << c.blur_threshold;
+}
+
+class DepthOfFieldLimits : public testing::TestWithParam<LimitCase> {};
+
+TEST_P(DepthOfFieldLimits, TotalBlurAtTheLimitsIsTheAllowedBlur)
+{
+    const LimitCase c = GetParam();
+    const Camera camera = hand_default_camera();
+    CalcState s = dof_state(c.focal_length, c.f_stop, c.focus_at, c.blur_threshold);
+    recompute(s, camera, false);
+    const double f = c.focal_length;
+    const double allowed = camera.coc * c.blur_threshold;
+
+    ASSERT_GT(s.near, 0);
+    EXPECT_TRUE(close_to(thin_lens::total_blur(f, c.f_stop, camera.wavelength, c.focus_at, s.near),
+                         allowed, 1e-7));
+    EXPECT_TRUE(close_to(thin_lens::total_blur(f, c.f_stop, camera.wavelength, s.hyperfocal, infinity),
+                         allowed, 1e-7));
+    if (s.far > 0) {
+        EXPECT_TRUE(close_to(thin_lens::total_blur(f, c.f_stop, camera.wavelength, c.focus_at, s.far),
+                             allowed, 1e-7));
+        EXPECT_TRUE(close_to(s.range, s.far - s.near));
+    } else {
+        EXPECT_EQ(s.range, -1);
+        EXPECT_EQ(s.back, -1);
+    }
+    EXPECT_TRUE(close_to(s.front, c.focus_at - s.near));
+    EXPECT_LT(s.near, c.focus_at);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DepthOfFieldLimits,
+                         testing::Values(LimitCase{50, 8, 1219.2, 1}, LimitCase{50, 2.8, 3000, 1},
+                                         LimitCase{24, 11, 800, 1}, LimitCase{200, 5.6, 10000, 1.5},
+                                         LimitCase{35, 16, 2000, 2}, LimitCase{100, 4, 150000, 1},
+                                         LimitCase{50, 8, 20000, 1}, LimitCase{85, 1.4, 1500, 0.5}));
+
+TEST(DepthOfField, FocusedAtTheHyperfocalDistance)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = dof_state(50, 8, 0);
+    recompute(s, camera, false);
+    s.focus_at = s.hyperfocal;
+    recompute(s, camera, false);
+    EXPECT_EQ(s.far, -1);  // everything from half the hyperfocal distance to infinity is sharp
+    EXPECT_TRUE(close_to(s.near, s.hyperfocal / 2));
+}
+
+TEST(DepthOfField, BeyondTheHyperfocalDistanceTheFarLimitIsInfinite)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = dof_state(50, 8, 1.5 * 10634.4);
+    recompute(s, camera, false);
+    EXPECT_EQ(s.far, -1);
+    EXPECT_EQ(s.back, -1);
+    EXPECT_EQ(s.range, -1);
+    EXPECT_GT(s.near, 0);
+    EXPECT_LT(s.near, s.focus_at);
+    EXPECT_TRUE(close_to(s.front, s.focus_at - s.near));
+}
+
+TEST(DepthOfField, FarLimitsBeyondOneBillionMillimetresAreInfinite)
+{
+    const Camera camera = hand_default_camera();
+    const double h = hyperfocal_excess(camera, 50, 8, 1);
+    // The focus distance whose far limit is `far`: 1/s = (1/far) (h + far) / (h + f).
+    auto focus_for_far = [&](double far) { return far * (h + 50) / (h + far); };
+
+    CalcState below = dof_state(50, 8, focus_for_far(5e8));
+    recompute(below, camera, false);
+    EXPECT_TRUE(close_to(below.far, 5e8, 1e-6));
+    EXPECT_TRUE(close_to(below.back, 5e8 - below.focus_at, 1e-6));
+
+    CalcState beyond = dof_state(50, 8, focus_for_far(2e9));
+    recompute(beyond, camera, false);
+    EXPECT_EQ(beyond.far, -1);
+    EXPECT_EQ(beyond.range, -1);
+}
+
+TEST(DepthOfField, DiffractionAloneExceedingTheAllowedBlur)
+{
+    const Camera camera = hand_default_camera();
+    // At f/32 the Airy disk (0.043 mm) is larger than the CoC (0.031 mm).
+    ASSERT_GT(thin_lens::airy_disk(550, 32), camera.coc);
+    CalcState s = dof_state(50, 32, 2000);
+    recompute(s, camera, false);
+    EXPECT_EQ(s.hyperfocal, -1);
+    EXPECT_EQ(s.near, 2000);
+    EXPECT_EQ(s.far, 2000);
+    EXPECT_EQ(s.front, 0);
+    EXPECT_EQ(s.back, 0);
+    EXPECT_EQ(s.range, 0);
+
+    // Allowing two CoCs brings the depth of field back (the hyperfocal distance is then 1.75 m).
+    s.focus_at = 1000;
+    s.blur_threshold = 2;
+    recompute(s, camera, false);
+    EXPECT_GT(s.hyperfocal, 0);
+    EXPECT_GT(s.range, 0);
+}
+
+TEST(DepthOfField, DiffractionLimitedAtInfinityIsUndefined)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = dof_state(50, 32, infinity);
+    recompute(s, camera, false);
+    EXPECT_EQ(s.hyperfocal, -1);
+    EXPECT_LT(s.near, 0);
+    EXPECT_LT(s.far, 0);
+    EXPECT_EQ(s.front, -1);
+    EXPECT_EQ(s.back, -1);
+    EXPECT_EQ(s.range, -1);
+}
+
+TEST(DepthOfField, DistanceWindowEndsBlurByMaxblurCocs)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = dof_state(50, 2, 3000);
+    s.maxblur = 4;
+    recompute(s, camera, true);
+    ASSERT_GT(s.maxblur_far, 0);
+    const double target = 4 * camera.coc;
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, 2, 3000, s.maxblur_near), target, 1e-9));
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, 2, 3000, s.maxblur_far), target, 1e-9));
+}
+
+// Blur mode runs the depth-of-field steps and adds the blur of the object at blur_distance.
+
+CalcState blur_state(double focus_at, double blur_distance)
+{
+    CalcState s = dof_state(50, 8, focus_at);
+    s.mode = Mode::Blur;
+    s.blur_distance = blur_distance;
+    return s;
+}
+
+TEST(Blur, SharesTheDepthOfFieldResults)
+{
+    const Camera camera = hand_default_camera();
+    CalcState dof = dof_state(50, 8, 2500);
+    CalcState blur = blur_state(2500, 4000);
+    recompute(dof, camera, true);
+    recompute(blur, camera, true);
+    EXPECT_EQ(blur.near, dof.near);
+    EXPECT_EQ(blur.far, dof.far);
+    EXPECT_EQ(blur.hyperfocal, dof.hyperfocal);
+    EXPECT_EQ(blur.range, dof.range);
+    EXPECT_EQ(blur.magnification, dof.magnification);
+    EXPECT_EQ(blur.angle_diagonal, dof.angle_diagonal);
+    EXPECT_EQ(blur.maxblur_near, dof.maxblur_near);
+}
+
+struct BlurCase {
+    double focus_at;
+    double blur_distance;
+};
+
+void PrintTo(const BlurCase& c, std::ostream* os)
+{
+    *os << "s=" << c.focus_at << " object=" << c.blur_distance;
+}
+
+class BlurOfAnObject : public testing::TestWithParam<BlurCase> {};
+
+TEST_P(BlurOfAnObject, IsTheThinLensBlurInCocs)
+{
+    const BlurCase c = GetParam();
+    const Camera camera = hand_default_camera();
+    CalcState s = blur_state(c.focus_at, c.blur_distance);
+    recompute(s, camera, false);
+    const double expected =
+        thin_lens::total_blur(50, 8, camera.wavelength, c.focus_at, c.blur_distance) / camera.coc;
+    EXPECT_TRUE(close_to(s.blur, expected, 1e-9));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, BlurOfAnObject,
+                         testing::Values(BlurCase{1219.2, 1828.8}, BlurCase{1219.2, 600},
+                                         BlurCase{3000, 3000}, BlurCase{500, 100000},
+                                         BlurCase{infinity, 1828.8}, BlurCase{infinity, 5e6},
+                                         BlurCase{100, 120}));
+
+TEST(Blur, BothAtInfinityIsDiffractionOnly)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = blur_state(infinity, infinity);
+    recompute(s, camera, false);
+    EXPECT_TRUE(close_to(s.blur, thin_lens::airy_disk(550, 8) / camera.coc));
+    EXPECT_NEAR(s.blur, 0.3417, 0.00005);
+}
+
+TEST(Blur, ObjectAtInfinityUsesTheFocusDistance)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = blur_state(2000, infinity);
+    recompute(s, camera, false);
+    // An infinitely far object blurs by f^2 / (s N) on the sensor.
+    const double defocus = 50.0 * 50 / (2000 * 8.0);
+    const double airy = thin_lens::airy_disk(550, 8);
+    EXPECT_TRUE(close_to(s.blur, std::sqrt(defocus * defocus + airy * airy) / camera.coc));
+}
+
+TEST(Blur, AtTheDepthOfFieldLimitsEqualsTheThreshold)
+{
+    const Camera camera = hand_default_camera();
+    for (const double threshold : {0.5, 1.0, 1.5, 2.0}) {
+        CalcState s = blur_state(2500, 0);
+        s.blur_threshold = threshold;
+        recompute(s, camera, false);
+        ASSERT_GT(s.far, 0);
+        for (const double limit : {s.near, s.far}) {
+            s.blur_distance = limit;
+            recompute(s, camera, false);
+            EXPECT_TRUE(close_to(s.blur, threshold, 1e-7)) << "threshold " << threshold;
+        }
+    }
+}
+
+TEST(Blur, FocusInsideTheFocalLengthIsUndefined)
+{
+    const Camera camera = hand_default_camera();
+    for (const double focus : {40.0, 50.0}) {
+        CalcState s = blur_state(focus, 1000);
+        recompute(s, camera, true);
+        EXPECT_EQ(s.blur, -1) << "focus " << focus;
+        // The blur window clamps the high end to one CoC.
+        EXPECT_EQ(s.blur_high, 1);
+        EXPECT_TRUE(close_to(s.blur_low, 1.0 / 9));
+    }
+}
+
+}  // namespace

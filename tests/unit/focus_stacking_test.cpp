@@ -1,0 +1,194 @@
+// FocusStacking mode: the focus points, the aperture, and the limits of the whole stack.
+#include <cmath>
+#include <ostream>
+
+#include <gtest/gtest.h>
+
+#include "calc/recompute.h"
+#include "support/close_to.h"
+#include "support/hand_camera.h"
+#include "support/thin_lens.h"
+
+namespace {
+
+constexpr double infinity = -1;
+
+CalcState stack_state(double near_limit, double far_limit, int ni)
+{
+    CalcState s;
+    s.mode = Mode::FocusStacking;
+    s.near_limit = near_limit;
+    s.far_limit = far_limit;
+    s.ni = ni;
+    return s;
+}
+
+struct SpacingCase {
+    double near_limit;
+    double far_limit;
+    int ni;
+};
+
+void PrintTo(const SpacingCase& c, std::ostream* os)
+{
+    *os << c.near_limit << " to " << c.far_limit << " in " << c.ni;
+}
+
+class FocusPoints : public testing::TestWithParam<SpacingCase> {};
+
+TEST_P(FocusPoints, AreEvenlySpacedInReciprocalDistance)
+{
+    const SpacingCase c = GetParam();
+    const Camera camera = hand_default_camera();
+    CalcState s = stack_state(c.near_limit, c.far_limit, c.ni);
+    s.focus_points.fill(-123);
+    recompute(s, camera, false);
+    const double far_reciprocal = c.far_limit < 0 ? 0 : 1 / c.far_limit;
+    for (int i = 0; i < c.ni - 1; ++i) {
+        const double t = static_cast<double>(i) / (c.ni - 1);
+        const double expected = 1 / c.near_limit + (far_reciprocal - 1 / c.near_limit) * t;
+        EXPECT_TRUE(close_to(1 / s.focus_points[i], expected, 1e-12)) << i;
+    }
+    EXPECT_EQ(s.focus_points[c.ni - 1], c.far_limit);
+    EXPECT_EQ(s.focus_points[0], c.near_limit);
+    if (c.ni < max_focus_points) {
+        EXPECT_EQ(s.focus_points[c.ni], -123);  // entries beyond the stack keep their values
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FocusPoints,
+                         testing::Values(SpacingCase{914.4, 1828.8, 2}, SpacingCase{500, 5000, 3},
+                                         SpacingCase{500, 5000, 10}, SpacingCase{200, infinity, 7},
+                                         SpacingCase{300, 400, 100}, SpacingCase{1000, infinity, 100}));
+
+TEST(FocusStacking, InfiniteFarLimitWithThreeImages)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = stack_state(1500, infinity, 3);
+    recompute(s, camera, true);
+    EXPECT_EQ(s.focus_points[0], 1500);
+    EXPECT_EQ(s.focus_points[1], 3000);
+    EXPECT_EQ(s.focus_points[2], -1);
+    EXPECT_EQ(s.stack_far, -1);
+    EXPECT_EQ(s.stack_range, -1);
+    EXPECT_GT(s.stack_near, 0);
+}
+
+struct StackCase {
+    double near_limit;
+    double far_limit;
+    int ni;
+    double teleconverter;
+};
+
+void PrintTo(const StackCase& c, std::ostream* os)
+{
+    *os << c.near_limit << " to " << c.far_limit << " in " << c.ni << " x" << c.teleconverter;
+}
+
+class StackAperture : public testing::TestWithParam<StackCase> {};
+
+TEST_P(StackAperture, JoinsTheFirstPairAndBoundsTheStack)
+{
+    const StackCase c = GetParam();
+    const Camera camera = hand_default_camera();
+    CalcState s = stack_state(c.near_limit, c.far_limit, c.ni);
+    s.teleconverter = c.teleconverter;
+    recompute(s, camera, false);
+    const double f = 50 * c.teleconverter;
+    const double* p = s.focus_points.data();
+    const double n = s.optimum_effective_f_stop;
+    EXPECT_TRUE(close_to(s.optimum_f_stop * c.teleconverter, n, 1e-15));
+
+    // Focused midway (in 1/distance) between the first two points, the defocus at the first
+    // equals the Airy disk.
+    const double midway = p[1] < 0 ? 2 * p[0] : 2 / (1 / p[0] + 1 / p[1]);
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, midway, p[0]),
+                         thin_lens::airy_disk(camera.wavelength, n), 1e-9));
+
+    // The stack's limits: one CoC of defocus (no diffraction) from the outer points.
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, p[0], s.stack_near), camera.coc, 1e-9));
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, s.hyperfocal, infinity), camera.coc, 1e-9));
+    const double last = p[c.ni - 1];
+    if (s.stack_far > 0) {
+        EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, last, s.stack_far), camera.coc, 1e-9));
+        EXPECT_TRUE(close_to(s.stack_range, s.stack_far - s.stack_near));
+    } else {
+        EXPECT_TRUE(last < 0 || last >= s.hyperfocal);
+        EXPECT_EQ(s.stack_range, -1);
+    }
+
+    // optimum_blur: focused at the image-side midpoint of the first pair, the total blur at the
+    // first point.
+    if (p[1] > f) {
+        const double sensor = (thin_lens::image_distance(f, p[0]) + thin_lens::image_distance(f, p[1])) / 2;
+        const double focus = 1 / (1 / f - 1 / sensor);
+        EXPECT_TRUE(close_to(s.optimum_blur,
+                             thin_lens::total_blur(f, n, camera.wavelength, focus, p[0]) / camera.coc,
+                             1e-9));
+    } else {
+        EXPECT_EQ(s.optimum_blur, -1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StackAperture,
+                         testing::Values(StackCase{914.4, 1828.8, 2, 1}, StackCase{500, 5000, 5, 1},
+                                         StackCase{300, 320, 4, 1.4}, StackCase{1000, infinity, 4, 1},
+                                         StackCase{914.4, 100000, 2, 1},  // far point beyond h
+                                         StackCase{200, 400, 100, 2}));
+
+TEST(FocusStacking, TwoImagesJoinNearAndFarLimitsDirectly)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = stack_state(1000, 3000, 2);
+    recompute(s, camera, false);
+    EXPECT_EQ(s.focus_points[0], 1000);
+    EXPECT_EQ(s.focus_points[1], 3000);
+    // Same aperture as BestFStop over the same span.
+    CalcState best = s;
+    best.mode = Mode::BestFStop;
+    recompute(best, camera, false);
+    EXPECT_TRUE(close_to(s.optimum_f_stop, best.optimum_f_stop, 1e-12));
+}
+
+TEST(FocusStacking, TwoImagesToInfinityLeaveTheBlurUndefined)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = stack_state(1000, infinity, 2);
+    recompute(s, camera, false);
+    EXPECT_EQ(s.focus_points[1], -1);
+    EXPECT_EQ(s.optimum_blur, -1);
+    EXPECT_GT(s.optimum_f_stop, 0);  // the aperture is still found, focused at 2000 mm
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, s.optimum_effective_f_stop, 2000, 1000),
+                         thin_lens::airy_disk(550, s.optimum_effective_f_stop), 1e-9));
+}
+
+TEST(FocusStacking, StackFarLimitsBeyondOneBillionMillimetresAreInfinite)
+{
+    // As the far limit approaches the hyperfocal distance of its own optimum aperture, the stack's
+    // far limit runs off towards infinity. Find where it turns to -1.
+    const Camera camera = hand_default_camera();
+    auto run = [&](double far_limit) {
+        CalcState s = stack_state(1000, far_limit, 2);
+        recompute(s, camera, false);
+        return s;
+    };
+    double finite = 1500;
+    double infinite = 1e7;
+    ASSERT_GT(run(finite).stack_far, 0);
+    ASSERT_EQ(run(infinite).stack_far, -1);
+    for (int i = 0; i < 200; ++i) {
+        const double mid = (finite + infinite) / 2;
+        (run(mid).stack_far < 0 ? infinite : finite) = mid;
+    }
+    // It turns at one billion millimetres, while the last point is still inside the hyperfocal
+    // distance (so the formula alone would still give a finite limit).
+    const CalcState before = run(finite);
+    const CalcState after = run(infinite);
+    EXPECT_LE(before.stack_far, 1e9);
+    EXPECT_GT(before.stack_far, 0.99e9);
+    EXPECT_EQ(after.stack_far, -1);
+    EXPECT_GT(after.hyperfocal, after.far_limit);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+// Macro mode: magnification from the field width, depth of field of a close-up.
+#include <cmath>
+#include <ostream>
+
+#include <gtest/gtest.h>
+
+#include "calc/recompute.h"
+#include "support/close_to.h"
+#include "support/hand_camera.h"
+#include "support/thin_lens.h"
+
+namespace {
+
+CalcState macro_state(double fov, double f_stop, double teleconverter = 1)
+{
+    CalcState s;
+    s.mode = Mode::Macro;
+    s.fov = fov;
+    s.f_stop = f_stop;
+    s.teleconverter = teleconverter;
+    return s;
+}
+
+// Where the total thin-lens blur reaches `allowed`, searched by bisection between `sharp` and `blurred`.
+double limit_of(double f, double n, double focus, double allowed, double sharp, double blurred)
+{
+    for (int i = 0; i < 200; ++i) {
+        const double mid = (sharp + blurred) / 2;
+        (thin_lens::total_blur(f, n, 550, focus, mid) < allowed ? sharp : blurred) = mid;
+    }
+    return (sharp + blurred) / 2;
+}
+
+struct MacroCase {
+    double fov;
+    double f_stop;
+    double teleconverter;
+    double blur_threshold;
+};
+
+void PrintTo(const MacroCase& c, std::ostream* os)
+{
+    *os << "fov=" << c.fov << " N=" << c.f_stop << " x" << c.teleconverter << " threshold=" << c.blur_threshold;
+}
+
+class MacroDepth : public testing::TestWithParam<MacroCase> {};
+
+TEST_P(MacroDepth, MatchesTheThinLensDepthAtThatMagnification)
+{
+    const MacroCase c = GetParam();
+    const Camera camera = hand_default_camera();
+    CalcState s = macro_state(c.fov, c.f_stop, c.teleconverter);
+    s.blur_threshold = c.blur_threshold;
+    recompute(s, camera, true);
+    const double m = 36 / c.fov;
+    const double n = c.f_stop * c.teleconverter;
+    EXPECT_TRUE(close_to(s.magnification, m, 1e-15));
+
+    // The depth does not depend on the focal length; the thin-lens depth approaches it as the
+    // lens gets longer (the difference falls with the square of the focal length).
+    for (const double f : {200.0, 1000.0}) {
+        const double focus = f * (m + 1) / m;
+        ASSERT_TRUE(close_to(thin_lens::image_distance(f, focus) / focus, m, 1e-12));
+        const double allowed = camera.coc * c.blur_threshold;
+        const double near = limit_of(f, n, focus, allowed, focus, f);
+        const double far = limit_of(f, n, focus, allowed, focus, 2 * focus);
+        EXPECT_TRUE(close_to(s.macro_depth, far - near, 1e-4)) << "f " << f;
+
+        // macro_factor is the rate at which the defocus grows with the distance from the focus.
+        const double step = 1e-4 * s.macro_depth;
+        const double slope = thin_lens::defocus_blur(f, n, focus, focus + step) / step;
+        EXPECT_TRUE(close_to(s.macro_factor, slope, 1e-3)) << "f " << f;
+    }
+
+    // The distance window: maxblur CoCs either side of the plane of focus.
+    EXPECT_TRUE(close_to(s.maxblur_far * s.macro_factor, s.maxblur * camera.coc));
+    EXPECT_EQ(s.maxblur_near, -s.maxblur_far);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MacroDepth,
+                         testing::Values(MacroCase{20, 8, 1, 1}, MacroCase{36, 5.6, 1, 1},
+                                         MacroCase{100, 11, 1, 1.5}, MacroCase{10, 4, 1.4, 1},
+                                         MacroCase{50, 16, 1, 2}));
+
+TEST(Macro, DiffractionBeyondTheAllowedBlurLeavesNoDepth)
+{
+    const Camera camera = hand_default_camera();
+    CalcState s = macro_state(20, 32);
+    ASSERT_GT(thin_lens::airy_disk(550, 32), camera.coc);
+    recompute(s, camera, false);
+    EXPECT_EQ(s.macro_depth, 0);
+    EXPECT_GT(s.macro_factor, 0);
+
+    s.f_stop = 16;
+    s.teleconverter = 2;  // the same effective f/32
+    recompute(s, camera, false);
+    EXPECT_EQ(s.macro_depth, 0);
+}
+
+}  // namespace

@@ -1,0 +1,235 @@
+// Snapping to round values: nice_round's steps, the f-number tables, and snapping of inputs.
+#include <cmath>
+#include <ostream>
+
+#include <gtest/gtest.h>
+
+#include "calc/snap.h"
+#include "support/close_to.h"
+
+namespace {
+
+struct RoundCase {
+    double value;
+    double expected;
+};
+
+void PrintTo(const RoundCase& c, std::ostream* os)
+{
+    *os << c.value;
+}
+
+class NiceRound : public testing::TestWithParam<RoundCase> {};
+
+TEST_P(NiceRound, RoundsToTheStepOfItsRange)
+{
+    const RoundCase c = GetParam();
+    EXPECT_TRUE(close_to(nice_round(c.value), c.expected, 1e-12)) << c.value;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, NiceRound,
+    testing::Values(RoundCase{499.9, 500},     // step 5 just below 500
+                    RoundCase{500, 500},       // step 10 from 500
+                    RoundCase{504.9, 500}, RoundCase{505, 510},  // halves go up
+                    RoundCase{1234.5, 1230}, RoundCase{202.4, 200}, RoundCase{202.5, 205},
+                    RoundCase{199.6, 200}, RoundCase{50.5, 51}, RoundCase{49.74, 49.5},
+                    RoundCase{20.24, 20}, RoundCase{19.96, 20}, RoundCase{5.04, 5},
+                    RoundCase{4.99, 5}, RoundCase{2.024, 2}, RoundCase{1.234, 1.23},
+                    RoundCase{0.5004, 0.5}, RoundCase{0.4999, 0.5}, RoundCase{0.2024, 0.2},
+                    RoundCase{0.1234, 0.123}, RoundCase{0.05024, 0.05}, RoundCase{0.02024, 0.02},
+                    RoundCase{0.012345, 0.0123}, RoundCase{0.0037, 0.0037},
+                    RoundCase{0.00372, 0.0037}, RoundCase{0, 0}));
+
+TEST(NiceRound, BelowHalfAHundredthTheStepIsFiveHundredThousandths)
+{
+    // 0.0037 is 74 steps of 0.00005; 0.00376 is 75.2 steps and goes to 75.
+    EXPECT_TRUE(close_to(nice_round(0.0037) / 0.00005, 74, 1e-12));
+    EXPECT_TRUE(close_to(nice_round(0.00376), 0.00375, 1e-12));
+}
+
+TEST(FStopTables, RunFromHalfOverRootTwoTo128)
+{
+    const auto half = f_stop_table(FStopIncrement::HalfStop);
+    const auto third = f_stop_table(FStopIncrement::ThirdStop);
+    ASSERT_EQ(half.size(), 31u);
+    ASSERT_EQ(third.size(), 46u);
+    EXPECT_TRUE(close_to(half.front(), 1 / std::sqrt(2.0), 1e-15));
+    EXPECT_TRUE(close_to(third.front(), 1 / std::sqrt(2.0), 1e-15));
+    EXPECT_NEAR(half.front(), 0.7071, 0.00005);
+    EXPECT_TRUE(close_to(half.back(), 128, 1e-12));
+    EXPECT_TRUE(close_to(third.back(), 128, 1e-12));
+    // Two entries per stop in one table, three in the other: every second (third) entry doubles
+    // the exposure time, that is, multiplies the f-number by the square root of two.
+    EXPECT_TRUE(close_to(half[10] / half[8], std::sqrt(2.0), 1e-14));
+    EXPECT_TRUE(close_to(third[10] / third[7], std::sqrt(2.0), 1e-14));
+    // The familiar stops, unrounded.
+    EXPECT_TRUE(close_to(half[12], std::pow(2, 2.5), 1e-13));  // "5.6"
+    EXPECT_TRUE(close_to(half[14], 8, 1e-13));
+    EXPECT_TRUE(close_to(third[21], 8, 1e-13));
+}
+
+TEST(FStopTables, UnknownIncrementUsesHalfStops)
+{
+    EXPECT_EQ(f_stop_table(static_cast<FStopIncrement>(7)).data(),
+              f_stop_table(FStopIncrement::HalfStop).data());
+}
+
+TEST(SnapFStop, TakesTheNearestTableEntry)
+{
+    CalcState s;
+    s.f_stop_increment = FStopIncrement::HalfStop;
+    EXPECT_TRUE(close_to(snap_f_stop(s, 5.6), std::pow(2, 2.5), 1e-13));
+    EXPECT_TRUE(close_to(snap_f_stop(s, 7.9), 8, 1e-13));
+    EXPECT_TRUE(close_to(snap_f_stop(s, 0.1), f_stop_table(s.f_stop_increment).front(), 0));
+    EXPECT_TRUE(close_to(snap_f_stop(s, 1000), 128, 1e-12));
+    s.f_stop_increment = FStopIncrement::ThirdStop;
+    EXPECT_TRUE(close_to(snap_f_stop(s, 7.0), std::pow(2, 17.0 / 6), 1e-13));  // "7.1"
+    EXPECT_TRUE(close_to(snap_f_stop(s, 5.6), std::pow(2, 2.5), 1e-13));
+}
+
+TEST(SnapFStop, ATieGoesToTheSmallerEntry)
+{
+    for (const FStopIncrement increment : {FStopIncrement::HalfStop, FStopIncrement::ThirdStop}) {
+        CalcState s;
+        s.f_stop_increment = increment;
+        const auto table = f_stop_table(increment);
+        int ties = 0;
+        for (std::size_t i = 0; i + 1 < table.size(); ++i) {
+            const double mid = (table[i] + table[i + 1]) / 2;
+            if (std::fabs(table[i] - mid) != std::fabs(table[i + 1] - mid))
+                continue;  // the midpoint is not exactly representable
+            ++ties;
+            EXPECT_EQ(snap_f_stop(s, mid), table[i]) << i;
+        }
+        EXPECT_GT(ties, 0);
+    }
+}
+
+TEST(Snap, OffLeavesValuesAsTheyAre)
+{
+    CalcState s;
+    s.snap = 0;
+    EXPECT_EQ(snap_f_stop(s, 5.6), 5.6);
+    EXPECT_EQ(snap_distance(s, DistanceUnit::Foot, 1234), 1234);
+    EXPECT_EQ(snap_distance(s, DistanceUnit::Millimetre, 1.23456), 1.23456);
+}
+
+struct DistanceCase {
+    DistanceUnit unit;
+    double value_mm;
+    double expected_mm;
+};
+
+void PrintTo(const DistanceCase& c, std::ostream* os)
+{
+    *os << c.value_mm << "mm in unit " << static_cast<int>(c.unit);
+}
+
+class SnapDistance : public testing::TestWithParam<DistanceCase> {};
+
+TEST_P(SnapDistance, RoundsInTheDisplayUnit)
+{
+    const DistanceCase c = GetParam();
+    CalcState s;
+    EXPECT_TRUE(close_to(snap_distance(s, c.unit, c.value_mm), c.expected_mm, 1e-12)) << c.value_mm;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, SnapDistance,
+    testing::Values(DistanceCase{DistanceUnit::Foot, 1234, 4.05 * 304.8},  // 1234.44 mm
+                    DistanceCase{DistanceUnit::Millimetre, 1234, 1230},
+                    DistanceCase{DistanceUnit::Centimetre, 1234, 1230},     // 123.4 cm -> 123
+                    DistanceCase{DistanceUnit::Inch, 1234, 48.5 * 25.4},    // 48.58 in -> 48.5
+                    DistanceCase{DistanceUnit::Yard, 1234, 1.35 * 914.4},   // 1.3495 yd -> 1.35
+                    DistanceCase{DistanceUnit::Metre, 1234, 1230},          // 1.234 m -> 1.23
+                    DistanceCase{static_cast<DistanceUnit>(9), 1234, 1230},  // unknown: millimetres
+                    DistanceCase{DistanceUnit::Foot, -1, -1},               // infinity stays
+                    DistanceCase{DistanceUnit::Metre, -5, -5}));
+
+TEST(SnapDistance, OneThousandTwoHundredThirtyFourMillimetresInFeet)
+{
+    CalcState s;
+    EXPECT_NEAR(snap_distance(s, DistanceUnit::Foot, 1234), 1234.44, 0.000001);
+}
+
+TEST(SnapAll, SnapsTheStoredInputs)
+{
+    CalcState s;
+    s.units = DistanceUnit::Foot;
+    s.macro_units = DistanceUnit::Centimetre;
+    s.focal_length = 52.4;
+    s.focus_at = 1234;
+    s.f_stop = 5.6;
+    s.teleconverter = 1.4;
+    s.near_limit = 1000;
+    s.far_limit = -1;
+    s.fov = 23.456;  // 2.3456 cm -> 2.35 cm
+    s.near = 1111.1;
+    s.far = 2222.2;
+    s.blur_distance = 3333.3;
+    snap_all(s);
+    EXPECT_EQ(s.focal_length, 52);
+    EXPECT_TRUE(close_to(s.focus_at, 4.05 * 304.8, 1e-12));
+    EXPECT_TRUE(close_to(s.f_stop, std::pow(2, 2.5), 1e-13));
+    EXPECT_TRUE(close_to(s.effective_f_stop, s.f_stop * 1.4, 1e-15));
+    EXPECT_TRUE(close_to(s.near_limit, 3.3 * 304.8, 1e-12));  // 3.2808 ft -> 3.3 ft
+    EXPECT_EQ(s.far_limit, -1);
+    EXPECT_TRUE(close_to(s.fov, 23.5, 1e-12));
+    // Results and the blur distance are not snapped.
+    EXPECT_EQ(s.near, 1111.1);
+    EXPECT_EQ(s.far, 2222.2);
+    EXPECT_EQ(s.blur_distance, 3333.3);
+}
+
+TEST(SnapAll, FieldWidthUsesTheMacroUnit)
+{
+    CalcState s;
+    s.fov = 23.456;
+    s.units = DistanceUnit::Foot;  // would give 0.077 ft = 23.47 mm
+    s.macro_units = DistanceUnit::Millimetre;
+    snap_all(s);
+    EXPECT_TRUE(close_to(s.fov, 23.5, 1e-12));
+    s.fov = 23.456;
+    s.macro_units = DistanceUnit::Inch;
+    snap_all(s);
+    EXPECT_TRUE(close_to(s.fov, 0.92 * 25.4, 1e-12));  // 0.92346 in -> 0.92 in
+}
+
+TEST(SnapAll, BlurThresholdGoesToHalves)
+{
+    struct Case {
+        double value;
+        double expected;
+    };
+    for (const Case c : {Case{1.3, 1.5}, Case{1.2, 1.0}, Case{1.25, 1.5}, Case{0.7, 0.5},
+                         Case{2.0, 2.0}, Case{0.2, 0.0}}) {
+        CalcState s;
+        s.blur_threshold = c.value;
+        snap_all(s);
+        EXPECT_EQ(s.blur_threshold, c.expected) << c.value;
+    }
+}
+
+TEST(SnapAll, NegativeFocalLengthIsLeftAlone)
+{
+    CalcState s;
+    s.focal_length = -3.3;
+    snap_all(s);
+    EXPECT_EQ(s.focal_length, -3.3);
+}
+
+TEST(SnapAll, ValuesBeyondTheIntegerRangeAreLeftAlone)
+{
+    // Only an edited settings file can hold these; rounding them must not overflow.
+    CalcState s;
+    s.focal_length = 1e300;
+    s.blur_threshold = 1e300;
+    s.focus_at = 1e300;
+    snap_all(s);
+    EXPECT_EQ(s.focal_length, 1e300);
+    EXPECT_EQ(s.blur_threshold, 1e300);
+    EXPECT_TRUE(close_to(s.focus_at, 1e300, 1e-15));
+}
+
+}  // namespace
