@@ -1,9 +1,7 @@
 #include "app/win32/app_paths.h"
 
-#include <windows.h>
+#include "app/win32/win.h"
 
-#include <shlobj.h>
-#include <shlwapi.h>
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // The program's modal dialogs.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/win.h"
 
 /// Resource id of the About box.
 inline constexpr int about_box_id = 5000;

@@ -2,7 +2,7 @@
 // one place, so no pen, brush, font, bitmap, region or device context can leak.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/win.h"
 
 #include <utility>
 

@@ -1,6 +1,5 @@
 #include "app/win32/main_window.h"
 
-#include <shellapi.h>
 
 #include "app/commands.h"
 #include "app/mouse_input.h"
@@ -245,18 +244,18 @@ void MainWindow::on_get_min_max_info(MINMAXINFO& info)
 
 void MainWindow::on_paint()
 {
-    PaintScope paint(window_);
+    PaintScope scope(window_);
     RECT client{};
     GetClientRect(window_, &client);
-    HDC dc = back_buffer_.prepare(paint.get(), client.right, client.bottom);
+    HDC dc = back_buffer_.prepare(scope.get(), client.right, client.bottom);
     if (dc == nullptr) return;
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
     resources_.fonts.use_height(app_.text_height);
     {
         GdiCanvas canvas(dc, resources_.fonts);
-        paint_client(canvas, app_.state, current_camera(app_.cameras), app_.geometry, measure_);
+        paint(canvas, measure_, app_.state, current_camera(app_.cameras), app_.geometry, app_.scratch);
     }
-    BitBlt(paint.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    BitBlt(scope.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
 
 void MainWindow::on_command(int id) { menu_command({app_.state, app_.cameras, *this}, id); }

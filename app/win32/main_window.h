@@ -3,7 +3,7 @@
 // stores its placement, and saves the settings when it is destroyed.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/win.h"
 
 #include <array>
 
@@ -17,6 +17,7 @@
 #include "cameras/camera.h"
 #include "display/drag_context.h"
 #include "display/geometry.h"
+#include "display/paint_scratch.h"
 
 /// Everything the program works on, created once by start-up.
 struct App {
@@ -25,6 +26,7 @@ struct App {
     CameraTable cameras;
     ScaleGeometry geometry;
     DragContext drag;
+    PaintScratch scratch;
     AppPaths paths;
     /// Window width minus client width of a window with the main window's frame.
     int frame_width = 0;

@@ -2,7 +2,7 @@
 // button under the pointer, two line heights below the pointer.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/win.h"
 
 /// What the popup needs of the main window's text: its font, the margin unit and the line height.
 struct PopupHelpStyle {

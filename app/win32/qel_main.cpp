@@ -1,6 +1,6 @@
 // The program's entry point: prepares the state, the resources and the window classes, creates
 // the main window and runs the message loop.
-#include <windows.h>
+#include "app/win32/win.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // reports every click to its parent as WM_APP (control id, button index).
 #pragma once
 
-#include <windows.h>
+#include "app/win32/win.h"
 
 #include <array>
 

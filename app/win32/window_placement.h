@@ -2,7 +2,7 @@
 // binary value "windowPlacement" holding the 44-byte WINDOWPLACEMENT record.
 #pragma once
 
-#include <windows.h>
+#include "app/win32/win.h"
 
 /// Applies the stored placement when the value exists, is binary and exactly 44 bytes long.
 void restore_window_placement(HWND window);
