@@ -1,0 +1,131 @@
+#include "cameras/camera.h"
+
+#include <cmath>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr double degree = 0.017453292519943295;  // radians per degree
+
+std::u16string_view name_of(const Camera& camera)
+{
+    std::size_t length = 0;
+    while (length < camera_name_capacity && camera.name[length] != 0)
+        ++length;
+    return {camera.name, length};
+}
+
+// Ordinal order, unit by unit as unsigned 16-bit values; a prefix orders first.
+bool orders_after(const Camera& a, const Camera& b)
+{
+    return name_of(a).compare(name_of(b)) > 0;
+}
+
+int32_t used_count(const CameraTable& table)
+{
+    return table.count < 0 ? 0 : (table.count > max_cameras ? max_cameras : table.count);
+}
+
+}  // namespace
+
+const Camera& current_camera(const CameraTable& table)
+{
+    const int32_t i = table.current;
+    return i >= 0 && i < used_count(table) ? table.cameras[static_cast<std::size_t>(i)] : table.cameras[0];
+}
+
+Camera& current_camera(CameraTable& table)
+{
+    const int32_t i = table.current;
+    return i >= 0 && i < used_count(table) ? table.cameras[static_cast<std::size_t>(i)] : table.cameras[0];
+}
+
+Camera default_camera()
+{
+    Camera c;
+    constexpr std::u16string_view name = u"Generic 35mm film camera (Sharp print)";
+    name.copy(c.name, name.size());
+    c.type = CameraType::Film;
+    c.focal_length_entry = FocalLengthEntry::Actual;
+    c.coc_method = CocMethod::SharpPrint;
+    c.frame_width_mm = 36;
+    c.frame_height_mm = 24;
+    c.frame_width_px = 6000;
+    c.frame_height_px = 4000;
+    c.film_resolution = 75;
+    c.custom_coc = 0.033;
+    c.visual_resolution = 1;
+    c.allowable_blur = 2;
+    c.print_size = 12;
+    c.viewing_distance = 18;
+    c.wavelength = 550;
+    return c;
+}
+
+void install_default_camera(CameraTable& table)
+{
+    table.cameras[0] = default_camera();
+    table.count = 1;
+    table.current = 0;
+}
+
+void derive_camera(Camera& c)
+{
+    switch (c.coc_method) {
+    case CocMethod::SharpImage:
+        if (c.type == CameraType::Digital)
+            c.coc = c.frame_width_mm * c.allowable_blur / c.frame_width_px;
+        else if (c.type == CameraType::Film)
+            c.coc = c.allowable_blur * 0.5 / c.film_resolution;
+        break;
+    case CocMethod::SharpPrint: {
+        // The smallest detail the eye resolves at the viewing distance, and how many fit across the print.
+        const double a = c.frame_width_mm * c.allowable_blur;
+        const double e = std::tan(c.visual_resolution / 60 * degree) * c.viewing_distance;
+        const double n = c.print_size / e;
+        c.coc = a / n;
+        break;
+    }
+    case CocMethod::CustomCoc:
+        c.coc = c.custom_coc;
+        break;
+    default:
+        break;  // an unknown method keeps the previous circle of confusion
+    }
+    c.diffraction_limit = 500000 / (c.wavelength * 1.22) * c.coc;
+    c.crop_factor = std::hypot(36.0, 24.0) / std::hypot(c.frame_width_mm, c.frame_height_mm);
+    if (c.type == CameraType::Digital) {
+        // Widened first: 50000 x 50000 pixels does not fit 32 bits.
+        const int64_t pixels = static_cast<int64_t>(c.frame_width_px) * c.frame_height_px;
+        c.megapixels = static_cast<double>(pixels) / 1000000;
+    } else {
+        c.megapixels = c.frame_width_mm * c.frame_height_mm * (c.film_resolution * 4 * c.film_resolution) / 1000000;
+    }
+}
+
+void derive_camera_values(CameraTable& table)
+{
+    const int32_t n = used_count(table);
+    for (int32_t i = 0; i < n; ++i)
+        derive_camera(table.cameras[static_cast<std::size_t>(i)]);
+}
+
+void sort_cameras(CameraTable& table)
+{
+    // An exchange sort over whole records; cameras with equal names can change their relative order.
+    const int32_t n = used_count(table);
+    for (int32_t i = 0; i + 1 < n; ++i) {
+        for (int32_t j = i + 1; j < n; ++j) {
+            Camera& a = table.cameras[static_cast<std::size_t>(i)];
+            Camera& b = table.cameras[static_cast<std::size_t>(j)];
+            if (!orders_after(a, b))
+                continue;
+            std::swap(a, b);
+            if (table.current == i)
+                table.current = j;
+            else if (table.current == j)
+                table.current = i;
+        }
+    }
+}

@@ -1,0 +1,442 @@
+#include "cameras/settings.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cmath>
+#include <cstdint>
+#include <span>
+
+#include "calc/snap.h"
+#include "text/format.h"
+#include "text/parse.h"
+
+namespace {
+
+// One setting line: its key, the format it is written with, and the field it holds
+// (a double member, or a pair of accessors for the integer and enumeration fields).
+struct SettingKey {
+    std::u16string_view key;
+    std::u16string_view format;
+    double CalcState::*number;
+    int32_t (*get)(const CalcState&);
+    void (*set)(CalcState&, int32_t);
+};
+
+constexpr SettingKey number_key(std::u16string_view key, std::u16string_view format, double CalcState::*field)
+{
+    return {key, format, field, nullptr, nullptr};
+}
+
+constexpr SettingKey int_key(std::u16string_view key, std::u16string_view format,
+                             int32_t (*get)(const CalcState&), void (*set)(CalcState&, int32_t))
+{
+    return {key, format, nullptr, get, set};
+}
+
+// In the order the writer puts them.
+const SettingKey setting_keys[] = {
+    int_key(u"f_stop_increment", u"f_stop_increment %d",
+            [](const CalcState& s) { return static_cast<int32_t>(s.f_stop_increment); },
+            [](CalcState& s, int32_t v) { s.f_stop_increment = static_cast<FStopIncrement>(v); }),
+    number_key(u"focal_length", u"focal_length %2f", &CalcState::focal_length),
+    number_key(u"teleconverter", u"teleconverter %5f", &CalcState::teleconverter),
+    number_key(u"f_stop", u"f_stop %5f", &CalcState::f_stop),
+    number_key(u"blur_threshold", u"blur_threshold %5f", &CalcState::blur_threshold),
+    int_key(u"units", u"units %d",
+            [](const CalcState& s) { return static_cast<int32_t>(s.units); },
+            [](CalcState& s, int32_t v) { s.units = static_cast<DistanceUnit>(v); }),
+    int_key(u"macro_units", u"macro_units %d",
+            [](const CalcState& s) { return static_cast<int32_t>(s.macro_units); },
+            [](CalcState& s, int32_t v) { s.macro_units = static_cast<DistanceUnit>(v); }),
+    int_key(u"snap", u"snap %d",
+            [](const CalcState& s) { return static_cast<int32_t>(s.snap); },
+            [](CalcState& s, int32_t v) { s.snap = v; }),
+    number_key(u"maxblur", u"maxblur %2f", &CalcState::maxblur),
+    number_key(u"fl_zoom", u"fl_zoom %2f", &CalcState::fl_zoom),
+    number_key(u"fov_zoom", u"fov_zoom %2f", &CalcState::fov_zoom),
+    number_key(u"blur_zoom", u"blur_zoom %2f", &CalcState::blur_zoom),
+    number_key(u"near", u"near %2f", &CalcState::near),
+    number_key(u"focus_at", u"focus_at %2f", &CalcState::focus_at),
+    number_key(u"far", u"far %2f", &CalcState::far),
+    number_key(u"near_limit", u"near_limit %2f", &CalcState::near_limit),
+    number_key(u"far_limit", u"far_limit %2f", &CalcState::far_limit),
+    number_key(u"blur_distance", u"blur_distance %2f", &CalcState::blur_distance),
+    number_key(u"fov", u"fov %2f", &CalcState::fov),
+    int_key(u"ni", u"ni %d",
+            [](const CalcState& s) { return static_cast<int32_t>(s.ni); },
+            [](CalcState& s, int32_t v) { s.ni = v; }),
+    int_key(u"mode", u"mode %d",
+            [](const CalcState& s) { return static_cast<int32_t>(s.mode); },
+            [](CalcState& s, int32_t v) { s.mode = static_cast<Mode>(v); }),
+};
+
+constexpr std::u16string_view camera_line_format =
+    u"camera %d \"%s\" %d %d %2f %d %2f %d %2f %5f %3f %3f %3f %3f %2f %d";
+
+// Camera lines: the key, the index, the name and thirteen values; the focal-length entry is optional.
+constexpr int camera_line_min_tokens = 16;
+
+bool is_separator(char16_t c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+char16_t fold_ascii(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - (u'a' - u'A')) : c;
+}
+
+// Keys and the header compare without regard to the case of ASCII letters.
+bool same_key(std::u16string_view token, std::u16string_view key)
+{
+    if (token.size() != key.size())
+        return false;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (fold_ascii(token[i]) != fold_ascii(key[i]))
+            return false;
+    }
+    return true;
+}
+
+bool is_high_surrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+// The length of `text` cut to at most `limit` units, one less when the cut would split a surrogate pair.
+std::size_t cut_length(std::u16string_view text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text.size();
+    return limit > 0 && is_high_surrogate(text[limit - 1]) ? limit - 1 : limit;
+}
+
+int32_t read_int(std::u16string_view token)
+{
+    int32_t value = 0;
+    parse_int(token, value);  // the value stands whether or not the whole token was a number
+    return value;
+}
+
+double read_number(std::u16string_view token)
+{
+    double value = 0;
+    std::size_t position = 0;
+    parse_number(token, position, value);
+    return value;
+}
+
+// The next line of `text` from `position`: up to a line feed or 255 units. Empty lines do not
+// exist for the reader; a carriage return before the line end is dropped with it, so files
+// edited with CR LF line ends read the same.
+bool next_line(std::u16string_view text, std::size_t& position, std::u16string_view& line)
+{
+    while (position < text.size()) {
+        const std::size_t start = position;
+        const std::size_t limit = text.size() - start < settings_line_units ? text.size() : start + settings_line_units;
+        std::size_t end = start;
+        while (end < limit && text[end] != u'\n')
+            ++end;
+        position = end;
+        const bool at_line_end = end == text.size() || text[end] == u'\n';
+        if (end < text.size() && text[end] == u'\n')
+            ++position;
+        line = text.substr(start, end - start);
+        if (at_line_end && !line.empty() && line.back() == u'\r')
+            line.remove_suffix(1);
+        if (!line.empty())
+            return true;
+    }
+    return false;
+}
+
+struct Reader {
+    CalcState& state;
+    CameraTable& table;
+    std::bitset<max_cameras> has_line;  // cameras that received a camera line
+
+    void read_setting(const SettingKey& key, const LineTokens& t)
+    {
+        if (t.count < 2)
+            return;
+        if (key.number)
+            state.*key.number = read_number(t.tokens[1]);
+        else
+            key.set(state, read_int(t.tokens[1]));
+    }
+
+    void read_ncameras(const LineTokens& t)
+    {
+        if (t.count < 3)
+            return;
+        int32_t count = read_int(t.tokens[1]);
+        count = count < 0 ? 0 : (count > max_cameras ? max_cameras : count);
+        int32_t current = read_int(t.tokens[2]);
+        if (current < 0 || current >= count)
+            current = 0;
+        table.count = count;
+        table.current = current;
+    }
+
+    void read_camera(const LineTokens& t)
+    {
+        if (t.count < camera_line_min_tokens)
+            return;
+        const int32_t index = read_int(t.tokens[1]);
+        if (index < 0 || index >= table.count)
+            return;
+        Camera& c = table.cameras[static_cast<std::size_t>(index)];
+        const std::u16string_view name = t.tokens[2];
+        const std::size_t length = cut_length(name, camera_name_units);
+        std::fill(std::begin(c.name), std::end(c.name), u'\0');
+        name.copy(c.name, length);
+        c.coc_method = static_cast<CocMethod>(read_int(t.tokens[3]));
+        c.type = static_cast<CameraType>(read_int(t.tokens[4]));
+        c.frame_width_mm = read_number(t.tokens[5]);
+        c.frame_width_px = read_int(t.tokens[6]);
+        c.frame_height_mm = read_number(t.tokens[7]);
+        c.frame_height_px = read_int(t.tokens[8]);
+        c.film_resolution = read_number(t.tokens[9]);
+        c.custom_coc = read_number(t.tokens[10]);
+        c.allowable_blur = read_number(t.tokens[11]);
+        c.visual_resolution = read_number(t.tokens[12]);
+        c.print_size = read_number(t.tokens[13]);
+        c.viewing_distance = read_number(t.tokens[14]);
+        c.wavelength = read_number(t.tokens[15]);
+        c.focal_length_entry = t.count > camera_line_min_tokens ? static_cast<FocalLengthEntry>(read_int(t.tokens[16]))
+                                                                : FocalLengthEntry::Actual;
+        has_line.set(static_cast<std::size_t>(index));
+    }
+
+    // Returns true at "end".
+    bool read_line(const LineTokens& t)
+    {
+        if (t.count == 0)
+            return false;
+        const std::u16string_view first = t.tokens[0];
+        for (const SettingKey& key : setting_keys) {
+            if (same_key(first, key.key)) {
+                read_setting(key, t);
+                return false;
+            }
+        }
+        if (same_key(first, u"ncameras"))
+            read_ncameras(t);
+        else if (same_key(first, u"camera"))
+            read_camera(t);
+        else if (same_key(first, u"end"))
+            return true;
+        return false;
+    }
+};
+
+template <typename T>
+void clamp_to(T& value, T low, T high)
+{
+    value = value < low ? low : (value > high ? high : value);
+}
+
+// Keeps the state within what the calculation and the scales can handle.
+void sanitise_state(CalcState& s)
+{
+    const CalcState defaults{};
+    for (const SettingKey& key : setting_keys) {
+        if (key.number && !std::isfinite(s.*key.number))
+            s.*key.number = defaults.*key.number;
+    }
+    for (double CalcState::*positive : {&CalcState::focal_length, &CalcState::teleconverter, &CalcState::f_stop,
+                                        &CalcState::blur_threshold, &CalcState::fov}) {
+        if (s.*positive <= 0)
+            s.*positive = defaults.*positive;
+    }
+    if (static_cast<int>(s.mode) < 0 || static_cast<int>(s.mode) >= mode_count)
+        s.mode = defaults.mode;
+    if (static_cast<int>(s.units) < 0 || static_cast<int>(s.units) >= distance_unit_count)
+        s.units = defaults.units;
+    if (static_cast<int>(s.macro_units) < 0 || static_cast<int>(s.macro_units) >= distance_unit_count)
+        s.macro_units = defaults.macro_units;
+    if (s.f_stop_increment != FStopIncrement::HalfStop && s.f_stop_increment != FStopIncrement::ThirdStop)
+        s.f_stop_increment = defaults.f_stop_increment;
+    if (s.snap != 0)
+        s.snap = 1;
+    clamp_to(s.ni, 2, max_focus_points);
+    clamp_to(s.fl_zoom, 1.5, 32.0);
+    clamp_to(s.fov_zoom, 1.5, 32.0);
+    clamp_to(s.blur_zoom, 1.5, 32.0);
+    clamp_to(s.maxblur, 0.01, 10000.0);
+}
+
+void sanitise_camera(Camera& c, const Camera& defaults)
+{
+    for (double Camera::*field : {&Camera::frame_width_mm, &Camera::frame_height_mm, &Camera::film_resolution,
+                                  &Camera::custom_coc, &Camera::visual_resolution, &Camera::allowable_blur,
+                                  &Camera::print_size, &Camera::viewing_distance, &Camera::wavelength}) {
+        if (!std::isfinite(c.*field))
+            c.*field = defaults.*field;
+    }
+    if (c.type != CameraType::Digital && c.type != CameraType::Film)
+        c.type = defaults.type;
+    if (c.coc_method != CocMethod::SharpImage && c.coc_method != CocMethod::SharpPrint &&
+        c.coc_method != CocMethod::CustomCoc)
+        c.coc_method = defaults.coc_method;
+    if (c.focal_length_entry != FocalLengthEntry::Actual && c.focal_length_entry != FocalLengthEntry::Equivalent35mm)
+        c.focal_length_entry = defaults.focal_length_entry;
+}
+
+// The table is never left empty, and every listed camera is a usable record.
+void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_line)
+{
+    if (table.count <= 0) {
+        install_default_camera(table);
+        return;
+    }
+    const Camera defaults = default_camera();
+    for (int32_t i = 0; i < table.count; ++i) {
+        Camera& c = table.cameras[static_cast<std::size_t>(i)];
+        if (has_line.test(static_cast<std::size_t>(i)))
+            sanitise_camera(c, defaults);
+        else
+            c = defaults;
+    }
+}
+
+void finish_at_end(CalcState& state, CameraTable& table)
+{
+    if (state.snap != 0)
+        snap_all(state);
+    sort_cameras(table);
+    derive_camera_values(table);
+    const Camera& camera = current_camera(table);
+    state.effective_focal_length = state.teleconverter * state.focal_length;
+    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
+        state.effective_focal_length /= camera.crop_factor;
+    state.effective_f_stop = state.teleconverter * state.f_stop;
+}
+
+bool is_header(const LineTokens& t)
+{
+    return t.count == 2 && same_key(t.tokens[0], u"Qel") && same_key(t.tokens[1], u"1.0");
+}
+
+// The camera's name as the file can carry it: a '"' would end the quoted token and a line
+// feed the line, so they become U+201D and a space.
+std::size_t storable_name(const Camera& camera, std::span<char16_t, camera_name_capacity> out)
+{
+    std::size_t n = 0;
+    while (n < camera_name_units && camera.name[n] != 0) {
+        const char16_t c = camera.name[n];
+        out[n++] = c == u'"' ? u'\u201D' : (c == u'\n' ? u' ' : c);
+    }
+    out[n] = 0;
+    return n;
+}
+
+void append_camera_line(std::u16string& text, std::span<char16_t> line, int index, const Camera& c)
+{
+    char16_t name_buffer[camera_name_capacity];
+    const std::size_t name_length = storable_name(c, name_buffer);
+    auto format_line = [&](std::u16string_view name) {
+        return format_text(line, camera_line_format,
+                           {index, name, static_cast<int>(c.coc_method), static_cast<int>(c.type), c.frame_width_mm,
+                            static_cast<int>(c.frame_width_px), c.frame_height_mm, static_cast<int>(c.frame_height_px),
+                            c.film_resolution, c.custom_coc, c.allowable_blur, c.visual_resolution, c.print_size,
+                            c.viewing_distance, c.wavelength, static_cast<int>(c.focal_length_entry)});
+    };
+    // The reader takes 255 units of a line: a long name gives way so the values after it survive.
+    const std::size_t without_name = format_line(u"");
+    const std::size_t room = without_name < settings_line_units ? settings_line_units - without_name : 0;
+    const std::u16string_view name(name_buffer, name_length);
+    const std::size_t length = format_line(name.substr(0, cut_length(name, room)));
+    text.append(line.data(), length);
+    text.push_back(u'\n');
+}
+
+}  // namespace
+
+void tokenize_line(std::u16string_view line, LineTokens& out)
+{
+    out.count = 0;
+    std::size_t i = 0;
+    const std::size_t n = line.size();
+    while (out.count < max_line_tokens) {
+        while (i < n && is_separator(line[i]))
+            ++i;
+        if (i >= n)
+            break;
+        std::size_t start = i;
+        std::size_t end = i;
+        if (line[i] == u'"') {
+            start = ++i;
+            while (i < n && line[i] != u'"' && i - start < token_units)
+                ++i;
+            end = i;
+            if (i < n && line[i] == u'"')
+                ++i;  // the closing quote
+        } else {
+            while (i < n && !is_separator(line[i]) && i - start < token_units)
+                ++i;
+            end = i;
+        }
+        out.tokens[static_cast<std::size_t>(out.count++)] = line.substr(start, end - start);
+    }
+}
+
+void install_default_settings(CalcState& state, CameraTable& table)
+{
+    state = CalcState{};
+    state.effective_focal_length = 50;
+    state.effective_f_stop = 8;
+    install_default_camera(table);
+}
+
+void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table)
+{
+    install_default_settings(state, table);
+    if (!text.empty() && text.front() == u'\uFEFF')
+        text.remove_prefix(1);  // a byte-order mark left by an editor
+
+    LineTokens tokens;
+    std::size_t position = 0;
+    std::u16string_view line;
+    if (!next_line(text, position, line))
+        return;
+    tokenize_line(line, tokens);
+    if (!is_header(tokens))
+        return;
+
+    Reader reader{state, table, {}};
+    bool at_end = false;
+    while (!at_end && next_line(text, position, line)) {
+        tokenize_line(line, tokens);
+        at_end = reader.read_line(tokens);
+    }
+    sanitise_state(state);
+    sanitise_cameras(table, reader.has_line);
+    if (at_end)
+        finish_at_end(state, table);
+}
+
+std::u16string settings_text(const CalcState& state, const CameraTable& table)
+{
+    const int count = table.count < 0 ? 0 : (table.count > max_cameras ? max_cameras : table.count);
+    std::u16string text;
+    text.reserve(1024 + static_cast<std::size_t>(count) * 160);
+    // Room for the longest line: twelve numbers of up to 309 integer digits and a full name.
+    std::u16string line(8192, u'\0');
+    const std::span<char16_t> buffer(line.data(), line.size());
+
+    text.append(u"Qel 1.0\n");
+    for (const SettingKey& key : setting_keys) {
+        const std::size_t n = key.number ? format_text(buffer, key.format, {state.*key.number})
+                                         : format_text(buffer, key.format, {static_cast<int>(key.get(state))});
+        text.append(buffer.data(), n);
+        text.push_back(u'\n');
+    }
+    const std::size_t n = format_text(buffer, u"ncameras %d %d", {count, static_cast<int>(table.current)});
+    text.append(buffer.data(), n);
+    text.push_back(u'\n');
+    for (int i = 0; i < count; ++i)
+        append_camera_line(text, buffer, i, table.cameras[static_cast<std::size_t>(i)]);
+    text.append(u"end\n");
+    return text;
+}

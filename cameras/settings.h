@@ -1,0 +1,40 @@
+// The settings text: the reader that fills CalcState and the CameraTable from the lines of
+// "Qel.txt", the writer that produces them, and the line splitter both rely on.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "calc/calc_state.h"
+#include "cameras/camera.h"
+
+inline constexpr std::size_t settings_line_units = 255;  // a longer line continues as the next line
+inline constexpr std::size_t token_units = 256;          // a longer token continues as the next token
+inline constexpr int max_line_tokens = 100;              // the rest of a line is ignored
+inline constexpr std::size_t camera_name_units = 254;    // the longest name the file keeps
+
+/// The tokens of one line. Each token views the line text (quotes excluded), so the tokens are
+/// valid as long as that text is; a splitter reuses the same record for every line.
+struct LineTokens {
+    std::array<std::u16string_view, max_line_tokens> tokens{};
+    int count = 0;
+};
+
+/// Splits a line at spaces and tabs; a token starting with a double quote runs to the next double
+/// quote or the end of the line. At most 100 tokens of at most 256 units each.
+void tokenize_line(std::u16string_view line, LineTokens& out);
+
+/// The state before any file is read: CalcState{} and the default camera alone, current.
+void install_default_settings(CalcState& state, CameraTable& table);
+
+/// Installs the defaults, then reads the settings text over them. Values the program cannot work
+/// with (unknown modes and units, non-finite or non-positive lengths, missing camera lines ...)
+/// are replaced by their defaults, and the table always ends with 1 to 1000 cameras.
+void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table);
+
+/// The settings text of the state and cameras 0 .. count - 1, every line ending in a line feed.
+/// A '"' in a camera name is written as U+201D, and a name is shortened (never inside a
+/// surrogate pair) when its camera line would otherwise exceed the 255 units the reader takes.
+std::u16string settings_text(const CalcState& state, const CameraTable& table);
