@@ -23,8 +23,8 @@ public:
     virtual void repaint() = 0;
     /// Sets the window title from the current camera.
     virtual void update_title() = 0;
-    /// Runs the camera properties dialog; returns when it is closed.
-    virtual void run_camera_dialog() = 0;
+    /// Runs the camera properties dialog; returns when it is closed, false when there was none to run.
+    virtual bool run_camera_dialog() = 0;
     virtual void run_about_box() = 0;
     /// Opens a help document with its default application; silent when that fails.
     virtual void open_document(HelpDocument document) = 0;

@@ -52,6 +52,15 @@ void choose_f_stop_increment(CommandContext c, FStopIncrement increment)
     c.host.recompute(false);
 }
 
+void edit_cameras(CommandContext c)
+{
+    if (!c.host.run_camera_dialog()) return;
+    sort_cameras(c.cameras);
+    c.host.update_title();
+    derive_camera_values(c.cameras);
+    c.host.recompute(true);
+}
+
 void choose_camera(CommandContext c, int index)
 {
     // The menu lists exactly the cameras of the table; an id beyond them is not acted on.
@@ -105,7 +114,7 @@ void menu_command(CommandContext c, int id)
     }
     switch (id) {
     case command_id::edit_camera:
-        c.host.run_camera_dialog();
+        edit_cameras(c);
         break;
     case command_id::no_teleconverter:
         choose_teleconverter(c, 1.0);

@@ -341,7 +341,7 @@ void MainWindow::repaint() { InvalidateRect(window_, nullptr, FALSE); }
 
 void MainWindow::update_title() { SetWindowTextW(window_, wide(window_title(app_.cameras).c_str())); }
 
-void MainWindow::run_camera_dialog() {}
+bool MainWindow::run_camera_dialog() { return false; }
 
 void MainWindow::run_about_box() { show_about_box(app_.instance, window_); }
 

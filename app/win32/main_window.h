@@ -65,7 +65,7 @@ public:
     void recompute(bool rescale) override;
     void repaint() override;
     void update_title() override;
-    void run_camera_dialog() override;
+    bool run_camera_dialog() override;
     void run_about_box() override;
     void open_document(HelpDocument document) override;
 

@@ -26,6 +26,7 @@ public:
     int about_boxes = 0;
     std::vector<HelpDocument> documents;
     int snap_button_state = 0;
+    bool camera_dialog_runs = true;
 
     void show_menu(const PopupMenu& menu) override { menus.push_back(menu); }
     int button_state(int toolbar, int button) override
@@ -40,7 +41,11 @@ public:
     void recompute(bool rescale) override { recomputes.push_back(rescale); }
     void repaint() override { ++repaints; }
     void update_title() override { ++titles; }
-    void run_camera_dialog() override { ++camera_dialogs; }
+    bool run_camera_dialog() override
+    {
+        ++camera_dialogs;
+        return camera_dialog_runs;
+    }
     void run_about_box() override { ++about_boxes; }
     void open_document(HelpDocument document) override { documents.push_back(document); }
 };

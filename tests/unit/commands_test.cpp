@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "app/commands.h"
 #include "support/recording_command_host.h"
@@ -204,6 +206,40 @@ TEST_F(Commands, ResetScalesKeepsTheSettingsThatAreNotScales)
     EXPECT_EQ(state.ni, 17);
     EXPECT_EQ(state.f_stop_increment, FStopIncrement::ThirdStop);
     EXPECT_EQ(host.recomputes, std::vector<bool>{true});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Commands, EditingCamerasSortsRetitlesDerivesAndRescales)
+{
+    install_default_camera(*cameras);
+    cameras->count = 2;
+    cameras->cameras[1] = default_camera();
+    const std::u16string_view first = u"Alpha";
+    std::fill(std::begin(cameras->cameras[1].name), std::end(cameras->cameras[1].name), u'\0');
+    first.copy(cameras->cameras[1].name, first.size());
+    cameras->current = 0;  // the generic camera, which sorts after "Alpha"
+    cameras->cameras[1].coc = 0;
+
+    menu_command(context(), 1000);
+    EXPECT_EQ(host.camera_dialogs, 1);
+    EXPECT_EQ(std::u16string_view(cameras->cameras[0].name), u"Alpha");
+    EXPECT_EQ(cameras->current, 1);  // still the generic camera
+    EXPECT_GT(cameras->cameras[0].coc, 0);  // derived again
+    EXPECT_EQ(host.titles, 1);
+    EXPECT_EQ(host.recomputes, std::vector<bool>{true});
+}
+
+TEST_F(Commands, NoCameraDialogChangesNothing)
+{
+    host.camera_dialog_runs = false;
+    cameras->count = 1;
+    menu_command(context(), 1000);
+    EXPECT_EQ(host.camera_dialogs, 1);
+    EXPECT_EQ(host.titles, 0);
+    EXPECT_TRUE(host.recomputes.empty());
 }
 
 }  // namespace
