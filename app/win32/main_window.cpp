@@ -3,6 +3,7 @@
 
 #include "app/commands.h"
 #include "app/text_height.h"
+#include "app/win32/camera_dialog_win32.h"
 #include "app/win32/dialogs.h"
 #include "app/win32/gdi_canvas.h"
 #include "app/win32/popup_help.h"
@@ -159,7 +160,9 @@ void MainWindow::create_toolbars()
         toolbars_[static_cast<std::size_t>(d.control_id - toolbar_id::mode)] = t;
         switch (d.control_id) {
         case toolbar_id::camera:
-            camera_anchor_ = {x, u};
+            // The camera menu opens below its button, like the units and help menus: opened over
+            // the button, the release of the very click that opened it would choose its first item.
+            camera_anchor_ = {x, u + 34};
             break;
         case toolbar_id::mode:
             for (int b = 0; b < mode_count; ++b) {
@@ -328,7 +331,11 @@ void MainWindow::repaint() { InvalidateRect(window_, nullptr, FALSE); }
 
 void MainWindow::update_title() { SetWindowTextW(window_, wide(window_title(app_.cameras).c_str())); }
 
-bool MainWindow::run_camera_dialog() { return false; }
+bool MainWindow::run_camera_dialog()
+{
+    ::run_camera_dialog(app_.instance, window_, app_.cameras);
+    return true;
+}
 
 void MainWindow::run_about_box() { show_about_box(app_.instance, window_); }
 

@@ -145,13 +145,14 @@ class Screen:
         mx, my, mw, mh = self.qel.geometry(menu[0])
         shot = self.qel.root_shot(label)
         px = shot.load()
-        # Wine's menus: a 3-pixel frame around items of equal height; separators only in the help
-        # menu, after its third item.
-        separator = mh - 6 - 4 * MENU_ITEM if toolbar == "units" and index == 1 else 0
+        # Wine's menus: a 3-pixel frame around items of equal height; a separator (shorter than an
+        # item) after item `separator_after` in the camera and help menus.
+        separator_after = {("camera", 0): 0, ("units", 1): 2}.get((toolbar, index))
+        separator = (mh - 6) % MENU_ITEM if separator_after is not None else 0
         count = (mh - 6 - separator) // MENU_ITEM
         centres = []
         for k in range(count):
-            top = my + 3 + k * MENU_ITEM + (separator if separator and k >= 3 else 0)
+            top = my + 3 + k * MENU_ITEM + (separator if separator_after is not None and k > separator_after else 0)
             centres.append(top + MENU_ITEM // 2)
         self.last_menu_size = (mh - 6 - separator) / MENU_ITEM
         self.last_menu_checks = [any(px[x, y] == L.BLACK for y in range(c - 6, c + 6) for x in range(mx + 3, mx + 16))
@@ -551,3 +552,35 @@ def resizing(ctx, sandboxes):
             check(less.line_height < wide.line_height, "the wide layout held one pixel too narrow")
 
     run(ctx, box, "resize", actions)
+
+
+TWO_CAMERAS = settings_with(ncameras="2 0").replace(
+    "end\n", 'camera 1 "Alpha test camera" 0 0 23.50 6000 15.60 4000 75.00 0.02000 2.000 1.000 12.000 18.000 550.00 0\nend\n')
+
+
+@case
+def cameras(ctx, sandboxes):
+    """The camera menu lists the cameras and switches the current one; its first item opens the
+    camera dialog, which closes without changing anything."""
+    box = sandboxes.new()
+    box.write_settings(TWO_CAMERAS)
+
+    def actions(qel, screen):
+        check(qel.title() == DEFAULT_TITLE, f"title {qel.title()!r}")
+        # Sorted by name: the Alpha camera first, the generic one (current) second.
+        screen.choose("camera", 0, 1, "camera-menu", expected_items=3, checked=[2])
+        time.sleep(0.3)
+        check(qel.title() == "Qel 4.22 - Settings: Alpha test camera", f"title after the choice {qel.title()!r}")
+        screen.refresh("alpha")
+        screen.choose("camera", 0, 0, "camera-edit", expected_items=3, checked=[1])
+        dialog = qel.find_window("^Camera$", timeout=10)
+        qel.root_shot("camera-dialog")
+        harness_xdo(qel, "windowfocus", "--sync", dialog)
+        harness_xdo(qel, "key", "alt+F4")
+        time.sleep(0.6)
+        check(dialog not in qel.windows(), "the camera dialog stayed open after Alt+F4")
+        check(qel.title() == "Qel 4.22 - Settings: Alpha test camera", f"title after the dialog {qel.title()!r}")
+
+    saved = run(ctx, box, "cameras", actions)
+    check(setting(saved, "ncameras") == "2 0", f"saved ncameras {setting(saved, 'ncameras')}")
+    check('camera 0 "Alpha test camera"' in saved, "the cameras were not saved in name order")
