@@ -259,37 +259,60 @@ def placement_and_backup(ctx, sandboxes):
     check(box.read(box.backup_path()) == first, "qel backup.txt is not the first run's file")
 
 
+def find_popup(shot, sx, sy):
+    """The popup help's rectangle (left, top, right, bottom exclusive) near the pointer, or None."""
+    px = shot.load()
+    yellow = [(x, y) for y in range(sy, min(shot.height, sy + 200))
+              for x in range(max(0, sx - 10), min(shot.width, sx + 500)) if px[x, y] == YELLOW]
+    if not yellow:
+        return None
+    return (min(x for x, _ in yellow) - 1, min(y for _, y in yellow) - 1,
+            max(x for x, _ in yellow) + 2, max(y for _, y in yellow) + 2)
+
+
+def ink(shot, box):
+    """The extent (left, top, right, bottom exclusive) of the text drawn inside a popup."""
+    px = shot.load()
+    left, top, right, bottom = box
+    dark = [(x, y) for y in range(top + 1, bottom - 1) for x in range(left + 1, right - 1) if sum(px[x, y]) < 450]
+    check(len(dark) > 30, "the popup shows no text")
+    return (min(x for x, _ in dark), min(y for _, y in dark), max(x for x, _ in dark) + 1, max(y for _, y in dark) + 1)
+
+
 @case
 def popup_help(ctx, sandboxes):
-    """Resting on a button shows its help in a pale yellow popup; moving away removes it."""
+    """Resting on a button for a second shows its help in a pale yellow popup two line heights
+    below the pointer, as wide as the text plus 2u; moving away removes it."""
     box = sandboxes.new()
     qel, screen = start(ctx, box, "popup_help")
     try:
-        cx, cy = screen.button_centre("mode", 2)
-        qel.move(cx, cy)
-        time.sleep(1.5)
-        shot = qel.root_shot("popup")
-        px = shot.load()
-        sx, sy = qel.to_screen(cx, cy)
-        yellow = [(x, y) for y in range(sy, min(shot.height, sy + 200)) for x in range(max(0, sx - 10), min(shot.width, sx + 400))
-                  if px[x, y] == YELLOW]
-        check(yellow, "no popup help after resting on a button for 1.5 s")
-        left = min(x for x, _ in yellow) - 1
-        top = min(y for _, y in yellow) - 1
-        right = max(x for x, _ in yellow) + 2
-        bottom = max(y for _, y in yellow) + 2
         lay = screen.layout
-        check((left, top) == (sx, sy + 2 * lay.line_height), f"popup at {(left, top)}, pointer at {(sx, sy)}")
-        check(bottom - top == lay.line_height + 2 * lay.u, f"popup height {bottom - top}")
-        check(px[left, top + 3] == L.BLACK and px[right - 1, top + 3] == L.BLACK, "popup has no black outline")
-        dark = sum(1 for y in range(top + 1, bottom - 1) for x in range(left + 1, right - 1) if sum(px[x, y]) < 450)
-        check(dark > 30, "the popup shows no text")
-        ctx.popup_texts.append(("Focus stacking mode", right - left - 2 * lay.u))
-        qel.move(cx, cy + 200)
-        time.sleep(0.4)
-        shot = qel.root_shot("popup-gone")
-        px = shot.load()
-        check(not any(px[x, y] == YELLOW for x, y in yellow[:50]), "the popup stayed after the pointer left")
+        for toolbar, index in (("mode", 2), ("teleconverter", 0)):
+            cx, cy = screen.button_centre(toolbar, index)
+            qel.move(cx, cy)
+            time.sleep(0.5)
+            sx, sy = qel.to_screen(cx, cy)
+            check(find_popup(qel.root_shot("popup-early"), sx, sy) is None, "popup help before a second passed")
+            time.sleep(1.0)
+            shot = qel.root_shot(f"popup-{toolbar}")
+            popup = find_popup(shot, sx, sy)
+            check(popup is not None, f"no popup help after resting on the {toolbar} button")
+            left, top, right, bottom = popup
+            check((left, top) == (sx, sy + 2 * lay.line_height), f"popup at {(left, top)}, pointer at {(sx, sy)}")
+            check(bottom - top == lay.line_height + 2 * lay.u, f"popup height {bottom - top}")
+            px = shot.load()
+            check(px[left, top + 3] == L.BLACK and px[right - 1, top + 3] == L.BLACK, "popup has no black outline")
+            il, it, ir, ib = ink(shot, popup)
+            # One line of text, centred, the popup as wide as the text plus 2u (ink and advance
+            # widths differ by the side bearings of the first and last letters).
+            check(ib - it <= lay.line_height, f"the {toolbar} help text takes more than one line")
+            check(abs((right - left - 2 * lay.u) - (ir - il)) <= 3,
+                  f"popup width {right - left} for text {ir - il} wide and u = {lay.u}")
+            check(abs((il - left) - (right - ir)) <= 3, "the help text is not centred")
+            qel.move(cx, cy + 200)
+            time.sleep(0.4)
+            check(find_popup(qel.root_shot(f"popup-{toolbar}-gone"), sx, sy) is None,
+                  "the popup stayed after the pointer left")
         qel.close()
     except Exception:
         qel.kill()

@@ -35,7 +35,6 @@ class Context:
         os.makedirs(self.shots_dir, exist_ok=True)
         self.pictures_dir = os.path.join(args.exe_dir, "pictures")
         self.qel_calc = args.qel_calc
-        self.popup_texts = []
         self.template_prefix = None
 
     def picture(self, name):
