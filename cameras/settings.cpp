@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "calc/recompute.h"
 #include "calc/snap.h"
 #include "text/format.h"
 #include "text/parse.h"
@@ -306,11 +307,7 @@ void finish_at_end(CalcState& state, CameraTable& table)
         snap_all(state);
     sort_cameras(table);
     derive_camera_values(table);
-    const Camera& camera = current_camera(table);
-    state.effective_focal_length = state.teleconverter * state.focal_length;
-    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
-        state.effective_focal_length /= camera.crop_factor;
-    state.effective_f_stop = state.teleconverter * state.f_stop;
+    set_effective_values(state, current_camera(table));
 }
 
 bool is_header(const LineTokens& t)
