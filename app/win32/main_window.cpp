@@ -2,6 +2,7 @@
 
 
 #include "app/commands.h"
+#include "app/mouse_input.h"
 #include "app/text_height.h"
 #include "app/win32/camera_dialog_win32.h"
 #include "app/win32/dialogs.h"
@@ -267,10 +268,22 @@ void MainWindow::on_toolbar(int toolbar_id, int button)
     toolbar_command({app_.state, app_.cameras, *this}, toolbar_id, button);
 }
 
-// The scales take no mouse input yet: pressing, moving and releasing change nothing.
-void MainWindow::on_mouse_down(bool, int, int) {}
-void MainWindow::on_mouse_move(int, int) {}
-void MainWindow::on_mouse_up(bool, int, int) {}
+void MainWindow::on_mouse_down(bool left, int x, int y)
+{
+    mouse_down(left ? MouseButton::Left : MouseButton::Right, x, y, app_.state, current_camera(app_.cameras),
+               app_.geometry, app_.drag, *this);
+}
+
+void MainWindow::on_mouse_move(int x, int y)
+{
+    mouse_move(x, y, app_.state, current_camera(app_.cameras), app_.geometry, app_.drag, *this);
+}
+
+void MainWindow::on_mouse_up(bool left, int x, int y)
+{
+    mouse_up(left ? MouseButton::Left : MouseButton::Right, x, y, app_.state, current_camera(app_.cameras),
+             app_.geometry, app_.drag, *this);
+}
 
 void MainWindow::on_destroy()
 {

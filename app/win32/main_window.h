@@ -15,6 +15,7 @@
 #include "app/win32/toolbar_window.h"
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
+#include "display/drag_context.h"
 #include "display/geometry.h"
 #include "display/paint_scratch.h"
 
@@ -24,6 +25,7 @@ struct App {
     CalcState state;
     CameraTable cameras;
     ScaleGeometry geometry;
+    DragContext drag;
     PaintScratch scratch;
     AppPaths paths;
     /// Window width minus client width of a window with the main window's frame.

@@ -607,3 +607,32 @@ def cameras(ctx, sandboxes):
     saved = run(ctx, box, "cameras", actions)
     check(setting(saved, "ncameras") == "2 0", f"saved ncameras {setting(saved, 'ncameras')}")
     check('camera 0 "Alpha test camera"' in saved, "the cameras were not saved in name order")
+
+
+@case
+def dragging(ctx, sandboxes):
+    """Dragging the focus line upwards moves the focus farther away; the scales follow."""
+    box = sandboxes.new()
+
+    def actions(qel, screen):
+        near, far, window = L.depth_of_field(50, 8, 1219.2, DEFAULT_COC, 550)
+        rows = check_distance_lines(screen, near, 1219.2, far, window, FOOT)
+        x = screen.layout.strip_left + 30
+        y = rows["focus"]
+        sx, sy = qel.to_screen(x, y)
+        steps = ["mousemove", sx, sy, "sleep", "0.05", "mousedown", 1]
+        for k in range(1, 41):
+            steps += ["sleep", "0.01", "mousemove", sx, sy - k]
+        steps += ["sleep", "0.05", "mouseup", 1]
+        harness_xdo(qel, *steps)
+        time.sleep(0.4)
+        screen.refresh("dragged")
+        px = screen.image.load()
+        lay = screen.layout
+        greens = [yy for yy in range(lay.scale_top, lay.scale_bottom)
+                  if L.row_colour_run(px, yy, lay.strip_left + 1, lay.line_x - 8, L.GREEN) > 40]
+        check(len(greens) == 1, f"expected one focus line after the drag, found rows {greens}")
+
+    saved = run(ctx, box, "dragging", actions)
+    focus = float(setting(saved, "focus_at"))
+    check(focus > 1300, f"the focus did not move farther away: focus_at {focus}")
