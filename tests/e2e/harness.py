@@ -250,9 +250,11 @@ class Qel:
         xdo("mousemove", sx, sy, env=self.env)
 
     def click(self, x, y, button=1, settle=0.3):
-        sx, sy = self.to_screen(x, y)
-        xdo("mousemove", sx, sy, "sleep", "0.05", "mousedown", button, "sleep", "0.05", "mouseup", button,
-            env=self.env)
+        """Clicks at client (x, y), then rests the pointer in the window's bottom right corner, away
+        from the toolbars, so that no popup help appears over later screenshots."""
+        wx, wy, ww, wh = self.geometry()
+        xdo("mousemove", wx + x, wy + y, "sleep", "0.05", "mousedown", button, "sleep", "0.05", "mouseup", button,
+            "sleep", "0.05", "mousemove", wx + ww - 2, wy + wh - 2, env=self.env)
         self.settle(settle)
 
     def click_screen(self, sx, sy, settle=0.3):
@@ -260,12 +262,20 @@ class Qel:
         self.settle(settle)
 
     def shot(self, label):
-        """A screenshot of the client area as a PIL image (also kept as a PNG for inspection)."""
+        """A screenshot of the client area as a PIL image (also kept as a PNG for inspection),
+        taken once two grabs in a row agree, so that a repaint still under way is not caught."""
         self.shot_count += 1
         path = os.path.join(self.shots_dir, f"{self.name}-{self.shot_count:02d}-{label}.png")
-        subprocess.run(["import", "-window", self.window, path], env=self.env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        return Image.open(path).convert("RGB")
+        previous = None
+        for _ in range(30):
+            subprocess.run(["import", "-window", self.window, path], env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            image = Image.open(path).convert("RGB")
+            if previous is not None and image.size == previous.size and image.tobytes() == previous.tobytes():
+                return image
+            previous = image
+            time.sleep(0.05)
+        return previous
 
     def root_shot(self, label):
         """The whole screen (popups and menus are separate windows)."""
