@@ -1,6 +1,5 @@
 #include "app/win32/main_window.h"
 
-
 #include "app/commands.h"
 #include "app/mouse_input.h"
 #include "app/text_height.h"
