@@ -21,8 +21,15 @@ import traceback
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
+import importlib  # noqa: E402
+import glob  # noqa: E402
+
 import cases  # noqa: E402
 import harness  # noqa: E402
+
+# Cases live in cases.py and in cases_<area>.py files beside it; each registers with @cases.case.
+for _path in sorted(glob.glob(os.path.join(os.path.dirname(os.path.abspath(__file__)), "cases_*.py"))):
+    importlib.import_module(os.path.splitext(os.path.basename(_path))[0])
 from PIL import Image  # noqa: E402
 
 
