@@ -178,6 +178,7 @@ SHOTS = {
     "dof": (example("dof.txt"), window_shot),
     "best-f-stop": (example("best.txt"), window_shot),
     "focus-stacking": (example("stack-infinity.txt"), window_shot),
+    "focus-stacking-landscape": (example("stack.txt"), window_shot),
     "blur": (example("blur.txt"), window_shot),
     "macro": (example("macro.txt"), window_shot),
     "camera-dialog": (None, take_camera_dialog),
