@@ -17,8 +17,10 @@ DOCS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "doc
 
 
 def pdf_text(path):
-    return subprocess.run(["pdftotext", "-layout", path, "-"], capture_output=True, check=True,
+    """The text of a PDF with every run of white space (line ends in table cells too) one space."""
+    text = subprocess.run(["pdftotext", "-raw", path, "-"], capture_output=True, check=True,
                           timeout=60).stdout.decode("utf-8")
+    return " ".join(text.split())
 
 
 def pdf_pages(path):
