@@ -170,7 +170,8 @@ def red_marker_row(image, left, top, bottom):
 
 @C.case
 def focus_drag_exact(ctx, sandboxes):
-    """A double click on the distance column sets the distance under the pointer once. Dragging the
+    """Dragging the focus line out of the window's top sets infinity. A double click on the distance
+    column then sets the distance under the pointer once. Dragging the
     focus line up and down sets focus_at to the distance of the last row, read in the window on
     screen at the press and snapped in the display unit; a second drag past the bottom
     of the scale and back maps through the re-centred window. Then, in metres with a 100 mm lens
@@ -184,6 +185,19 @@ def focus_drag_exact(ctx, sandboxes):
         C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
         lay = screen.layout
         x = lay.strip_left + 20
+        # Up past the top of the window (negative client rows) to the scale's top row: infinity.
+        y0 = focus_row(screen)
+        drag(qel, x + 10, y0, path(y0, -30))
+        check(distance_at_row(-30, lay, window, FOOT, 50) == -1, "the top row does not predict infinity")
+        screen.refresh("infinity")
+        near, far, window = dof(50, 8, -1)
+        check(abs(focus_row(screen) - lay.scale_top) <= 1, f"the focus line at row {focus_row(screen)}, "
+              f"not on the top row {lay.scale_top} after a drag to infinity")
+        near_row = L.distance_row(near, window[0], window[1], FOOT, lay.scale_top, lay.scale_bottom)
+        px = screen.image.load()
+        check(any(L.row_colour_run(px, y, lay.strip_left + 1, lay.line_x - 8, L.RED) > 40
+                  for y in (near_row - 1, near_row, near_row + 1)),
+              f"no near line at the hyperfocal distance's row {near_row}")
         # A double click: the first click sets the distance under the pointer and its release
         # re-centres the window; the second press is no press and must not read the new window.
         ya, va = clear_row(lay.scale_top + (lay.scale_bottom - lay.scale_top) // 2,
@@ -586,8 +600,10 @@ def oscillating_rows(start, amplitude, count):
 @C.case
 def rapid_drag(ctx, sandboxes):
     """A thousand moves 1 ms apart while the focus line is held: every frame caught on the way is a
-    whole frame (the window paints off screen and copies), and afterwards the window still answers
-    (the title, a mode button) and holds as many GDI objects as before."""
+    whole frame with one focus line between its near and far lines, and afterwards the window still
+    answers (the title, a mode button) and holds as many GDI objects as before. (Wine keeps its own
+    copy of a window's pixels and sends it to X after painting, so under Wine a half-painted frame
+    would not be seen even without the program's off-screen painting.)"""
     box = sandboxes.new()
 
     def actions(qel, screen):
