@@ -24,8 +24,8 @@ NICE_STEPS = ((500, 10), (200, 5), (50, 1), (20, 0.5), (5, 0.1), (2, 0.05), (0.5
 
 
 def default_coc():
-    """The default camera's circle of confusion: 36 mm frame, blur allowance 2, a 12 inch print
-    seen from 18 inches by an eye resolving one minute of arc."""
+    """The default camera's circle of confusion (sharp print): 36 mm frame, blur allowance 2, print
+    size 12 seen from 18 by an eye resolving one minute of arc."""
     a = 36.0 * 2.0
     e = math.tan(1.0 / 60 * 0.017453292519943295) * 18.0
     return a / (12.0 / e)
@@ -81,12 +81,11 @@ def zoom_factor(y, origin, top, bottom):
     return 5.0 ** (5.0 * (y - origin) / (bottom - top))
 
 
-def f_stop_table(third=False):
-    first, factor, count = ((0.7071067811865475, 1.122462048309373, 46) if third
-                            else (0.7071067811865476, 1.189207115002721, 31))
-    table = [first]
-    for _ in range(count - 1):
-        table.append(table[-1] * factor)
+def half_stop_table():
+    """f/0.7 to f/128 in half stops, each entry the previous one times 2^(1/4)."""
+    table = [0.7071067811865476]
+    for _ in range(30):
+        table.append(table[-1] * 1.189207115002721)
     return table
 
 
@@ -171,12 +170,11 @@ def red_marker_row(image, left, top, bottom):
 @C.case
 def focus_drag_exact(ctx, sandboxes):
     """Dragging the focus line out of the window's top sets infinity. A double click on the distance
-    column then sets the distance under the pointer once. Dragging the
-    focus line up and down sets focus_at to the distance of the last row, read in the window on
-    screen at the press and snapped in the display unit; a second drag past the bottom
-    of the scale and back maps through the re-centred window. Then, in metres with a 100 mm lens
-    behind a 2x teleconverter, a drag below the scale (and out of the window) stops at twice the
-    effective focal length."""
+    column then sets the distance under the pointer once. Dragging the focus line up and down sets
+    focus_at to the distance of the last row, read in the window on screen at the press and snapped
+    in the display unit; a second drag past the bottom of the scale and back maps through the
+    re-centred window. Then, in metres with a 100 mm lens behind a 2x teleconverter, a drag below
+    the scale (and out of the window) stops at twice the effective focal length."""
     box = sandboxes.new()
     expected = {}
 
@@ -259,7 +257,7 @@ def aperture_clicks(ctx, sandboxes):
     """A click on the aperture scale sets the stop under the pointer (absolute, snapped to the
     half-stop table); its top row gives f/128, its last row the table's first entry, and the row
     just below the scale nothing."""
-    table = f_stop_table()
+    table = half_stop_table()
     box = sandboxes.new()
 
     def top(qel, screen):
@@ -458,7 +456,7 @@ def hover_kind(qel, reader, x, y):
 @C.case
 def hover_cursors(ctx, sandboxes):
     """Resting the pointer shows the drag cursor over the scales the mode lets the user drag and the
-    arrow elsewhere; the scale rectangles' right and bottom edges lie outside them; in BestFStop only
+    arrow elsewhere, the toolbars included; the scale rectangles' right and bottom edges lie outside them; in BestFStop only
     the rows within 5 pixels of the near and far lines offer a drag and the aperture scale ignores a
     click; in Macro the distance column leaves the cursor as it was and ignores a click."""
     box = sandboxes.new()
@@ -490,6 +488,8 @@ def hover_cursors(ctx, sandboxes):
         e("aperture scale", aperture[0] + 20, mid, "drag")
         e("gap between columns", lay.columns[1][1] + lay.u // 2, mid, "arrow")
         e("lens scale", lens[0] + 20, mid, "drag")
+        e("teleconverter button after the lens scale", *screen.button_centre("teleconverter", 0), "arrow")
+        e("lens scale again", lens[0] + 20, mid, "drag")
         e("lens scale right edge", lens[2], mid, "arrow")
         e("blur scale", blur[0] + 20, mid, "drag")
         e("details again", details_x, mid, "arrow")
