@@ -102,11 +102,13 @@ void hover(int x, int y, const CalcState& state, const ScaleGeometry& geometry, 
     host.set_cursor(cursor);
 }
 
+// Idle first: releasing the capture tells the window its capture changed, and that notice must
+// find no drag left to end.
 void end_drag(DragContext& drag, MouseHost& host)
 {
+    drag.drag_state = DragState::Idle;
     host.release_mouse();
     host.set_cursor(CursorKind::Arrow);
-    drag.drag_state = DragState::Idle;
 }
 
 }  // namespace
@@ -232,4 +234,16 @@ void mouse_up(MouseButton button, int /*x*/, int y, CalcState& state, const Came
     end_drag(drag, host);
     if (changed)
         host.invalidate();
+}
+
+void mouse_capture_lost(CalcState& state, const Camera& camera, DragContext& drag, MouseHost& host)
+{
+    if (drag.drag_state == DragState::Idle)
+        return;
+    // Another window took the mouse (a task switch, a message box): the release will never come.
+    // End the drag where the last move left it and re-centre the scales, as a release would.
+    drag.drag_state = DragState::Idle;
+    host.set_cursor(CursorKind::Arrow);
+    recompute(state, camera, true);
+    host.invalidate();
 }

@@ -34,3 +34,8 @@ void mouse_move(int x, int y, CalcState& state, const Camera& camera, ScaleGeome
 /// cursor, Idle), with the final recompute each drag calls for. A release while Idle does nothing.
 void mouse_up(MouseButton button, int x, int y, CalcState& state, const Camera& camera,
               ScaleGeometry& geometry, DragContext& drag, MouseHost& host);
+
+/// Another window took the mouse capture during a drag, so no release will arrive: ends the drag
+/// with the values the last move set (arrow cursor, Idle) and re-centres the scales. The capture is
+/// not released, since it already belongs elsewhere. Does nothing while Idle.
+void mouse_capture_lost(CalcState& state, const Camera& camera, DragContext& drag, MouseHost& host);

@@ -128,6 +128,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_RBUTTONUP:
         on_mouse_up(message == WM_LBUTTONUP, x, y);
         return 0;
+    case WM_CAPTURECHANGED:
+        on_capture_changed(reinterpret_cast<HWND>(lparam));
+        return 0;
     case WM_DESTROY:
         on_destroy();
         return 0;
@@ -282,6 +285,12 @@ void MainWindow::on_mouse_up(bool left, int x, int y)
 {
     mouse_up(left ? MouseButton::Left : MouseButton::Right, x, y, app_.state, current_camera(app_.cameras),
              app_.geometry, app_.drag, *this);
+}
+
+void MainWindow::on_capture_changed(HWND new_owner)
+{
+    if (new_owner != window_)
+        mouse_capture_lost(app_.state, current_camera(app_.cameras), app_.drag, *this);
 }
 
 void MainWindow::on_destroy()

@@ -91,6 +91,7 @@ private:
     void on_mouse_down(bool left, int x, int y);
     void on_mouse_move(int x, int y);
     void on_mouse_up(bool left, int x, int y);
+    void on_capture_changed(HWND new_owner);
     void on_destroy();
 
     void create_toolbars();

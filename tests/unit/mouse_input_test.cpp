@@ -8,6 +8,7 @@
 
 #include "app/mouse_input.h"
 #include "calc/recompute.h"
+#include "display/mapping.h"
 #include "support/allocation_counter.h"
 #include "support/recording_mouse_host.h"
 #include "support/scale_fixture.h"
@@ -493,3 +494,43 @@ TEST_F(MouseInput, DragsAllocateNothing)
 }
 
 }  // namespace
+
+// ---- Losing the capture to another window ------------------------------------------------------
+
+TEST_F(MouseInput, LosingTheCaptureEndsTheDragWhereTheLastMoveLeftIt)
+{
+    for (const MouseButton button : {left, right}) {
+        set_mode(Mode::DepthOfField);
+        down(button, lens_x, 300);
+        move(lens_x, 280);
+        const double focal_length = state.focal_length;
+        ASSERT_NE(drag.drag_state, DragState::Idle);
+        host.clear();
+
+        mouse_capture_lost(state, camera, drag, host);
+
+        EXPECT_EQ(drag.drag_state, DragState::Idle);
+        EXPECT_EQ(host.calls, (Calls{HostCall::ArrowCursor, HostCall::Invalidate}))
+            << "the capture already belongs elsewhere and must not be released";
+        EXPECT_EQ(state.focal_length, focal_length);
+        // The windows re-centre as after a release.
+        EXPECT_NEAR(recip_fraction(state.focal_length, state.fl_low, state.fl_high), 0.5, 1e-9);
+
+        host.clear();
+        move(lens_x, 200);  // no button any more: the scale must not follow the pointer
+        EXPECT_EQ(state.focal_length, focal_length);
+        EXPECT_EQ(host.count(HostCall::Invalidate), 0);
+    }
+}
+
+TEST_F(MouseInput, LosingTheCaptureWhileIdleOrAfterOurOwnReleaseDoesNothing)
+{
+    mouse_capture_lost(state, camera, drag, host);
+    EXPECT_TRUE(host.calls.empty());
+
+    down(left, distance_x, 300);
+    up(left, distance_x, 300);
+    host.clear();
+    mouse_capture_lost(state, camera, drag, host);  // the notice our own release causes
+    EXPECT_TRUE(host.calls.empty());
+}
