@@ -196,3 +196,145 @@ def thousand_cameras(ctx, sandboxes):
     second = cases.run(ctx, box, "thousand_2", again)
     check(second == first, "the second run saved another text than the first")
     check(box.read(box.backup_path()) == first, "after the second run qel backup.txt is not the first run's file")
+
+
+# --- No lost settings -----------------------------------------------------------------------------
+
+# The tests run as root, whom file modes do not stop. Without these two capabilities root is held
+# to the modes like any user, so a folder without write permission really refuses new files.
+WITHOUT_OVERRIDE = ["setpriv", "--bounding-set=-dac_override,-dac_read_search", "--inh-caps=-all"]
+
+
+class WrappedQel(Qel):
+    """qel.exe started through a wrapper command (setpriv dropping capabilities)."""
+
+    def __init__(self, sandbox, shots_dir, name, wrapper):
+        self.sandbox = sandbox
+        self.env = sandbox.env
+        self.shots_dir = shots_dir
+        self.name = name
+        self.shot_count = 0
+        self.log = open(os.path.join(shots_dir, f"{name}.wine.log"), "a")
+        self.process = subprocess.Popen([*wrapper, "wine", r"C:\Qel\qel.exe"], cwd=sandbox.program_folder,
+                                        env=self.env, stdout=self.log, stderr=self.log)
+        self.pid = self.process.pid  # the wrapper and wine exec the program in the same process
+        self.window = self.find_window(r"^Qel 4\.22")
+        self.settle()
+
+
+def change_and_close(ctx, box, name, wrapper=None):
+    """Starts the program, switches to Blur mode (a change the save must carry) and closes it."""
+    qel = WrappedQel(box, ctx.shots_dir, name, wrapper) if wrapper else Qel(box, ctx.shots_dir, name)
+    try:
+        screen = cases.Screen(qel, ctx)
+        screen.click("mode", 3, settle=0.4)
+        screen.refresh("blur-mode")
+        qel.close()
+    except Exception:
+        qel.kill()
+        raise
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def folder_state(folder):
+    return {name: read_bytes(os.path.join(folder, name)) for name in sorted(os.listdir(folder))}
+
+
+def check_untouched(box, before, what):
+    after = folder_state(box.data_folder)
+    for name, data in before.items():
+        check(name in after, f"{what}: {name!r} is gone")
+        check(after[name] == data, f"{what}: {name!r} changed from {len(data)} to {len(after[name])} bytes")
+    extra = sorted(set(after) - set(before))
+    check(not extra, f"{what}: the save left {extra} behind")
+
+
+def check_saved_after(box, original, what):
+    """The control run: with room to write, the change is saved and the old file is the backup."""
+    saved = box.read(box.settings_path())
+    check(setting(saved, "mode") == "3", f"{what}: the change was not saved (mode {setting(saved, 'mode')})")
+    check(read_bytes(box.backup_path()) == original, f"{what}: qel backup.txt is not the previous settings file")
+
+
+OLDER_BACKUP = settings_with(focal_length="35.00")
+
+
+@case
+def no_lost_settings_read_only(ctx, sandboxes):
+    """A data folder the program cannot write to: closing after a change leaves "Qel.txt" and
+    "qel backup.txt" byte for byte as they were and nothing beside them. With the folder writable
+    again the same run saves the change and keeps the old file as the backup."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(focal_length="85.00"))
+    with open(box.backup_path(), "w", encoding="utf-8", newline="\n") as f:
+        f.write(OLDER_BACKUP)
+    original = read_bytes(box.settings_path())
+    folder = box.data_folder
+    for name in os.listdir(folder):
+        os.chmod(os.path.join(folder, name), 0o444)
+    os.chmod(folder, 0o555)
+    try:
+        probe = subprocess.run([*WITHOUT_OVERRIDE, "sh", "-c",
+                                f'echo x > "{folder}/probe" || echo x >> "{box.settings_path()}"'],
+                               capture_output=True)
+        check(probe.returncode != 0 and not os.path.exists(os.path.join(folder, "probe")),
+              "setpriv without CAP_DAC_OVERRIDE could still write into the read-only folder")
+        before = folder_state(folder)
+        change_and_close(ctx, box, "read_only", WITHOUT_OVERRIDE)
+        check_untouched(box, before, "read-only data folder")
+    finally:
+        os.chmod(folder, 0o755)
+        for name in os.listdir(folder):
+            os.chmod(os.path.join(folder, name), 0o644)
+    change_and_close(ctx, box, "writable_again", WITHOUT_OVERRIDE)
+    check_saved_after(box, original, "writable folder")
+
+
+def mount_small_disk(folder, size):
+    os.makedirs(folder, exist_ok=True)
+    r = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size},mode=0755", "tmpfs", folder],
+                       capture_output=True, text=True)
+    if r.returncode != 0:
+        raise Failure(f"cannot mount a small tmpfs as the data folder: {r.stderr.strip()}")
+
+
+def unmount(folder):
+    if subprocess.run(["umount", folder], capture_output=True).returncode != 0:
+        subprocess.run(["umount", "-l", folder], capture_output=True)
+
+
+@case
+def no_lost_settings_full_disk(ctx, sandboxes):
+    """A full disk: the data folder is a small tmpfs with one free page, less than the new file
+    needs, so its writing stops part way. "Qel.txt" stays byte for byte as it was (never an empty
+    or cut file), no backup appears and the cut temporary file is removed; once there is room,
+    the next close saves."""
+    box = sandboxes.new()
+    folder = box.data_folder
+    mount_small_disk(folder, "64k")
+    try:
+        # 60 cameras make a file of two pages: the save has one.
+        cameras = [(f"Camera {k:02d} über ÄÖÜ 日本", CameraLine(k)) for k in range(60)]
+        box.write_settings(settings_with_cameras(cameras, 0))
+        # No backup yet: deleting one would free the page the new file lacks.
+        original = read_bytes(box.settings_path())
+        check(len(original) > 4096, f"the settings file has only {len(original)} bytes")
+        stat = os.statvfs(folder)
+        filler = os.path.join(folder, "filler")
+        with open(filler, "wb") as f:
+            f.write(b"\0" * ((stat.f_bavail - 1) * stat.f_bsize))
+        free = os.statvfs(folder).f_bavail * stat.f_bsize
+        check(0 < free < len(original), f"{free} bytes free on the small disk")
+        before = folder_state(folder)
+        change_and_close(ctx, box, "full_disk")
+        check_untouched(box, before, "full disk")
+        os.unlink(filler)
+        change_and_close(ctx, box, "room_again")
+        check_saved_after(box, original, "disk with room")
+        check(setting(box.read(box.settings_path()), "ncameras") == "60 0", "the cameras were not saved")
+    finally:
+        unmount(folder)
