@@ -15,6 +15,10 @@ echo "== Windows build (MinGW-w64 i686)"
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
 cmake --build build/win -j "$jobs"
 
+echo "== release package (qel.exe and the manuals)"
+cmake --build build/win --target release
+python3 tests/release/check_release.py build/win
+
 echo "== unit and tool tests"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 

@@ -16,7 +16,7 @@ WINE_BASE_ENV = {
     "WINEDEBUG": "-all",
     "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
 }
-PROGRAM_DIR = ("drive_c", "Qel")  # C:\Qel holds qel.exe and qel-close.exe
+PROGRAM_DIR = ("drive_c", "Qel")  # C:\Qel holds qel.exe and its helpers qel-close.exe and qel-probe.exe
 USER_FOLDERS = ("Desktop", "Documents", "Downloads", "Music", "Pictures", "Videos", "Templates")
 
 
@@ -80,6 +80,9 @@ def make_template(root, qel_exe, close_exe):
     os.makedirs(program, exist_ok=True)
     shutil.copy2(qel_exe, os.path.join(program, "qel.exe"))
     shutil.copy2(close_exe, os.path.join(program, "qel-close.exe"))
+    probe_exe = os.path.join(os.path.dirname(close_exe), "qel-probe.exe")
+    if os.path.exists(probe_exe):  # counts the running program's objects and memory
+        shutil.copy2(probe_exe, os.path.join(program, "qel-probe.exe"))
     return prefix
 
 
