@@ -4,7 +4,6 @@ import math
 import os
 import re
 import subprocess
-import time
 
 import cases
 import layout as L

@@ -7,7 +7,7 @@ import subprocess
 import time
 
 import cases
-from cases import DEFAULT_SETTINGS, case, setting, settings_with
+from cases import case, setting, settings_with
 from harness import Failure, Qel, check, xdo
 
 TITLE = "Qel 4.22 - Settings: "

@@ -67,12 +67,12 @@ def peek(qel, title):
         return WindowContents(f.read())
 
 
-def key(qel, *keys, settle=0.15):
+def key(qel, *keys, settle=0.1):
     xdo("key", *keys, env=qel.env)
     time.sleep(settle)
 
 
-def type_text(qel, text, settle=0.1):
+def type_text(qel, text, settle=0.05):
     xdo("type", "--delay", "15", text, env=qel.env)
     time.sleep(settle)
 

@@ -95,9 +95,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         focus = GetDlgCtrlID(control);
     }
     out += "focus " + std::to_string(focus) + "\n";
-    out += "active " + std::string(info.hwndActive == found.window ? "1" : "0") + " " +
-           (info.hwndActive ? utf8(text_of(info.hwndActive)) : std::string("-")) + " / " +
-           (info.hwndFocus ? utf8(text_of(info.hwndFocus)) : std::string("-")) + "\n";
 
     HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 3;
