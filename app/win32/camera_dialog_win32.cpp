@@ -46,7 +46,15 @@ public:
 
     void set_text(int control_id, std::u16string_view text) override
     {
-        SetDlgItemTextW(dialog_, control_id, WideText(text).c_str());
+        // An edit given its own text again would lose its selection: tabbing out of the Type or
+        // Focal Length box runs a fill after the dialog selected the next edit's text, and typing
+        // would then add to the old value instead of replacing it.
+        const WideText shown(text);
+        std::array<wchar_t, 256> current{};
+        GetDlgItemTextW(dialog_, control_id, current.data(), static_cast<int>(current.size()));
+        if (std::wstring_view(current.data()) == std::wstring_view(shown.c_str()))
+            return;
+        SetDlgItemTextW(dialog_, control_id, shown.c_str());
     }
 
     void limit_text(int control_id, int units) override
@@ -77,9 +85,11 @@ public:
 
     void show_error(std::u16string_view message) override
     {
-        // Task-modal: without an owner the box would leave the dialog usable behind it.
+        // Owned by the dialog: the dialog cannot be used while the box is up, and it is active
+        // again afterwards with the focus back on the control the user was editing (a task-modal
+        // box without an owner left no window active, so the keyboard reached nothing).
         session_.showing_error = true;
-        MessageBoxW(nullptr, WideText(message).c_str(), L"Error", MB_OK | MB_TASKMODAL);
+        MessageBoxW(dialog_, WideText(message).c_str(), L"Error", MB_OK);
         session_.showing_error = false;
     }
 

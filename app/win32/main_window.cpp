@@ -38,6 +38,53 @@ private:
     HMENU menu_;
 };
 
+/// The press on a toolbar button opens its menu, and the release of that same click arrives in the
+/// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
+/// cameras) is moved up over the button, and that release would choose whatever item lies under
+/// the pointer. While a menu is shown, this filter drops the release when it happens over the
+/// toolbar that opened the menu; any later click, and a release after dragging onto an item, choose
+/// as usual. (A message filter has no user data: the one menu shown at a time is described here.)
+struct OpeningClick {
+    RECT toolbar{};
+    bool pending = false;
+};
+OpeningClick opening_click;
+
+LRESULT CALLBACK drop_opening_release(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == MSGF_MENU && opening_click.pending) {
+        const MSG* msg = reinterpret_cast<const MSG*>(lparam);
+        if (msg->message == WM_LBUTTONUP) {
+            opening_click.pending = false;
+            if (PtInRect(&opening_click.toolbar, msg->pt)) return TRUE;
+        } else if (msg->message == WM_LBUTTONDOWN) {
+            opening_click.pending = false;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+/// Installs the filter for the time a menu opened by a toolbar is shown.
+class OpeningReleaseFilter {
+public:
+    explicit OpeningReleaseFilter(HWND toolbar)
+    {
+        opening_click.pending = toolbar != nullptr && GetKeyState(VK_LBUTTON) < 0;
+        if (opening_click.pending) GetWindowRect(toolbar, &opening_click.toolbar);
+        hook_ = SetWindowsHookExW(WH_MSGFILTER, drop_opening_release, nullptr, GetCurrentThreadId());
+    }
+    OpeningReleaseFilter(const OpeningReleaseFilter&) = delete;
+    OpeningReleaseFilter& operator=(const OpeningReleaseFilter&) = delete;
+    ~OpeningReleaseFilter()
+    {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+        opening_click.pending = false;
+    }
+
+private:
+    HHOOK hook_;
+};
+
 }  // namespace
 
 void AppResources::load(HINSTANCE instance)
@@ -303,6 +350,18 @@ void MainWindow::on_destroy()
     PostQuitMessage(0);
 }
 
+int MainWindow::menu_toolbar(MenuAnchor a)
+{
+    switch (a) {
+    case MenuAnchor::Camera: return toolbar_id::camera;
+    case MenuAnchor::Units:
+    case MenuAnchor::Help: return toolbar_id::units_help;
+    case MenuAnchor::FStopIncrement: return toolbar_id::f_stop_increment;
+    case MenuAnchor::Teleconverter: return toolbar_id::teleconverter;
+    }
+    return toolbar_id::camera;
+}
+
 POINT MainWindow::anchor(MenuAnchor a) const
 {
     switch (a) {
@@ -332,6 +391,7 @@ void MainWindow::show_menu(const PopupMenu& menu)
     POINT at = anchor(menu.anchor);
     ClientToScreen(window_, &at);
     const RECT bounds{0, 0, app_.screen_width, app_.screen_height};
+    const OpeningReleaseFilter filter(toolbar(menu_toolbar(menu.anchor)));
     TrackPopupMenu(handle.get(), 0, at.x, at.y, 0, window_, &bounds);
 }
 

@@ -98,6 +98,8 @@ private:
     void layout_for_text_height(int text_height);
     HWND toolbar(int id) const;
     POINT anchor(MenuAnchor anchor) const;
+    /// The toolbar whose button opens the menu with this anchor.
+    static int menu_toolbar(MenuAnchor anchor);
 
     App& app_;
     AppResources& resources_;
