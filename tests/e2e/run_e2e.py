@@ -130,7 +130,8 @@ def main():
     finally:
         for d in made:
             d.close()
-    print(f"e2e: {len(selected) - failures} passed, {failures} failed in {time.time() - began:.1f} s", flush=True)
+    print(f"e2e: all cases ran in {time.time() - began:.1f} s", flush=True)
+    print(f"e2e: {len(selected) - failures} passed, {failures} failed", flush=True)
     if failures or args.keep:
         print(f"e2e: screenshots and sandboxes kept in {work}", flush=True)
     else:
