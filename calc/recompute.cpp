@@ -61,12 +61,23 @@ double airy_factor(const Camera& camera)
     return 500000 / (1.22 * camera.wavelength);
 }
 
+double effective_focal_length_of(const CalcState& state, const Camera& camera)
+{
+    double f = state.focal_length * state.teleconverter;
+    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
+        f /= camera.crop_factor;
+    return f;
+}
+
+void set_effective_values(CalcState& state, const Camera& camera)
+{
+    state.effective_focal_length = effective_focal_length_of(state, camera);
+    state.effective_f_stop = state.f_stop * state.teleconverter;
+}
+
 void recompute(CalcState& state, const Camera& camera, bool rescale)
 {
-    state.effective_focal_length = state.focal_length * state.teleconverter;
-    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
-        state.effective_focal_length /= camera.crop_factor;
-    state.effective_f_stop = state.f_stop * state.teleconverter;
+    set_effective_values(state, camera);
 
     switch (state.mode) {
     case Mode::DepthOfField: compute_depth_of_field(state, camera); break;

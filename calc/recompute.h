@@ -9,6 +9,13 @@
 /// The caller repaints afterwards.
 void recompute(CalcState& state, const Camera& camera, bool rescale);
 
+/// focal_length through the teleconverter, divided by the crop factor when the camera's focal
+/// lengths are entered as 35 mm equivalents.
+double effective_focal_length_of(const CalcState& state, const Camera& camera);
+
+/// Sets effective_focal_length and effective_f_stop from the inputs (the first step of recompute).
+void set_effective_values(CalcState& state, const Camera& camera);
+
 /// The airy factor G = 500000 / (1.22 * wavelength in nm): N / G is the diameter in mm of the
 /// diffraction (Airy) disk at effective f-number N.
 double airy_factor(const Camera& camera);

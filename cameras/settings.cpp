@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "calc/recompute.h"
 #include "calc/snap.h"
 #include "text/format.h"
 #include "text/parse.h"
@@ -351,15 +352,6 @@ std::size_t format_camera_line(std::span<char16_t> line, int index, const Camera
                         c.viewing_distance, c.wavelength, static_cast<int>(c.focal_length_entry)});
 }
 
-// How many units of name the camera's line has room for within the 255 units the reader takes.
-// The widest index is assumed, so a camera keeps its room wherever sorting puts it, and the
-// reader and the writer cut a long name alike.
-std::size_t name_room(std::span<char16_t> line, const Camera& c)
-{
-    const std::size_t without_name = format_camera_line(line, max_cameras - 1, c, u"");
-    return without_name < settings_line_units ? settings_line_units - without_name : 0;
-}
-
 // The table is never left empty, and every listed camera is a usable record.
 void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_line)
 {
@@ -368,7 +360,6 @@ void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_li
         return;
     }
     const Camera defaults = default_camera();
-    std::u16string line(line_buffer_units, u'\0');
     for (int32_t i = 0; i < table.count; ++i) {
         Camera& c = table.cameras[static_cast<std::size_t>(i)];
         if (!has_line.test(static_cast<std::size_t>(i))) {
@@ -377,11 +368,12 @@ void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_li
         }
         sanitise_camera(c, defaults);
         // A name longer than the camera's line can carry is cut now, as the writer would cut it,
-        // so that saving it changes neither the name nor the order of the cameras.
+        // so that saving it changes neither the name nor the order of the cameras. (The room is
+        // that of the widest index, so sorting cannot change it.)
         std::size_t length = 0;
         while (length < camera_name_units && c.name[length] != 0)
             ++length;
-        const std::size_t keep = cut_length(std::u16string_view(c.name, length), name_room(line, c));
+        const std::size_t keep = cut_length(std::u16string_view(c.name, length), camera_name_room(c));
         std::fill(c.name + keep, std::end(c.name), u'\0');
     }
 }
@@ -396,11 +388,7 @@ void finish_at_end(CalcState& state, CameraTable& table)
     }
     sort_cameras(table);
     derive_camera_values(table);
-    const Camera& camera = current_camera(table);
-    state.effective_focal_length = state.teleconverter * state.focal_length;
-    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
-        state.effective_focal_length /= camera.crop_factor;
-    state.effective_f_stop = state.teleconverter * state.f_stop;
+    set_effective_values(state, current_camera(table));
 }
 
 bool is_header(const LineTokens& t)
@@ -427,13 +415,21 @@ void append_camera_line(std::u16string& text, std::span<char16_t> line, int inde
     const std::size_t name_length = storable_name(c, name_buffer);
     // A long name gives way so that the values after it survive.
     const std::u16string_view name(name_buffer, name_length);
-    const std::size_t kept = cut_length(name, name_room(line, c));
+    const std::size_t kept = cut_length(name, camera_name_room(c));
     const std::size_t length = format_camera_line(line, index, c, name.substr(0, kept));
     text.append(line.data(), length);
     text.push_back(u'\n');
 }
 
 }  // namespace
+
+std::size_t camera_name_room(const Camera& camera)
+{
+    // A line cut at this buffer's end is too long either way.
+    std::array<char16_t, 2 * settings_line_units> line{};
+    const std::size_t without_name = format_camera_line(line, max_cameras - 1, camera, u"");
+    return without_name < settings_line_units ? settings_line_units - without_name : 0;
+}
 
 void tokenize_line(std::u16string_view line, LineTokens& out)
 {

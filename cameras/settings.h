@@ -37,6 +37,11 @@ void install_default_settings(CalcState& state, CameraTable& table);
 /// U+201D, and a name is cut to the room its camera line has.
 void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table);
 
+/// Units the name may take in the settings-file line of a camera with these values, counting on
+/// the highest index a camera can have (999): the reader and the writer cut a longer name to this,
+/// and the camera dialog refuses one. 0 when even an empty name leaves no room.
+std::size_t camera_name_room(const Camera& camera);
+
 /// The settings text of the state and cameras 0 .. count - 1, every line ending in a line feed.
 /// A '"' in a camera name is written as U+201D, and a name is shortened (never inside a
 /// surrogate pair) when its camera line would otherwise exceed the 255 units the reader takes.

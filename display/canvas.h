@@ -18,6 +18,8 @@ inline constexpr Colour white{255, 255, 255};
 inline constexpr Colour red{255, 0, 0};
 inline constexpr Colour green{0, 255, 0};
 inline constexpr Colour teal{0, 128, 128};
+/// The main window's background (the stock dark grey brush), shown between and around the columns.
+inline constexpr Colour dark_grey{64, 64, 64};
 }  // namespace colours
 
 struct Point {

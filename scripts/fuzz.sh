@@ -13,7 +13,7 @@ targets=(settings parse format recompute)
 
 echo "== fuzz targets (libFuzzer + ASan + UBSan)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DQEL_BUILD_FUZZ=ON -DQEL_BUILD_TESTS=OFF -DQEL_BUILD_BENCH=OFF
+  -DQEL_BUILD_FUZZ=ON -DQEL_BUILD_TESTS=OFF -DQEL_BUILD_BENCH=OFF -DQEL_BUILD_DOCS=OFF
 cmake --build "$build" -j "$jobs" --target "${targets[@]/#/fuzz_}"
 
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

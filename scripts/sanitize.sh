@@ -10,7 +10,7 @@ reports="$PWD/$build/sanitizer-reports"
 
 echo "== sanitized build (ASan + UBSan)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
-  -DQEL_SANITIZE=ON -DQEL_BUILD_BENCH=OFF -DQEL_BUILD_FUZZ=OFF
+  -DQEL_SANITIZE=ON -DQEL_BUILD_BENCH=OFF -DQEL_BUILD_FUZZ=OFF -DQEL_BUILD_DOCS=OFF
 cmake --build "$build" -j "$jobs" --target qelcore qel_tests qel-calc
 
 echo "== unit and tool tests, sanitized"

@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-i686
   wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-crosextra-carlito
   python3 python3-pil python3-xlib
+  pandoc weasyprint poppler-utils fonts-dejavu-core fonts-dejavu-extra
 )
 
 sudo_cmd=()

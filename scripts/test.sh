@@ -15,7 +15,14 @@ echo "== Windows build (MinGW-w64 i686)"
 cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
 cmake --build build/win -j "$jobs"
 
+echo "== release package (qel.exe and the manuals)"
+cmake --build build/win --target release
+python3 tests/release/check_release.py build/win
+
 echo "== unit and tool tests"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
+
+echo "== end-to-end tests (qel.exe under Wine on Xvfb)"
+/usr/bin/python3 tests/e2e/run_e2e.py --exe-dir build/win/app/win32 --qel-calc build/native/tools/qel-calc --jobs 2
 bash scripts/sanitize.sh
 bash scripts/fuzz.sh

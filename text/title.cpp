@@ -1,5 +1,7 @@
 #include "text/title.h"
 
+#include "qel_version.h"
+
 Text256 window_title(const CameraTable& table)
 {
     const int32_t count = table.count < max_cameras ? table.count : max_cameras;
@@ -10,5 +12,5 @@ Text256 window_title(const CameraTable& table)
     std::size_t length = 0;
     while (length < static_cast<std::size_t>(camera_name_capacity) && camera.name[length] != 0)
         ++length;
-    return format(u"Qel 4.22 - Settings: %s", {std::u16string_view(camera.name, length)});
+    return format(u"Qel " QEL_VERSION_U16 u" - Settings: %s", {std::u16string_view(camera.name, length)});
 }

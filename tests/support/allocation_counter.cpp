@@ -31,6 +31,30 @@ void* operator new[](std::size_t size)
     return counted_allocation(size);
 }
 
+// The nothrow forms too: otherwise they come from the library (or a sanitizer's runtime) while
+// the memory goes back through the replaced delete, a mismatch, and they would go uncounted.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++g_allocations;
+    return std::malloc(size ? size : 1);
+}
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++g_allocations;
+    return std::malloc(size ? size : 1);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+
 void operator delete(void* p) noexcept
 {
     std::free(p);

@@ -1,0 +1,31 @@
+// What the commands ask of the window they run in. The Windows main window implements it;
+// tests record the calls.
+#pragma once
+
+#include "app/menus.h"
+#include "app/toolbar_spec.h"
+
+enum class HelpDocument { QuickStart, ReferenceManual };
+
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+    /// Shows a popup menu at its anchor; the choice arrives later as a separate command.
+    virtual void show_menu(const PopupMenu& menu) = 0;
+    /// The pressed state a toolbar button has now (the toolbar flips toggles before it reports).
+    virtual int button_state(int toolbar, int button) = 0;
+    virtual void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) = 0;
+    /// Places the second-row toolbars over their columns and shows or hides them for the mode.
+    virtual void layout_toolbars() = 0;
+    /// Derives every result (re-centring the scale windows when `rescale`) and repaints.
+    virtual void recompute(bool rescale) = 0;
+    /// Repaints without recomputing.
+    virtual void repaint() = 0;
+    /// Sets the window title from the current camera.
+    virtual void update_title() = 0;
+    /// Runs the camera properties dialog; returns when it is closed, false when there was none to run.
+    virtual bool run_camera_dialog() = 0;
+    virtual void run_about_box() = 0;
+    /// Opens a help document with its default application; silent when that fails.
+    virtual void open_document(HelpDocument document) = 0;
+};

@@ -1,0 +1,38 @@
+// Every toolbar click and menu command of the main window: what it changes in the calculation
+// state or the camera table, and what it asks of the window afterwards.
+#pragma once
+
+#include <optional>
+
+#include "app/command_host.h"
+#include "calc/calc_state.h"
+#include "cameras/camera.h"
+
+inline constexpr int min_images = 2;
+inline constexpr int max_images = 100;
+
+struct CommandContext {
+    CalcState& state;
+    CameraTable& cameras;
+    CommandHost& host;
+};
+
+/// A click on button `button` of the toolbar with control id `toolbar`.
+void toolbar_command(CommandContext context, int toolbar, int button);
+/// A menu choice (the command id); unknown ids do nothing.
+void menu_command(CommandContext context, int id);
+
+/// The units button's picture for the unit in force (macro_units in Macro, else units);
+/// nothing for an unknown unit code.
+std::optional<ToolbarBitmap> units_bitmap(const CalcState& state);
+/// IDHALF or IDTHIRD for the f-stop increment.
+ToolbarBitmap f_stop_increment_bitmap(const CalcState& state);
+/// IDTC14 or IDTC20 for a factor of exactly 1.4 or 2, else IDTC10.
+ToolbarBitmap teleconverter_bitmap(const CalcState& state);
+
+/// Sets the units button to units_bitmap (when there is one).
+void refresh_units_button(const CalcState& state, CommandHost& host);
+
+/// Puts the lens, aperture, distance, blur and zoom inputs back to their starting values;
+/// the teleconverter, mode, units, snapping, number of images, f-stop increment and camera stay.
+void reset_scales(CalcState& state);

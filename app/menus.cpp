@@ -1,0 +1,54 @@
+#include "app/menus.h"
+
+#include <algorithm>
+
+PopupMenu camera_menu(const CameraTable& cameras)
+{
+    PopupMenu menu{MenuAnchor::Camera, {}};
+    const int count = std::clamp(cameras.count, 0, max_cameras);
+    menu.items.reserve(static_cast<std::size_t>(count) + 2);
+    menu.items.push_back({command_id::edit_camera, u"&Edit Camera Properties...", false});
+    menu.items.push_back({});
+    for (int i = 0; i < count; ++i) {
+        menu.items.push_back({command_id::first_camera + i, cameras.cameras[i].name, i == cameras.current});
+    }
+    return menu;
+}
+
+PopupMenu units_menu(const CalcState& state)
+{
+    PopupMenu menu{MenuAnchor::Units, {}};
+    const bool macro = state.mode == Mode::Macro;
+    const int offered = macro ? 3 : distance_unit_count;
+    const int checked = static_cast<int>(macro ? state.macro_units : state.units);
+    for (int k = 0; k < offered; ++k) {
+        menu.items.push_back({command_id::first_unit + k, unit_suffix(static_cast<DistanceUnit>(k)), k == checked});
+    }
+    return menu;
+}
+
+PopupMenu help_menu()
+{
+    return {MenuAnchor::Help,
+            {{command_id::about, u"About Qel"},
+             {command_id::quick_start, u"Display Quick Start Reference"},
+             {command_id::reference_manual, u"Display Reference Manual"},
+             {},
+             {command_id::reset_scales, u"Reset Scales"}}};
+}
+
+PopupMenu f_stop_increment_menu(const CalcState& state)
+{
+    return {MenuAnchor::FStopIncrement,
+            {{command_id::half_stops, u"Half Stop Increments", state.f_stop_increment == FStopIncrement::HalfStop},
+             {command_id::third_stops, u"Third Stop Increments",
+              state.f_stop_increment == FStopIncrement::ThirdStop}}};
+}
+
+PopupMenu teleconverter_menu(const CalcState& state)
+{
+    return {MenuAnchor::Teleconverter,
+            {{command_id::no_teleconverter, u"No Teleconverter", state.teleconverter == 1.0},
+             {command_id::teleconverter_1_4, u"1.4X Teleconverter", state.teleconverter == 1.4},
+             {command_id::teleconverter_2, u"2X Teleconverter", state.teleconverter == 2.0}}};
+}

@@ -1,0 +1,51 @@
+// The five popup menus as data: their command ids, items and check marks, built afresh from the
+// state each time a menu opens.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "calc/calc_state.h"
+#include "cameras/camera.h"
+
+namespace command_id {
+inline constexpr int edit_camera = 1000;
+inline constexpr int first_camera = 1001;
+inline constexpr int last_camera = 2000;
+inline constexpr int first_unit = 3000;  // 3000 + DistanceUnit
+inline constexpr int last_unit = 3005;
+inline constexpr int no_teleconverter = 3006;
+inline constexpr int teleconverter_1_4 = 3007;
+inline constexpr int teleconverter_2 = 3008;
+inline constexpr int half_stops = 3009;
+inline constexpr int third_stops = 3010;
+inline constexpr int about = 4002;
+inline constexpr int quick_start = 4003;
+inline constexpr int reference_manual = 4004;
+inline constexpr int reset_scales = 4005;
+}  // namespace command_id
+
+/// Where a menu opens; the main window knows the client point of each anchor.
+enum class MenuAnchor { Camera, Units, Help, FStopIncrement, Teleconverter };
+
+struct MenuItem {
+    int id = 0;  // 0 for a separator
+    std::u16string_view text;
+    bool checked = false;
+    bool separator() const { return id == 0; }
+};
+
+struct PopupMenu {
+    MenuAnchor anchor = MenuAnchor::Camera;
+    std::vector<MenuItem> items;
+};
+
+/// "&Edit Camera Properties...", a separator, then every camera name (ids 1001 + index),
+/// the current camera checked. The texts point into `cameras`.
+PopupMenu camera_menu(const CameraTable& cameras);
+/// mm, cm, in (and in every mode but Macro also ft, yd, m); the unit in force is checked.
+PopupMenu units_menu(const CalcState& state);
+PopupMenu help_menu();
+PopupMenu f_stop_increment_menu(const CalcState& state);
+/// Each item whose factor equals the teleconverter exactly is checked.
+PopupMenu teleconverter_menu(const CalcState& state);

@@ -1,0 +1,10 @@
+// The program's modal dialogs.
+#pragma once
+
+#include "app/win32/win.h"
+
+/// Resource id of the About box.
+inline constexpr int about_box_id = 5000;
+
+/// Runs the About box; only OK (or Enter) closes it.
+void show_about_box(HINSTANCE instance, HWND owner);

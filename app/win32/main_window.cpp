@@ -1,0 +1,450 @@
+#include "app/win32/main_window.h"
+
+#include "app/commands.h"
+#include "app/mouse_input.h"
+#include "app/text_height.h"
+#include "app/win32/camera_dialog_win32.h"
+#include "app/win32/dialogs.h"
+#include "app/win32/gdi_canvas.h"
+#include "app/win32/popup_help.h"
+#include "app/win32/wide.h"
+#include "app/win32/window_placement.h"
+#include "calc/recompute.h"
+#include "cameras/settings_file.h"
+#include "display/paint.h"
+#include "text/title.h"
+
+namespace {
+
+constexpr wchar_t class_name[] = L"Qel";
+/// WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX (no maximise
+/// box), clipping the toolbars so that painting the columns never draws over them.
+constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
+constexpr int minimum_height = 400;
+
+/// Owns a popup menu handle for the time the menu is shown.
+class MenuHandle {
+public:
+    MenuHandle() : menu_(CreatePopupMenu()) {}
+    MenuHandle(const MenuHandle&) = delete;
+    MenuHandle& operator=(const MenuHandle&) = delete;
+    ~MenuHandle()
+    {
+        if (menu_ != nullptr) DestroyMenu(menu_);
+    }
+    HMENU get() const { return menu_; }
+
+private:
+    HMENU menu_;
+};
+
+/// The press on a toolbar button opens its menu, and the release of that same click arrives in the
+/// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
+/// cameras) is moved up over the button, and that release would choose whatever item lies under
+/// the pointer. While a menu is shown, this filter drops the release when it happens over the
+/// toolbar that opened the menu; any later click, and a release after dragging onto an item, choose
+/// as usual. (A message filter has no user data: the one menu shown at a time is described here.)
+struct OpeningClick {
+    RECT toolbar{};
+    bool pending = false;
+};
+OpeningClick opening_click;
+
+LRESULT CALLBACK drop_opening_release(int code, WPARAM wparam, LPARAM lparam)
+{
+    if (code == MSGF_MENU && opening_click.pending) {
+        const MSG* msg = reinterpret_cast<const MSG*>(lparam);
+        if (msg->message == WM_LBUTTONUP) {
+            opening_click.pending = false;
+            if (PtInRect(&opening_click.toolbar, msg->pt)) return TRUE;
+        } else if (msg->message == WM_LBUTTONDOWN) {
+            opening_click.pending = false;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+/// Installs the filter for the time a menu opened by a toolbar is shown.
+class OpeningReleaseFilter {
+public:
+    explicit OpeningReleaseFilter(HWND toolbar)
+    {
+        opening_click.pending = toolbar != nullptr && GetKeyState(VK_LBUTTON) < 0;
+        if (opening_click.pending) GetWindowRect(toolbar, &opening_click.toolbar);
+        hook_ = SetWindowsHookExW(WH_MSGFILTER, drop_opening_release, nullptr, GetCurrentThreadId());
+    }
+    OpeningReleaseFilter(const OpeningReleaseFilter&) = delete;
+    OpeningReleaseFilter& operator=(const OpeningReleaseFilter&) = delete;
+    ~OpeningReleaseFilter()
+    {
+        if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+        opening_click.pending = false;
+    }
+
+private:
+    HHOOK hook_;
+};
+
+}  // namespace
+
+void AppResources::load(HINSTANCE instance)
+{
+    app_icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
+    drag_cursor = LoadCursorW(nullptr, IDC_SIZENS);
+    for (int i = 0; i < toolbar_bitmap_count; ++i) {
+        const std::u16string_view name = bitmap_resource_name(static_cast<ToolbarBitmap>(i));
+        bitmaps[static_cast<std::size_t>(i)].reset(LoadBitmapW(instance, wide(name.data())));
+    }
+}
+
+void AppResources::release()
+{
+    for (BitmapHandle& b : bitmaps) b.reset();
+    fonts.release();
+    if (app_icon != nullptr) DestroyIcon(app_icon);
+    app_icon = nullptr;
+}
+
+MainWindow::MainWindow(App& app, AppResources& resources) : app_(app), resources_(resources), measure_(resources.fonts)
+{
+}
+
+void MainWindow::register_class(HINSTANCE instance, HICON icon)
+{
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH));
+    wc.lpszClassName = class_name;
+    RegisterClassW(&wc);
+}
+
+HWND MainWindow::create()
+{
+    return CreateWindowExW(0, class_name, L"", main_style, 100, 100, 600, 600, nullptr, nullptr, app_.instance, this);
+}
+
+LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->window_ = window;
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+    return self->handle(message, wparam, lparam);
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    const int x = static_cast<short>(LOWORD(lparam));
+    const int y = static_cast<short>(HIWORD(lparam));
+    switch (message) {
+    case WM_CREATE:
+        on_create();
+        return 0;
+    case WM_SIZE:
+        on_size();
+        return 0;
+    case WM_GETMINMAXINFO:
+        on_get_min_max_info(*reinterpret_cast<MINMAXINFO*>(lparam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers the whole client area, so nothing flickers
+    case WM_PAINT:
+        on_paint();
+        return 0;
+    case WM_COMMAND:
+        on_command(LOWORD(wparam));
+        return 0;
+    case WM_APP:
+        on_toolbar(static_cast<int>(wparam), static_cast<int>(lparam));
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        on_mouse_down(message == WM_LBUTTONDOWN, x, y);
+        return 0;
+    case WM_MOUSEMOVE:
+        on_mouse_move(x, y);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        on_mouse_up(message == WM_LBUTTONUP, x, y);
+        return 0;
+    case WM_CAPTURECHANGED:
+        on_capture_changed(reinterpret_cast<HWND>(lparam));
+        return 0;
+    case WM_DESTROY:
+        on_destroy();
+        return 0;
+    default:
+        return DefWindowProcW(window_, message, wparam, lparam);
+    }
+}
+
+HWND MainWindow::toolbar(int id) const
+{
+    const int i = id - toolbar_id::mode;
+    return i >= 0 && i < static_cast<int>(toolbars_.size()) ? toolbars_[static_cast<std::size_t>(i)] : nullptr;
+}
+
+void MainWindow::create_toolbars()
+{
+    const int u = app_.geometry.u;
+    int x = u;
+    for (const ToolbarDescription& d : toolbar_descriptions()) {
+        ToolbarSpec spec;
+        spec.kind = d.kind;
+        spec.columns = d.columns;
+        spec.rows = d.rows;
+        spec.style = this;
+        for (std::size_t i = 0; i < d.buttons.size() && i < spec.bitmaps.size(); ++i) {
+            spec.bitmaps[i] = resources_.bitmap(d.buttons[i].bitmap);
+            spec.help_texts[i] = wide(d.buttons[i].help);
+        }
+        const HWND t = create_toolbar(app_.instance, window_, d.control_id, x, u, spec);
+        toolbars_[static_cast<std::size_t>(d.control_id - toolbar_id::mode)] = t;
+        switch (d.control_id) {
+        case toolbar_id::camera:
+            // The camera menu opens below its button, like the units and help menus: opened over
+            // the button, the release of the very click that opened it would choose its first item.
+            camera_anchor_ = {x, u + 34};
+            break;
+        case toolbar_id::mode:
+            for (int b = 0; b < mode_count; ++b) {
+                set_toolbar_button_state(t, b, b == static_cast<int>(app_.state.mode) ? 1 : 0);
+            }
+            break;
+        case toolbar_id::units_help:
+            units_anchor_ = {x, u + 34};
+            help_anchor_ = {x + toolbar_width(2), u + 34};
+            refresh_units_button(app_.state, *this);
+            break;
+        case toolbar_id::snap:
+            set_toolbar_button_state(t, 0, app_.state.snap != 0 ? 1 : 0);
+            break;
+        case toolbar_id::f_stop_increment:
+            set_toolbar_button_state(t, 0, 1);
+            set_toolbar_bitmap(t, 0, resources_.bitmap(f_stop_increment_bitmap(app_.state)));
+            f_stop_anchor_ = {x, app_.geometry.name_line_top};
+            break;
+        case toolbar_id::teleconverter:
+            set_toolbar_button_state(t, 0, 1);
+            set_toolbar_bitmap(t, 0, resources_.bitmap(teleconverter_bitmap(app_.state)));
+            teleconverter_anchor_ = {x, app_.geometry.name_line_top};
+            break;
+        default:
+            break;
+        }
+        x += toolbar_width(d.columns) + 2 * u;
+    }
+}
+
+void MainWindow::on_create()
+{
+    create_toolbars();
+    update_title();
+    restore_window_placement(window_);
+    ::recompute(app_.state, current_camera(app_.cameras), true);
+}
+
+void MainWindow::layout_toolbars()
+{
+    const ScaleGeometry& g = app_.geometry;
+    const auto centre_over = [&](int id, Column c) {
+        const HWND t = toolbar(id);
+        RECT r{};
+        GetWindowRect(t, &r);
+        const Rect& scale = column(g, c).scale;
+        const int x = (scale.left + scale.right - (r.right - r.left)) / 2;
+        SetWindowPos(t, nullptr, x, g.toolbar_row_top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        return x;
+    };
+    f_stop_anchor_.x = centre_over(toolbar_id::f_stop_increment, Column::Aperture);
+    teleconverter_anchor_.x = centre_over(toolbar_id::teleconverter, Column::Lens);
+    centre_over(toolbar_id::images, Column::Distance);
+    ShowWindow(toolbar(toolbar_id::images), app_.state.mode == Mode::FocusStacking ? SW_SHOW : SW_HIDE);
+    ShowWindow(toolbar(toolbar_id::teleconverter), app_.state.mode == Mode::Macro ? SW_HIDE : SW_SHOW);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+void MainWindow::on_size()
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    app_.text_height = choose_text_height(app_.geometry, measure_, client.right, client.bottom);
+    layout_toolbars();
+}
+
+void MainWindow::layout_for_text_height(int text_height)
+{
+    RECT client{};
+    GetClientRect(window_, &client);
+    layout_scales(app_.geometry, measure_, text_height, client.right, client.bottom);
+}
+
+void MainWindow::on_get_min_max_info(MINMAXINFO& info)
+{
+    layout_for_text_height(app_.text_height);
+    info.ptMinTrackSize.x = app_.frame_width;
+    info.ptMinTrackSize.y = minimum_height;
+}
+
+void MainWindow::on_paint()
+{
+    PaintScope scope(window_);
+    RECT client{};
+    GetClientRect(window_, &client);
+    HDC dc = back_buffer_.prepare(scope.get(), client.right, client.bottom);
+    if (dc == nullptr) return;
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
+    resources_.fonts.use_height(app_.text_height);
+    {
+        GdiCanvas canvas(dc, resources_.fonts);
+        paint(canvas, measure_, app_.state, current_camera(app_.cameras), app_.geometry, app_.scratch);
+    }
+    BitBlt(scope.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+}
+
+void MainWindow::on_command(int id) { menu_command({app_.state, app_.cameras, *this}, id); }
+
+void MainWindow::on_toolbar(int toolbar_id, int button)
+{
+    toolbar_command({app_.state, app_.cameras, *this}, toolbar_id, button);
+}
+
+void MainWindow::on_mouse_down(bool left, int x, int y)
+{
+    mouse_down(left ? MouseButton::Left : MouseButton::Right, x, y, app_.state, current_camera(app_.cameras),
+               app_.geometry, app_.drag, *this);
+}
+
+void MainWindow::on_mouse_move(int x, int y)
+{
+    mouse_move(x, y, app_.state, current_camera(app_.cameras), app_.geometry, app_.drag, *this);
+}
+
+void MainWindow::on_mouse_up(bool left, int x, int y)
+{
+    mouse_up(left ? MouseButton::Left : MouseButton::Right, x, y, app_.state, current_camera(app_.cameras),
+             app_.geometry, app_.drag, *this);
+}
+
+void MainWindow::on_capture_changed(HWND new_owner)
+{
+    if (new_owner != window_)
+        mouse_capture_lost(app_.state, current_camera(app_.cameras), app_.drag, *this);
+}
+
+void MainWindow::on_destroy()
+{
+    StandardSettingsFiles files;
+    save_settings(path_from_utf16(app_.paths.settings_path), app_.state, app_.cameras, files);
+    store_window_placement(window_);
+    back_buffer_.release();
+    resources_.release();
+    PostQuitMessage(0);
+}
+
+int MainWindow::menu_toolbar(MenuAnchor a)
+{
+    switch (a) {
+    case MenuAnchor::Camera: return toolbar_id::camera;
+    case MenuAnchor::Units:
+    case MenuAnchor::Help: return toolbar_id::units_help;
+    case MenuAnchor::FStopIncrement: return toolbar_id::f_stop_increment;
+    case MenuAnchor::Teleconverter: return toolbar_id::teleconverter;
+    }
+    return toolbar_id::camera;
+}
+
+POINT MainWindow::anchor(MenuAnchor a) const
+{
+    switch (a) {
+    case MenuAnchor::Camera: return camera_anchor_;
+    case MenuAnchor::Units: return units_anchor_;
+    case MenuAnchor::Help: return help_anchor_;
+    case MenuAnchor::FStopIncrement: return f_stop_anchor_;
+    case MenuAnchor::Teleconverter: return teleconverter_anchor_;
+    }
+    return camera_anchor_;
+}
+
+void MainWindow::show_menu(const PopupMenu& menu)
+{
+    MenuHandle handle;
+    if (handle.get() == nullptr) return;
+    for (const MenuItem& item : menu.items) {
+        if (item.separator()) {
+            AppendMenuW(handle.get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        // Menu texts are zero-terminated: camera names live in zero-filled records, the others
+        // are literals.
+        AppendMenuW(handle.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
+                    static_cast<UINT_PTR>(item.id), wide(item.text.data()));
+    }
+    POINT at = anchor(menu.anchor);
+    ClientToScreen(window_, &at);
+    const RECT bounds{0, 0, app_.screen_width, app_.screen_height};
+    const OpeningReleaseFilter filter(toolbar(menu_toolbar(menu.anchor)));
+    TrackPopupMenu(handle.get(), 0, at.x, at.y, 0, window_, &bounds);
+}
+
+int MainWindow::button_state(int toolbar_id, int button) { return toolbar_button_state(toolbar(toolbar_id), button); }
+
+void MainWindow::set_button_bitmap(int toolbar_id, int button, ToolbarBitmap bitmap)
+{
+    set_toolbar_bitmap(toolbar(toolbar_id), button, resources_.bitmap(bitmap));
+}
+
+void MainWindow::recompute(bool rescale)
+{
+    ::recompute(app_.state, current_camera(app_.cameras), rescale);
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void MainWindow::repaint() { InvalidateRect(window_, nullptr, FALSE); }
+
+void MainWindow::update_title() { SetWindowTextW(window_, wide(window_title(app_.cameras).c_str())); }
+
+bool MainWindow::run_camera_dialog()
+{
+    ::run_camera_dialog(app_.instance, window_, app_.cameras);
+    return true;
+}
+
+void MainWindow::run_about_box() { show_about_box(app_.instance, window_); }
+
+void MainWindow::open_document(HelpDocument document)
+{
+    const std::u16string& path =
+        document == HelpDocument::QuickStart ? app_.paths.quick_start : app_.paths.reference_manual;
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = wide(path.c_str());
+    info.nShow = SW_SHOWNORMAL;
+    ShellExecuteExW(&info);
+}
+
+void MainWindow::capture_mouse() { SetCapture(window_); }
+void MainWindow::release_mouse() { ReleaseCapture(); }
+
+void MainWindow::set_cursor(CursorKind cursor)
+{
+    SetCursor(cursor == CursorKind::Drag ? resources_.drag_cursor : resources_.arrow_cursor);
+}
+
+void MainWindow::invalidate() { InvalidateRect(window_, nullptr, FALSE); }
+
+PopupHelpStyle MainWindow::popup_help_style()
+{
+    resources_.fonts.use_height(app_.text_height);
+    return {resources_.fonts.text_font(), app_.geometry.u, app_.geometry.line_height};
+}

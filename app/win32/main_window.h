@@ -1,0 +1,116 @@
+// The main window: creates the seven toolbars, keeps the title, chooses the text height that fits,
+// places the second-row toolbars over their columns, paints the scales off screen, restores and
+// stores its placement, and saves the settings when it is destroyed.
+#pragma once
+
+#include "app/win32/win.h"
+
+#include <array>
+
+#include "app/command_host.h"
+#include "app/host.h"
+#include "app/win32/app_paths.h"
+#include "app/win32/gdi.h"
+#include "app/win32/gdi_fonts.h"
+#include "app/win32/toolbar_window.h"
+#include "calc/calc_state.h"
+#include "cameras/camera.h"
+#include "display/drag_context.h"
+#include "display/geometry.h"
+#include "display/paint_scratch.h"
+
+/// Everything the program works on, created once by start-up.
+struct App {
+    HINSTANCE instance = nullptr;
+    CalcState state;
+    CameraTable cameras;
+    ScaleGeometry geometry;
+    DragContext drag;
+    PaintScratch scratch;
+    AppPaths paths;
+    /// Window width minus client width of a window with the main window's frame.
+    int frame_width = 0;
+    int screen_width = 0;
+    int screen_height = 0;
+    int text_height = 0;
+};
+
+/// Icons, cursors and toolbar bitmaps, loaded once and released with the main window.
+struct AppResources {
+    HICON app_icon = nullptr;
+    HCURSOR arrow_cursor = nullptr;
+    HCURSOR drag_cursor = nullptr;
+    std::array<BitmapHandle, toolbar_bitmap_count> bitmaps;
+    GdiFonts fonts;
+
+    void load(HINSTANCE instance);
+    HBITMAP bitmap(ToolbarBitmap b) const { return bitmaps[static_cast<std::size_t>(b)].get(); }
+    void release();
+};
+
+class MainWindow final : public CommandHost, public MouseHost, public PopupHelpStyleSource {
+public:
+    MainWindow(App& app, AppResources& resources);
+
+    /// Registers the "Qel" class.
+    static void register_class(HINSTANCE instance, HICON icon);
+    /// Creates the window (at 100, 100, 600 x 600 until a stored placement moves it).
+    HWND create();
+
+    // CommandHost
+    void show_menu(const PopupMenu& menu) override;
+    int button_state(int toolbar, int button) override;
+    void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) override;
+    void layout_toolbars() override;
+    void recompute(bool rescale) override;
+    void repaint() override;
+    void update_title() override;
+    bool run_camera_dialog() override;
+    void run_about_box() override;
+    void open_document(HelpDocument document) override;
+
+    // MouseHost
+    void capture_mouse() override;
+    void release_mouse() override;
+    void set_cursor(CursorKind cursor) override;
+    void invalidate() override;
+
+    // PopupHelpStyleSource
+    PopupHelpStyle popup_help_style() override;
+
+private:
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+
+    void on_create();
+    void on_size();
+    void on_get_min_max_info(MINMAXINFO& info);
+    void on_paint();
+    void on_command(int id);
+    void on_toolbar(int toolbar, int button);
+    void on_mouse_down(bool left, int x, int y);
+    void on_mouse_move(int x, int y);
+    void on_mouse_up(bool left, int x, int y);
+    void on_capture_changed(HWND new_owner);
+    void on_destroy();
+
+    void create_toolbars();
+    void layout_for_text_height(int text_height);
+    HWND toolbar(int id) const;
+    POINT anchor(MenuAnchor anchor) const;
+    /// The toolbar whose button opens the menu with this anchor.
+    static int menu_toolbar(MenuAnchor anchor);
+
+    App& app_;
+    AppResources& resources_;
+    HWND window_ = nullptr;
+    GdiTextMeasure measure_;
+    BackBuffer back_buffer_;
+    /// Toolbar handles by control id - 100.
+    std::array<HWND, 7> toolbars_{};
+    POINT camera_anchor_{};
+    POINT units_anchor_{};
+    POINT help_anchor_{};
+    POINT f_stop_anchor_{};
+    POINT teleconverter_anchor_{};
+};

@@ -1,0 +1,98 @@
+// The program's entry point: prepares the state, the resources and the window classes, creates
+// the main window and runs the message loop.
+#include "app/win32/win.h"
+
+#include <memory>
+
+#include "app/win32/main_window.h"
+#include "app/win32/toolbar_window.h"
+#include "app/win32/wide.h"
+#include "cameras/camera.h"
+#include "cameras/settings_file.h"
+#include "calc/recompute.h"
+#include "text/format.h"
+
+namespace {
+
+constexpr wchar_t dummy_class[] = L"dummy";
+
+LRESULT CALLBACK dummy_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return DefMDIChildProcW(window, message, wparam, lparam);
+}
+
+void register_dummy_class(HINSTANCE instance)
+{
+    WNDCLASSW wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = dummy_procedure;
+    wc.hInstance = instance;
+    wc.lpszClassName = dummy_class;
+    RegisterClassW(&wc);
+}
+
+void read_decimal_point()
+{
+    wchar_t separator[255] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 255) > 0 && separator[0] != 0) {
+        set_decimal_point(static_cast<char16_t>(separator[0]));
+    }
+}
+
+/// Window width minus client width of a window with the main window's kind of frame.
+int measure_frame_width(HINSTANCE instance)
+{
+    const HWND probe = CreateWindowExW(0, dummy_class, L"", WS_POPUP | WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW, 0, 0,
+                                       200, 200, nullptr, nullptr, instance, nullptr);
+    if (probe == nullptr) return 0;
+    RECT window{};
+    RECT client{};
+    GetWindowRect(probe, &window);
+    GetClientRect(probe, &client);
+    DestroyWindow(probe);
+    return (window.right - window.left) - (client.right - client.left);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR, int)
+{
+    // The state holds the table of 1000 cameras: it lives on the heap, once, for the whole run.
+    auto app = std::make_unique<App>();
+    auto resources = std::make_unique<AppResources>();
+    app->instance = instance;
+    resources->load(instance);
+
+    if (previous == nullptr) {
+        MainWindow::register_class(instance, resources->app_icon);
+        register_dummy_class(instance);
+    }
+    read_decimal_point();
+    app->paths = locate_files();
+    register_toolbar_class(instance);
+
+    StandardSettingsFiles files;
+    load_settings(path_from_utf16(app->paths.settings_path), app->state, app->cameras, files);
+    derive_camera_values(app->cameras);
+
+    app->frame_width = measure_frame_width(instance);
+    app->screen_width = GetSystemMetrics(SM_CXSCREEN);
+    app->screen_height = GetSystemMetrics(SM_CYSCREEN);
+
+    GdiTextMeasure measure(resources->fonts);
+    layout_scales(app->geometry, measure, 0, 0, 0);
+    SetCursor(resources->arrow_cursor);
+    recompute(app->state, current_camera(app->cameras), true);
+
+    MainWindow main_window(*app, *resources);
+    const HWND window = main_window.create();
+    if (window == nullptr) return 1;
+    ShowWindow(window, SW_SHOWNORMAL);
+
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}

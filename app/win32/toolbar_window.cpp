@@ -1,0 +1,240 @@
+#include "app/win32/toolbar_window.h"
+
+#include <memory>
+
+#include "app/toolbar_logic.h"
+#include "app/win32/gdi.h"
+
+namespace {
+
+constexpr wchar_t class_name[] = L"toolbar";
+constexpr UINT_PTR help_timer = 1000;
+constexpr UINT help_delay_ms = 1000;
+
+struct ToolbarCreation {
+    const ToolbarSpec* spec;
+};
+
+class ToolbarWindow {
+public:
+    ToolbarWindow(HWND window, HINSTANCE instance, int control_id, HWND parent, const ToolbarSpec& spec)
+        : window_(window), instance_(instance), control_id_(control_id), parent_(parent), spec_(spec)
+    {
+    }
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+    void set_bitmap(int button, HBITMAP bitmap)
+    {
+        if (!valid(button)) return;
+        spec_.bitmaps[button] = bitmap;
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    void set_state(int button, int state)
+    {
+        if (!valid(button)) return;
+        states_[button] = state;
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    int state(int button) const { return valid(button) ? states_[button] : 0; }
+
+private:
+    bool valid(int button) const { return button >= 0 && button < spec_.columns * spec_.rows && button < max_toolbar_buttons; }
+    int pitch() const { return spec_.button_size + 3; }
+
+    void on_create();
+    void on_paint();
+    void on_mouse_move(int x, int y);
+    void on_timer();
+    void on_left_button_down(int x, int y);
+    void on_destroy();
+    void end_hover();
+
+    HWND window_;
+    HINSTANCE instance_;
+    int control_id_;
+    HWND parent_;
+    ToolbarSpec spec_;
+    int hover_ = -1;
+    std::array<int, max_toolbar_buttons> states_{};
+    BackBuffer back_buffer_;
+};
+
+void ToolbarWindow::on_create()
+{
+    hover_ = -1;
+    states_.fill(0);
+    if (spec_.kind == ButtonKind::Radio) {
+        states_[0] = 1;
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+}
+
+void ToolbarWindow::on_paint()
+{
+    PaintScope paint(window_);
+    RECT client{};
+    GetClientRect(window_, &client);
+    // The buttons are composed off screen and copied in one step; the border and the gaps
+    // between the buttons are black.
+    HDC dc = back_buffer_.prepare(paint.get(), client.right, client.bottom);
+    if (dc == nullptr) return;
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    MemoryDc source(dc);
+    SetMapMode(source.get(), GetMapMode(dc));
+    for (int r = 0; r < spec_.rows; ++r) {
+        for (int c = 0; c < spec_.columns; ++c) {
+            const int index = r * spec_.columns + c;
+            if (!valid(index) || spec_.bitmaps[index] == nullptr) continue;
+            BITMAP info{};
+            GetObjectW(spec_.bitmaps[index], sizeof info, &info);
+            POINT size{info.bmWidth, info.bmHeight};
+            DPtoLP(dc, &size, 1);
+            POINT origin{0, 0};
+            DPtoLP(source.get(), &origin, 1);
+            Selection bitmap(source.get(), spec_.bitmaps[index]);
+            BitBlt(dc, 1 + c * pitch(), 1 + r * pitch(), size.x, size.y, source.get(), origin.x, origin.y,
+                   states_[index] == 0 ? SRCCOPY : NOTSRCCOPY);
+        }
+    }
+    BitBlt(paint.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+}
+
+void ToolbarWindow::end_hover()
+{
+    hide_popup_help();
+    KillTimer(window_, help_timer);
+    hover_ = -1;
+}
+
+void ToolbarWindow::on_mouse_move(int x, int y)
+{
+    const int cell = hover_cell(x, y, spec_.button_size, spec_.columns, spec_.rows);
+    if (cell >= 0 && cell == hover_) return;
+    if (cell >= 0) {
+        hover_ = cell;
+        hide_popup_help();
+        SetCapture(window_);
+        SetTimer(window_, help_timer, help_delay_ms, nullptr);
+        return;
+    }
+    ReleaseCapture();
+    end_hover();
+}
+
+void ToolbarWindow::on_timer()
+{
+    if (hover_ != -1 && valid(hover_)) {
+        const PopupHelpStyle style = spec_.style != nullptr ? spec_.style->popup_help_style() : PopupHelpStyle{};
+        show_popup_help(instance_, spec_.help_texts[hover_], window_, style);
+    }
+    KillTimer(window_, help_timer);
+}
+
+void ToolbarWindow::on_left_button_down(int x, int y)
+{
+    const int index = hit_button(x, y, spec_.button_size, spec_.columns, spec_.rows);
+    if (index < 0) return;
+    ReleaseCapture();
+    hide_popup_help();
+    hover_ = -1;
+    const int count = spec_.columns * spec_.rows;
+    if (apply_click(spec_.kind, std::span<int>(states_.data(), static_cast<std::size_t>(count)), index)) {
+        InvalidateRect(window_, nullptr, TRUE);
+    }
+    SendMessageW(parent_, WM_APP, static_cast<WPARAM>(control_id_), static_cast<LPARAM>(index));
+}
+
+void ToolbarWindow::on_destroy()
+{
+    KillTimer(window_, help_timer);
+    hide_popup_help();
+    if (GetCapture() == window_) ReleaseCapture();
+}
+
+LRESULT CALLBACK ToolbarWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        const auto* creation = static_cast<const ToolbarCreation*>(create->lpCreateParams);
+        auto* self = new ToolbarWindow(window, create->hInstance,
+                                       static_cast<int>(reinterpret_cast<INT_PTR>(create->hMenu)), create->hwndParent,
+                                       *creation->spec);
+        SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<ToolbarWindow*>(GetWindowLongPtrW(window, 0));
+    if (self == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+    const int x = static_cast<short>(LOWORD(lparam));
+    const int y = static_cast<short>(HIWORD(lparam));
+    switch (message) {
+    case WM_CREATE:
+        self->on_create();
+        return 0;
+    case WM_PAINT:
+        self->on_paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
+    case WM_MOUSEMOVE:
+        self->on_mouse_move(x, y);
+        return 0;
+    case WM_TIMER:
+        self->on_timer();
+        return 0;
+    case WM_LBUTTONDOWN:
+        self->on_left_button_down(x, y);
+        return 0;
+    case WM_DESTROY:
+        self->on_destroy();
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, 0, 0);
+        delete self;
+        return DefWindowProcW(window, message, wparam, lparam);
+    default:
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+ToolbarWindow* toolbar_of(HWND toolbar)
+{
+    return toolbar != nullptr ? reinterpret_cast<ToolbarWindow*>(GetWindowLongPtrW(toolbar, 0)) : nullptr;
+}
+
+}  // namespace
+
+void register_toolbar_class(HINSTANCE instance)
+{
+    WNDCLASSW wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = ToolbarWindow::procedure;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = class_name;
+    RegisterClassW(&wc);
+}
+
+HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int y, const ToolbarSpec& spec)
+{
+    ToolbarCreation creation{&spec};
+    return CreateWindowExW(0, class_name, L"", WS_CHILD | WS_VISIBLE, x, y, toolbar_width(spec.columns),
+                           toolbar_height(spec.rows), parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), instance, &creation);
+}
+
+void set_toolbar_bitmap(HWND toolbar, int button, HBITMAP bitmap)
+{
+    if (ToolbarWindow* t = toolbar_of(toolbar)) t->set_bitmap(button, bitmap);
+}
+
+void set_toolbar_button_state(HWND toolbar, int button, int state)
+{
+    if (ToolbarWindow* t = toolbar_of(toolbar)) t->set_state(button, state);
+}
+
+int toolbar_button_state(HWND toolbar, int button)
+{
+    const ToolbarWindow* t = toolbar_of(toolbar);
+    return t != nullptr ? t->state(button) : 0;
+}

@@ -1,0 +1,337 @@
+#include "display/drag.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "calc/recompute.h"
+#include "calc/snap.h"
+#include "display/mapping.h"
+
+namespace {
+
+constexpr double min_zoom = 1.5;
+constexpr double max_zoom = 32;
+constexpr double min_maxblur = 0.01;
+constexpr double max_maxblur = 10000;
+
+bool has_rows(Rect scale) { return scale.bottom > scale.top; }
+
+int clamp_row(int y, Rect scale) { return std::clamp(y, scale.top, scale.bottom); }
+
+/// Nothing is focused closer than twice the focal length (beyond 1:1): a positive distance below
+/// that is raised to it; infinity (negative) stays.
+void apply_2f_rule(double& distance, double effective_focal_length)
+{
+    const double closest = 2 * effective_focal_length;
+    if (distance > 0 && distance < closest)
+        distance = closest;
+}
+
+/// The distance (mm) under absolute fraction t of the fixed distance window, snapped in the
+/// display unit.
+double distance_at(const CalcState& state, double t)
+{
+    return snap_distance(state, display_unit(state),
+                         recip_value(t, state.maxblur_near, state.maxblur_far));
+}
+
+bool recompute_fixed(CalcState& state, const Camera& camera)
+{
+    recompute(state, camera, false);
+    return true;
+}
+
+bool recompute_recentred(CalcState& state, const Camera& camera)
+{
+    recompute(state, camera, true);
+    return true;
+}
+
+/// Moves the focus distance to the snapped distance at row y (already clamped).
+bool focus_step(int y, Rect scale, CalcState& state, const Camera& camera)
+{
+    const double v = distance_at(state, absolute_fraction(y, scale));
+    if (v == state.focus_at)
+        return false;
+    state.focus_at = v;
+    apply_2f_rule(state.focus_at, state.effective_focal_length);
+    return recompute_fixed(state, camera);
+}
+
+/// BestFStop: the lens aperture follows the optimum for the limits as they are dragged (unsnapped).
+bool best_aperture_step(CalcState& state, const Camera& camera)
+{
+    const double n = state.near_limit;
+    const double far = state.far_limit;
+    const double f = state.effective_focal_length;
+    double b = 2 * n;
+    if (far > 0)
+        b *= far / (far + n);
+    state.best_focus = b;
+    const double optimum = std::sqrt(std::fabs((b - n) * airy_factor(camera) / ((b - f) * n))) * f;
+    // Degenerate limits (equal, or the focus on the focal length) have no optimum; keep the aperture
+    // rather than store zero or infinity.
+    if (std::isfinite(optimum) && optimum > 0) {
+        state.effective_f_stop = optimum;
+        state.f_stop = optimum / state.teleconverter;
+    }
+    return recompute_fixed(state, camera);
+}
+
+bool best_f_stop_near(int y, Rect scale, CalcState& state, const Camera& camera, ScaleGeometry& geometry)
+{
+    if (y > geometry.far_row + 2) {
+        const double v = distance_at(state, absolute_fraction(y, scale));
+        const bool refused = v == state.near_limit || v == state.far_limit ||
+                             (state.far_limit > 0 && v > state.far_limit);
+        if (!refused) {
+            geometry.near_row = y;
+            state.near_limit = v;
+            apply_2f_rule(state.near_limit, state.effective_focal_length);
+            if (state.far_limit > 0 && state.near_limit > state.far_limit)
+                state.far_limit = state.near_limit;
+        }
+    }
+    return best_aperture_step(state, camera);
+}
+
+bool best_f_stop_far(int y, Rect scale, CalcState& state, const Camera& camera, ScaleGeometry& geometry)
+{
+    if (y < geometry.near_row - 2) {
+        const double v = distance_at(state, absolute_fraction(y, scale));
+        const bool refused = v == state.far_limit || v == state.near_limit ||
+                             (v > 0 && v < state.near_limit);
+        if (!refused) {
+            geometry.far_row = y;
+            state.far_limit = v;
+            apply_2f_rule(state.far_limit, state.effective_focal_length);
+        }
+    }
+    return best_aperture_step(state, camera);
+}
+
+bool stack_near(int y, Rect scale, CalcState& state, const Camera& camera, ScaleGeometry& geometry)
+{
+    if (!(y > geometry.far_row + 2))
+        return false;
+    geometry.near_row = y;
+    const double v = distance_at(state, absolute_fraction(y, scale));
+    if (v == state.near_limit || v == state.far_limit || (state.far_limit > 0 && v > state.far_limit))
+        return false;
+    state.near_limit = v;
+    apply_2f_rule(state.near_limit, state.effective_focal_length);
+    if (state.far_limit > 0 && state.far_limit < state.near_limit)
+        state.far_limit = state.near_limit;
+    return recompute_fixed(state, camera);
+}
+
+bool stack_far(int y, Rect scale, CalcState& state, const Camera& camera, ScaleGeometry& geometry)
+{
+    if (!(y < geometry.near_row - 2))
+        return false;
+    geometry.far_row = y;
+    const double v = distance_at(state, absolute_fraction(y, scale));
+    if (v == state.far_limit || v == state.near_limit || (v > 0 && v < state.near_limit))
+        return false;
+    state.far_limit = v;
+    apply_2f_rule(state.far_limit, state.effective_focal_length);
+    return recompute_fixed(state, camera);
+}
+
+/// Blur mode's object line: any distance, infinity included, and no 2f rule.
+bool object_line(int y, Rect scale, CalcState& state, const Camera& camera, ScaleGeometry& geometry)
+{
+    geometry.near_row = y;
+    const double v = distance_at(state, absolute_fraction(y, scale));
+    if (v == state.blur_distance)
+        return false;
+    state.blur_distance = v;
+    return recompute_fixed(state, camera);
+}
+
+bool distance_move(int y, CalcState& state, const Camera& camera, ScaleGeometry& geometry,
+                   const DragContext& drag)
+{
+    const Rect scale = column(geometry, Column::Distance).scale;
+    if (!has_rows(scale) || state.mode == Mode::Macro)
+        return false;
+    y = clamp_row(y, scale);
+    const Mode mode = state.mode;
+    switch (drag.drag_state) {
+    case DragState::FocusLine:
+        if (mode == Mode::DepthOfField) {
+            geometry.focus_row = y;
+            geometry.near_row = y + drag.near_offset;
+            geometry.far_row = y - drag.near_offset;
+            if (geometry.far_row < scale.top && state.maxblur_far < 0)
+                geometry.far_row = scale.top;
+            return focus_step(y, scale, state, camera);
+        }
+        if (mode == Mode::Blur) {
+            geometry.focus_row = y;
+            return focus_step(y, scale, state, camera);
+        }
+        return false;
+    case DragState::NearLine:
+        if (mode == Mode::BestFStop)
+            return best_f_stop_near(y, scale, state, camera, geometry);
+        if (mode == Mode::FocusStacking)
+            return stack_near(y, scale, state, camera, geometry);
+        if (mode == Mode::Blur)
+            return object_line(y, scale, state, camera, geometry);
+        return false;
+    case DragState::FarLine:
+        if (mode == Mode::BestFStop)
+            return best_f_stop_far(y, scale, state, camera, geometry);
+        if (mode == Mode::FocusStacking)
+            return stack_far(y, scale, state, camera, geometry);
+        return false;
+    case DragState::MaxblurDrag:
+        state.maxblur = std::clamp(drag.saved_maxblur * zoom_factor(y, drag.maxblur_origin_y, scale),
+                                   min_maxblur, max_maxblur);
+        return recompute_recentred(state, camera);
+    default:
+        return false;
+    }
+}
+
+/// The line a left press on the distance column takes hold of, by mode; Idle where none applies.
+DragState line_under_press(int y, const CalcState& state, const ScaleGeometry& geometry)
+{
+    switch (state.mode) {
+    case Mode::DepthOfField:
+        return DragState::FocusLine;
+    case Mode::BestFStop:
+    case Mode::FocusStacking:  // a tie goes to the far limit
+        return std::abs(y - geometry.near_row) < std::abs(y - geometry.far_row) ? DragState::NearLine
+                                                                                : DragState::FarLine;
+    case Mode::Blur:  // the near row holds the object line; a tie goes to the focus
+        return std::abs(y - geometry.near_row) < std::abs(y - geometry.focus_row) ? DragState::NearLine
+                                                                                  : DragState::FocusLine;
+    default:
+        return DragState::Idle;
+    }
+}
+
+}  // namespace
+
+double absolute_fraction(int y, Rect scale)
+{
+    if (!has_rows(scale))
+        return 0;
+    y = clamp_row(y, scale);
+    const double t = static_cast<double>(y - scale.bottom) / (scale.top - scale.bottom);
+    return std::clamp(t, 0.0, 1.0);
+}
+
+double relative_fraction(int y, int origin_y, Rect scale)
+{
+    if (!has_rows(scale))
+        return 0.5;
+    y = clamp_row(y, scale);
+    const int rows = (scale.top + scale.bottom) / 2 - y + origin_y - scale.bottom;
+    const double t = static_cast<double>(rows) / (scale.top - scale.bottom);
+    return std::clamp(t, 0.0, 1.0);
+}
+
+double zoom_factor(int y, int origin_y, Rect scale)
+{
+    if (!has_rows(scale))
+        return 1;
+    y = clamp_row(y, scale);
+    return std::pow(5.0, 5.0 * (y - origin_y) / (scale.bottom - scale.top));
+}
+
+bool distance_drag(DragMessage message, int y, CalcState& state, const Camera& camera,
+                   ScaleGeometry& geometry, DragContext& drag)
+{
+    switch (message) {
+    case DragMessage::LeftButtonDown:
+        if (state.mode == Mode::DepthOfField)
+            drag.near_offset = geometry.near_row - geometry.focus_row;
+        drag.drag_state = line_under_press(y, state, geometry);
+        return distance_move(y, state, camera, geometry, drag);
+    case DragMessage::RightButtonDown:
+        if (state.mode == Mode::Macro)
+            return false;
+        drag.saved_maxblur = state.maxblur;
+        drag.maxblur_origin_y = y;
+        drag.drag_state = DragState::MaxblurDrag;
+        return distance_move(y, state, camera, geometry, drag);
+    case DragMessage::MouseMove:
+        return distance_move(y, state, camera, geometry, drag);
+    case DragMessage::LeftButtonUp:
+        if (drag.drag_state == DragState::Idle)
+            return false;
+        drag.drag_state = DragState::Idle;
+        return recompute_recentred(state, camera);
+    default:
+        return false;
+    }
+}
+
+bool lens_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometry& geometry,
+               const DragContext& drag)
+{
+    const Rect scale = column(geometry, Column::Lens).scale;
+    if (!has_rows(scale))
+        return false;
+    const bool macro = state.mode == Mode::Macro;
+    if (drag.drag_state == DragState::LensZoom) {
+        const double z = zoom_factor(y, drag.lens_origin_y, scale);
+        if (macro)
+            state.fov_zoom = std::clamp(drag.saved_fov_zoom * z, min_zoom, max_zoom);
+        else
+            state.fl_zoom = std::clamp(drag.saved_fl_zoom * z, min_zoom, max_zoom);
+        return recompute_recentred(state, camera);
+    }
+    if (drag.drag_state != DragState::LensDrag)
+        return false;
+
+    const double t = relative_fraction(y, drag.lens_origin_y, scale);
+    if (macro) {
+        const double v = snap_distance(state, state.macro_units,
+                                       recip_value(t, drag.saved_fov_low, drag.saved_fov_high));
+        if (v == state.fov)
+            return false;
+        state.fov = v;
+        return recompute_recentred(state, camera);
+    }
+    double v = recip_value(t, drag.saved_fl_low, drag.saved_fl_high);
+    if (state.snap != 0 && v >= 0)
+        v = nice_round(v);
+    if (v == state.focal_length)
+        return false;
+    state.focal_length = v;
+    state.effective_focal_length = effective_focal_length_of(state, camera);
+    apply_2f_rule(state.focus_at, state.effective_focal_length);
+    apply_2f_rule(state.near_limit, state.effective_focal_length);
+    apply_2f_rule(state.far_limit, state.effective_focal_length);
+    if (state.far_limit > 0 && state.far_limit < state.near_limit)
+        state.far_limit = state.near_limit;
+    return recompute_recentred(state, camera);
+}
+
+bool blur_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometry& geometry,
+               const DragContext& drag)
+{
+    const Rect scale = column(geometry, Column::Blur).scale;
+    if (!has_rows(scale))
+        return false;
+    if (drag.drag_state == DragState::BlurZoom) {
+        state.blur_zoom = std::clamp(drag.saved_blur_zoom * zoom_factor(y, drag.blur_origin_y, scale),
+                                     min_zoom, max_zoom);
+        return recompute_recentred(state, camera);
+    }
+    if (drag.drag_state != DragState::BlurDrag)
+        return false;
+    double v = recip_value(relative_fraction(y, drag.blur_origin_y, scale), drag.saved_blur_low,
+                           drag.saved_blur_high);
+    if (state.snap != 0 && v >= 0)
+        v = nice_round(v);
+    if (v == state.blur_threshold)
+        return false;
+    state.blur_threshold = v;
+    return recompute_recentred(state, camera);
+}

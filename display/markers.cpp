@@ -1,0 +1,106 @@
+#include "display/markers.h"
+
+#include <algorithm>
+
+#include "display/mapping.h"
+
+namespace {
+
+class DistanceLines {
+public:
+    DistanceLines(Canvas& canvas, const CalcState& s, const ScaleGeometry& g)
+        : canvas_(canvas), s_(s), rect_(column(g, Column::Distance).scale), strip_left_(g.strip_left),
+          line_x_(g.distance_line_x)
+    {
+    }
+
+    int row(double value_mm) const { return distance_row(s_, rect_, value_mm); }
+    int row_in_mm(double value_mm) const
+    {
+        return fraction_to_y(recip_fraction(value_mm, s_.maxblur_near, s_.maxblur_far), rect_);
+    }
+    bool inside(int y) const { return rect_.top <= y && y <= rect_.bottom; }
+
+    /// The line across the strip, and optionally the triangle pointing at the scale line.
+    void draw(int y, Colour colour, bool with_triangle) const
+    {
+        if (!inside(y))
+            return;
+        canvas_.line(strip_left_, y, line_x_, y, colour);
+        if (with_triangle)
+            canvas_.triangle({line_x_ - 8, y - 4}, {line_x_ - 8, y + 4}, {line_x_, y}, colour, colour);
+    }
+
+    const Rect& rect() const { return rect_; }
+
+private:
+    Canvas& canvas_;
+    const CalcState& s_;
+    Rect rect_;
+    int strip_left_;
+    int line_x_;
+};
+
+void depth_of_field_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
+{
+    const bool best = s.mode == Mode::BestFStop;
+    if (s.hyperfocal > 0)
+        lines.draw(lines.row(s.hyperfocal), colours::teal, false);
+    g.near_row = lines.row(best ? s.near_limit : s.near);
+    lines.draw(g.near_row, colours::red, best);
+    g.far_row = lines.row(best ? s.far_limit : s.far);
+    lines.draw(g.far_row, colours::red, best);
+    g.focus_row = lines.row(best ? s.best_focus : s.focus_at);
+    lines.draw(g.focus_row, colours::green, !best);
+}
+
+void focus_stack_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
+{
+    const int images = std::clamp(s.ni, 2, max_focus_points);
+    for (int i = 0; i < images; ++i) {
+        const bool end = i == 0 || i == images - 1;
+        const double distance = recip_value(static_cast<double>(i) / (images - 1), s.near_limit, s.far_limit);
+        const int y = lines.row_in_mm(distance);
+        if (i == 0)
+            g.near_row = y;
+        if (i == images - 1)
+            g.far_row = y;
+        lines.draw(y, end ? colours::red : colours::white, end);
+    }
+}
+
+void blur_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
+{
+    g.near_row = lines.row(s.blur_distance);
+    lines.draw(g.near_row, colours::red, true);
+    g.focus_row = lines.row(s.focus_at);
+    lines.draw(g.focus_row, colours::green, true);
+}
+
+void macro_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
+{
+    // The depth of field either side of the plane of focus, in the scale's white.
+    lines.draw(lines.row(-s.macro_depth / 2), colours::white, false);
+    lines.draw(lines.row(s.macro_depth / 2), colours::white, false);
+    g.focus_row = fraction_to_y(0.5, lines.rect());
+    lines.draw(g.focus_row, colours::green, false);
+}
+
+}  // namespace
+
+void draw_marker(Canvas& canvas, int left, int y, Colour colour)
+{
+    canvas.triangle({left, y - 4}, {left, y + 4}, {left + 8, y}, colour, colour);
+}
+
+void draw_distance_lines(Canvas& canvas, const CalcState& s, ScaleGeometry& g)
+{
+    const DistanceLines lines(canvas, s, g);
+    switch (s.mode) {
+    case Mode::DepthOfField:
+    case Mode::BestFStop: depth_of_field_lines(lines, s, g); break;
+    case Mode::FocusStacking: focus_stack_lines(lines, s, g); break;
+    case Mode::Blur: blur_lines(lines, s, g); break;
+    case Mode::Macro: macro_lines(lines, s, g); break;
+    }
+}

@@ -1,0 +1,19 @@
+// paint: the whole client area of the main window, in the order lens and aperture columns,
+// distance column, blur column, details panel, captions, over the window's dark grey background.
+#pragma once
+
+#include "calc/calc_state.h"
+#include "cameras/camera.h"
+#include "display/canvas.h"
+#include "display/geometry.h"
+#include "display/paint_scratch.h"
+
+/// Fills everything outside the five column panels with the window background (dark grey).
+/// The main window is invalidated without erasing, so paint covers every pixel itself: text that
+/// ran past the details panel, or a marker beyond its scale, would otherwise stay behind.
+void fill_background(Canvas& canvas, const ScaleGeometry& g);
+
+/// Draws one frame from the state, the current camera and the layout; stores the distance
+/// column's near, far and focus rows in `g`. Allocates nothing once `scratch` is warm.
+void paint(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camera& camera, ScaleGeometry& g,
+           PaintScratch& scratch);

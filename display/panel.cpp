@@ -1,0 +1,14 @@
+#include "display/panel.h"
+
+Rect panel_rect(const ScaleGeometry& g, Column c)
+{
+    const Rect& outer = column(g, c).column;
+    return {outer.left, g.panel_top, outer.right, outer.bottom};
+}
+
+void fill_panel(Canvas& canvas, const ScaleGeometry& g, Column c)
+{
+    const Rect r = panel_rect(g, c);
+    if (!is_empty(r))
+        canvas.fill_rect(r, colours::black, colours::black);
+}

@@ -1,0 +1,96 @@
+#include "display/scale_columns.h"
+
+#include <array>
+
+#include "calc/snap.h"
+#include "display/blur_colour.h"
+#include "display/mapping.h"
+#include "display/markers.h"
+#include "display/panel.h"
+#include "display/value_scale.h"
+
+namespace {
+
+constexpr std::array<std::u16string_view, 16> aperture_labels{
+    u"0.7", u"1", u"1.4", u"2", u"2.8", u"4", u"5.6", u"8", u"11", u"16", u"22", u"32", u"45", u"64", u"90", u"128",
+};
+
+/// The scale rectangle grown by 8 pixels above and below, so markers at the ends stay whole.
+Rect marker_clip(const Rect& scale)
+{
+    return {scale.left, scale.top - 8, scale.right, scale.bottom + 8};
+}
+
+bool has_rows(const Rect& scale)
+{
+    return scale.bottom > scale.top;
+}
+
+}  // namespace
+
+void paint_lens_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& g)
+{
+    fill_panel(canvas, g, Column::Lens);
+    const Rect& scale = column(g, Column::Lens).scale;
+    if (!has_rows(scale))
+        return;
+    canvas.set_clip(marker_clip(scale));
+    const ScaleWindow w = lens_window(s);
+    draw_value_scale(canvas, g.line_height, {scale.left + 8, scale.top, scale.bottom, w.low, w.high, false});
+    const double value = s.mode == Mode::Macro ? s.fov : s.focal_length;
+    draw_marker(canvas, scale.left, lens_row(s, scale, value), colours::red);
+    canvas.clear_clip();
+}
+
+void paint_aperture_column(Canvas& canvas, const CalcState& s, const Camera& camera, const ScaleGeometry& g)
+{
+    fill_panel(canvas, g, Column::Aperture);
+    const Rect& scale = column(g, Column::Aperture).scale;
+    if (!has_rows(scale))
+        return;
+    const int left = scale.left;
+    const int half = g.line_height / 2;
+    canvas.line(left + 8, scale.top, left + 8, scale.bottom, colours::white);
+
+    // Labels fall on whole stops: every 2nd half stop or every 3rd third stop.
+    const std::span<const double> table = f_stop_table(s.f_stop_increment);
+    const int count = static_cast<int>(table.size());
+    const int interval = s.f_stop_increment == FStopIncrement::ThirdStop ? 3 : 2;
+    const double airy = 500000 / (1.22 * camera.wavelength);
+    for (int i = 0; i < count; ++i) {
+        const int y = aperture_tick_row(i, count, scale);
+        const Colour colour = blur_colour(table[i] / airy / camera.coc);
+        if (i % interval == 0) {
+            canvas.line(left + 8, y, left + 18, y, colour);
+            canvas.text(left + 22, y - half, aperture_labels[i / interval], FontKind::Text, colour);
+        } else {
+            canvas.line(left + 8, y, left + 13, y, colour);
+        }
+    }
+
+    const bool computed = s.mode == Mode::BestFStop || s.mode == Mode::FocusStacking;
+    const double value = computed ? s.optimum_f_stop : s.f_stop;
+    draw_marker(canvas, left, aperture_row(s, scale, value), computed ? colours::white : colours::red);
+}
+
+void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& g)
+{
+    fill_panel(canvas, g, Column::Blur);
+    const Rect& scale = column(g, Column::Blur).scale;
+    if (!has_rows(scale))
+        return;
+    canvas.set_clip(marker_clip(scale));
+    const ScaleWindow w = blur_window(s);
+    draw_value_scale(canvas, g.line_height, {scale.left + 10, scale.top, scale.bottom, w.low, w.high, true});
+
+    double value = s.optimum_blur;
+    Colour colour = colours::white;
+    if (s.mode == Mode::DepthOfField || s.mode == Mode::Macro) {
+        value = s.blur_threshold;
+        colour = colours::red;
+    } else if (s.mode == Mode::Blur) {
+        value = s.blur;
+    }
+    draw_marker(canvas, scale.left, blur_row(s, scale, value), colour);
+    canvas.clear_clip();
+}

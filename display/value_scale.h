@@ -1,0 +1,40 @@
+// draw_value_scale: one vertical scale with ticks and labels, either at round values (1, 1.2,
+// 1.5, 2 ... 9 per decade) on a reciprocal scale or at evenly stepped values on narrow and
+// signed windows.
+#pragma once
+
+#include "display/canvas.h"
+
+enum class ScaleMapping { Reciprocal, Linear };
+
+struct ValueScale {
+    /// The scale line stands at x from row top to row bottom (top < bottom).
+    int x = 0;
+    int top = 0;
+    int bottom = 0;
+    /// Values at the bottom and the top; a negative high puts infinity at the top.
+    double low = 0;
+    double high = 0;
+    /// Ticks and labels of round values take blur_colour of their value; otherwise all white.
+    bool coloured = false;
+    /// How the evenly stepped ticks find their rows: through 1/value, or linearly (Macro distances).
+    ScaleMapping mapping = ScaleMapping::Reciprocal;
+};
+
+/// The 66 round values, six decades of 1, 1.2, 1.5, 2, 3, 4, 5, 6, 7, 8, 9 from 0.01 to 9000.
+inline constexpr int round_value_count = 66;
+double round_value(int index);
+
+/// The evenly stepped ticks of a window: `count` + 1 values from `first` by `step` up to `last`.
+struct LinearTicks {
+    bool valid = false;
+    double step = 0;
+    double first = 0;
+    double last = 0;
+    int count = 0;
+};
+LinearTicks linear_ticks(double low, double high);
+
+/// Draws the scale line, ticks, sub-ticks and labels; labels are "%2f" (round values) or "%4f"
+/// (stepped values) trimmed, and a label that would overlap the previous one is left out.
+void draw_value_scale(Canvas& canvas, int line_height, const ValueScale& scale);

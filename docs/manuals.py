@@ -1,0 +1,389 @@
+#!/usr/bin/env python3
+"""Builds the two user manuals and checks the numbers they quote.
+
+The Markdown sources never hold a computed number literally. They hold placeholders that are
+filled in from qel-calc, run on the settings files in docs/examples/, so the manuals always quote
+what the program computes:
+
+  {{state:FILE:EXPR:FMT}}   EXPR over the values `qel-calc state FILE` prints (and the symbols
+                            below), printed with the printf-style FMT, e.g.
+                            {{state:examples/dof.txt:hyperfocal/1000:%.2f}}
+  {{show:FILE:KEY}}         a text the program shows: a details-panel line by its label
+                            ("Hyperfocal", "Focus Point 2", "Width"), "title", or a caption
+                            with the index of its left/centre/right part
+                            ("caption distance value#0")
+  {{file:FILE}}             the text of a file (an example settings file)
+  {{version}}               the program's version
+
+Symbols in EXPR besides the state names: f (effective focal length), N (effective f-number),
+s (focus distance), c (circle of confusion), t (allowed blur), lam (wavelength, nm),
+G = 500000 / (1.22 lam), W and H (frame size, mm), and the camera's inputs under their field
+names (frame_width_px, film_resolution, allowable_blur, print_size, ...); sqrt, atan, tan,
+hypot, log2, degrees, radians, pi.
+
+  manuals.py check --qel-calc PATH             every placeholder resolves, every example file is
+                                               exactly what Qel would save, and the formulas the
+                                               reference manual gives reproduce the program
+  manuals.py build --qel-calc PATH --out DIR   check, then write the two PDFs into DIR
+"""
+import argparse
+import math
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+DOCS = os.path.dirname(os.path.abspath(__file__))
+
+# Source, PDF name, and how pandoc makes the HTML of it.
+MANUALS = [
+    ("quick-start.md", "Qel Quick Start.pdf", []),
+    ("reference-manual.md", "Qel Reference Manual.pdf",
+     ["--toc", "--toc-depth=2", "--number-sections"]),
+]
+
+PLACEHOLDER = re.compile(r"\{\{(.*?)\}\}")
+
+# The camera line of a settings file: token positions of each input (after "camera", index, name).
+CAMERA_FIELDS = [
+    ("coc_method", int), ("type", int), ("frame_width_mm", float), ("frame_width_px", int),
+    ("frame_height_mm", float), ("frame_height_px", int), ("film_resolution", float),
+    ("custom_coc", float), ("allowable_blur", float), ("visual_resolution", float),
+    ("print_size", float), ("viewing_distance", float), ("wavelength", float),
+    ("focal_length_entry", int),
+]
+
+# The formulas of the reference manual, written the way the manual writes them, evaluated on the
+# example files and compared with what the program computes. (file, formula, program's value)
+FORMULA_CHECKS = [
+    # Circle of confusion, one per method.
+    ("examples/coc-print.txt",
+     "frame_width_mm * allowable_blur / (print_size / (tan(radians(visual_resolution / 60)) * viewing_distance))",
+     "coc"),
+    ("examples/coc-digital.txt", "frame_width_mm * allowable_blur / frame_width_px", "coc"),
+    ("examples/coc-film.txt", "allowable_blur * 0.5 / film_resolution", "coc"),
+    ("examples/coc-custom.txt", "custom_coc", "coc"),
+    ("examples/coc-print.txt", "c * G", "diffraction_limit"),
+    ("examples/coc-digital.txt", "c * G", "diffraction_limit"),
+    ("examples/coc-digital.txt", "hypot(36, 24) / hypot(W, H)", "crop_factor"),
+    ("examples/coc-digital.txt", "frame_width_px * frame_height_px / 1e6", "megapixels"),
+    ("examples/coc-film.txt", "W * H * (2 * film_resolution) ** 2 / 1e6", "megapixels"),
+    # Depth of field.
+    ("examples/dof.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N) + f", "hyperfocal"),
+    ("examples/dof.txt", "(hyperfocal - f) * s / (hyperfocal - 2*f + s)", "near"),
+    ("examples/dof.txt", "(hyperfocal - f) * s / (hyperfocal - s)", "far"),
+    ("examples/dof.txt", "s - near", "front"),
+    ("examples/dof.txt", "far - s", "back"),
+    ("examples/dof.txt", "f / (s - f)", "magnification"),
+    ("examples/dof.txt", "W * s / f", "field_width"),
+    ("examples/dof.txt", "degrees(2 * atan(W / (2 * f)))", "angle_width"),
+    ("examples/dof-digital.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N) + f", "hyperfocal"),
+    ("examples/dof-digital.txt", "(hyperfocal - f) * s / (hyperfocal - 2*f + s)", "near"),
+    ("examples/dof-digital.txt", "(hyperfocal - f) * s / (hyperfocal - s)", "far"),
+    ("examples/dof-film.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N) + f", "hyperfocal"),
+    ("examples/dof-infinity.txt", "hyperfocal", "near"),
+    ("examples/dof-crop.txt", "focal_length / crop_factor", "effective_focal_length"),
+    # Blur.
+    ("examples/blur.txt",
+     "hypot(f**2 * abs(s - blur_distance) / (N * blur_distance * (s - f)), N / G) / c", "blur"),
+    # Best f-stop.
+    ("examples/best.txt", "2 * near_limit * far_limit / (near_limit + far_limit)", "best_focus"),
+    ("examples/best.txt",
+     "f * sqrt(G * (best_focus - near_limit) / (near_limit * (best_focus - f)))",
+     "optimum_f_stop"),
+    ("examples/best.txt",
+     "hypot(f**2 * (best_focus - near_limit) / (optimum_f_stop * near_limit * (best_focus - f)),"
+     " optimum_f_stop / G) / c",
+     "optimum_blur"),
+    ("examples/best.txt", "sqrt(2) * optimum_f_stop / G / c", "optimum_blur"),
+    # Focus stacking.
+    ("examples/stack-close.txt", "near_limit / (1 - (1 - near_limit / far_limit) * 1 / (ni - 1))",
+     "focus_points[1]"),
+    ("examples/stack-close.txt", "near_limit / (1 - (1 - near_limit / far_limit) * 7 / (ni - 1))",
+     "focus_points[7]"),
+    ("examples/stack.txt", "near_limit / (1 - 3 / (ni - 1))", "focus_points[3]"),
+    ("examples/stack.txt",
+     "f * sqrt(G * (2*focus_points[0]*focus_points[1] / (focus_points[0] + focus_points[1])"
+     " - focus_points[0]) / (focus_points[0] * (2*focus_points[0]*focus_points[1]"
+     " / (focus_points[0] + focus_points[1]) - f)))",
+     "optimum_f_stop"),
+    ("examples/stack.txt",
+     "near_limit * (f**2 / (optimum_f_stop * c)) / (near_limit + f**2 / (optimum_f_stop * c) - f)",
+     "stack_near"),
+    ("examples/stack-close.txt",
+     "far_limit * (f**2 / (optimum_f_stop * c)) / (f**2 / (optimum_f_stop * c) - far_limit + f)",
+     "stack_far"),
+    ("examples/stack-infinity.txt", "near_limit / (1 - 1 / (ni - 1))", "focus_points[1]"),
+    # Macro.
+    ("examples/macro.txt", "W / fov", "magnification"),
+    ("examples/macro.txt",
+     "2 * N * sqrt((c*t)**2 - (N/G)**2) * (magnification + 1) / magnification**2", "macro_depth"),
+    # The ends of the distance scale.
+    ("examples/dof.txt", "f**2 * s / (f**2 + maxblur * N * c * (s - f))", "maxblur_near"),
+    ("examples/dof.txt", "f**2 * s / (f**2 - maxblur * N * c * (s - f))", "maxblur_far"),
+    ("examples/dof.txt", "f**2 - maxblur * N * c * (s - f) < 0", "maxblur_far < 0"),
+]
+
+
+class ManualError(Exception):
+    pass
+
+
+class Examples:
+    """Runs qel-calc once per example file and keeps what it printed."""
+
+    def __init__(self, qel_calc):
+        self.qel_calc = qel_calc
+        self.states = {}
+        self.shows = {}
+
+    def _run(self, command, name):
+        path = os.path.join(DOCS, name)
+        if not os.path.isfile(path):
+            raise ManualError(f"no example file {name}")
+        result = subprocess.run([self.qel_calc, command, path], capture_output=True, timeout=60)
+        if result.returncode != 0:
+            raise ManualError(f"qel-calc {command} {name} failed: {result.stderr.decode()}")
+        return result.stdout.decode("utf-8")
+
+    def state(self, name):
+        if name not in self.states:
+            values = {}
+            for line in self._run("state", name).splitlines():
+                key, _, rest = line.partition(" ")
+                numbers = [float(x) for x in rest.split()]
+                values[key] = numbers if key == "focus_points" else numbers[0]
+            values.update(self._camera(name))
+            lam = values["wavelength"]
+            values.update(
+                f=values["effective_focal_length"], N=values["effective_f_stop"],
+                s=values["focus_at"], c=values["coc"], t=values["blur_threshold"], lam=lam,
+                G=500000 / (1.22 * lam), W=values["frame_width_mm"], H=values["frame_height_mm"])
+            self.states[name] = values
+        return self.states[name]
+
+    def _camera(self, name):
+        # The current camera's inputs, from the file as Qel would save it (cameras in name order).
+        saved = self._run("save", name)
+        current = 0
+        cameras = {}
+        for line in saved.splitlines():
+            if line.startswith("ncameras "):
+                current = int(line.split()[2])
+            elif line.startswith("camera "):
+                head, quote, rest = line.partition(' "')
+                name_text, _, tail = rest.partition('" ')
+                tokens = tail.split()
+                cameras[int(head.split()[1])] = {
+                    key: kind(tokens[i].replace("\u2212", "-"))
+                    for i, (key, kind) in enumerate(CAMERA_FIELDS) if i < len(tokens)}
+        if current not in cameras:
+            raise ManualError(f"{name}: no current camera")
+        return cameras[current]
+
+    def show(self, name):
+        if name not in self.shows:
+            texts = {}
+            for line in self._run("show", name).splitlines():
+                key, _, value = line.partition(":")
+                value = value[1:] if value.startswith(" ") else value
+                if key == "details":
+                    label, sep, rest = value.strip().partition(": ")
+                    if sep:
+                        texts[label] = rest
+                else:
+                    texts[key] = value
+            self.shows[name] = texts
+        return self.shows[name]
+
+    def saved_text(self, name):
+        return self._run("save", name)
+
+
+MATH = {name: getattr(math, name) for name in
+        ("sqrt", "atan", "tan", "hypot", "log2", "degrees", "radians", "pi")}
+MATH["abs"] = abs
+
+
+def evaluate(expression, values):
+    try:
+        return eval(expression, {"__builtins__": {}}, {**MATH, **values})  # noqa: S307
+    except Exception as error:  # the message names the expression that failed
+        raise ManualError(f"cannot evaluate {expression!r}: {error}") from None
+
+
+def fill(placeholder, examples, version):
+    parts = placeholder.split(":")
+    kind = parts[0]
+    if kind == "version" and len(parts) == 1:
+        return version
+    if kind == "state" and len(parts) >= 4:
+        name, expression, form = parts[1], ":".join(parts[2:-1]), parts[-1]
+        value = evaluate(expression, examples.state(name))
+        try:
+            return form % value
+        except (TypeError, ValueError) as error:
+            raise ManualError(f"bad format {form!r}: {error}") from None
+    if kind == "file" and len(parts) == 2:
+        path = os.path.join(DOCS, parts[1])
+        if not os.path.isfile(path):
+            raise ManualError(f"no file {parts[1]}")
+        with open(path, encoding="utf-8", newline="") as f:
+            return f.read().rstrip("\n")
+    if kind == "show" and len(parts) == 3:
+        name, key = parts[1], parts[2]
+        key, hash_sign, index = key.partition("#")
+        texts = examples.show(name)
+        if key not in texts:
+            raise ManualError(f"{name} shows no {key!r}")
+        text = texts[key]
+        if hash_sign:
+            pieces = text.split("|")
+            if not index.isdigit() or int(index) >= len(pieces):
+                raise ManualError(f"{key} has no part {index}")
+            text = pieces[int(index)]
+        if text == "":
+            raise ManualError(f"{name}: {key} is empty")
+        return text
+    raise ManualError(f"unknown placeholder {{{{{placeholder}}}}}")
+
+
+def expand(text, examples, version, where):
+    errors = []
+
+    def replace(match):
+        try:
+            return fill(match.group(1), examples, version)
+        except ManualError as error:
+            line = text.count("\n", 0, match.start()) + 1
+            errors.append(f"{where}:{line}: {error}")
+            return match.group(0)
+
+    result = PLACEHOLDER.sub(replace, text)
+    return result, errors
+
+
+def check_examples(examples):
+    errors = []
+    folder = os.path.join(DOCS, "examples")
+    for entry in sorted(os.listdir(folder)):
+        if not entry.endswith(".txt"):
+            continue
+        name = f"examples/{entry}"
+        with open(os.path.join(DOCS, name), encoding="utf-8", newline="") as f:
+            text = f.read()
+        if examples.saved_text(name) != text:
+            errors.append(f"{name}: not exactly the file Qel saves after loading it "
+                          f"(regenerate it with qel-calc save)")
+    return errors
+
+
+def check_formulas(examples):
+    errors = []
+    for name, formula, key in FORMULA_CHECKS:
+        try:
+            values = examples.state(name)
+            mine = evaluate(formula, values)
+            program = evaluate(key, values)
+        except ManualError as error:
+            errors.append(f"{name}: {error}")
+            continue
+        if not math.isclose(mine, program, rel_tol=1e-9, abs_tol=1e-12):
+            errors.append(f"{name}: {formula} gives {mine!r}, the program's {key} is {program!r}")
+    return errors
+
+
+def check_images(text, where):
+    errors = []
+    for match in re.finditer(r"!\[[^\]]*\]\(([^)\s]+)", text):
+        if not os.path.isfile(os.path.join(DOCS, match.group(1))):
+            errors.append(f"{where}: missing image {match.group(1)}")
+    return errors
+
+
+def expanded_manuals(examples, version):
+    """The expanded Markdown of each manual and every error found on the way."""
+    results, errors = [], []
+    for source, pdf, options in MANUALS:
+        with open(os.path.join(DOCS, source), encoding="utf-8") as f:
+            text = f.read()
+        expanded, found = expand(text, examples, version, source)
+        errors += found + check_images(text, source)
+        results.append((pdf, options, expanded))
+    return results, errors
+
+
+def project_version():
+    with open(os.path.join(DOCS, "..", "CMakeLists.txt"), encoding="utf-8") as f:
+        match = re.search(r"project\(\s*Qel\s+VERSION\s+([0-9.]+)", f.read())
+    if not match:
+        raise ManualError("no project version in CMakeLists.txt")
+    return match.group(1)
+
+
+# Font subsetting complains about fonts without a creation date; that says nothing about the PDF.
+HARMLESS_WEASYPRINT_OUTPUT = re.compile(r"'created' timestamp seems very low")
+
+
+def build_pdf(markdown, options, pdf_path, workdir, title):
+    html_path = os.path.join(workdir, os.path.basename(pdf_path) + ".html")
+    subprocess.run(
+        ["pandoc", "--from", "markdown", "--to", "html5", "--standalone", *options,
+         "--template", os.path.join(DOCS, "template.html"),
+         "--metadata", f"pagetitle={title}", "--output", html_path],
+        input=markdown.encode("utf-8"), check=True)
+    result = subprocess.run(
+        ["weasyprint", "--quiet", "--base-url", DOCS + os.sep,
+         "--stylesheet", os.path.join(DOCS, "manual.css"), html_path, pdf_path],
+        capture_output=True, text=True)
+    for line in (result.stdout + result.stderr).splitlines():
+        if not HARMLESS_WEASYPRINT_OUTPUT.search(line):
+            print(f"weasyprint: {line}", file=sys.stderr)
+    if result.returncode != 0:
+        raise ManualError(f"weasyprint failed on {os.path.basename(pdf_path)}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("command", choices=["check", "build"])
+    parser.add_argument("--qel-calc", required=True)
+    parser.add_argument("--out", help="folder for the PDFs (build)")
+    parser.add_argument("--version", help="the program's version (default: from CMakeLists.txt)")
+    args = parser.parse_args()
+
+    try:
+        version = args.version or project_version()
+        examples = Examples(os.path.abspath(args.qel_calc))
+        manuals, errors = expanded_manuals(examples, version)
+        errors += check_examples(examples)
+        errors += check_formulas(examples)
+    except ManualError as error:
+        print(f"manuals: {error}", file=sys.stderr)
+        return 1
+    if errors:
+        for error in errors:
+            print(f"manuals: {error}", file=sys.stderr)
+        return 1
+    if args.command == "check":
+        print(f"manuals: {len(FORMULA_CHECKS)} formulas and every quoted number match qel-calc")
+        return 0
+
+    if not args.out:
+        parser.error("build needs --out")
+    os.makedirs(args.out, exist_ok=True)
+    with tempfile.TemporaryDirectory() as workdir:
+        for pdf, options, markdown in manuals:
+            target = os.path.join(args.out, pdf)
+            partial = target + ".part"
+            try:
+                build_pdf(markdown, options, partial, workdir, pdf[:-4])
+            except (ManualError, subprocess.CalledProcessError) as error:
+                print(f"manuals: {error}", file=sys.stderr)
+                return 1
+            os.replace(partial, target)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,638 @@
+"""The end-to-end cases: each drives one sandboxed qel.exe like a user and checks what the
+screen shows and what the program leaves behind (the settings file, its backup, the registry)."""
+import os
+import struct
+import subprocess
+import time
+
+from PIL import Image, ImageOps
+
+import layout as L
+from harness import Failure, Qel, check
+
+CASES = []
+
+
+def case(function):
+    CASES.append(function)
+    return function
+
+
+DEFAULT_SETTINGS = """Qel 1.0
+f_stop_increment 0
+focal_length 50.00
+teleconverter 1.00000
+f_stop 8.00000
+blur_threshold 1.00000
+units 3
+macro_units 0
+snap 1
+maxblur 16.00
+fl_zoom 5.00
+fov_zoom 5.00
+blur_zoom 5.00
+near 914.40
+focus_at 1219.20
+far 1828.80
+near_limit 914.40
+far_limit 1828.80
+blur_distance 1828.80
+fov 20.00
+ni 2
+mode 0
+ncameras 1 0
+camera 0 "Generic 35mm film camera (Sharp print)" 1 1 36.00 6000 24.00 4000 75.00 0.03300 2.000 1.000 12.000 18.000 550.00 0
+end
+"""
+DEFAULT_TITLE = "Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)"
+DEFAULT_COC = 0.0314159  # the default camera's circle of confusion (mm)
+FOOT = 304.8
+YELLOW = (255, 255, 192)
+MENU_ITEM = 16  # height of a menu item in Wine's default menu font
+
+
+def settings_with(**values):
+    """The default settings text with some values replaced (given as the text to write)."""
+    lines = []
+    for line in DEFAULT_SETTINGS.splitlines():
+        key = line.split(" ", 1)[0]
+        if key in values:
+            line = f"{key} {values.pop(key)}"
+        lines.append(line)
+    assert not values, values
+    return "\n".join(lines) + "\n"
+
+
+def setting(text, key):
+    for line in text.splitlines():
+        parts = line.split(" ")
+        if parts[0] == key:
+            return " ".join(parts[1:])
+    raise Failure(f"no {key} line in the settings file")
+
+
+class Screen:
+    """A started program with its measured layout and toolbar positions."""
+
+    def __init__(self, qel, ctx):
+        self.qel = qel
+        self.ctx = ctx
+        self.refresh("start")
+
+    def refresh(self, label):
+        self.image = self.qel.shot(label)
+        self.layout = L.Layout(self.image).check_rules()
+        self.first_row_u = self.find_first_row_u()
+        return self
+
+    def find_first_row_u(self):
+        """The first-row toolbars sit at y = u of the layout made before the window existed."""
+        px = self.image.load()
+        for d in range(0, 40):
+            if px[d, d] == L.BLACK:
+                return d
+        raise Failure("no camera toolbar at the top left")
+
+    # Client coordinates of buttons.
+    def first_row_x(self):
+        u0 = self.first_row_u
+        camera = u0
+        mode = camera + 29 + 2 * u0
+        units = mode + 137 + 2 * u0
+        snap = units + 56 + 2 * u0
+        return {"camera": camera, "mode": mode, "units": units, "snap": snap}
+
+    def button_centre(self, toolbar, index=0):
+        u0 = self.first_row_u
+        xs = self.first_row_x()
+        if toolbar in xs:
+            return xs[toolbar] + 1 + 27 * index + 12, u0 + 1 + 12
+        x, y = self.second_row_origin(toolbar)
+        return x + 1 + 27 * index + 12, y + 1 + 12
+
+    def second_row_origin(self, toolbar):
+        lay = self.layout
+        column, width = {"fstop": (1, 29), "teleconverter": (0, 29), "images": (2, 56)}[toolbar]
+        left, _, right, _ = lay.scale(column)
+        return (left + right - width) // 2, lay.u + 34
+
+    def button_origin(self, toolbar, index=0):
+        cx, cy = self.button_centre(toolbar, index)
+        return cx - 12, cy - 12
+
+    def button_image(self, toolbar, index=0):
+        x, y = self.button_origin(toolbar, index)
+        return self.image.crop((x, y, x + 24, y + 24))
+
+    def check_button(self, toolbar, index, picture, inverted):
+        expected = self.ctx.picture(picture)
+        if inverted:
+            expected = ImageOps.invert(expected)
+        got = self.button_image(toolbar, index)
+        check(list(got.getdata()) == list(expected.getdata()),
+              f"{toolbar} button {index} does not show {'inverted ' if inverted else ''}{picture}")
+
+    def click(self, toolbar, index=0, settle=0.35):
+        self.qel.click(*self.button_centre(toolbar, index), settle=settle)
+
+    def open_menu(self, toolbar, index, label):
+        """Clicks a button that opens a popup menu; returns the menu's item texts' rows (screen y of
+        each item's centre, in order), the menu rectangle and the screenshot."""
+        before = set(self.qel.windows())
+        self.click(toolbar, index, settle=0.4)
+        menu = [w for w in self.qel.windows() if w not in before and w != self.qel.window]
+        check(len(menu) == 1, f"{label}: expected one menu window, found {len(menu)}")
+        mx, my, mw, mh = self.qel.geometry(menu[0])
+        shot = self.qel.root_shot(label)
+        px = shot.load()
+        # Wine's menus: a 3-pixel frame around items of equal height; a separator (shorter than an
+        # item) after item `separator_after` in the camera and help menus.
+        separator_after = {("camera", 0): 0, ("units", 1): 2}.get((toolbar, index))
+        separator = (mh - 6) % MENU_ITEM if separator_after is not None else 0
+        count = (mh - 6 - separator) // MENU_ITEM
+        centres = []
+        for k in range(count):
+            top = my + 3 + k * MENU_ITEM + (separator if separator_after is not None and k > separator_after else 0)
+            centres.append(top + MENU_ITEM // 2)
+        self.last_menu_size = (mh - 6 - separator) / MENU_ITEM
+        self.last_menu_checks = [any(px[x, y] == L.BLACK for y in range(c - 6, c + 6) for x in range(mx + 3, mx + 16))
+                                 for c in centres]
+        return menu[0], centres, (mx, my, mw, mh), shot
+
+    def choose(self, toolbar, index, item, label, expected_items=None, checked=None):
+        """Opens a toolbar's menu and clicks its item number `item` (negative: from the end)."""
+        window, items, (mx, my, mw, mh), shot = self.open_menu(toolbar, index, label)
+        if expected_items is not None:
+            check(self.last_menu_size == expected_items,
+                  f"{label}: the menu holds {self.last_menu_size} items, expected {expected_items}")
+        if checked is not None:
+            marks = [i for i, c in enumerate(self.last_menu_checks) if c]
+            check(marks == checked, f"{label}: check marks on items {marks}, expected {checked}")
+        self.qel.click_screen(mx + mw // 2, items[item], settle=0.4)
+        check(window not in self.qel.windows(), f"{label}: the menu stayed open")
+        return items, (mx, my, mw, mh), shot
+
+
+def start(ctx, sandbox, name):
+    qel = Qel(sandbox, ctx.shots_dir, name)
+    return qel, Screen(qel, ctx)
+
+
+def check_distance_lines(screen, near, focus, far, window, unit_mm):
+    lay = screen.layout
+    px = screen.image.load()
+    s, x = lay.strip_left, lay.line_x
+    rows = {}
+    for name, value, colour in (("near", near, L.RED), ("far", far, L.RED), ("focus", focus, L.GREEN)):
+        row = L.distance_row(value, window[0], window[1], unit_mm, lay.scale_top, lay.scale_bottom)
+        rows[name] = row
+        best = max(range(row - 1, row + 2), key=lambda y: L.row_colour_run(px, y, s + 1, x - 8, colour))
+        count = L.row_colour_run(px, best, s + 1, x - 8, colour)
+        check(count >= (x - 8 - s - 1) - 2, f"{name} line: row {row} is not {colour} across the strip ({count} pixels)")
+        check(abs(best - row) <= 1, f"{name} line at row {best}, predicted {row}")
+        rows[name] = best
+    check(rows["far"] < rows["focus"] < rows["near"], f"lines out of order: {rows}")
+    return rows
+
+
+@case
+def first_start(ctx, sandboxes):
+    """No settings file: default title and display, and what is saved at the first close."""
+    box = sandboxes.new()
+    qel, screen = start(ctx, box, "first_start")
+    try:
+        check(qel.title() == DEFAULT_TITLE, f"title is {qel.title()!r}")
+        lay = screen.layout
+        check(len(lay.columns) == 5, "five black columns")
+        near, far, window = L.depth_of_field(50, 8, 1219.2, DEFAULT_COC, 550)
+        check(window[1] < 0, "the default distance window reaches infinity")
+        check_distance_lines(screen, near, 1219.2, far, window, FOOT)
+        screen.check_button("fstop", 0, "IDHALF", True)
+        screen.check_button("teleconverter", 0, "IDTC10", True)
+        screen.check_button("units", 0, "IDFT", False)
+        screen.check_button("snap", 0, "IDSNAP", True)
+        screen.check_button("mode", 0, "IDDOF", True)
+        screen.check_button("mode", 1, "IDF", False)
+        gx, gy, gw, gh = qel.geometry()
+        qel.close()
+    except Exception:
+        qel.kill()
+        raise
+    saved = box.read(box.settings_path())
+    check(saved == ctx.default_save_text(near, far), "Qel.txt differs from the default settings text:\n" + saved)
+    check(not os.path.exists(box.backup_path()), "a backup was made although there was no settings file")
+    record = box.window_placement()
+    check(record is not None and len(record) == 44, f"windowPlacement is {record!r}")
+    length, _, _, *_rest = struct.unpack("<III", record[:12])
+    check(length == 44, f"stored length field {length}")
+    left, top, right, bottom = struct.unpack("<iiii", record[28:44])
+    check((left, top) == (100, 100) and right - left == 600 and bottom - top == 600,
+          f"stored normal position {(left, top, right, bottom)}")
+
+
+@case
+def placement_and_backup(ctx, sandboxes):
+    """A stored placement is restored; the second close keeps the first file as the backup."""
+    box = sandboxes.new()
+    record = struct.pack("<III", 44, 0, 1) + struct.pack("<iiii", -1, -1, -1, -1) + \
+        struct.pack("<iiii", 150, 120, 150 + 760, 120 + 640)
+    box.set_window_placement(record)
+    qel, screen = start(ctx, box, "placement_1")
+    try:
+        g1 = qel.geometry()
+        qel.close()
+    except Exception:
+        qel.kill()
+        raise
+    stored = box.window_placement()
+    check(stored[28:44] == record[28:44], f"stored normal rectangle {struct.unpack('<iiii', stored[28:44])}")
+    first = box.read(box.settings_path())
+    qel, screen = start(ctx, box, "placement_2")
+    try:
+        g2 = qel.geometry()
+        check(g1 == g2, f"second start at {g2}, first at {g1}")
+        check(g1[2] > 700 and g1[3] > 580, f"the stored size 760 x 640 was not applied: {g1}")
+        qel.close()
+    except Exception:
+        qel.kill()
+        raise
+    check(box.read(box.backup_path()) == first, "qel backup.txt is not the first run's file")
+
+
+def find_popup(shot, sx, sy):
+    """The popup help's rectangle (left, top, right, bottom exclusive) near the pointer, or None."""
+    px = shot.load()
+    yellow = [(x, y) for y in range(sy, min(shot.height, sy + 200))
+              for x in range(max(0, sx - 10), min(shot.width, sx + 500)) if px[x, y] == YELLOW]
+    if not yellow:
+        return None
+    return (min(x for x, _ in yellow) - 1, min(y for _, y in yellow) - 1,
+            max(x for x, _ in yellow) + 2, max(y for _, y in yellow) + 2)
+
+
+def ink(shot, box):
+    """The extent (left, top, right, bottom exclusive) of the text drawn inside a popup."""
+    px = shot.load()
+    left, top, right, bottom = box
+    dark = [(x, y) for y in range(top + 1, bottom - 1) for x in range(left + 1, right - 1) if sum(px[x, y]) < 450]
+    check(len(dark) > 30, "the popup shows no text")
+    return (min(x for x, _ in dark), min(y for _, y in dark), max(x for x, _ in dark) + 1, max(y for _, y in dark) + 1)
+
+
+@case
+def popup_help(ctx, sandboxes):
+    """Resting on a button for a second shows its help in a pale yellow popup two line heights
+    below the pointer, as wide as the text plus 2u; moving away removes it."""
+    box = sandboxes.new()
+    qel, screen = start(ctx, box, "popup_help")
+    try:
+        lay = screen.layout
+        for toolbar, index in (("mode", 2), ("teleconverter", 0)):
+            cx, cy = screen.button_centre(toolbar, index)
+            qel.move(cx, cy)
+            time.sleep(0.5)
+            sx, sy = qel.to_screen(cx, cy)
+            check(find_popup(qel.root_shot("popup-early"), sx, sy) is None, "popup help before a second passed")
+            time.sleep(1.0)
+            shot = qel.root_shot(f"popup-{toolbar}")
+            popup = find_popup(shot, sx, sy)
+            check(popup is not None, f"no popup help after resting on the {toolbar} button")
+            left, top, right, bottom = popup
+            check((left, top) == (sx, sy + 2 * lay.line_height), f"popup at {(left, top)}, pointer at {(sx, sy)}")
+            check(bottom - top == lay.line_height + 2 * lay.u, f"popup height {bottom - top}")
+            px = shot.load()
+            check(px[left, top + 3] == L.BLACK and px[right - 1, top + 3] == L.BLACK, "popup has no black outline")
+            il, it, ir, ib = ink(shot, popup)
+            # One line of text, centred, the popup as wide as the text plus 2u (ink and advance
+            # widths differ by the side bearings of the first and last letters).
+            check(ib - it <= lay.line_height, f"the {toolbar} help text takes more than one line")
+            check(abs((right - left - 2 * lay.u) - (ir - il)) <= 3,
+                  f"popup width {right - left} for text {ir - il} wide and u = {lay.u}")
+            check(abs((il - left) - (right - ir)) <= 3, "the help text is not centred")
+            qel.move(cx, cy + 200)
+            time.sleep(0.4)
+            check(find_popup(qel.root_shot(f"popup-{toolbar}-gone"), sx, sy) is None,
+                  "the popup stayed after the pointer left")
+        qel.close()
+    except Exception:
+        qel.kill()
+        raise
+
+
+def saved_settings(box):
+    return box.read(box.settings_path())
+
+
+def run(ctx, box, name, actions):
+    """Starts the program, runs actions(qel, screen), closes it; returns the saved settings."""
+    qel, screen = start(ctx, box, name)
+    try:
+        actions(qel, screen)
+        qel.close()
+    except Exception:
+        qel.kill()
+        raise
+    return saved_settings(box)
+
+
+MODE_PICTURES = ["IDDOF", "IDF", "IDFS", "IDBLUR", "IDMACRO"]
+
+
+def check_mode_buttons(screen, mode):
+    for k, picture in enumerate(MODE_PICTURES):
+        screen.check_button("mode", k, picture, k == mode)
+
+
+def toolbar_shown(screen, toolbar):
+    """Whether a second-row toolbar's first button is on the screen where it must be."""
+    x, y = screen.button_origin(toolbar, 0)
+    crop = screen.image.crop((x, y, x + 24, y + 24))
+    return any(p != L.BLACK for p in crop.getdata())
+
+
+@case
+def modes(ctx, sandboxes):
+    """Each mode button selects its mode, changes the display and the toolbars, and is saved."""
+    box = sandboxes.new()
+
+    def actions(qel, screen):
+        previous = screen.image
+        check(not toolbar_shown(screen, "images"), "the images toolbar shows outside focus stacking")
+        for mode in (1, 2, 3, 4, 3):
+            screen.click("mode", mode, settle=0.5)
+            screen.refresh(f"mode{mode}")
+            check_mode_buttons(screen, mode)
+            check(list(screen.image.getdata()) != list(previous.getdata()), f"mode {mode} left the display unchanged")
+            previous = screen.image
+            check(toolbar_shown(screen, "images") == (mode == 2), f"images toolbar in mode {mode}")
+            check(toolbar_shown(screen, "teleconverter") == (mode != 4), f"teleconverter toolbar in mode {mode}")
+            if mode == 2:
+                screen.check_button("images", 0, "IDPLUS", False)
+                screen.check_button("images", 1, "IDMINUS", False)
+            if mode != 4:
+                screen.check_button("teleconverter", 0, "IDTC10", True)
+            screen.check_button("fstop", 0, "IDHALF", True)
+            screen.check_button("units", 0, "IDMM" if mode == 4 else "IDFT", False)
+
+    saved = run(ctx, box, "modes", actions)
+    check(setting(saved, "mode") == "3", f"saved mode {setting(saved, 'mode')}")
+
+
+@case
+def units_menu(ctx, sandboxes):
+    """Six units outside Macro (into units), mm, cm and in in Macro (into macro_units)."""
+    box = sandboxes.new()
+
+    def actions(qel, screen):
+        screen.choose("units", 0, 5, "units-dof", expected_items=6, checked=[3])
+        screen.refresh("metres")
+        screen.check_button("units", 0, "IDM", False)
+        screen.click("mode", 4, settle=0.5)
+        screen.refresh("macro")
+        screen.check_button("units", 0, "IDMM", False)
+        screen.choose("units", 0, 2, "units-macro", expected_items=3, checked=[0])
+        screen.refresh("macro-inches")
+        screen.check_button("units", 0, "IDIN", False)
+        screen.click("mode", 0, settle=0.5)
+        screen.refresh("dof-again")
+        screen.check_button("units", 0, "IDM", False)
+
+    saved = run(ctx, box, "units", actions)
+    check((setting(saved, "units"), setting(saved, "macro_units")) == ("5", "2"),
+          f"saved units {setting(saved, 'units')}, macro_units {setting(saved, 'macro_units')}")
+
+
+@case
+def teleconverter_and_f_stops(ctx, sandboxes):
+    """The teleconverter and f-stop increment menus change their buttons and the saved values."""
+    box = sandboxes.new()
+
+    def actions(qel, screen):
+        screen.choose("teleconverter", 0, 1, "tc-1.4", expected_items=3, checked=[0])
+        screen.refresh("tc14")
+        screen.check_button("teleconverter", 0, "IDTC14", True)
+        screen.choose("fstop", 0, 1, "third-stops", expected_items=2, checked=[0])
+        screen.refresh("thirds")
+        screen.check_button("fstop", 0, "IDTHIRD", True)
+        screen.choose("teleconverter", 0, 2, "tc-2", expected_items=3, checked=[1])
+        screen.refresh("tc20")
+        screen.check_button("teleconverter", 0, "IDTC20", True)
+
+    saved = run(ctx, box, "tc_fstop", actions)
+    check(setting(saved, "teleconverter") == "2.00000", f"saved teleconverter {setting(saved, 'teleconverter')}")
+    check(setting(saved, "f_stop_increment") == "1", "saved f_stop_increment")
+
+    def back(qel, screen):
+        screen.check_button("teleconverter", 0, "IDTC20", True)
+        screen.check_button("fstop", 0, "IDTHIRD", True)
+        screen.choose("fstop", 0, 0, "half-stops", expected_items=2, checked=[1])
+        screen.refresh("halves")
+        screen.check_button("fstop", 0, "IDHALF", True)
+
+    saved = run(ctx, box, "tc_fstop_2", back)
+    check(setting(saved, "f_stop_increment") == "0", "saved f_stop_increment after choosing half stops")
+
+
+@case
+def snapping(ctx, sandboxes):
+    """The snap button toggles snapping; turning it on snaps at once, turning it off undoes nothing."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(snap="0", focal_length="51.37"))
+
+    def actions(qel, screen):
+        screen.check_button("snap", 0, "IDSNAP", False)
+        screen.click("snap", 0)
+        screen.refresh("snap-on")
+        screen.check_button("snap", 0, "IDSNAP", True)
+
+    saved = run(ctx, box, "snap_on", actions)
+    check(setting(saved, "snap") == "1", "snap not saved as on")
+    snapped = setting(saved, "focal_length")
+    check(snapped != "51.37", "turning snapping on did not snap the focal length")
+
+    def off(qel, screen):
+        screen.click("snap", 0)
+        screen.refresh("snap-off")
+        screen.check_button("snap", 0, "IDSNAP", False)
+
+    saved = run(ctx, box, "snap_off", off)
+    check(setting(saved, "snap") == "0", "snap not saved as off")
+    check(setting(saved, "focal_length") == snapped, "turning snapping off changed the focal length")
+
+
+@case
+def images(ctx, sandboxes):
+    """The images toolbar steps the number of images within 2 to 100."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(mode="2", ni="99"))
+
+    def up(qel, screen):
+        check(toolbar_shown(screen, "images"), "no images toolbar in focus stacking")
+        screen.click("images", 0)
+        screen.click("images", 0)
+
+    check(setting(run(ctx, box, "images_up", up), "ni") == "100", "ni did not stop at 100")
+    box.write_settings(settings_with(mode="2", ni="3"))
+
+    def down(qel, screen):
+        for _ in range(3):
+            screen.click("images", 1)
+        screen.click("images", 0)
+
+    check(setting(run(ctx, box, "images_down", down), "ni") == "3", "ni did not stop at 2 (2 + 1 = 3 expected)")
+
+
+@case
+def help_menu(ctx, sandboxes):
+    """The About box opens and closes with OK; Reset Scales resets the scales and nothing else;
+    a missing help document opens nothing."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(focal_length="200.00", f_stop="11.00000", teleconverter="2.00000",
+                                     blur_threshold="2.00000", maxblur="30.00", fov="50.00", ni="7", units="5",
+                                     fl_zoom="3.00"))
+
+    def actions(qel, screen):
+        screen.choose("units", 1, 0, "help-about", expected_items=4, checked=[])
+        about = qel.find_window("^About Qel$", timeout=10)
+        ax, ay, aw, ah = qel.geometry(about)
+        qel.root_shot("about")
+        # OK is the default button: Enter closes the box.
+        harness_xdo(qel, "windowfocus", "--sync", about)
+        harness_xdo(qel, "key", "Return")
+        time.sleep(0.5)
+        check(about not in qel.windows(), "the About box stayed open after Enter")
+        before = set(qel.windows())
+        screen.choose("units", 1, 1, "help-quick-start", expected_items=4)
+        time.sleep(0.5)
+        check(set(qel.windows()) <= before, "a missing help document opened a window")
+        screen.choose("units", 1, -1, "help-reset", expected_items=4)
+        screen.refresh("reset")
+        screen.check_button("teleconverter", 0, "IDTC20", True)
+
+    saved = run(ctx, box, "help", actions)
+    expected = {"focal_length": "50.00", "f_stop": "4.00000", "teleconverter": "2.00000", "blur_threshold": "1.00000",
+                "maxblur": "16.00", "fov": "20.00", "ni": "7", "units": "5", "fl_zoom": "5.00", "focus_at": "1219.20"}
+    for key, value in expected.items():
+        check(setting(saved, key) == value, f"after Reset Scales {key} is {setting(saved, key)}, expected {value}")
+
+
+def harness_xdo(qel, *args):
+    from harness import xdo
+    return xdo(*args, env=qel.env)
+
+
+@case
+def comma_locale(ctx, sandboxes):
+    """A German locale prints and saves decimal commas; a file with commas reads back."""
+    box = sandboxes.new(lang="de_DE.UTF-8")
+    box.write_settings(settings_with(snap="0", focal_length="35,00", f_stop="5,60000", teleconverter="1,40000",
+                                     focus_at="3048,00"))
+
+    def actions(qel, screen):
+        screen.check_button("teleconverter", 0, "IDTC14", True)
+        screen.refresh("german")
+
+    saved = run(ctx, box, "comma", actions)
+    check(setting(saved, "focal_length") == "35,00", f"focal_length saved as {setting(saved, 'focal_length')}")
+    check(setting(saved, "f_stop") == "5,60000", f"f_stop saved as {setting(saved, 'f_stop')}")
+    check(setting(saved, "focus_at") == "3048,00", f"focus_at saved as {setting(saved, 'focus_at')}")
+    body = saved.split("\n", 1)[1]
+    check("." not in body.replace("...", ""), "a decimal point in the German settings file:\n" + saved)
+
+
+@case
+def resizing(ctx, sandboxes):
+    """Narrower and wider windows get the largest text height that fits; the second-row toolbars
+    stay centred over their columns."""
+    box = sandboxes.new()
+
+    def resize(qel, screen, width, height, label):
+        harness_xdo(qel, "windowsize", qel.window, width, height)
+        time.sleep(0.6)
+        screen.refresh(label)
+        check(screen.layout.width == width, f"{label}: client width {screen.layout.width}, asked for {width}")
+        screen.check_button("fstop", 0, "IDHALF", True)
+        screen.check_button("teleconverter", 0, "IDTC10", True)
+        return screen.layout
+
+    def actions(qel, screen):
+        start_height = screen.layout.line_height
+        narrow = resize(qel, screen, 440, 560, "narrow")
+        check(narrow.line_height < start_height, f"narrow line height {narrow.line_height} not below {start_height}")
+        exact = narrow.columns[4][1] + narrow.u
+        same = resize(qel, screen, exact, 560, "exact")
+        check(same.line_height == narrow.line_height and same.columns == narrow.columns,
+              "a window exactly as wide as the layout did not keep it")
+        smaller = resize(qel, screen, exact - 1, 560, "one-pixel-less")
+        check(smaller.line_height < narrow.line_height, "a window one pixel too narrow kept the text height")
+        wide = resize(qel, screen, 1000, 700, "wide")
+        check(wide.line_height > start_height, f"wide line height {wide.line_height} not above {start_height}")
+        exact = wide.columns[4][1] + wide.u
+        if wide.line_height < 49:
+            same = resize(qel, screen, exact, 700, "wide-exact")
+            check(same.line_height == wide.line_height, "the wide layout did not hold at its exact width")
+            less = resize(qel, screen, exact - 1, 700, "wide-one-pixel-less")
+            check(less.line_height < wide.line_height, "the wide layout held one pixel too narrow")
+
+    run(ctx, box, "resize", actions)
+
+
+TWO_CAMERAS = settings_with(ncameras="2 0").replace(
+    "end\n", 'camera 1 "Alpha test camera" 0 0 23.50 6000 15.60 4000 75.00 0.02000 2.000 1.000 12.000 18.000 550.00 0\nend\n')
+
+
+@case
+def cameras(ctx, sandboxes):
+    """The camera menu lists the cameras and switches the current one; its first item opens the
+    camera dialog, which closes without changing anything."""
+    box = sandboxes.new()
+    box.write_settings(TWO_CAMERAS)
+
+    def actions(qel, screen):
+        check(qel.title() == DEFAULT_TITLE, f"title {qel.title()!r}")
+        # Sorted by name: the Alpha camera first, the generic one (current) second.
+        screen.choose("camera", 0, 1, "camera-menu", expected_items=3, checked=[2])
+        time.sleep(0.3)
+        check(qel.title() == "Qel 4.22 - Settings: Alpha test camera", f"title after the choice {qel.title()!r}")
+        screen.refresh("alpha")
+        screen.choose("camera", 0, 0, "camera-edit", expected_items=3, checked=[1])
+        dialog = qel.find_window("^Camera$", timeout=10)
+        qel.root_shot("camera-dialog")
+        harness_xdo(qel, "windowfocus", "--sync", dialog)
+        harness_xdo(qel, "key", "alt+F4")
+        time.sleep(0.6)
+        check(dialog not in qel.windows(), "the camera dialog stayed open after Alt+F4")
+        check(qel.title() == "Qel 4.22 - Settings: Alpha test camera", f"title after the dialog {qel.title()!r}")
+
+    saved = run(ctx, box, "cameras", actions)
+    check(setting(saved, "ncameras") == "2 0", f"saved ncameras {setting(saved, 'ncameras')}")
+    check('camera 0 "Alpha test camera"' in saved, "the cameras were not saved in name order")
+
+
+@case
+def dragging(ctx, sandboxes):
+    """Dragging the focus line upwards moves the focus farther away; the scales follow."""
+    box = sandboxes.new()
+
+    def actions(qel, screen):
+        near, far, window = L.depth_of_field(50, 8, 1219.2, DEFAULT_COC, 550)
+        rows = check_distance_lines(screen, near, 1219.2, far, window, FOOT)
+        x = screen.layout.strip_left + 30
+        y = rows["focus"]
+        sx, sy = qel.to_screen(x, y)
+        steps = ["mousemove", sx, sy, "sleep", "0.05", "mousedown", 1]
+        for k in range(1, 41):
+            steps += ["sleep", "0.01", "mousemove", sx, sy - k]
+        steps += ["sleep", "0.05", "mouseup", 1]
+        harness_xdo(qel, *steps)
+        time.sleep(0.4)
+        screen.refresh("dragged")
+        px = screen.image.load()
+        lay = screen.layout
+        greens = [yy for yy in range(lay.scale_top, lay.scale_bottom)
+                  if L.row_colour_run(px, yy, lay.strip_left + 1, lay.line_x - 8, L.GREEN) > 40]
+        check(len(greens) == 1, f"expected one focus line after the drag, found rows {greens}")
+
+    saved = run(ctx, box, "dragging", actions)
+    focus = float(setting(saved, "focus_at"))
+    check(focus > 1300, f"the focus did not move farther away: focus_at {focus}")

@@ -1,0 +1,739 @@
+"""End-to-end cases of mouse input on the scales, driven with real pointer events: drags and clicks
+whose results are predicted here from the measured layout and the scales' mappings (never read back
+from the program), the hover cursors, a rapid drag, and long use (the running program's object
+counts and memory must come back to where they were)."""
+import math
+import subprocess
+import threading
+import time
+
+from PIL import Image
+from Xlib import display as xdisplay
+
+import cases as C
+import layout as L
+from harness import Failure, check, xdo
+
+FOOT = 304.8
+METRE = 1000.0
+WAVELENGTH = 550.0
+
+# The rounding steps of round values: the first bound the value reaches decides.
+NICE_STEPS = ((500, 10), (200, 5), (50, 1), (20, 0.5), (5, 0.1), (2, 0.05), (0.5, 0.01), (0.2, 0.005),
+              (0.05, 0.001), (0.02, 0.0005), (0.005, 0.0001))
+
+
+def default_coc():
+    """The default camera's circle of confusion (sharp print): 36 mm frame, blur allowance 2, print
+    size 12 seen from 18 by an eye resolving one minute of arc."""
+    a = 36.0 * 2.0
+    e = math.tan(1.0 / 60 * 0.017453292519943295) * 18.0
+    return a / (12.0 / e)
+
+
+COC = default_coc()
+
+
+def nice_step(v):
+    for bound, step in NICE_STEPS:
+        if v >= bound:
+            return step
+    return 0.00005
+
+
+def nice_round(v):
+    step = nice_step(v)
+    return int(v / step + 0.5) * step
+
+
+def tie_distance(v):
+    """How far (in steps, 0 to 0.5) v lies from a value that rounds either way."""
+    scaled = v / nice_step(v) + 0.5
+    frac = scaled - math.floor(scaled)
+    return min(frac, 1 - frac)
+
+
+def snap_distance(v_mm, unit_mm):
+    if v_mm < 0:
+        return v_mm
+    return nice_round(v_mm / unit_mm) * unit_mm
+
+
+def recip_value(t, low, high):
+    if high >= 0:
+        return low / (1 - (1 - low / high) * t)
+    return -1.0 if t >= 1 else low / (1 - t)
+
+
+def absolute_fraction(y, top, bottom):
+    y = min(max(y, top), bottom)
+    return min(max((y - bottom) / (top - bottom), 0.0), 1.0)
+
+
+def relative_fraction(y, origin, top, bottom):
+    y = min(max(y, top), bottom)
+    rows = (top + bottom) // 2 - y + origin - bottom
+    return min(max(rows / (top - bottom), 0.0), 1.0)
+
+
+def zoom_factor(y, origin, top, bottom):
+    y = min(max(y, top), bottom)
+    return 5.0 ** (5.0 * (y - origin) / (bottom - top))
+
+
+def half_stop_table():
+    """f/0.7 to f/128 in half stops, each entry the previous one times 2^(1/4)."""
+    table = [0.7071067811865476]
+    for _ in range(30):
+        table.append(table[-1] * 1.189207115002721)
+    return table
+
+
+def snap_f_stop(n, table):
+    best = table[0]
+    for entry in table[1:]:
+        if abs(entry - n) < abs(best - n):
+            best = entry
+    return best
+
+
+def dof(f, n, s):
+    """near, far and the distance window (mm) of depth-of-field mode for the default camera."""
+    return L.depth_of_field(f, n, s, COC, WAVELENGTH)
+
+
+def saved_number(text, key):
+    return float(C.setting(text, key))
+
+
+def path(start, *targets):
+    """Rows visited one pixel at a time from start through each target in turn."""
+    rows = []
+    y = start
+    for target in targets:
+        step = 1 if target > y else -1
+        while y != target:
+            y += step
+            rows.append(y)
+    return rows
+
+
+def drag(qel, x, start, rows, button=1, pause="0.001"):
+    """Presses the button at client (x, start), moves through the rows (1 ms apart unless told
+    otherwise) and releases where the last move ended."""
+    wx, wy, _, _ = qel.geometry()
+    steps = ["mousemove", wx + x, wy + start, "sleep", "0.05", "mousedown", button]
+    for y in rows:
+        steps += ["sleep", pause, "mousemove", wx + x, wy + y]
+    steps += ["sleep", "0.05", "mouseup", button]
+    xdo(*steps, env=qel.env)
+    qel.settle(0.3)
+
+
+def clear_row(target, value_at, raw_at, spread=6):
+    """The row nearest `target` whose value is well clear of a rounding tie, and its value."""
+    for d in sorted(range(-spread, spread + 1), key=abs):
+        raw = raw_at(target + d)
+        if raw < 0 or tie_distance(raw) > 0.02:
+            return target + d, value_at(target + d)
+    raise Failure(f"every row near {target} maps to a rounding tie")
+
+
+def distance_at_row(y, lay, window, unit_mm, effective_focal_length):
+    """The focus distance a drag on the distance column stores for pointer row y: the fixed window
+    read linearly in 1/distance, snapped in the display unit, no closer than twice the focal length."""
+    v = snap_distance(recip_value(absolute_fraction(y, lay.scale_top, lay.scale_bottom), *window), unit_mm)
+    if 0 < v < 2 * effective_focal_length:
+        v = 2 * effective_focal_length
+    return v
+
+
+def raw_distance_units(y, lay, window, unit_mm):
+    v = recip_value(absolute_fraction(y, lay.scale_top, lay.scale_bottom), *window)
+    return v / unit_mm if v >= 0 else v
+
+
+def check_saved(saved, key, expected, places=2):
+    got = saved_number(saved, key)
+    check(abs(got - expected) <= 0.51 * 10 ** -places + 1e-9,
+          f"saved {key} {C.setting(saved, key)}, expected {expected:.{places + 3}f}")
+
+
+def red_marker_row(image, left, top, bottom):
+    """The row of a marker triangle (tip at left + 8) found by its red pixels at left + 5."""
+    px = image.load()
+    rows = [y for y in range(top - 10, bottom + 10) if px[left + 5, y] == L.RED]
+    check(rows, f"no red marker at x = {left + 5}")
+    return (rows[0] + rows[-1]) // 2
+
+
+@C.case
+def focus_drag_exact(ctx, sandboxes):
+    """Dragging the focus line out of the window's top sets infinity. A double click on the distance
+    column then sets the distance under the pointer once. Dragging the focus line up and down sets
+    focus_at to the distance of the last row, read in the window on screen at the press and snapped
+    in the display unit; a second drag past the bottom of the scale and back maps through the
+    re-centred window. Then, in metres with a 100 mm lens behind a 2x teleconverter, a drag below
+    the scale (and out of the window) stops at twice the effective focal length."""
+    box = sandboxes.new()
+    expected = {}
+
+    def feet(qel, screen):
+        near, far, window = dof(50, 8, 1219.2)
+        C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
+        lay = screen.layout
+        x = lay.strip_left + 20
+        # Up past the top of the window (negative client rows) to the scale's top row: infinity.
+        y0 = focus_row(screen)
+        drag(qel, x + 10, y0, path(y0, -30))
+        check(distance_at_row(-30, lay, window, FOOT, 50) == -1, "the top row does not predict infinity")
+        screen.refresh("infinity")
+        near, far, window = dof(50, 8, -1)
+        check(abs(focus_row(screen) - lay.scale_top) <= 1, f"the focus line at row {focus_row(screen)}, "
+              f"not on the top row {lay.scale_top} after a drag to infinity")
+        near_row = L.distance_row(near, window[0], window[1], FOOT, lay.scale_top, lay.scale_bottom)
+        px = screen.image.load()
+        check(any(L.row_colour_run(px, y, lay.strip_left + 1, lay.line_x - 8, L.RED) > 40
+                  for y in (near_row - 1, near_row, near_row + 1)),
+              f"no near line at the hyperfocal distance's row {near_row}")
+        # A double click: the first click sets the distance under the pointer and its release
+        # re-centres the window; the second press is no press and must not read the new window.
+        ya, va = clear_row(lay.scale_top + (lay.scale_bottom - lay.scale_top) // 2,
+                           lambda y: distance_at_row(y, lay, window, FOOT, 50),
+                           lambda y: raw_distance_units(y, lay, window, FOOT))
+        wx, wy, _, _ = qel.geometry()
+        xdo("mousemove", wx + x - 10, wy + ya, "sleep", "0.05", "mousedown", 1, "sleep", "0.03", "mouseup", 1,
+            "sleep", "0.08", "mousedown", 1, "sleep", "0.03", "mouseup", 1, env=qel.env)
+        qel.settle(0.3)
+        screen.refresh("double-click")
+        neara, fara, windowa = dof(50, 8, va)
+        rows = C.check_distance_lines(screen, neara, va, fara, windowa, C.FOOT)
+        y0 = rows["focus"]
+        end, v1 = clear_row(y0 - 25, lambda y: distance_at_row(y, lay, windowa, FOOT, 50),
+                            lambda y: raw_distance_units(y, lay, windowa, FOOT))
+        drag(qel, x, y0, path(y0, y0 - 60, end))
+        check(v1 > va, f"the prediction {v1} is not farther than {va}")
+        screen.refresh("first-drag")
+        near1, far1, window1 = dof(50, 8, v1)
+        rows = C.check_distance_lines(screen, near1, v1, far1, window1, C.FOOT)
+        # The second press on another column of the strip, so it is no double click.
+        y1 = rows["focus"]
+        end, v2 = clear_row(lay.scale_bottom - 40, lambda y: distance_at_row(y, lay, window1, FOOT, 50),
+                            lambda y: raw_distance_units(y, lay, window1, FOOT))
+        drag(qel, x + 20, y1, path(y1, lay.scale_bottom + 12, end))
+        expected["feet"] = v2
+        screen.refresh("second-drag")
+        near2, far2, window2 = dof(50, 8, v2)
+        C.check_distance_lines(screen, near2, v2, far2, window2, C.FOOT)
+
+    saved = C.run(ctx, box, "focus_drag_feet", feet)
+    check_saved(saved, "focus_at", expected["feet"])
+
+    box = sandboxes.new()
+    box.write_settings(C.settings_with(units="5", focal_length="100.00", teleconverter="2.00000",
+                                       focus_at="405.00"))
+
+    def metres(qel, screen):
+        near, far, window = dof(200, 16, 405)
+        rows = C.check_distance_lines(screen, near, 405, far, window, METRE)
+        lay = screen.layout
+        bottom_value = snap_distance(window[0], METRE)
+        check(bottom_value < 400, f"the scale's bottom value {bottom_value} mm does not test the 2f rule")
+        _, _, _, client_height = qel.geometry()
+        y0 = rows["focus"]
+        drag(qel, lay.strip_left + 30, y0, path(y0, client_height + 20))
+        v = distance_at_row(client_height + 20, lay, window, METRE, 200)
+        check(v == 400, f"the prediction {v} is not twice the effective focal length")
+        screen.refresh("below-the-scale")
+        near1, far1, window1 = dof(200, 16, 400)
+        C.check_distance_lines(screen, near1, 400, far1, window1, METRE)
+
+    saved = C.run(ctx, box, "focus_drag_metres", metres)
+    check_saved(saved, "focus_at", 400)
+
+
+@C.case
+def aperture_clicks(ctx, sandboxes):
+    """A click on the aperture scale sets the stop under the pointer (absolute, snapped to the
+    half-stop table); its top row gives f/128, its last row the table's first entry, and the row
+    just below the scale nothing."""
+    table = half_stop_table()
+    box = sandboxes.new()
+
+    def top(qel, screen):
+        lay = screen.layout
+        left, top_row, right, bottom = lay.scale(1)
+        x = left + 20
+
+        def stop_at(y):
+            return snap_f_stop(2 ** (-0.5 + 7.5 * absolute_fraction(y, top_row, bottom)), table)
+
+        # A middle row well clear of the midpoint between two stops.
+        for y in range(top_row + (bottom - top_row) * 2 // 5, bottom):
+            n = 2 ** (-0.5 + 7.5 * absolute_fraction(y, top_row, bottom))
+            s = stop_at(y)
+            i = table.index(s)
+            neighbours = [table[j] for j in (i - 1, i + 1) if 0 <= j < len(table)]
+            if all(abs(abs(n - s) - abs(n - o)) > 0.01 * s for o in neighbours):
+                break
+        qel.click(x, y)
+        screen.refresh("middle-stop")
+        marker = red_marker_row(screen.image, left, top_row, bottom)
+        predicted = L.round_half_away(bottom + (top_row - bottom) * (math.log(s) - math.log(table[0])) /
+                                      (math.log(table[-1]) - math.log(table[0])))
+        check(abs(marker - predicted) <= 1, f"aperture marker at row {marker}, f/{s:.3f} belongs at {predicted}")
+        check(s != table[14], "the middle click predicts the starting f/8 and shows nothing")
+        qel.click(x, top_row)
+
+    saved = C.run(ctx, box, "aperture_top", top)
+    check(C.setting(saved, "f_stop") == "128.00000", f"top row saved f_stop {C.setting(saved, 'f_stop')}")
+    check(abs(table[-1] - 128) < 1e-9, "the half-stop table does not end at 128")
+
+    box = sandboxes.new()
+
+    def bottom(qel, screen):
+        lay = screen.layout
+        left, top_row, right, bottom_row = lay.scale(1)
+        before = screen.image
+        qel.click(left + 20, bottom_row)  # just below the scale rectangle: not on the scale
+        screen.refresh("below-aperture")
+        check(list(screen.image.getdata()) == list(before.getdata()), "a click below the aperture scale changed the display")
+        time.sleep(0.5)  # the next press is no second click of a double click
+        qel.click(left + 20, bottom_row - 1)
+        check(snap_f_stop(2 ** (-0.5 + 7.5 * absolute_fraction(bottom_row - 1, top_row, bottom_row)), table) == table[0],
+              "the last row of the aperture scale does not predict the first stop")
+
+    saved = C.run(ctx, box, "aperture_bottom", bottom)
+    check(C.setting(saved, "f_stop") == f"{table[0]:.5f}" == "0.70711",
+          f"bottom row saved f_stop {C.setting(saved, 'f_stop')}")
+
+
+@C.case
+def lens_drag_round(ctx, sandboxes):
+    """Dragging the lens scale a few pixels up lowers the focal length to the round value under the
+    scale's middle row (the scale follows the pointer, mapped through the window at the press); a
+    second drag down from the re-centred window raises it again. The marker stays in the middle.
+    A right drag down zooms the lens scale."""
+    box = sandboxes.new()
+    expected = {}
+
+    def actions(qel, screen):
+        lay = screen.layout
+        left, top, right, bottom = lay.scale(0)
+        x = left + 24
+        high, low = 250.0, 250.0 / 9
+
+        def raw_at(origin):
+            return lambda y: recip_value(relative_fraction(y, origin, top, bottom), low, high)
+
+        y0 = (top + bottom) // 2 + 30
+        end, v1 = clear_row(y0 - 6, lambda y: nice_round(raw_at(y0)(y)), raw_at(y0), spread=3)
+        check(end < y0, "the first lens drag does not go up")
+        drag(qel, x, y0, path(y0, end))
+        check(v1 < 50 and nice_round(v1) == v1, f"the prediction {v1} is not a smaller round value")
+        screen.refresh("lens-up")
+        marker = red_marker_row(screen.image, left, top, bottom)
+        middle = L.fraction_to_y(0.5, top, bottom)
+        check(abs(marker - middle) <= 1, f"the lens marker at row {marker}, not in the middle ({middle})")
+        high = min(max(5 * v1, 10.0), 10000.0)
+        low = high / 9
+        # Down by the fewest pixels that reach a round value other than v1 and the starting 50 mm,
+        # so that the saved value tells both drags happened.
+        y1 = y0 - 40
+        end = v2 = None
+        for d in range(1, 12):
+            raw = raw_at(y1)(y1 + d)
+            if tie_distance(raw) > 0.02 and nice_round(raw) not in (v1, 50):
+                end, v2 = y1 + d, nice_round(raw)
+                break
+        check(end is not None and v2 > v1, f"no short drag down predicts a new value above {v1}")
+        drag(qel, x + 6, y1, path(y1, end))
+        expected["v1"], expected["v2"] = v1, v2
+        # The right button zooms the lens scale: 10 pixels down multiply fl_zoom by 5^(50 / height).
+        y2 = y0 + 20
+        drag(qel, x - 6, y2, path(y2, y2 + 10), button=3)
+        expected["zoom"] = min(max(5.0 * zoom_factor(y2 + 10, y2, top, bottom), 1.5), 32.0)
+        screen.refresh("lens-zoom")
+
+    saved = C.run(ctx, box, "lens_drag", actions)
+    got = saved_number(saved, "focal_length")
+    check(abs(nice_round(got) - got) < 1e-9, f"saved focal_length {got} is not a round value")
+    check_saved(saved, "focal_length", expected["v2"])
+    check(expected["zoom"] > 5, "the lens zoom predicts no change")
+    check_saved(saved, "fl_zoom", expected["zoom"])
+
+
+@C.case
+def blur_and_maxblur_drags(ctx, sandboxes):
+    """A right drag on the blur scale zooms it: up past the top divides the zoom down to its limit
+    1.5; then 15 pixels down multiplies by 5^(75 / scale height). A left drag of 5 pixels up then
+    lowers blur_threshold to the round value read in the zoomed window, and a right drag down the
+    distance column scales maxblur, which widens the distance window. All of it is saved."""
+    box = sandboxes.new()
+    expected = {}
+
+    def actions(qel, screen):
+        lay = screen.layout
+        left, top, right, bottom = lay.scale(3)
+        x = left + 20
+        y0 = (top + bottom) // 2
+        before = screen.image.crop((left, top, right, bottom))
+        drag(qel, x, y0, path(y0, top - 40), button=3)
+        z1 = min(max(5.0 * zoom_factor(top - 40, y0, top, bottom), 1.5), 32.0)
+        check(z1 == 1.5, f"the prediction {z1} is not the lower limit")
+        screen.refresh("blur-zoom-out")
+        after = screen.image.crop((left, top, right, bottom))
+        check(list(after.getdata()) != list(before.getdata()), "zooming out left the blur scale as it was")
+        y1 = y0 + 30
+        drag(qel, x + 5, y1, path(y1, y1 + 15), button=3)
+        zoom = min(max(z1 * zoom_factor(y1 + 15, y1, top, bottom), 1.5), 32.0)
+        check(zoom > 1.5, "the second zoom predicts no change")
+        screen.refresh("blur-zoom-in")
+        high = min(max(1.0 * zoom, 1.0), 1000.0)
+        low = high / (2 * zoom - 1)
+        y2 = y0 - 20
+
+        def raw(y):
+            return recip_value(relative_fraction(y, y2, top, bottom), low, high)
+
+        end, threshold = clear_row(y2 - 5, lambda y: nice_round(raw(y)), raw, spread=2)
+        drag(qel, x - 5, y2, path(y2, end))
+        check(threshold < 1, f"the prediction {threshold} is not below 1")
+        screen.refresh("blur-threshold")
+        # maxblur: a right drag on the distance column, 20 pixels down.
+        distance_x = lay.strip_left + 30
+        y3 = (lay.scale_top + lay.scale_bottom) // 2
+        drag(qel, distance_x, y3, path(y3, y3 + 20), button=3)
+        maxblur = min(max(16 * zoom_factor(y3 + 20, y3, lay.scale_top, lay.scale_bottom), 0.01), 10000.0)
+        screen.refresh("maxblur")
+        near, far, window = L.depth_of_field(50, 8, 1219.2, COC, WAVELENGTH, threshold, maxblur)
+        C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
+        expected.update(zoom=zoom, threshold=threshold, maxblur=maxblur)
+
+    saved = C.run(ctx, box, "blur_drags", actions)
+    check_saved(saved, "blur_zoom", expected["zoom"])
+    check_saved(saved, "blur_threshold", expected["threshold"], places=5)
+    check_saved(saved, "maxblur", expected["maxblur"])
+    check_saved(saved, "focus_at", 1219.2)
+
+
+# ---- cursors -------------------------------------------------------------------------------------
+
+class CursorReader:
+    """Reads the pointer's current X cursor image (XFixes) and tells the drag cursor, a vertical double
+    arrow with its hot spot in the middle, from the arrow, whose hot spot is its top left tip. The
+    images carry a soft shadow, so only their nearly opaque pixels count."""
+
+    def __init__(self, display_name):
+        self.display = xdisplay.Display(display_name)
+        self.display.xfixes_query_version()
+
+    def kind(self):
+        image = self.display.xfixes_get_cursor_image(self.display.screen().root)
+        w, h = image.width, image.height
+        solid = [(x, y) for y in range(h) for x in range(w) if (image.cursor_image[y * w + x] >> 24) >= 0xc0]
+        if not solid:
+            return "none"
+        x0, x1 = min(x for x, _ in solid), max(x for x, _ in solid)
+        y0, y1 = min(y for _, y in solid), max(y for _, y in solid)
+        hx, hy = image.xhot, image.yhot
+        if abs(hx - (x0 + x1) / 2) <= 3 and abs(hy - (y0 + y1) / 2) <= 3 and y1 - y0 > x1 - x0:
+            return "drag"
+        if abs(hx - x0) <= 3 and abs(hy - y0) <= 3:
+            return "arrow"
+        return f"other ({w}x{h}, solid {x0},{y0}..{x1},{y1}, hot spot {hx},{hy})"
+
+    def close(self):
+        self.display.close()
+
+
+def hover_kind(qel, reader, x, y):
+    qel.move(x, y)
+    time.sleep(0.08)
+    return reader.kind()
+
+
+@C.case
+def hover_cursors(ctx, sandboxes):
+    """Resting the pointer shows the drag cursor over the scales the mode lets the user drag and the
+    arrow elsewhere, the toolbars included; the scale rectangles' right and bottom edges lie outside them; in BestFStop only
+    the rows within 5 pixels of the near and far lines offer a drag and the aperture scale ignores a
+    click; in Macro the distance column leaves the cursor as it was and ignores a click."""
+    box = sandboxes.new()
+
+    def actions(qel, screen):
+        reader = CursorReader(qel.env["DISPLAY"])
+        try:
+            run_hover(qel, screen, reader)
+        finally:
+            reader.close()
+
+    def expect(qel, reader, label, x, y, kind):
+        got = hover_kind(qel, reader, x, y)
+        check(got == kind, f"{label} at ({x}, {y}): cursor {got}, expected {kind}")
+
+    def run_hover(qel, screen, reader):
+        lay = screen.layout
+        lens, aperture, distance, blur = (lay.scale(c) for c in range(4))
+        details_x = (lay.columns[4][0] + lay.columns[4][1]) // 2
+        mid = (lay.scale_top + lay.scale_bottom) // 2
+        e = lambda *a: expect(qel, reader, *a)  # noqa: E731
+        e("details column", details_x, mid, "arrow")
+        e("distance column", lay.strip_left + 30, mid, "drag")
+        e("distance scale top left", distance[0], distance[1], "drag")
+        e("distance scale last pixel", distance[2] - 1, distance[3] - 1, "drag")
+        e("below the distance scale", lay.strip_left + 30, distance[3], "arrow")
+        e("right of the distance scale", distance[2], mid, "arrow")
+        e("distance caption", lay.strip_left + 30, distance[1] - 3, "arrow")
+        e("aperture scale", aperture[0] + 20, mid, "drag")
+        e("gap between columns", lay.columns[1][1] + lay.u // 2, mid, "arrow")
+        e("lens scale", lens[0] + 20, mid, "drag")
+        e("teleconverter button after the lens scale", *screen.button_centre("teleconverter", 0), "arrow")
+        e("lens scale again", lens[0] + 20, mid, "drag")
+        e("lens scale right edge", lens[2], mid, "arrow")
+        e("blur scale", blur[0] + 20, mid, "drag")
+        e("details again", details_x, mid, "arrow")
+
+        screen.click("mode", 1, settle=0.5)  # BestFStop
+        screen.refresh("best-f-stop")
+        px = screen.image.load()
+        reds = [y for y in range(lay.scale_top, lay.scale_bottom + 1)
+                if L.row_colour_run(px, y, lay.strip_left + 1, lay.line_x - 8, L.RED) > 40]
+        check(len(reds) == 2 and reds[1] - reds[0] > 30, f"BestFStop near and far lines at rows {reds}")
+        far_row, near_row = reds
+        x = lay.strip_left + 30
+        e("aperture scale in BestFStop", aperture[0] + 20, mid, "arrow")
+        e("blur scale in BestFStop", blur[0] + 20, mid, "arrow")
+        e("lens scale in BestFStop", lens[0] + 20, mid, "drag")
+        e("near line", x, near_row, "drag")
+        e("5 rows below the near line", x, near_row + 5, "drag")
+        e("6 rows below the near line", x, near_row + 6, "arrow")
+        e("5 rows above the far line", x, far_row - 5, "drag")
+        e("6 rows above the far line", x, far_row - 6, "arrow")
+        e("between the lines", x, (near_row + far_row) // 2, "arrow")
+        shown = screen.image
+        qel.click(aperture[0] + 20, aperture[1] + 10)
+        check(list(screen.refresh("aperture-ignored").image.getdata()) == list(shown.getdata()),
+              "a click on the aperture scale changed the display in BestFStop")
+
+        screen.click("mode", 4, settle=0.5)  # Macro
+        e("lens scale in Macro", lens[0] + 20, mid, "drag")
+        e("distance column after the lens scale", x, mid, "drag")
+        e("details in Macro", details_x, mid, "arrow")
+        e("distance column after the details", x, mid, "arrow")
+        shown = screen.refresh("macro").image
+        qel.click(x, mid - 40)
+        check(list(screen.refresh("distance-ignored").image.getdata()) == list(shown.getdata()),
+              "a click on the distance column changed the display in Macro")
+
+    saved = C.run(ctx, box, "hover", actions)
+    check(C.setting(saved, "f_stop") == "8.00000", f"saved f_stop {C.setting(saved, 'f_stop')} after the ignored click")
+    check(C.setting(saved, "focus_at") == "1219.20", f"saved focus_at {C.setting(saved, 'focus_at')} after the ignored click")
+
+
+# ---- rapid and long use --------------------------------------------------------------------------
+
+def probe(qel):
+    """What qel-probe.exe reports about the running program (object counts, memory, answers)."""
+    r = subprocess.run(["wine", r"C:\Qel\qel-probe.exe"], cwd=qel.sandbox.program_folder, env=qel.env,
+                       capture_output=True, text=True, timeout=60)
+    check(r.returncode == 0, f"qel-probe.exe failed with {r.returncode}: {r.stderr.strip()[-300:]}")
+    values = {}
+    for line in r.stdout.splitlines():
+        key, _, value = line.partition(" ")
+        values[key] = int(value) if value.lstrip("-").isdigit() else value
+    for key in ("gdi", "user", "working_set", "pagefile", "responds"):
+        check(key in values, f"qel-probe.exe did not report {key}: {r.stdout!r}")
+    check(values["gdi"] > 0, f"qel-probe.exe could not count GDI objects: {values}")
+    return values
+
+
+def raw_grab(qel, path_png):
+    subprocess.run(["import", "-window", qel.window, path_png], env=qel.env, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return Image.open(path_png).convert("RGB")
+
+
+def check_whole_frame(image, label):
+    """A frame caught mid-drag must be a whole frame: five intact black panels with no background
+    showing through, one focus line and the near and far lines across the strip."""
+    lay = L.Layout(image).check_rules()
+    px = image.load()
+    # The background is dark grey; a strip row may hold a few pixels of that colour, a half-painted
+    # column a whole run of them.
+    for left, right in lay.columns:
+        for y in range(lay.panel_top, lay.bottom):
+            run = 0
+            for x in range(left, right):
+                run = run + 1 if px[x, y] == L.DARK_GREY else 0
+                check(run < 6, f"{label}: the background shows in the column at {left}..{right}, row {y}")
+    greens = [y for y in range(lay.scale_top, lay.scale_bottom + 1)
+              if L.row_colour_run(px, y, lay.strip_left + 1, lay.line_x - 8, L.GREEN) > 40]
+    reds = [y for y in range(lay.scale_top, lay.scale_bottom + 1)
+            if L.row_colour_run(px, y, lay.strip_left + 1, lay.line_x - 8, L.RED) > 40]
+    check(len(greens) == 1 and len(reds) == 2 and reds[0] < greens[0] < reds[1],
+          f"{label}: focus line rows {greens}, near and far rows {reds}")
+
+
+def focus_row(screen):
+    """The row of the one green focus line across the strip."""
+    lay = screen.layout
+    px = screen.image.load()
+    greens = [y for y in range(lay.scale_top, lay.scale_bottom + 1)
+              if L.row_colour_run(px, y, lay.strip_left + 1, lay.line_x - 8, L.GREEN) > 40]
+    check(len(greens) == 1, f"expected one focus line, found rows {greens}")
+    return greens[0]
+
+
+def oscillating_rows(start, amplitude, count):
+    """count rows swinging between start - amplitude and start + amplitude, one pixel apart."""
+    rows = []
+    y, step = start, -1
+    while len(rows) < count:
+        y += step
+        if abs(y - start) >= amplitude:
+            step = -step
+        rows.append(y)
+    return rows
+
+
+@C.case
+def rapid_drag(ctx, sandboxes):
+    """A thousand moves 1 ms apart while the focus line is held: every frame caught on the way is a
+    whole frame with one focus line between its near and far lines, and afterwards the window still
+    answers (the title, a mode button) and holds as many GDI objects as before. (Wine keeps its own
+    copy of a window's pixels and sends it to X after painting, so under Wine a half-painted frame
+    would not be seen even without the program's off-screen painting.)"""
+    box = sandboxes.new()
+
+    def actions(qel, screen):
+        lay = screen.layout
+        near, far, window = dof(50, 8, 1219.2)
+        rows = C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
+        x = lay.strip_left + 25
+        y0 = rows["focus"]
+        drag(qel, x, y0, oscillating_rows(y0, 30, 100))  # warm-up
+        before = probe(qel)
+        frames = []
+        done = threading.Event()
+
+        def grab():
+            k = 0
+            while not done.is_set() and k < 8:
+                k += 1
+                png = f"{qel.shots_dir}/{qel.name}-middrag-{k:02d}.png"
+                image = raw_grab(qel, png)
+                if not done.is_set():
+                    frames.append((png, image))
+
+        grabber = threading.Thread(target=grab)
+        y1 = focus_row(screen.refresh("warmed-up"))
+        grabber.start()
+        began = time.time()
+        try:
+            drag(qel, x + 10, y1, oscillating_rows(y1, 40, 1000))
+        finally:
+            print(f"e2e: rapid_drag: 1000 moves in {time.time() - began:.1f} s, {len(frames)} frames", flush=True)
+            done.set()
+            grabber.join()
+        check(len(frames) >= 2, f"only {len(frames)} frames were caught during the drag")
+        distinct = {image.tobytes() for _, image in frames}
+        check(len(distinct) >= 2, "every frame caught during the drag shows the same picture")
+        for png, image in frames:
+            check_whole_frame(image, png)
+        after = probe(qel)
+        check(after["responds"] == 1, "the window does not answer messages after the drag")
+        check(after["gdi"] == before["gdi"], f"GDI objects {before['gdi']} before the drag, {after['gdi']} after")
+        check(qel.title() == C.DEFAULT_TITLE, f"title after the drag {qel.title()!r}")
+        previous = screen.refresh("after-rapid-drag").image
+        screen.click("mode", 2, settle=0.5)
+        screen.refresh("focus-stacking")
+        C.check_mode_buttons(screen, 2)
+        check(list(screen.image.getdata()) != list(previous.getdata()), "the mode button left the display unchanged")
+
+    saved = C.run(ctx, box, "rapid_drag", actions)
+    check(C.setting(saved, "mode") == "2", f"saved mode {C.setting(saved, 'mode')}")
+
+
+MEMORY_TOLERANCE = 128 * 1024  # bytes a heap may keep after a busy spell (a clean run grows by 0)
+
+
+@C.case
+def long_use(ctx, sandboxes):
+    """A thousand drag moves on the distance, lens and blur scales and a hundred mode and unit changes
+    leave the program with the GDI and USER objects and the memory it had after a warm-up, and the
+    window still answers."""
+    box = sandboxes.new()
+    result = {}
+
+    def actions(qel, screen):
+        lay = screen.layout
+        wx, wy, ww, wh = qel.geometry()
+        mid = (lay.scale_top + lay.scale_bottom) // 2
+        lens, _, _, blur = (lay.scale(c) for c in range(4))
+        modes = [qel.to_screen(*screen.button_centre("mode", k)) for k in range(5)]
+        units_button = qel.to_screen(*screen.button_centre("units", 0))
+        # Learn where the units menu puts feet and metres.
+        items, (mx, my, mw, mh), _ = screen.choose("units", 0, 5, "units-menu", expected_items=6, checked=[3])
+        item_x = mx + mw // 2
+        feet_y, metres_y = items[3], items[5]
+
+        def drags(moves):
+            steps = []
+            for x, count in ((lay.strip_left + 25, moves // 2), (lens[0] + 20, moves // 4), (blur[0] + 20, moves // 4)):
+                steps += ["mousemove", wx + x, wy + mid, "sleep", "0.03", "mousedown", 1]
+                for y in oscillating_rows(mid, 50, count):
+                    steps += ["sleep", "0.001", "mousemove", wx + x, wy + y]
+                steps += ["sleep", "0.03", "mouseup", 1, "sleep", "0.05"]
+            xdo(*steps, env=qel.env)
+
+        def changes(blocks):
+            """Each block: two mode clicks, back to depth of field, and a unit change by the menu
+            (metres and feet in turn): four changes."""
+            click = ["mousedown", 1, "sleep", "0.01", "mouseup", 1]
+            for first in range(0, blocks, 5):
+                steps = []
+                for i in range(first, min(blocks, first + 5)):
+                    for k in (1 + (2 * i) % 4, 1 + (2 * i + 1) % 4, 0):
+                        steps += ["mousemove", *modes[k], *click, "sleep", "0.02"]
+                    steps += ["mousemove", *units_button, *click, "sleep", "0.12",
+                              "mousemove", item_x, feet_y if i % 2 == 0 else metres_y, *click, "sleep", "0.04"]
+                xdo(*steps, env=qel.env)
+            xdo("mousemove", wx + ww - 2, wy + wh - 2, env=qel.env)
+            qel.settle(0.4)
+
+        drags(200)
+        changes(4)  # ends in metres
+        before = probe(qel)
+        began = time.time()
+        drags(1000)
+        changes(25)  # 75 mode and 25 unit changes; ends in feet
+        result["stress"] = time.time() - began
+        after = probe(qel)
+        result["before"], result["after"] = before, after
+        check(len(qel.windows()) == 1, f"windows left open after the changes: {qel.windows()}")
+        check(after["responds"] == 1, "the window does not answer messages after long use")
+        check(after["gdi"] == before["gdi"], f"GDI objects {before['gdi']} after the warm-up, {after['gdi']} after long use")
+        check(after["user"] == before["user"], f"USER objects ({before['user_source']}) {before['user']} after the "
+              f"warm-up, {after['user']} after long use")
+        for key in ("pagefile", "working_set"):
+            grown = after[key] - before[key]
+            check(grown <= MEMORY_TOLERANCE, f"{key} grew by {grown // 1024} KiB during long use "
+                  f"({before[key] // 1024} to {after[key] // 1024} KiB)")
+        check(qel.title() == C.DEFAULT_TITLE, f"title after long use {qel.title()!r}")
+        previous = screen.refresh("after-long-use").image
+        C.check_mode_buttons(screen, 0)
+        screen.check_button("units", 0, "IDFT", False)
+        screen.click("mode", 3, settle=0.5)
+        screen.refresh("blur-mode")
+        C.check_mode_buttons(screen, 3)
+        check(list(screen.image.getdata()) != list(previous.getdata()), "the mode button left the display unchanged")
+
+    saved = C.run(ctx, box, "long_use", actions)
+    check((C.setting(saved, "mode"), C.setting(saved, "units")) == ("3", "3"),
+          f"saved mode {C.setting(saved, 'mode')}, units {C.setting(saved, 'units')}")
+    b, a = result["before"], result["after"]
+    print(f"e2e: long_use: gdi {b['gdi']} -> {a['gdi']} ({b['gdi_source']}), user {b['user']} -> {a['user']} "
+          f"({b['user_source']}), anonymous memory {b['pagefile'] // 1024} -> {a['pagefile'] // 1024} KiB, "
+          f"working set {b['working_set'] // 1024} -> {a['working_set'] // 1024} KiB, "
+          f"stress {result['stress']:.1f} s", flush=True)

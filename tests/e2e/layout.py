@@ -1,0 +1,151 @@
+"""Reading Qel's layout back from a screenshot and predicting, independently of the program,
+where things must be: the geometry rules of the five columns and the distance mapping."""
+import math
+
+from harness import Failure, check
+
+BLACK = (0, 0, 0)
+WHITE = (255, 255, 255)
+GREEN = (0, 255, 0)
+RED = (255, 0, 0)
+DARK_GREY = (64, 64, 64)
+STRIP_WIDTH = 65
+
+
+def black_runs(px, y, width, minimum=20):
+    runs = []
+    x = 0
+    while x < width:
+        if px[x, y] == BLACK:
+            start = x
+            while x < width and px[x, y] == BLACK:
+                x += 1
+            if x - start >= minimum:
+                runs.append((start, x))
+        else:
+            x += 1
+    return runs
+
+
+class Layout:
+    """What a screenshot shows of the layout, checked against the layout rules."""
+
+    def __init__(self, image):
+        self.image = image
+        self.width, self.height = image.size
+        px = self.px = image.load()
+        # The last row of the panels is plain black in every column (the first-row toolbars may
+        # overlap the panels' tops in narrow windows, so the panels are found from the bottom).
+        for last in range(self.height - 1, self.height - 80, -1):
+            runs = black_runs(px, last, self.width)
+            if len(runs) == 5 and runs[0][0] == self.height - 1 - last:
+                break
+        else:
+            raise Failure("no row with the five black column panels ending at the client bottom - u")
+        self.u = u = self.height - 1 - last
+        self.columns = runs  # (left, right exclusive)
+        self.bottom = bottom = last + 1
+        details_right = runs[4][1] - 1  # the right edge: farthest from the first-row toolbars
+        y = last
+        while y > 0 and px[details_right, y - 1] == BLACK:
+            y -= 1
+        self.panel_top = y
+        # The distance column's two long white verticals: the strip's left edge S and the scale line X.
+        left, right = runs[2]
+        counts = {x: [yy for yy in range(y, bottom) if px[x, yy] == WHITE] for x in range(left, right)}
+        longest = max(len(ys) for ys in counts.values())
+        verticals = [(x, ys[0], ys[-1] + 1) for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
+        check(len(verticals) == 2, f"expected the strip edge and the scale line, found verticals {verticals}")
+        self.strip_left, self.line_x = verticals[0][0], verticals[1][0]
+        # The strip's centre column is never black inside the scale rectangle: scan it upwards.
+        centre = self.strip_left + STRIP_WIDTH // 2
+        yy = bottom - 1
+        while yy > y and px[centre, yy] == BLACK:
+            yy -= 1
+        self.scale_bottom = yy + 1
+        while yy > y and px[centre, yy] != BLACK:
+            yy -= 1
+        self.scale_top = yy + 1
+
+    def check_rules(self):
+        """The column rules, read backwards: every width must come from one u and one set of text widths."""
+        u = self.u
+        (l0, r0), (l1, r1), (l2, r2), (l3, r3), (l4, r4) = self.columns
+        check(self.panel_top == u + 30, f"the panels start at {self.panel_top}, not at u + 30 = {u + 30}")
+        for (a, b) in zip(self.columns, self.columns[1:]):
+            check(b[0] == a[1] + u, f"columns {a} and {b} are not u = {u} apart")
+        w4 = (r1 - l1) - 4 * u - 20
+        check((r0 - l0) == 5 * u + w4 + 20, "the lens column is not one u wider than the aperture column")
+        check((r3 - l3) == 4 * u + w4 + 20, "the blur column is not as wide as the aperture column")
+        w5 = self.strip_left - (l2 + 2 * u) - 12
+        w8 = (r2 - l2) - 4 * u - w5 - 89
+        check(self.line_x == self.strip_left + STRIP_WIDTH, "the distance scale line is not 65 pixels right of S")
+        # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p.
+        check((w8 - w5) % 3 == 0 and 4 * (w8 - w5) // 3 == w4,
+              f"text widths w4 {w4}, w5 {w5}, w8 {w8} do not fit one digit width")
+        self.w4, self.w5, self.w8 = w4, w5, w8
+        self.w25 = (r4 - l4) - 4 * u
+        check(self.scale_bottom == self.bottom - 4 * u, f"scale bottom {self.scale_bottom} is not column bottom - 4u")
+        # T = 2u + 58 + 2 line heights, with u = line height / 3.
+        heights = [h for h in range(3 * u, 3 * u + 3) if 2 * u + 58 + 2 * h + 4 * u == self.scale_top]
+        check(len(heights) == 1, f"scale top {self.scale_top} matches no line height for u = {u}")
+        self.line_height = heights[0]
+        check(r4 + u <= self.width, f"the details column ends at {r4} + u beyond the client width {self.width}")
+        return self
+
+    def scale(self, column):
+        """The scale rectangle (left, top, right, bottom) of column 0..4."""
+        left, right = self.columns[column]
+        inset = self.u if column == 0 else 2 * self.u
+        return (left + 2 * self.u, self.scale_top, right - inset, self.scale_bottom)
+
+
+def round_half_away(x):
+    return math.trunc(x + 0.5) if x >= 0 else math.trunc(x - 0.5)
+
+
+def recip_fraction(v, low, high):
+    if high >= 0:
+        return (1 - low / v) / (1 - low / high)
+    return 1.0 if v < 0 else 1 - low / v
+
+
+def fraction_to_y(f, top, bottom):
+    return bottom + round_half_away((top - bottom) * f)
+
+
+def distance_row(value_mm, low_mm, high_mm, unit_mm, top, bottom):
+    def unit(v):
+        return v / unit_mm if v >= 0 else v
+    return fraction_to_y(recip_fraction(unit(value_mm), unit(low_mm), unit(high_mm)), top, bottom)
+
+
+def depth_of_field(f, n, s, coc, wavelength, blur_threshold=1.0, maxblur=16.0):
+    """near, far and the distance window of depth-of-field mode (all mm, -1 for infinity)."""
+    airy = 500000 / (1.22 * wavelength)
+    d = n / airy
+    cp = coc * blur_threshold
+    if d < cp:
+        ce = math.sqrt(cp * cp - d * d)
+        h = f * f / (ce * n)
+        if s < 0:
+            near, far = h + f, -1
+        else:
+            near = h * s / (h + s - f)
+            far = h * s / (h - s + f) if (h - s + f) > 0 else -1
+            if far > 1e9:
+                far = -1
+    else:
+        near = far = s
+    k_total = maxblur * n * coc
+    if s < 0:
+        window = (f * f / k_total, -1)
+    else:
+        k = k_total * (s - f)
+        window = (f * f * s / (f * f + k), f * f * s / (f * f - k))
+    return near, far, window
+
+
+def row_colour_run(px, y, x0, x1, colour):
+    """How many pixels of row y from x0 to x1 (exclusive) have the colour."""
+    return sum(1 for x in range(x0, x1) if px[x, y] == colour)

@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Checks the Windows release package: qel-<version>-win32.zip holds exactly qel.exe, the two
+PDF manuals and README.txt, each the file the Windows build made, for the project's version.
+
+  check_release.py BUILD_DIR     (the Windows build folder, for example build/win)
+"""
+import os
+import re
+import sys
+import unittest
+import zipfile
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+BUILD = None
+EXPECTED = {"qel.exe", "Qel Quick Start.pdf", "Qel Reference Manual.pdf", "README.txt"}
+
+
+def project_version():
+    with open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8") as f:
+        return re.search(r"project\(\s*Qel\s+VERSION\s+([0-9.]+)", f.read()).group(1)
+
+
+class ReleasePackage(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.version = project_version()
+        cls.path = os.path.join(BUILD, f"qel-{cls.version}-win32.zip")
+        cls.exe_dir = os.path.join(BUILD, "app", "win32")
+
+    def open(self):
+        self.assertTrue(os.path.isfile(self.path), f"no {self.path}")
+        return zipfile.ZipFile(self.path)
+
+    def test_holds_exactly_the_program_the_manuals_and_the_read_me(self):
+        with self.open() as z:
+            self.assertIsNone(z.testzip())
+            names = z.namelist()
+        self.assertEqual(sorted(names), sorted(EXPECTED))
+
+    def test_files_are_the_ones_the_build_made(self):
+        with self.open() as z:
+            for name in ("qel.exe", "Qel Quick Start.pdf", "Qel Reference Manual.pdf"):
+                with open(os.path.join(self.exe_dir, name), "rb") as f:
+                    self.assertEqual(z.read(name), f.read(), name)
+            self.assertTrue(z.read("qel.exe").startswith(b"MZ"))
+            for name in ("Qel Quick Start.pdf", "Qel Reference Manual.pdf"):
+                self.assertTrue(z.read(name).startswith(b"%PDF-"), name)
+
+    def test_read_me_names_the_version_in_windows_lines(self):
+        with self.open() as z:
+            text = z.read("README.txt").decode("utf-8")
+        self.assertIn(f"Qel {self.version}", text)
+        self.assertNotIn("{{", text)
+        self.assertEqual(text.count("\n"), text.count("\r\n"))
+        for name in EXPECTED:
+            self.assertIn(name, text)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    BUILD = sys.argv.pop(1)
+    unittest.main()

@@ -1,0 +1,51 @@
+// A CommandHost that records what the commands asked of the window, for the command tests.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "app/command_host.h"
+
+class RecordingCommandHost : public CommandHost {
+public:
+    struct BitmapChange {
+        int toolbar;
+        int button;
+        ToolbarBitmap bitmap;
+        friend bool operator==(const BitmapChange&, const BitmapChange&) = default;
+    };
+
+    std::vector<PopupMenu> menus;
+    std::vector<BitmapChange> bitmaps;
+    std::vector<bool> recomputes;  // the rescale flag of every recompute, in order
+    int repaints = 0;
+    int layouts = 0;
+    int titles = 0;
+    int camera_dialogs = 0;
+    int about_boxes = 0;
+    std::vector<HelpDocument> documents;
+    int snap_button_state = 0;
+    bool camera_dialog_runs = true;
+
+    void show_menu(const PopupMenu& menu) override { menus.push_back(menu); }
+    int button_state(int toolbar, int button) override
+    {
+        return toolbar == 105 && button == 0 ? snap_button_state : 0;
+    }
+    void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) override
+    {
+        bitmaps.push_back({toolbar, button, bitmap});
+    }
+    void layout_toolbars() override { ++layouts; }
+    void recompute(bool rescale) override { recomputes.push_back(rescale); }
+    void repaint() override { ++repaints; }
+    void update_title() override { ++titles; }
+    bool run_camera_dialog() override
+    {
+        ++camera_dialogs;
+        return camera_dialog_runs;
+    }
+    void run_about_box() override { ++about_boxes; }
+    void open_document(HelpDocument document) override { documents.push_back(document); }
+};

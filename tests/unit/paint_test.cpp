@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "calc/recompute.h"
+#include "display/mapping.h"
+#include "display/paint.h"
+#include "support/allocation_counter.h"
+#include "support/discarding_canvas.h"
+#include "support/fixed_measure.h"
+#include "support/hand_camera.h"
+#include "support/recording_canvas.h"
+#include "text/distance_text.h"
+#include "text/panel_text.h"
+
+namespace {
+
+struct Frame {
+    CalcState state;
+    Camera camera = hand_default_camera();
+    ScaleGeometry g;
+    RecordingCanvas canvas;
+};
+
+Frame paint_mode(Mode mode, int width = 800, int height = 600, int images = 2)
+{
+    Frame f;
+    f.state.mode = mode;
+    f.state.ni = images;
+    recompute(f.state, f.camera, true);
+    FixedMeasure measure(7);
+    layout_scales(f.g, measure, 16, width, height);
+    PaintScratch scratch;
+    paint(f.canvas, measure, f.state, f.camera, f.g, scratch);
+    return f;
+}
+
+struct Line {
+    Colour colour;
+    bool triangle;
+};
+
+/// The distance lines across the strip, top to bottom of the drawing order, with whether a
+/// triangle on the scale line follows each.
+std::vector<Line> distance_lines(const Frame& f)
+{
+    std::vector<Line> out;
+    const int S = f.g.strip_left, X = f.g.distance_line_x;
+    const auto& calls = f.canvas.calls;
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const DrawCall& c = calls[i];
+        if (c.kind != CallKind::Line || c.a.x != S || c.b.x != X || c.a.y != c.b.y)
+            continue;
+        const bool triangle = i + 1 < calls.size() && calls[i + 1].kind == CallKind::Triangle &&
+                              calls[i + 1].c == Point{X, c.a.y} && calls[i + 1].fill == c.colour;
+        out.push_back({c.colour, triangle});
+    }
+    return out;
+}
+
+/// The marker triangle of a column: tip at scale left + 8.
+std::vector<DrawCall> markers(const Frame& f, Column column_of)
+{
+    const int left = column(f.g, column_of).scale.left;
+    std::vector<DrawCall> out;
+    for (const DrawCall& c : f.canvas.of_kind(CallKind::Triangle))
+        if (c.a.x == left && c.c.x == left + 8)
+            out.push_back(c);
+    return out;
+}
+
+TEST(Paint, DefaultStateLines)
+{
+    const Frame f = paint_mode(Mode::DepthOfField);
+    const CalcState& s = f.state;
+    const Rect& scale = column(f.g, Column::Distance).scale;
+    const int S = f.g.strip_left;
+    struct Expected {
+        double distance;
+        Colour colour;
+    } table[] = {{s.hyperfocal, colours::teal}, {s.near, colours::red}, {s.far, colours::red}, {s.focus_at, colours::green}};
+    const std::vector<DrawCall> lines = f.canvas.horizontal_lines(S, S + 65);
+    ASSERT_EQ(lines.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(lines[i].a.y, distance_row(s, scale, table[i].distance)) << i;
+        EXPECT_EQ(lines[i].colour, table[i].colour) << i;
+    }
+    EXPECT_EQ(f.g.focus_row, lines[3].a.y);
+    EXPECT_EQ(f.g.near_row, lines[1].a.y);
+    EXPECT_EQ(f.g.far_row, lines[2].a.y);
+    // The far end of the window is infinity: the top tick carries the sign.
+    ASSERT_LT(s.maxblur_far, 0);
+    const std::vector<DrawCall> infinity = f.canvas.texts(u"\uF0A5");
+    ASSERT_EQ(infinity.size(), 1u);
+    EXPECT_EQ(infinity[0].a, (Point{f.g.distance_line_x + 12, scale.top - 8}));
+    // At maxblur 16 the ends lie just above 16 CoCs, so only even contour levels carry labels.
+    std::vector<std::u16string> contour;
+    for (const DrawCall& t : f.canvas.of_kind(CallKind::Text))
+        if (t.a.x > column(f.g, Column::Distance).column.left && t.a.x < S && t.text.find(u'.') == std::u16string::npos)
+            contour.push_back(t.text);
+    EXPECT_EQ(contour.size(), 12u);  // 2 .. 16 below the focus, 2 .. 8 above it
+    for (const std::u16string& label : contour)
+        EXPECT_EQ((label.back() - u'0') % 2, 0) << std::string(label.begin(), label.end());
+}
+
+TEST(Paint, LinesTrianglesAndMarkersPerMode)
+{
+    const Colour red = colours::red, green = colours::green, white = colours::white, teal = colours::teal;
+    const struct {
+        Mode mode;
+        int images;
+        std::vector<Line> lines;
+        Colour aperture_marker;
+        Colour blur_marker;
+    } table[] = {
+        {Mode::DepthOfField, 2, {{teal, false}, {red, false}, {red, false}, {green, true}}, red, red},
+        {Mode::BestFStop, 2, {{teal, false}, {red, true}, {red, true}, {green, false}}, white, white},
+        {Mode::FocusStacking, 2, {{red, true}, {red, true}}, white, white},
+        {Mode::FocusStacking, 5, {{red, true}, {white, false}, {white, false}, {white, false}, {red, true}}, white, white},
+        {Mode::Blur, 2, {{red, true}, {green, true}}, red, white},
+        {Mode::Macro, 2, {{white, false}, {white, false}, {green, false}}, red, red},
+    };
+    for (const auto& t : table) {
+        SCOPED_TRACE(static_cast<int>(t.mode) * 100 + t.images);
+        const Frame f = paint_mode(t.mode, 800, 600, t.images);
+        const std::vector<Line> lines = distance_lines(f);
+        ASSERT_EQ(lines.size(), t.lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].colour, t.lines[i].colour) << i;
+            EXPECT_EQ(lines[i].triangle, t.lines[i].triangle) << i;
+        }
+        const std::vector<DrawCall> lens = markers(f, Column::Lens);
+        ASSERT_EQ(lens.size(), 1u);
+        EXPECT_EQ(lens[0].fill, red);
+        // The zoom window is centred on the value: the marker sits on the middle row.
+        EXPECT_NEAR(lens[0].c.y, fraction_to_y(0.5, column(f.g, Column::Lens).scale), 1);
+        const std::vector<DrawCall> aperture = markers(f, Column::Aperture);
+        ASSERT_EQ(aperture.size(), 1u);
+        EXPECT_EQ(aperture[0].fill, t.aperture_marker);
+        const std::vector<DrawCall> blur = markers(f, Column::Blur);
+        ASSERT_EQ(blur.size(), 1u);
+        EXPECT_EQ(blur[0].fill, t.blur_marker);
+    }
+}
+
+TEST(Paint, MacroLinesLieSymmetricallyAboutTheFocusLine)
+{
+    const Frame f = paint_mode(Mode::Macro);
+    const std::vector<DrawCall> lines = f.canvas.horizontal_lines(f.g.strip_left, f.g.distance_line_x);
+    ASSERT_EQ(lines.size(), 3u);
+    const int centre = lines[2].a.y;
+    EXPECT_EQ(centre, f.g.focus_row);
+    EXPECT_NEAR(lines[0].a.y - centre, centre - lines[1].a.y, 1);
+    EXPECT_GT(lines[0].a.y, centre);
+}
+
+TEST(Paint, PanelsInPaintOrderOverTheBackground)
+{
+    const Frame f = paint_mode(Mode::DepthOfField);
+    std::vector<Rect> panels;
+    std::size_t last_grey = 0;
+    for (std::size_t i = 0; i < f.canvas.calls.size(); ++i) {
+        const DrawCall& c = f.canvas.calls[i];
+        if (c.kind != CallKind::FillRect)
+            continue;
+        if (c.fill == colours::dark_grey)
+            last_grey = i;
+        else if (c.fill == colours::black)
+            panels.push_back(c.rect);
+    }
+    ASSERT_EQ(panels.size(), 5u);
+    for (int i = 0; i < column_count; ++i) {
+        const Rect& outer = f.g.columns[i].column;
+        EXPECT_EQ(panels[i], (Rect{outer.left, f.g.panel_top, outer.right, outer.bottom})) << i;
+    }
+    // The background comes first; captions come last.
+    EXPECT_LT(last_grey, 10u);
+    EXPECT_EQ(f.canvas.calls.back().kind, CallKind::TextInRect);
+    EXPECT_EQ(f.canvas.calls.back().rect, column(f.g, Column::Blur).value);
+}
+
+TEST(Paint, BackgroundAndPanelsCoverTheClientOnce)
+{
+    for (const auto& [width, height] : {std::pair{800, 600}, {640, 400}, {1920, 2160}, {500, 450}}) {
+        const Frame f = paint_mode(Mode::DepthOfField, width, height);
+        std::vector<int> cover(static_cast<std::size_t>(width) * height, 0);
+        for (const DrawCall& c : f.canvas.of_kind(CallKind::FillRect)) {
+            if (c.fill != colours::dark_grey && c.fill != colours::black)
+                continue;
+            for (int y = std::max(c.rect.top, 0); y < std::min(c.rect.bottom, height); ++y)
+                for (int x = std::max(c.rect.left, 0); x < std::min(c.rect.right, width); ++x)
+                    ++cover[static_cast<std::size_t>(y) * width + x];
+        }
+        EXPECT_EQ(std::count(cover.begin(), cover.end(), 1), static_cast<long>(cover.size())) << width << "x" << height;
+    }
+}
+
+TEST(Paint, CaptionAndPanelTextsAtTheirRectangles)
+{
+    const Frame f = paint_mode(Mode::DepthOfField);
+    const auto find = [&](std::u16string_view text) {
+        for (const DrawCall& c : f.canvas.of_kind(CallKind::TextInRect))
+            if (c.text == text)
+                return c;
+        ADD_FAILURE() << "no text " << std::string(text.begin(), text.end());
+        return DrawCall{};
+    };
+    const ColumnGeometry& lens = column(f.g, Column::Lens);
+    const ColumnGeometry& distance = column(f.g, Column::Distance);
+    EXPECT_EQ(find(u"lens").rect, lens.name);
+    EXPECT_EQ(find(u"50 mm").rect, lens.value);
+    EXPECT_EQ(find(u"f/8").rect, column(f.g, Column::Aperture).value);
+    EXPECT_EQ(find(u"near").align, TextAlign::Left);
+    EXPECT_EQ(find(u"far").rect, distance.name);
+    EXPECT_EQ(find(u"4 ft").rect, distance.value);
+    EXPECT_EQ(find(u"4 ft").align, TextAlign::Centre);
+    EXPECT_EQ(find(format_distance(f.state, f.state.near).view()).align, TextAlign::Left);
+    EXPECT_EQ(find(u"details").rect, column(f.g, Column::Details).name);
+
+    // The panel lines start at the column top, one line height apart, a margin more after a gap.
+    PanelText panel;
+    panel_text(f.state, f.camera, panel);
+    const ColumnGeometry& details = column(f.g, Column::Details);
+    int y = details.column.top;
+    int drawn = 0;
+    for (int i = 0; i < panel.count; ++i) {
+        const PanelLine& line = panel.lines[static_cast<std::size_t>(i)];
+        if (line.slot == PanelSlot::Gap) {
+            y += f.g.u;
+            continue;
+        }
+        if (line.slot == PanelSlot::Line) {
+            const DrawCall c = find(line.text.view());
+            EXPECT_EQ(c.rect, (Rect{details.column.left + 2 * f.g.u, y, details.scale.right - 2 * f.g.u, y + 16}));
+            ++drawn;
+        }
+        y += f.g.line_height;
+    }
+    EXPECT_EQ(drawn, 10);
+}
+
+TEST(Paint, NoScaleRowsDrawOnlyPanelsDetailsAndCaptions)
+{
+    const Frame f = paint_mode(Mode::DepthOfField, 800, 130);
+    for (const DrawCall& c : f.canvas.calls) {
+        EXPECT_TRUE(c.kind == CallKind::FillRect || c.kind == CallKind::TextInRect) << static_cast<int>(c.kind);
+        if (c.kind != CallKind::TextInRect)
+            continue;
+        EXPECT_TRUE(c.rect.left >= column(f.g, Column::Details).column.left || c.rect.bottom <= f.g.column_top);
+    }
+    EXPECT_EQ(f.canvas.of_kind(CallKind::Image).size(), 0u);
+}
+
+TEST(Paint, WarmFramesAllocateNothing)
+{
+    for (Mode mode : {Mode::DepthOfField, Mode::FocusStacking, Mode::Macro}) {
+        CalcState s;
+        s.mode = mode;
+        s.ni = 100;
+        const Camera camera = hand_default_camera();
+        recompute(s, camera, true);
+        FixedMeasure measure;
+        ScaleGeometry g;
+        layout_scales(g, measure, 16, 1920, 2160);
+        PaintScratch scratch;
+        RecordingCanvas warm_up;
+        paint(warm_up, measure, s, camera, g, scratch);
+        DiscardingCanvas null;
+        const long before = allocation_count();
+        paint(null, measure, s, camera, g, scratch);
+        EXPECT_EQ(allocation_count(), before) << static_cast<int>(mode);
+    }
+}
+
+}  // namespace
