@@ -1,6 +1,7 @@
-// recompute and the texts painted from its results on any inputs, including values no load or
-// drag produces (NaN, infinities, zero, negative and huge lengths, out-of-range codes): no crash,
-// no undefined behaviour, no endless loop, and no text that has run past its buffer.
+// recompute, the texts painted from its results and a whole painted frame, on any inputs
+// including values no load or drag produces (NaN, infinities, zero, negative and huge lengths,
+// out-of-range codes) and any window size: no crash, no undefined behaviour, no endless loop, no
+// text that has run past its buffer, and nothing handed to the canvas that it cannot read.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -10,11 +11,16 @@
 #include "calc/recompute.h"
 #include "calc/snap.h"
 #include "cameras/camera.h"
+#include "display/geometry.h"
+#include "display/paint.h"
+#include "display/paint_scratch.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/touching_canvas.h"
 #include "text/caption_text.h"
 #include "text/distance_text.h"
 #include "text/format.h"
 #include "text/panel_text.h"
+#include "tests/support/fixed_measure.h"
 
 namespace {
 
@@ -106,5 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }
     for (double v : {state->near, state->far, state->maxblur_near, state->maxblur_far, state->hyperfocal})
         check_text(format_distance(*state, v));
+
+    // A frame at any text height and window size, twice (the second with warm scratch buffers).
+    auto geometry = std::make_unique<ScaleGeometry>();
+    auto scratch = std::make_unique<PaintScratch>();
+    FixedMeasure measure(in.ConsumeIntegralInRange<int>(1, 20), in.ConsumeIntegralInRange<int>(1, 40));
+    TouchingCanvas canvas;
+    layout_scales(*geometry, measure, in.ConsumeIntegralInRange<int>(0, 60), in.ConsumeIntegralInRange<int>(0, 2500),
+                  in.ConsumeIntegralInRange<int>(0, 2500));
+    for (int frame = 0; frame < 2; ++frame)
+        paint(canvas, measure, *state, *camera, *geometry, *scratch);
     return 0;
 }

@@ -1,6 +1,6 @@
 // Any bytes as the settings file. Reading never fails and leaves a state the program can work
-// with, the first recompute and paint texts of that state work, and what the program saves reads
-// back to the same saved text.
+// with, the first recompute and frame of that state work, and what the program saves reads back
+// to the same saved text.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -10,10 +10,13 @@
 
 #include "calc/recompute.h"
 #include "cameras/settings.h"
+#include "display/geometry.h"
+#include "display/paint.h"
+#include "display/paint_scratch.h"
 #include "fuzz/fuzz_check.h"
-#include "text/caption_text.h"
+#include "fuzz/touching_canvas.h"
+#include "tests/support/fixed_measure.h"
 #include "text/format.h"
-#include "text/panel_text.h"
 #include "text/title.h"
 #include "text/utf8.h"
 
@@ -77,16 +80,18 @@ void check_usable(const Settings& s)
     }
 }
 
-// Start-up's first steps on the loaded state, then one paint's worth of texts.
+// Start-up's steps on the loaded state, then the first frame in a window of the default size.
 void start_and_paint(Settings& s)
 {
     derive_camera_values(s.table);
     recompute(s.state, current_camera(s.table), true);
-    auto panel = std::make_unique<PanelText>();
-    panel_text(s.state, current_camera(s.table), *panel);
-    auto captions = std::make_unique<CaptionTexts>();
-    caption_texts(s.state, *captions);
     window_title(s.table);
+    auto geometry = std::make_unique<ScaleGeometry>();
+    auto scratch = std::make_unique<PaintScratch>();
+    FixedMeasure measure;
+    TouchingCanvas canvas;
+    layout_scales(*geometry, measure, 0, 800, 600);
+    paint(canvas, measure, s.state, current_camera(s.table), *geometry, *scratch);
 }
 
 // The file as the program saves it and reads it at the next start.
