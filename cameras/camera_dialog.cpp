@@ -1,7 +1,6 @@
 #include "cameras/camera_dialog.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 
 #include "cameras/settings.h"
@@ -16,11 +15,11 @@ constexpr std::u16string_view no_name_message = u"No name specified for current 
 constexpr std::u16string_view quote_in_name_message = u"Illegal camera name (no double quotes)";
 constexpr std::u16string_view long_name_message = u"Illegal camera name (too long)";
 
-// The edit limit is what the widest such line leaves of the 255 units: 24 units of fixed text
-// (key, spaces, quotes), index 999 (3), method, type and focal-length entry (1 each), two 32-bit
-// pixel counts (10 each), allowable blur up to 100.000 and wavelength up to 5000.00 (7 each), and
-// below a million 999999.99 for the three "%2f" values, 999999.999 for the three "%3f" values and
-// 999999.99999 for the custom CoC.
+// The edit limit is what the widest camera line of the settings file leaves of its 255 units:
+// 24 units of fixed text (key, spaces, quotes), index 999 (3), method, type and focal-length entry
+// (1 each), two 32-bit pixel counts (10 each), allowable blur up to 100.000 and wavelength up to
+// 5000.00 (7 each), and below a million 999999.99 for the three "%2f" values, 999999.999 for the
+// three "%3f" values and 999999.99999 for the custom CoC.
 constexpr int widest_ordinary_line_without_name = 24 + 3 + 3 * 1 + 2 * 10 + 2 * 7 + 3 * 9 + 3 * 10 + 12;
 static_assert(camera_name_edit_limit == static_cast<int>(settings_line_units) - widest_ordinary_line_without_name);
 static_assert(camera_name_edit_limit <= static_cast<int>(camera_name_units));
