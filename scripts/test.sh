@@ -22,7 +22,8 @@ python3 tests/release/check_release.py build/win
 echo "== unit and tool tests"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
-echo "== end-to-end tests (qel.exe under Wine on Xvfb)"
-/usr/bin/python3 tests/e2e/run_e2e.py --exe-dir build/win/app/win32 --qel-calc build/native/tools/qel-calc --jobs 2
 bash scripts/sanitize.sh
 bash scripts/fuzz.sh
+
+echo "== end-to-end tests (qel.exe under Wine on Xvfb)"
+/usr/bin/python3 tests/e2e/run_e2e.py --exe-dir build/win/app/win32 --qel-calc build/native/tools/qel-calc --jobs 2
