@@ -3,6 +3,7 @@ manual beside qel.exe, and without the manuals nothing is shown and the program 
 import os
 import re
 import time
+import zipfile
 
 from cases import case, run, setting, settings_with
 from harness import check
@@ -88,3 +89,29 @@ def help_documents_missing(ctx, sandboxes):
 
     saved = run(ctx, box, "help_documents_missing", actions)
     check(setting(saved, "units") == "5", f"units saved as {setting(saved, 'units')}")
+
+
+@case
+def release_package(ctx, sandboxes):
+    """The release zip unpacked into the program's folder: its qel.exe starts, and the help menu asks
+    the shell to open the real manuals that came with it."""
+    check(ctx.release_zip and os.path.isfile(ctx.release_zip), f"no release package at {ctx.release_zip}")
+    box = sandboxes.new()
+    use_stand_in_viewer(box)
+    with zipfile.ZipFile(ctx.release_zip) as package:
+        package.extractall(box.program_folder)  # replaces the build's qel.exe with the packaged one
+    for name in DOCUMENTS:
+        with open(os.path.join(box.program_folder, name), "rb") as f:
+            check(f.read(5) == b"%PDF-", f"{name} from the package is not a PDF")
+
+    def actions(qel, screen):
+        check(qel.title().startswith("Qel "), f"the packaged program shows the title {qel.title()!r}")
+        screen.choose("units", 1, 1, "package-quick-start", expected_items=4)
+        screen.choose("units", 1, 2, "package-reference", expected_items=4)
+        got = opened(box, expected=2)
+        check(got == [r"C:\Qel\Qel Quick Start.pdf", r"C:\Qel\Qel Reference Manual.pdf"],
+              f"the viewer was asked to open {got}")
+
+    saved = run(ctx, box, "release_package", actions)
+    check(setting(saved, "mode") == "0", "the packaged program did not save its settings")
+

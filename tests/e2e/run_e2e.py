@@ -42,6 +42,7 @@ class Context:
         os.makedirs(self.shots_dir, exist_ok=True)
         self.pictures_dir = os.path.join(args.exe_dir, "pictures")
         self.qel_calc = args.qel_calc
+        self.release_zip = args.release_zip
         self.template_prefix = None
 
     def picture(self, name):
@@ -88,6 +89,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe-dir", required=True)
     parser.add_argument("--qel-calc")
+    parser.add_argument("--release-zip", help="the release package, for the case that runs the program from it")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--keep", action="store_true")
     parser.add_argument("--only", nargs="*")
