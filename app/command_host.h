@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/menus.h"
-#include "app/toolbar_spec.h"
+#include "app/toolbars.h"
 
 enum class HelpDocument { QuickStart, ReferenceManual };
 

@@ -4,7 +4,7 @@
 
 #include <span>
 
-#include "app/toolbar_spec.h"
+#include "app/toolbars.h"
 
 /// The hover cell under (x, y): cells are `size` + 3 pixels square and start at 0, so they
 /// include the gaps and the border. Returns row * columns + column, or -1 outside every cell.

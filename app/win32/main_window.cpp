@@ -197,16 +197,16 @@ void MainWindow::create_toolbars()
     const int u = app_.geometry.u;
     int x = u;
     for (const ToolbarDescription& d : toolbar_descriptions()) {
-        ToolbarSpec spec;
-        spec.kind = d.kind;
-        spec.columns = d.columns;
-        spec.rows = d.rows;
-        spec.style = this;
-        for (std::size_t i = 0; i < d.buttons.size() && i < spec.bitmaps.size(); ++i) {
-            spec.bitmaps[i] = resources_.bitmap(d.buttons[i].bitmap);
-            spec.help_texts[i] = wide(d.buttons[i].help);
+        ToolbarSpec toolbar;
+        toolbar.kind = d.kind;
+        toolbar.columns = d.columns;
+        toolbar.rows = d.rows;
+        toolbar.style = this;
+        for (std::size_t i = 0; i < d.buttons.size() && i < toolbar.bitmaps.size(); ++i) {
+            toolbar.bitmaps[i] = resources_.bitmap(d.buttons[i].bitmap);
+            toolbar.help_texts[i] = wide(d.buttons[i].help);
         }
-        const HWND t = create_toolbar(app_.instance, window_, d.control_id, x, u, spec);
+        const HWND t = create_toolbar(app_.instance, window_, d.control_id, x, u, toolbar);
         toolbars_[static_cast<std::size_t>(d.control_id - toolbar_id::mode)] = t;
         switch (d.control_id) {
         case toolbar_id::camera:

@@ -12,13 +12,13 @@ constexpr UINT_PTR help_timer = 1000;
 constexpr UINT help_delay_ms = 1000;
 
 struct ToolbarCreation {
-    const ToolbarSpec* spec;
+    const ToolbarSpec* toolbar;
 };
 
 class ToolbarWindow {
 public:
-    ToolbarWindow(HWND window, HINSTANCE instance, int control_id, HWND parent, const ToolbarSpec& spec)
-        : window_(window), instance_(instance), control_id_(control_id), parent_(parent), spec_(spec)
+    ToolbarWindow(HWND window, HINSTANCE instance, int control_id, HWND parent, const ToolbarSpec& toolbar)
+        : window_(window), instance_(instance), control_id_(control_id), parent_(parent), toolbar_(toolbar)
     {
     }
 
@@ -27,7 +27,7 @@ public:
     void set_bitmap(int button, HBITMAP bitmap)
     {
         if (!valid(button)) return;
-        spec_.bitmaps[button] = bitmap;
+        toolbar_.bitmaps[button] = bitmap;
         InvalidateRect(window_, nullptr, TRUE);
     }
     void set_state(int button, int state)
@@ -39,8 +39,8 @@ public:
     int state(int button) const { return valid(button) ? states_[button] : 0; }
 
 private:
-    bool valid(int button) const { return button >= 0 && button < spec_.columns * spec_.rows && button < max_toolbar_buttons; }
-    int pitch() const { return spec_.button_size + 3; }
+    bool valid(int button) const { return button >= 0 && button < toolbar_.columns * toolbar_.rows && button < max_toolbar_buttons; }
+    int pitch() const { return toolbar_.button_size + 3; }
 
     void on_create();
     void on_paint();
@@ -54,7 +54,7 @@ private:
     HINSTANCE instance_;
     int control_id_;
     HWND parent_;
-    ToolbarSpec spec_;
+    ToolbarSpec toolbar_;
     int hover_ = -1;
     std::array<int, max_toolbar_buttons> states_{};
     BackBuffer back_buffer_;
@@ -64,7 +64,7 @@ void ToolbarWindow::on_create()
 {
     hover_ = -1;
     states_.fill(0);
-    if (spec_.kind == ButtonKind::Radio) {
+    if (toolbar_.kind == ButtonKind::Radio) {
         states_[0] = 1;
         InvalidateRect(window_, nullptr, TRUE);
     }
@@ -82,17 +82,17 @@ void ToolbarWindow::on_paint()
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     MemoryDc source(dc);
     SetMapMode(source.get(), GetMapMode(dc));
-    for (int r = 0; r < spec_.rows; ++r) {
-        for (int c = 0; c < spec_.columns; ++c) {
-            const int index = r * spec_.columns + c;
-            if (!valid(index) || spec_.bitmaps[index] == nullptr) continue;
+    for (int r = 0; r < toolbar_.rows; ++r) {
+        for (int c = 0; c < toolbar_.columns; ++c) {
+            const int index = r * toolbar_.columns + c;
+            if (!valid(index) || toolbar_.bitmaps[index] == nullptr) continue;
             BITMAP info{};
-            GetObjectW(spec_.bitmaps[index], sizeof info, &info);
+            GetObjectW(toolbar_.bitmaps[index], sizeof info, &info);
             POINT size{info.bmWidth, info.bmHeight};
             DPtoLP(dc, &size, 1);
             POINT origin{0, 0};
             DPtoLP(source.get(), &origin, 1);
-            Selection bitmap(source.get(), spec_.bitmaps[index]);
+            Selection bitmap(source.get(), toolbar_.bitmaps[index]);
             BitBlt(dc, 1 + c * pitch(), 1 + r * pitch(), size.x, size.y, source.get(), origin.x, origin.y,
                    states_[index] == 0 ? SRCCOPY : NOTSRCCOPY);
         }
@@ -109,7 +109,7 @@ void ToolbarWindow::end_hover()
 
 void ToolbarWindow::on_mouse_move(int x, int y)
 {
-    const int cell = hover_cell(x, y, spec_.button_size, spec_.columns, spec_.rows);
+    const int cell = hover_cell(x, y, toolbar_.button_size, toolbar_.columns, toolbar_.rows);
     if (cell >= 0 && cell == hover_) return;
     if (cell >= 0) {
         hover_ = cell;
@@ -125,21 +125,21 @@ void ToolbarWindow::on_mouse_move(int x, int y)
 void ToolbarWindow::on_timer()
 {
     if (hover_ != -1 && valid(hover_)) {
-        const PopupHelpStyle style = spec_.style != nullptr ? spec_.style->popup_help_style() : PopupHelpStyle{};
-        show_popup_help(instance_, spec_.help_texts[hover_], window_, style);
+        const PopupHelpStyle style = toolbar_.style != nullptr ? toolbar_.style->popup_help_style() : PopupHelpStyle{};
+        show_popup_help(instance_, toolbar_.help_texts[hover_], window_, style);
     }
     KillTimer(window_, help_timer);
 }
 
 void ToolbarWindow::on_left_button_down(int x, int y)
 {
-    const int index = hit_button(x, y, spec_.button_size, spec_.columns, spec_.rows);
+    const int index = hit_button(x, y, toolbar_.button_size, toolbar_.columns, toolbar_.rows);
     if (index < 0) return;
     ReleaseCapture();
     hide_popup_help();
     hover_ = -1;
-    const int count = spec_.columns * spec_.rows;
-    if (apply_click(spec_.kind, std::span<int>(states_.data(), static_cast<std::size_t>(count)), index)) {
+    const int count = toolbar_.columns * toolbar_.rows;
+    if (apply_click(toolbar_.kind, std::span<int>(states_.data(), static_cast<std::size_t>(count)), index)) {
         InvalidateRect(window_, nullptr, TRUE);
     }
     SendMessageW(parent_, WM_APP, static_cast<WPARAM>(control_id_), static_cast<LPARAM>(index));
@@ -159,7 +159,7 @@ LRESULT CALLBACK ToolbarWindow::procedure(HWND window, UINT message, WPARAM wpar
         const auto* creation = static_cast<const ToolbarCreation*>(create->lpCreateParams);
         auto* self = new ToolbarWindow(window, create->hInstance,
                                        static_cast<int>(reinterpret_cast<INT_PTR>(create->hMenu)), create->hwndParent,
-                                       *creation->spec);
+                                       *creation->toolbar);
         SetWindowLongPtrW(window, 0, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<ToolbarWindow*>(GetWindowLongPtrW(window, 0));
@@ -215,11 +215,11 @@ void register_toolbar_class(HINSTANCE instance)
     RegisterClassW(&wc);
 }
 
-HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int y, const ToolbarSpec& spec)
+HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int y, const ToolbarSpec& toolbar)
 {
-    ToolbarCreation creation{&spec};
-    return CreateWindowExW(0, class_name, L"", WS_CHILD | WS_VISIBLE, x, y, toolbar_width(spec.columns),
-                           toolbar_height(spec.rows), parent,
+    ToolbarCreation creation{&toolbar};
+    return CreateWindowExW(0, class_name, L"", WS_CHILD | WS_VISIBLE, x, y, toolbar_width(toolbar.columns),
+                           toolbar_height(toolbar.rows), parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), instance, &creation);
 }
 

@@ -7,7 +7,7 @@
 
 #include <array>
 
-#include "app/toolbar_spec.h"
+#include "app/toolbars.h"
 #include "app/win32/popup_help.h"
 
 /// Gives the toolbars the main window's current text style for their popup help.
@@ -31,8 +31,8 @@ struct ToolbarSpec {
 /// Registers the "toolbar" class.
 void register_toolbar_class(HINSTANCE instance);
 
-/// Creates a toolbar of the spec's size at (x, y) as child `control_id` of `parent`.
-HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int y, const ToolbarSpec& spec);
+/// Creates a toolbar as large as its rows and columns of buttons at (x, y) as child `control_id` of `parent`.
+HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int y, const ToolbarSpec& toolbar);
 
 /// Owner access: the button's bitmap and pressed state; both repaint the toolbar.
 void set_toolbar_bitmap(HWND toolbar, int button, HBITMAP bitmap);

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "app/toolbar_logic.h"
-#include "app/toolbar_spec.h"
+#include "app/toolbars.h"
 
 namespace {
 

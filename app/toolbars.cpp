@@ -1,4 +1,4 @@
-#include "app/toolbar_spec.h"
+#include "app/toolbars.h"
 
 #include <array>
 
