@@ -301,7 +301,8 @@ void MainWindow::on_paint()
     GetClientRect(window_, &client);
     HDC dc = back_buffer_.prepare(scope.get(), client.right, client.bottom);
     if (dc == nullptr) return;
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
+    // paint covers every client pixel exactly once (the panels and the grey around them), so the
+    // back buffer needs no clearing first.
     resources_.fonts.use_height(app_.text_height);
     {
         GdiCanvas canvas(dc, resources_.fonts);
