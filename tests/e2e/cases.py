@@ -18,32 +18,10 @@ def case(function):
     return function
 
 
-DEFAULT_SETTINGS = """Qel 1.0
-f_stop_increment 0
-focal_length 50.00
-teleconverter 1.00000
-f_stop 8.00000
-blur_threshold 1.00000
-units 3
-macro_units 0
-snap 1
-maxblur 16.00
-fl_zoom 5.00
-fov_zoom 5.00
-blur_zoom 5.00
-near 914.40
-focus_at 1219.20
-far 1828.80
-near_limit 914.40
-far_limit 1828.80
-blur_distance 1828.80
-fov 20.00
-ni 2
-mode 0
-ncameras 1 0
-camera 0 "Generic 35mm film camera (Sharp print)" 1 1 36.00 6000 24.00 4000 75.00 0.03300 2.000 1.000 12.000 18.000 550.00 0
-end
-"""
+# The settings file that holds exactly the defaults, with "." as the decimal point.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "default_settings.txt"),
+          encoding="utf-8", newline="") as _f:
+    DEFAULT_SETTINGS = _f.read()
 DEFAULT_TITLE = "Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)"
 DEFAULT_COC = 0.0314159  # the default camera's circle of confusion (mm)
 FOOT = 304.8
