@@ -10,7 +10,7 @@ PopupMenu camera_menu(const CameraTable& cameras)
     menu.items.push_back({command_id::edit_camera, u"&Edit Camera Properties...", false});
     menu.items.push_back({});
     for (int i = 0; i < count; ++i) {
-        menu.items.push_back({command_id::first_camera + i, cameras.cameras[i].name, i == cameras.current});
+        menu.items.push_back({command_id::first_camera + i, camera_name(cameras.cameras[i]), i == cameras.current});
     }
     return menu;
 }

@@ -1,5 +1,8 @@
 #include "cameras/camera.h"
 
+#include <algorithm>
+#include <string>
+
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -42,11 +45,26 @@ Camera& current_camera(CameraTable& table)
     return i >= 0 && i < used_count(table) ? table.cameras[static_cast<std::size_t>(i)] : table.cameras[0];
 }
 
+std::u16string_view camera_name(const Camera& camera)
+{
+    std::size_t length = 0;
+    while (length < camera_name_capacity && camera.name[length] != 0)
+        ++length;
+    return {camera.name, length};
+}
+
+void set_camera_name(Camera& camera, std::u16string_view name)
+{
+    // `name` may view the camera's own name (cutting it shorter), so move first, then clear.
+    const std::size_t length = std::min<std::size_t>(name.size(), camera_name_capacity - 1);
+    std::char_traits<char16_t>::move(camera.name, name.data(), length);
+    std::fill(camera.name + length, std::end(camera.name), u'\0');
+}
+
 Camera default_camera()
 {
     Camera c;
-    constexpr std::u16string_view name = u"Generic 35mm film camera (Sharp print)";
-    name.copy(c.name, name.size());
+    set_camera_name(c, u"Generic 35mm film camera (Sharp print)");
     c.type = CameraType::Film;
     c.focal_length_entry = FocalLengthEntry::Actual;
     c.coc_method = CocMethod::SharpPrint;

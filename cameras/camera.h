@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 enum class CameraType : int32_t { Digital = 0, Film = 1 };
 enum class FocalLengthEntry : int32_t { Actual = 0, Equivalent35mm = 1 };
@@ -45,6 +46,12 @@ struct CameraTable {
 /// The camera every calculation uses: the record at `current` (camera 0 when the index is out of range).
 const Camera& current_camera(const CameraTable& table);
 Camera& current_camera(CameraTable& table);
+
+/// The camera's name: its text up to the terminating zero (or the end of the field).
+std::u16string_view camera_name(const Camera& camera);
+/// Replaces the camera's name, cut to what the field holds with its terminating zero. `name` may
+/// be a view of the camera's own name.
+void set_camera_name(Camera& camera, std::u16string_view name);
 
 /// The built-in camera: "Generic 35mm film camera (Sharp print)", a 36 x 24 mm film frame judged as a print.
 Camera default_camera();

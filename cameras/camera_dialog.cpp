@@ -24,23 +24,9 @@ constexpr int widest_ordinary_line_without_name = 24 + 3 + 3 * 1 + 2 * 10 + 2 * 
 static_assert(camera_name_edit_limit == static_cast<int>(settings_line_units) - widest_ordinary_line_without_name);
 static_assert(camera_name_edit_limit <= static_cast<int>(camera_name_units));
 
-std::u16string_view name_of(const Camera& camera)
-{
-    std::size_t length = 0;
-    while (length < camera_name_capacity && camera.name[length] != 0)
-        ++length;
-    return {camera.name, length};
-}
-
-void set_name(Camera& camera, std::u16string_view name)
-{
-    std::fill(std::begin(camera.name), std::end(camera.name), u'\0');
-    name.copy(camera.name, std::min<std::size_t>(name.size(), camera_name_capacity - 1));
-}
-
 bool is_unnamed(const CameraTable& table)
 {
-    return name_of(current_camera(table)) == unnamed_camera_name;
+    return camera_name(current_camera(table)) == unnamed_camera_name;
 }
 
 // The shown text of a number: "%<decimals>f", with trailing zeros dropped when `trimmed`.
@@ -173,7 +159,7 @@ void step(CameraTable& table, CameraDialogView& view, int delta)
 void fill_camera_dialog(const CameraTable& table, CameraDialogView& view)
 {
     const Camera& c = current_camera(table);
-    view.set_text(id::name, name_of(c));
+    view.set_text(id::name, camera_name(c));
     view.set_selection(id::coc_method, static_cast<int>(c.coc_method));
     view.set_selection(id::type, static_cast<int>(c.type));
     view.set_selection(id::focal_length_entry, static_cast<int>(c.focal_length_entry));
@@ -242,7 +228,7 @@ bool apply_camera_dialog(CameraTable& table, CameraDialogView& view)
         view.show_error(long_name_message);
         return false;
     }
-    set_name(edited, name);
+    set_camera_name(edited, name);
 
     derive_camera(edited);
     stored = edited;
@@ -363,7 +349,7 @@ void camera_dialog_new(CameraTable& table, CameraDialogView& view)
     const int32_t index = table.count;
     Camera& added = table.cameras[static_cast<std::size_t>(index)];
     added = copied;
-    set_name(added, unnamed_camera_name);
+    set_camera_name(added, unnamed_camera_name);
     table.current = index;
     table.count = index + 1;
     fill_camera_dialog(table, view);

@@ -192,8 +192,7 @@ struct Reader {
         Camera& c = table.cameras[static_cast<std::size_t>(index)];
         const std::u16string_view name = t.tokens[2];
         const std::size_t length = cut_length(name, camera_name_units);
-        std::fill(std::begin(c.name), std::end(c.name), u'\0');
-        name.copy(c.name, length);
+        set_camera_name(c, name.substr(0, length));
         // An unquoted name can hold a '"'; it reads as the U+201D the writer would put for it,
         // so the cameras sort the same before and after a save.
         std::replace(c.name, c.name + length, u'"', u'\u201D');
@@ -370,11 +369,8 @@ void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_li
         // A name longer than the camera's line can carry is cut now, as the writer would cut it,
         // so that saving it changes neither the name nor the order of the cameras. (The room is
         // that of the widest index, so sorting cannot change it.)
-        std::size_t length = 0;
-        while (length < camera_name_units && c.name[length] != 0)
-            ++length;
-        const std::size_t keep = cut_length(std::u16string_view(c.name, length), camera_name_room(c));
-        std::fill(c.name + keep, std::end(c.name), u'\0');
+        const std::u16string_view name = camera_name(c).substr(0, camera_name_units);
+        set_camera_name(c, name.substr(0, cut_length(name, camera_name_room(c))));
     }
 }
 
@@ -401,10 +397,8 @@ bool is_header(const LineTokens& t)
 std::size_t storable_name(const Camera& camera, std::span<char16_t, camera_name_capacity> out)
 {
     std::size_t n = 0;
-    while (n < camera_name_units && camera.name[n] != 0) {
-        const char16_t c = camera.name[n];
+    for (const char16_t c : camera_name(camera).substr(0, camera_name_units))
         out[n++] = c == u'"' ? u'\u201D' : (c == u'\n' ? u' ' : c);
-    }
     out[n] = 0;
     return n;
 }

@@ -297,3 +297,21 @@ TEST(SortCamerasLimits, ThousandCamerasInReverseOrder)
 }
 
 }  // namespace
+
+TEST(CameraName, ReadsUpToTheZeroAndSetsFromAnyViewIncludingItsOwn)
+{
+    Camera c = default_camera();
+    EXPECT_TRUE(camera_name(c) == u"Generic 35mm film camera (Sharp print)");
+
+    set_camera_name(c, camera_name(c).substr(0, 7));  // cutting the name through a view of itself
+    EXPECT_TRUE(camera_name(c) == u"Generic");
+    EXPECT_EQ(c.name[7], u'\0');
+
+    const std::u16string longer(400, u'x');
+    set_camera_name(c, longer);
+    EXPECT_EQ(camera_name(c).size(), static_cast<std::size_t>(camera_name_capacity - 1));
+    EXPECT_EQ(c.name[camera_name_capacity - 1], u'\0');
+
+    std::fill(std::begin(c.name), std::end(c.name), u'y');  // no terminating zero at all
+    EXPECT_EQ(camera_name(c).size(), static_cast<std::size_t>(camera_name_capacity));
+}
