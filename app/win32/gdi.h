@@ -119,3 +119,19 @@ private:
     int width_ = 0;
     int height_ = 0;
 };
+
+/// Owns a popup menu handle for the time the menu is shown.
+class MenuHandle {
+public:
+    MenuHandle() : menu_(CreatePopupMenu()) {}
+    MenuHandle(const MenuHandle&) = delete;
+    MenuHandle& operator=(const MenuHandle&) = delete;
+    ~MenuHandle()
+    {
+        if (menu_ != nullptr) DestroyMenu(menu_);
+    }
+    HMENU get() const { return menu_; }
+
+private:
+    HMENU menu_;
+};

@@ -22,22 +22,6 @@ constexpr wchar_t class_name[] = L"Qel";
 constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
 constexpr int minimum_height = 400;
 
-/// Owns a popup menu handle for the time the menu is shown.
-class MenuHandle {
-public:
-    MenuHandle() : menu_(CreatePopupMenu()) {}
-    MenuHandle(const MenuHandle&) = delete;
-    MenuHandle& operator=(const MenuHandle&) = delete;
-    ~MenuHandle()
-    {
-        if (menu_ != nullptr) DestroyMenu(menu_);
-    }
-    HMENU get() const { return menu_; }
-
-private:
-    HMENU menu_;
-};
-
 /// The press on a toolbar button opens its menu, and the release of that same click arrives in the
 /// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
 /// cameras) is moved up over the button, and that release would choose whatever item lies under
