@@ -8,7 +8,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
   g++-mingw-w64-i686
-  wine wine32:i386 xvfb xdotool x11-utils imagemagick fonts-crosextra-carlito
+  wine wine32:i386 xvfb xdotool x11-utils imagemagick
+  # What Wine recommends for drawing a program as on a well-set-up machine: its own fonts, the
+  # Liberation fonts it substitutes for the Windows UI fonts, Carlito for Calibri, and the 32-bit X
+  # libraries it renders and sets cursors with. apt-get leaves them out with --no-install-recommends.
+  fonts-wine fonts-liberation fonts-crosextra-carlito
+  libxrender1:i386 libxcursor1:i386 libxrandr2:i386 libxinerama1:i386 libxi6:i386
+  libxfixes3:i386 libxcomposite1:i386 libxxf86vm1:i386
   python3 python3-pil python3-xlib
   pandoc weasyprint poppler-utils fonts-dejavu-core fonts-dejavu-extra
 )
