@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "calc/portable_math.h"
 #include "calc/recompute.h"
 #include "calc/snap.h"
 #include "display/drag.h"
@@ -116,7 +117,7 @@ void end_drag(DragContext& drag, MouseHost& host)
 double aperture_from_row(int y, const CalcState& state, const ScaleGeometry& geometry)
 {
     const double t = absolute_fraction(y, column(geometry, Column::Aperture).scale);
-    return snap_f_stop(state, std::pow(2.0, -0.5 + 7.5 * t));
+    return snap_f_stop(state, portable::pow(2.0, -0.5 + 7.5 * t));
 }
 
 void mouse_down(MouseButton button, int x, int y, CalcState& state, const Camera& camera,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "calc/portable_math.h"
 #include "calc/recompute.h"
 #include "calc/recompute_modes.h"
 
@@ -47,7 +48,7 @@ void compute_best_f_stop(CalcState& state, const Camera& camera)
         state.optimum_blur = -1;
     else
         state.optimum_blur =
-            std::hypot(std::fabs(f * f * (b - n) / (n_opt * n * (b - f))), n_opt / airy) / c;
+            portable::hypot(std::fabs(f * f * (b - n) / (n_opt * n * (b - f))), n_opt / airy) / c;
 
     // The hyperfocal distance for the optimum aperture, as DepthOfField computes it for the set one.
     const double d = n_opt / airy;

@@ -2,6 +2,7 @@
 // blur of an object at blur_distance. Defocus blur and the diffraction disk add in quadrature.
 #include <cmath>
 
+#include "calc/portable_math.h"
 #include "calc/recompute.h"
 #include "calc/recompute_modes.h"
 
@@ -9,13 +10,13 @@ void compute_field_of_view(CalcState& state, const Camera& camera, double s)
 {
     const double f = state.effective_focal_length;
     state.field_width = camera.frame_width_mm * s / f;
-    state.angle_width = std::atan(state.field_width * 0.5 / s) * full_angle_degrees;
+    state.angle_width = portable::atan(state.field_width * 0.5 / s) * full_angle_degrees;
     state.field_height = camera.frame_height_mm * s / f;
-    state.angle_height = std::atan(state.field_height * 0.5 / s) * full_angle_degrees;
+    state.angle_height = portable::atan(state.field_height * 0.5 / s) * full_angle_degrees;
     // The width and height keep the sign of s, so their angles are right even at infinity; the
     // diagonal is a length, so its angle takes the distance's magnitude.
-    state.field_diagonal = std::hypot(state.field_width, state.field_height);
-    state.angle_diagonal = std::atan(state.field_diagonal * 0.5 / std::fabs(s)) * full_angle_degrees;
+    state.field_diagonal = portable::hypot(state.field_width, state.field_height);
+    state.angle_diagonal = portable::atan(state.field_diagonal * 0.5 / std::fabs(s)) * full_angle_degrees;
 }
 
 void compute_depth_of_field(CalcState& state, const Camera& camera)
@@ -76,5 +77,5 @@ void compute_blur(CalcState& state, const Camera& camera)
         defocus = f * f / (s * n);
     else
         defocus = std::fabs((s - object) * f * f / ((s - f) * object * n));
-    state.blur = std::hypot(defocus, n / airy_factor(camera)) / camera.coc;
+    state.blur = portable::hypot(defocus, n / airy_factor(camera)) / camera.coc;
 }

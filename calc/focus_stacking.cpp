@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "calc/portable_math.h"
 #include "calc/recompute.h"
 #include "calc/recompute_modes.h"
 
@@ -61,6 +62,6 @@ void compute_focus_stacking(CalcState& state, const Camera& camera)
     } else {
         const double focus = ((p1 - f) * p0 + (p0 - f) * p1) / (p1 + p0 - 2 * f);
         const double defocus = std::fabs((focus - p0) * f * f / ((focus - f) * p0 * n_opt));
-        state.optimum_blur = std::hypot(defocus, n_opt / airy) / c;
+        state.optimum_blur = portable::hypot(defocus, n_opt / airy) / c;
     }
 }

@@ -1,5 +1,7 @@
 #include "cameras/camera.h"
 
+#include "calc/portable_math.h"
+
 #include <algorithm>
 #include <string>
 
@@ -101,7 +103,7 @@ void derive_camera(Camera& c)
     case CocMethod::SharpPrint: {
         // The smallest detail the eye resolves at the viewing distance, and how many fit across the print.
         const double a = c.frame_width_mm * c.allowable_blur;
-        const double e = std::tan(c.visual_resolution / 60 * degree) * c.viewing_distance;
+        const double e = portable::tan(c.visual_resolution / 60 * degree) * c.viewing_distance;
         const double n = c.print_size / e;
         c.coc = a / n;
         break;
@@ -113,7 +115,7 @@ void derive_camera(Camera& c)
         break;  // an unknown method keeps the previous circle of confusion
     }
     c.diffraction_limit = 500000 / (c.wavelength * 1.22) * c.coc;
-    c.crop_factor = std::hypot(36.0, 24.0) / std::hypot(c.frame_width_mm, c.frame_height_mm);
+    c.crop_factor = portable::hypot(36.0, 24.0) / portable::hypot(c.frame_width_mm, c.frame_height_mm);
     if (c.type == CameraType::Digital) {
         // Widened first: 50000 x 50000 pixels does not fit 32 bits.
         const int64_t pixels = static_cast<int64_t>(c.frame_width_px) * c.frame_height_px;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "calc/portable_math.h"
 #include "display/blur_colour.h"
 #include "display/mapping.h"
 
@@ -14,7 +15,7 @@ namespace {
 int spot_sample(int d, double blur)
 {
     const double t = d / blur;
-    return std::clamp(round_half_away(std::exp(-(t * t)) * 255), 0, 255);
+    return std::clamp(round_half_away(portable::exp(-(t * t)) * 255), 0, 255);
 }
 
 /// The profile of one strip row: brightness 0..255 at distance 0..32 from the centre pixel.
@@ -36,8 +37,8 @@ int spot_profile(double blur, std::array<int, 33>& brightness)
     const double reach = 2.5 * std::fabs(blur);
     const double inverse_square = 1 / (blur * blur);
     double p = 1;
-    double q = std::exp(-inverse_square);
-    const double r = std::exp(-2 * inverse_square);
+    double q = portable::exp(-inverse_square);
+    const double r = portable::exp(-2 * inverse_square);
     int count = 0;
     for (int d = 0; d <= 32 && d <= reach; ++d) {
         const double scaled = p * 255 + 0.5;

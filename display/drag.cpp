@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "calc/portable_math.h"
 #include "calc/recompute.h"
 #include "calc/snap.h"
 #include "display/mapping.h"
@@ -240,7 +241,7 @@ double zoom_factor(int y, int origin_y, Rect scale)
     if (!has_rows(scale))
         return 1;
     y = clamp_row(y, scale);
-    return std::pow(5.0, 5.0 * (y - origin_y) / (scale.bottom - scale.top));
+    return portable::pow(5.0, 5.0 * (y - origin_y) / (scale.bottom - scale.top));
 }
 
 bool distance_drag(DragMessage message, int y, CalcState& state, const Camera& camera,

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "calc/portable_math.h"
 #include "calc/snap.h"
 
 double recip_fraction(double v, double low, double high)
@@ -46,9 +47,9 @@ int aperture_tick_row(int i, int n, const Rect& scale)
 
 int aperture_row(double f_number, std::span<const double> table, const Rect& scale)
 {
-    const double first = std::log(table.front());
-    const double last = std::log(table.back());
-    return round_half_away(scale.bottom + (scale.top - scale.bottom) * (std::log(f_number) - first) / (last - first));
+    const double first = portable::log(table.front());
+    const double last = portable::log(table.back());
+    return round_half_away(scale.bottom + (scale.top - scale.bottom) * (portable::log(f_number) - first) / (last - first));
 }
 
 double in_unit(double millimetres, DistanceUnit unit)

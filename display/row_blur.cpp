@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "calc/portable_math.h"
 #include "display/mapping.h"
 
 namespace {
@@ -32,7 +33,7 @@ double object_blur(const Optics& o, double focus, double f_number, double distan
         geometric = f * f / (f_number * distance);
     else
         geometric = f * f * std::fabs(focus - distance) / (f_number * distance * (focus - f));
-    return std::hypot(geometric, f_number / o.airy) / o.coc;
+    return portable::hypot(geometric, f_number / o.airy) / o.coc;
 }
 
 /// For a focus stack: per image, whether it is focused inside the focal length (its blur is
@@ -104,7 +105,7 @@ void compute_row_blur(std::span<double> row_blur, const CalcState& s, const Came
         double blur = 0;
         if (s.mode == Mode::Macro) {
             const double offset = std::fabs((f - 0.5) * 2 * s.maxblur_far * s.macro_factor);
-            blur = std::hypot(offset, s.effective_f_stop / optics.airy) / optics.coc;
+            blur = portable::hypot(offset, s.effective_f_stop / optics.airy) / optics.coc;
         } else {
             const double distance = recip_value(f, s.maxblur_near, s.maxblur_far);
             switch (s.mode) {

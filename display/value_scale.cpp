@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "calc/portable_math.h"
 #include "display/blur_colour.h"
 #include "display/mapping.h"
 #include "text/format.h"
@@ -194,10 +195,10 @@ LinearTicks linear_ticks(double low, double high)
     const double r = (hi - lo) / 10;
     if (!(r > 0) || !std::isfinite(r))
         return t;
-    int e = static_cast<int>(std::log10(r));
+    int e = static_cast<int>(portable::log10(r));
     if (r < 1)
         e -= 1;
-    const double unit = std::pow(10.0, e);
+    const double unit = portable::pow(10.0, e);
     const double q = r / unit;
     double step = 10 * unit;
     if (q < std::sqrt(2.0))

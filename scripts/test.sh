@@ -22,6 +22,8 @@ python3 tests/release/check_release.py build/win
 echo "== unit and tool tests"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
+bash scripts/windows-checks.sh
+
 bash scripts/sanitize.sh
 bash scripts/fuzz.sh
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "calc/portable_math.h"
 #include "text/distance_text.h"
 
 namespace {
@@ -143,7 +144,7 @@ void macro_lines(PanelWriter& w, const CalcState& s, const Camera& camera)
     w.gap();
     w.line(u"  Width: %s", {format_distance(s, s.fov).view()});
     w.line(u"  Height: %s", {format_distance(s, height).view()});
-    w.line(u"  Diag: %s", {format_distance(s, std::hypot(s.fov, height)).view()});
+    w.line(u"  Diag: %s", {format_distance(s, portable::hypot(s.fov, height)).view()});
     w.gap();
     macro_magnification_line(w, s.magnification);
 }

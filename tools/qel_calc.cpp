@@ -5,6 +5,11 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "calc/recompute.h"
 #include "cameras/camera.h"
 #include "cameras/settings.h"
@@ -214,6 +219,10 @@ void print_show(const CalcState& state, const CameraTable& table)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The output is the same bytes on every platform (UTF-8, LF line ends): no CR LF translation.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     Options options;
     const int read = read_options(argc, argv, options);
     if (read == -1) {

@@ -8,6 +8,7 @@
 #include "calc/recompute.h"
 #include "calc/snap.h"
 #include "display/drag.h"
+#include "display/mapping.h"
 #include "support/scale_fixture.h"
 
 namespace {
@@ -359,6 +360,67 @@ TEST_F(BestFStopDrag, ATieBetweenTheLinesTakesTheFarLimit)
     EXPECT_TRUE(press(300));
     EXPECT_EQ(drag.drag_state, DragState::FarLine);
 }
+
+// ---- Either limit mode: dragging one limit onto the other ------------------------------------
+
+// A long lens and limits close together in feet: the snapped value under the pointer reaches the
+// other limit exactly, and must be recognised as equal to it (and refused) however it was computed.
+// With extra precision kept in a register, "equal" failed, the equal pair was stored, and the
+// normalisation threw the dragged limit back by a tenth.
+struct LimitOntoLimit {
+    Mode mode;
+    DragState line;
+};
+
+class LimitOntoTheOtherLimit : public DragFixture, public testing::WithParamInterface<LimitOntoLimit> {};
+
+TEST_P(LimitOntoTheOtherLimit, IsRefusedRowByRowWithoutAJumpBack)
+{
+    const LimitOntoLimit c = GetParam();
+    state.mode = c.mode;
+    state.units = DistanceUnit::Foot;
+    set_lens(200);
+    state.near_limit = 10 * 304.8;
+    state.far_limit = 12 * 304.8;
+    recompute(state, camera, true);
+    // A tall window: the snapped values step more slowly than the rows, so the other limit is reached
+    // while the lines are still apart.
+    Rect& scale = column(geometry, Column::Distance).scale;
+    scale.bottom = 1300;
+    set_rows(distance_row(state, scale, state.near_limit), 300, distance_row(state, scale, state.far_limit));
+    const bool near_line = c.line == DragState::NearLine;
+    const double other = near_line ? state.far_limit : state.near_limit;
+    const int other_row = near_line ? geometry.far_row : geometry.near_row;
+    int y = near_line ? geometry.near_row : geometry.far_row;
+    press(y);
+    ASSERT_EQ(drag.drag_state, c.line);
+
+    const auto distance_at_row_is = [&](double value, int row) {
+        return snap_distance(state, display_unit(state),
+                             recip_value(absolute_fraction(row, scale), state.maxblur_near, state.maxblur_far)) == value;
+    };
+    double previous = near_line ? state.near_limit : state.far_limit;
+    bool reached_other = false;
+    for (const int step = near_line ? -1 : 1; y != other_row; y += step) {
+        move(y);
+        const double dragged = near_line ? state.near_limit : state.far_limit;
+        EXPECT_NE(dragged, other) << "row " << y;
+        EXPECT_EQ(near_line ? state.far_limit : state.near_limit, other) << "row " << y;
+        if (near_line)
+            EXPECT_GE(dragged, previous) << "row " << y << ": the near limit jumped back";
+        else
+            EXPECT_LE(dragged, previous) << "row " << y << ": the far limit jumped back";
+        reached_other = reached_other || distance_at_row_is(other, y);
+        previous = dragged;
+    }
+    EXPECT_TRUE(reached_other) << "no row on the way snapped to the other limit";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModesBothLines, LimitOntoTheOtherLimit,
+                         testing::Values(LimitOntoLimit{Mode::BestFStop, DragState::NearLine},
+                                         LimitOntoLimit{Mode::BestFStop, DragState::FarLine},
+                                         LimitOntoLimit{Mode::FocusStacking, DragState::NearLine},
+                                         LimitOntoLimit{Mode::FocusStacking, DragState::FarLine}));
 
 // ---- FocusStacking: near and far limits -----------------------------------------------------
 

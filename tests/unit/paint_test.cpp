@@ -144,6 +144,24 @@ TEST(Paint, LinesTrianglesAndMarkersPerMode)
     }
 }
 
+TEST(Paint, ARecentredValueSitsExactlyOnTheMiddleRowOfItsScale)
+{
+    // The lens and blur windows are centred on their values by every recompute with re-centring;
+    // the marker must land on the middle row itself, for scales of odd and even height alike (with
+    // extra precision in a register, odd heights put it one row low).
+    for (const Mode mode : {Mode::DepthOfField, Mode::Macro}) {
+        for (int height = 400; height <= 420; ++height) {
+            SCOPED_TRACE(static_cast<int>(mode) * 10000 + height);
+            const Frame f = paint_mode(mode, 640, height);
+            for (const Column c : {Column::Lens, Column::Blur}) {
+                const std::vector<DrawCall> marker = markers(f, c);
+                ASSERT_EQ(marker.size(), 1u);
+                EXPECT_EQ(marker[0].c.y, fraction_to_y(0.5, column(f.g, c).scale)) << static_cast<int>(c);
+            }
+        }
+    }
+}
+
 TEST(Paint, MacroLinesLieSymmetricallyAboutTheFocusLine)
 {
     const Frame f = paint_mode(Mode::Macro);
