@@ -25,16 +25,6 @@ public:
     virtual bool exists(const std::filesystem::path& path) = 0;
 };
 
-/// SettingsFiles on the standard library (std::filesystem and file streams).
-class StandardSettingsFiles final : public SettingsFiles {
-public:
-    bool read_all(const std::filesystem::path& path, std::string& bytes) override;
-    bool write_all(const std::filesystem::path& path, std::string_view bytes) override;
-    bool remove(const std::filesystem::path& path) override;
-    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    bool exists(const std::filesystem::path& path) override;
-};
-
 /// Settings files larger than this are not read (the defaults stand); 1000 cameras need under 1 MB.
 inline constexpr std::uintmax_t max_settings_file_bytes = 16u << 20;
 

@@ -18,7 +18,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Making the Wine prefix $WINEPREFIX (once)"
   wineboot -i >"$work/wineboot.log" 2>&1 || { tail -n 20 "$work/wineboot.log" >&2; exit 1; }
 fi
-# One wineserver for all the runs below, ended when this script ends.
+# One wineserver for all the runs below (after any earlier one has ended), ended with this script.
+wineserver -w
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
@@ -27,4 +28,4 @@ wine build/win/tests/qel_tests.exe --gtest_brief=1
 
 echo "== qel-calc.exe under Wine against the native qel-calc"
 /usr/bin/python3 tests/tools/windows_calc_check.py --native build/native/tools/qel-calc \
-  --windows build/win/tools/qel-calc.exe --files "${QEL_CALC_CHECK_FILES:-150}" --keep-failures build/wine-checks/failures
+  --windows build/win/tools/qel-calc.exe --files "${QEL_CALC_CHECK_FILES:-300}" --keep-failures build/wine-checks/failures

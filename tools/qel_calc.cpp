@@ -14,6 +14,7 @@
 #include "cameras/camera.h"
 #include "cameras/settings.h"
 #include "cameras/settings_file.h"
+#include "cameras/standard_settings_files.h"
 #include "text/caption_text.h"
 #include "text/format.h"
 #include "text/panel_text.h"

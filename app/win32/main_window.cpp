@@ -7,6 +7,7 @@
 #include "app/win32/dialogs.h"
 #include "app/win32/gdi_canvas.h"
 #include "app/win32/popup_help.h"
+#include "app/win32/settings_files_win32.h"
 #include "app/win32/wide.h"
 #include "app/win32/window_placement.h"
 #include "calc/recompute.h"
@@ -327,7 +328,7 @@ void MainWindow::on_capture_changed(HWND new_owner)
 
 void MainWindow::on_destroy()
 {
-    StandardSettingsFiles files;
+    Win32SettingsFiles files;
     save_settings(path_from_utf16(app_.paths.settings_path), app_.state, app_.cameras, files);
     store_window_placement(window_);
     back_buffer_.release();

@@ -6,6 +6,7 @@
 
 #include "app/win32/main_window.h"
 #include "app/win32/toolbar_window.h"
+#include "app/win32/settings_files_win32.h"
 #include "app/win32/wide.h"
 #include "cameras/camera.h"
 #include "cameras/settings_file.h"
@@ -71,7 +72,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR, int)
     app->paths = locate_files();
     register_toolbar_class(instance);
 
-    StandardSettingsFiles files;
+    Win32SettingsFiles files;
     load_settings(path_from_utf16(app->paths.settings_path), app->state, app->cameras, files);
     derive_camera_values(app->cameras);
 

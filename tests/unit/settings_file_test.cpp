@@ -10,6 +10,7 @@
 
 #include "cameras/settings.h"
 #include "cameras/settings_file.h"
+#include "cameras/standard_settings_files.h"
 #include "support/fake_settings_files.h"
 #include "text/utf8.h"
 
