@@ -106,7 +106,8 @@ double exp(double x)
     if (x < -745.13321910194110842)
         return 0;
     // x = k ln 2 + r with |r| <= ln 2 / 2; e^r from a rational fit, then scaled by 2^k.
-    const int k = static_cast<int>(std::floor(x * inv_ln2 + 0.5));
+    const double kx = x * inv_ln2;
+    const int k = static_cast<int>(kx < 0 ? kx - 0.5 : kx + 0.5);  // nearest, halves away from zero
     const double hi = x - k * ln2_hi;
     const double lo = k * ln2_lo;
     const double r = hi - lo;

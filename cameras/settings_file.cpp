@@ -3,57 +3,52 @@
 #include "cameras/settings.h"
 #include "text/utf8.h"
 
-namespace fs = std::filesystem;
-
-fs::path path_from_utf16(std::u16string_view text)
+std::u16string settings_backup_path(std::u16string_view settings_path)
 {
-    if constexpr (sizeof(fs::path::value_type) == sizeof(char16_t)) {
-        // Windows paths are UTF-16 already: copy the units, unpaired surrogates and all.
-        return fs::path(std::basic_string<fs::path::value_type>(text.begin(), text.end()));
-    } else {
-        return fs::path(utf16_to_utf8(text));
-    }
+    std::size_t folder = settings_path.find_last_of(u"/\\");
+    folder = folder == std::u16string_view::npos ? 0 : folder + 1;
+    if (folder == 0 && settings_path.size() >= 2 && settings_path[1] == u':')
+        folder = 2;
+    std::u16string backup(settings_path.substr(0, folder));
+    backup += u"qel backup.txt";
+    return backup;
 }
 
-fs::path settings_backup_path(const fs::path& settings_path)
+std::u16string settings_temporary_path(std::u16string_view settings_path)
 {
-    return settings_path.parent_path() / "qel backup.txt";
-}
-
-fs::path settings_temporary_path(const fs::path& settings_path)
-{
-    fs::path temporary = settings_path;
-    temporary += ".new";
+    std::u16string temporary(settings_path);
+    temporary += u".new";
     return temporary;
 }
 
-void load_settings(const fs::path& settings_path, CalcState& state, CameraTable& table, SettingsFiles& files)
+void load_settings(std::u16string_view settings_path, CalcState& state, CameraTable& table, SettingsFiles& files)
 {
     std::string bytes;
-    if (!files.read_all(settings_path, bytes))
+    if (!files.read_all(std::u16string(settings_path), bytes))
         bytes.clear();
     load_settings_text(utf8_to_utf16(bytes), state, table);
 }
 
-void save_settings(const fs::path& settings_path, const CalcState& state, const CameraTable& table,
+void save_settings(std::u16string_view settings_path, const CalcState& state, const CameraTable& table,
                    SettingsFiles& files)
 {
     const std::string bytes = utf16_to_utf8(settings_text(state, table));
-    const fs::path temporary = settings_temporary_path(settings_path);
+    const std::u16string path(settings_path);
+    const std::u16string temporary = settings_temporary_path(path);
     if (!files.write_all(temporary, bytes)) {
         files.remove(temporary);
         return;
     }
-    const fs::path backup = settings_backup_path(settings_path);
+    const std::u16string backup = settings_backup_path(path);
     bool backed_up = false;
-    if (files.exists(settings_path)) {
+    if (files.exists(path)) {
         files.remove(backup);
-        backed_up = files.rename(settings_path, backup);
+        backed_up = files.rename(path, backup);
     }
-    if (files.rename(temporary, settings_path))
+    if (files.rename(temporary, path))
         return;
     // The new file could not take its place: put the previous one back rather than leave none.
     if (backed_up)
-        files.rename(backup, settings_path);
+        files.rename(backup, path);
     files.remove(temporary);
 }

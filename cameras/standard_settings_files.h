@@ -2,14 +2,20 @@
 // Windows program has its own on the Windows file API.
 #pragma once
 
+#include <filesystem>
+#include <string_view>
+
 #include "cameras/settings_file.h"
 
 /// SettingsFiles on the standard library (std::filesystem and file streams).
 class StandardSettingsFiles final : public SettingsFiles {
 public:
-    bool read_all(const std::filesystem::path& path, std::string& bytes) override;
-    bool write_all(const std::filesystem::path& path, std::string_view bytes) override;
-    bool remove(const std::filesystem::path& path) override;
-    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    bool exists(const std::filesystem::path& path) override;
+    bool read_all(const std::u16string& path, std::string& bytes) override;
+    bool write_all(const std::u16string& path, std::string_view bytes) override;
+    bool remove(const std::u16string& path) override;
+    bool rename(const std::u16string& from, const std::u16string& to) override;
+    bool exists(const std::u16string& path) override;
 };
+
+/// A path from UTF-16 text, without a lossy conversion on Windows (UTF-8 on other systems).
+std::filesystem::path path_from_utf16(std::u16string_view text);

@@ -238,7 +238,7 @@ int main(int argc, char** argv)
     static CalcState state;
     static CameraTable table;
     StandardSettingsFiles files;
-    load_settings(std::filesystem::path(options.file), state, table, files);
+    load_settings(utf8_to_utf16(options.file), state, table, files);
     derive_camera_values(table);
     recompute(state, current_camera(table), true);
 

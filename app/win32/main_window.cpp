@@ -329,7 +329,7 @@ void MainWindow::on_capture_changed(HWND new_owner)
 void MainWindow::on_destroy()
 {
     Win32SettingsFiles files;
-    save_settings(path_from_utf16(app_.paths.settings_path), app_.state, app_.cameras, files);
+    save_settings(app_.paths.settings_path, app_.state, app_.cameras, files);
     store_window_placement(window_);
     back_buffer_.release();
     resources_.release();

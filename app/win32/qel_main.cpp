@@ -73,7 +73,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR, int)
     register_toolbar_class(instance);
 
     Win32SettingsFiles files;
-    load_settings(path_from_utf16(app->paths.settings_path), app->state, app->cameras, files);
+    load_settings(app->paths.settings_path, app->state, app->cameras, files);
     derive_camera_values(app->cameras);
 
     app->frame_width = measure_frame_width(instance);

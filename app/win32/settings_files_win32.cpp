@@ -1,5 +1,6 @@
 #include "app/win32/settings_files_win32.h"
 
+#include "app/win32/wide.h"
 #include "app/win32/win.h"
 
 namespace {
@@ -26,10 +27,10 @@ private:
 
 }  // namespace
 
-bool Win32SettingsFiles::read_all(const std::filesystem::path& path, std::string& bytes)
+bool Win32SettingsFiles::read_all(const std::u16string& path, std::string& bytes)
 {
     bytes.clear();
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FileHandle file(CreateFileW(wide(path.c_str()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size{};
     if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
@@ -51,9 +52,9 @@ bool Win32SettingsFiles::read_all(const std::filesystem::path& path, std::string
     return true;
 }
 
-bool Win32SettingsFiles::write_all(const std::filesystem::path& path, std::string_view bytes)
+bool Win32SettingsFiles::write_all(const std::u16string& path, std::string_view bytes)
 {
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    FileHandle file(CreateFileW(wide(path.c_str()), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (!file.valid())
         return false;
@@ -67,20 +68,20 @@ bool Win32SettingsFiles::write_all(const std::filesystem::path& path, std::strin
     return FlushFileBuffers(file.get()) != 0 && file.close();
 }
 
-bool Win32SettingsFiles::remove(const std::filesystem::path& path)
+bool Win32SettingsFiles::remove(const std::u16string& path)
 {
-    if (DeleteFileW(path.c_str()))
+    if (DeleteFileW(wide(path.c_str())))
         return true;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-bool Win32SettingsFiles::rename(const std::filesystem::path& from, const std::filesystem::path& to)
+bool Win32SettingsFiles::rename(const std::u16string& from, const std::u16string& to)
 {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(wide(from.c_str()), wide(to.c_str()), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-bool Win32SettingsFiles::exists(const std::filesystem::path& path)
+bool Win32SettingsFiles::exists(const std::u16string& path)
 {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(wide(path.c_str())) != INVALID_FILE_ATTRIBUTES;
 }

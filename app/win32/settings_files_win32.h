@@ -6,9 +6,9 @@
 
 class Win32SettingsFiles final : public SettingsFiles {
 public:
-    bool read_all(const std::filesystem::path& path, std::string& bytes) override;
-    bool write_all(const std::filesystem::path& path, std::string_view bytes) override;
-    bool remove(const std::filesystem::path& path) override;
-    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override;
-    bool exists(const std::filesystem::path& path) override;
+    bool read_all(const std::u16string& path, std::string& bytes) override;
+    bool write_all(const std::u16string& path, std::string_view bytes) override;
+    bool remove(const std::u16string& path) override;
+    bool rename(const std::u16string& from, const std::u16string& to) override;
+    bool exists(const std::u16string& path) override;
 };

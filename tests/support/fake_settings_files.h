@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cameras/settings_file.h"
+#include "text/utf8.h"
 
 class FakeSettingsFiles final : public SettingsFiles {
 public:
@@ -18,16 +19,16 @@ public:
     std::set<int> failing_renames;  // by call number, from 0
     std::set<int> failing_removes;  // by call number, from 0
 
-    static std::string key(const std::filesystem::path& path) { return path.generic_string(); }
+    static std::string key(const std::u16string& path) { return utf16_to_utf8(path); }
 
-    bool has(const std::filesystem::path& path) const { return files.count(key(path)) != 0; }
-    std::string content(const std::filesystem::path& path) const
+    bool has(const std::u16string& path) const { return files.count(key(path)) != 0; }
+    std::string content(const std::u16string& path) const
     {
         const auto it = files.find(key(path));
         return it == files.end() ? std::string("<none>") : it->second;
     }
 
-    bool read_all(const std::filesystem::path& path, std::string& bytes) override
+    bool read_all(const std::u16string& path, std::string& bytes) override
     {
         log.push_back("read " + key(path));
         bytes.clear();
@@ -38,7 +39,7 @@ public:
         return true;
     }
 
-    bool write_all(const std::filesystem::path& path, std::string_view bytes) override
+    bool write_all(const std::u16string& path, std::string_view bytes) override
     {
         log.push_back("write " + key(path));
         if (failing_writes.count(writes_++)) {
@@ -49,7 +50,7 @@ public:
         return true;
     }
 
-    bool remove(const std::filesystem::path& path) override
+    bool remove(const std::u16string& path) override
     {
         log.push_back("remove " + key(path));
         if (failing_removes.count(removes_++))
@@ -58,7 +59,7 @@ public:
         return true;
     }
 
-    bool rename(const std::filesystem::path& from, const std::filesystem::path& to) override
+    bool rename(const std::u16string& from, const std::u16string& to) override
     {
         log.push_back("rename " + key(from) + " -> " + key(to));
         const auto it = files.find(key(from));
@@ -70,7 +71,7 @@ public:
         return true;
     }
 
-    bool exists(const std::filesystem::path& path) override { return has(path); }
+    bool exists(const std::u16string& path) override { return has(path); }
 
 private:
     int writes_ = 0;

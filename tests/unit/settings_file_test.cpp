@@ -18,16 +18,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path settings_path = "data/Qel.txt";
-const fs::path backup_path = "data/qel backup.txt";
-const fs::path temporary_path = "data/Qel.txt.new";
+const std::u16string settings_path = u"data/Qel.txt";
+const std::u16string backup_path = u"data/qel backup.txt";
+const std::u16string temporary_path = u"data/Qel.txt.new";
 
 struct Loaded {
     CalcState state;
     std::unique_ptr<CameraTable> table = std::make_unique<CameraTable>();
 };
 
-Loaded load_from(const fs::path& path, SettingsFiles& files)
+Loaded load_from(const std::u16string& path, SettingsFiles& files)
 {
     Loaded l;
     load_settings(path, l.state, *l.table, files);
@@ -52,7 +52,19 @@ TEST(SettingsPaths, BackupAndTemporaryLieBesideTheFile)
 {
     EXPECT_EQ(settings_backup_path(settings_path), backup_path);
     EXPECT_EQ(settings_temporary_path(settings_path), temporary_path);
-    EXPECT_EQ(settings_backup_path("Qel.txt"), fs::path("qel backup.txt"));
+    const struct {
+        std::u16string_view settings;
+        std::u16string_view backup;
+    } cases[] = {
+        {u"Qel.txt", u"qel backup.txt"},
+        {u"C:\\Users\\\u00C9l\u00E8ve\\Documents\\Qel\\Qel.txt", u"C:\\Users\\\u00C9l\u00E8ve\\Documents\\Qel\\qel backup.txt"},
+        {u"\\\\server\\share\\Qel.txt", u"\\\\server\\share\\qel backup.txt"},
+        {u"D:Qel.txt", u"D:qel backup.txt"},
+        {u"D:\\Qel.txt", u"D:\\qel backup.txt"},
+        {u"/home/me/Qel:1.txt", u"/home/me/qel backup.txt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(settings_backup_path(c.settings), c.backup) << utf16_to_utf8(c.settings);
 }
 
 TEST(LoadSettingsFile, MissingUnreadableOrEmptyFilesGiveTheDefaults)
@@ -187,7 +199,7 @@ protected:
         fs::create_directories(folder_, error);
         ASSERT_FALSE(error) << error.message();
         base_ = base;
-        settings_ = folder_ / "Qel.txt";
+        settings_ = (folder_ / "Qel.txt").u16string();
     }
     void TearDown() override
     {
@@ -195,15 +207,19 @@ protected:
         fs::remove_all(base_, error);
     }
 
-    std::string read(const fs::path& path)
+    std::string read(const std::u16string& path)
     {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(path_from_utf16(path), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     fs::path base_;
     fs::path folder_;
-    fs::path settings_;
+    /// A file in the test's folder, as the file layer takes it.
+    std::u16string in_folder(std::string_view name) const { return (folder_ / name).u16string(); }
+    static bool exists(const std::u16string& path) { return fs::exists(path_from_utf16(path)); }
+
+    std::u16string settings_;
     StandardSettingsFiles files_;
 };
 
@@ -216,9 +232,9 @@ TEST_F(RealFiles, SaveLoadAndBackUp)
     std::fill(std::begin(first.table->cameras[0].name), std::end(first.table->cameras[0].name), u'\0');
     name.copy(first.table->cameras[0].name, name.size());
     save_settings(settings_, first.state, *first.table, files_);
-    ASSERT_TRUE(fs::exists(settings_));
-    EXPECT_FALSE(fs::exists(settings_backup_path(settings_)));
-    EXPECT_FALSE(fs::exists(settings_temporary_path(settings_)));
+    ASSERT_TRUE(exists(settings_));
+    EXPECT_FALSE(exists(settings_backup_path(settings_)));
+    EXPECT_FALSE(exists(settings_temporary_path(settings_)));
     const std::string first_bytes = read(settings_);
     EXPECT_EQ(first_bytes, saved_bytes(first));
 
@@ -231,35 +247,35 @@ TEST_F(RealFiles, SaveLoadAndBackUp)
     save_settings(settings_, second.state, *second.table, files_);
     EXPECT_EQ(read(settings_backup_path(settings_)), first_bytes);
     EXPECT_EQ(load_from(settings_, files_).state.focal_length, 24);
-    EXPECT_FALSE(fs::exists(settings_temporary_path(settings_)));
+    EXPECT_FALSE(exists(settings_temporary_path(settings_)));
 }
 
 TEST_F(RealFiles, FileLayerReportsFailures)
 {
     std::string bytes = "x";
-    EXPECT_FALSE(files_.read_all(folder_ / "missing.txt", bytes));
+    EXPECT_FALSE(files_.read_all(in_folder("missing.txt"), bytes));
     EXPECT_TRUE(bytes.empty());
-    EXPECT_FALSE(files_.read_all(folder_, bytes));  // a folder is not a file
-    EXPECT_FALSE(files_.write_all(folder_ / "no such folder" / "Qel.txt", "abc"));
-    EXPECT_FALSE(files_.rename(folder_ / "missing.txt", folder_ / "other.txt"));
-    EXPECT_TRUE(files_.remove(folder_ / "missing.txt"));  // nothing to delete is no failure
-    EXPECT_FALSE(files_.exists(folder_ / "missing.txt"));
+    EXPECT_FALSE(files_.read_all(folder_.u16string(), bytes));  // a folder is not a file
+    EXPECT_FALSE(files_.write_all(in_folder("no such folder/Qel.txt"), "abc"));
+    EXPECT_FALSE(files_.rename(in_folder("missing.txt"), in_folder("other.txt")));
+    EXPECT_TRUE(files_.remove(in_folder("missing.txt")));  // nothing to delete is no failure
+    EXPECT_FALSE(files_.exists(in_folder("missing.txt")));
 
     const std::string binary("a\0b\r\n\xFF", 6);
-    ASSERT_TRUE(files_.write_all(folder_ / "f.txt", binary));
-    ASSERT_TRUE(files_.read_all(folder_ / "f.txt", bytes));
+    ASSERT_TRUE(files_.write_all(in_folder("f.txt"), binary));
+    ASSERT_TRUE(files_.read_all(in_folder("f.txt"), bytes));
     EXPECT_EQ(bytes, binary);
-    ASSERT_TRUE(files_.write_all(folder_ / "g.txt", "g"));
-    EXPECT_TRUE(files_.rename(folder_ / "f.txt", folder_ / "g.txt"));  // replaces the target
-    ASSERT_TRUE(files_.read_all(folder_ / "g.txt", bytes));
+    ASSERT_TRUE(files_.write_all(in_folder("g.txt"), "g"));
+    EXPECT_TRUE(files_.rename(in_folder("f.txt"), in_folder("g.txt")));  // replaces the target
+    ASSERT_TRUE(files_.read_all(in_folder("g.txt"), bytes));
     EXPECT_EQ(bytes, binary);
-    EXPECT_TRUE(files_.remove(folder_ / "g.txt"));
-    EXPECT_FALSE(files_.exists(folder_ / "g.txt"));
+    EXPECT_TRUE(files_.remove(in_folder("g.txt")));
+    EXPECT_FALSE(files_.exists(in_folder("g.txt")));
 }
 
 TEST_F(RealFiles, SavingIntoAMissingFolderChangesNothing)
 {
-    const fs::path nowhere = folder_ / "absent" / "Qel.txt";
+    const std::u16string nowhere = in_folder("absent/Qel.txt");
     const Loaded now = current_settings();
     save_settings(nowhere, now.state, *now.table, files_);
     EXPECT_FALSE(fs::exists(folder_ / "absent"));
