@@ -6,6 +6,7 @@ PDF manuals and README.txt, each the file the Windows build made, for the projec
 """
 import os
 import re
+import struct
 import sys
 import unittest
 import zipfile
@@ -45,6 +46,19 @@ class ReleasePackage(unittest.TestCase):
             self.assertTrue(z.read("qel.exe").startswith(b"MZ"))
             for name in ("Qel Quick Start.pdf", "Qel Reference Manual.pdf"):
                 self.assertTrue(z.read(name).startswith(b"%PDF-"), name)
+
+    def test_program_is_stripped_runs_alone_and_needs_sse2_only(self):
+        with self.open() as z:
+            exe = z.read("qel.exe")
+        # PE header: symbol table pointer and count are zero in a stripped file.
+        pe = struct.unpack_from("<I", exe, 0x3C)[0]
+        self.assertEqual(exe[pe:pe + 4], b"PE\0\0")
+        symbols, count = struct.unpack_from("<II", exe, pe + 4 + 8)
+        self.assertEqual((symbols, count), (0, 0), "qel.exe carries a symbol table")
+        self.assertLess(len(exe), 1 << 20, "qel.exe has grown past 1 MB: what does a calculator need that for?")
+        # Only Windows' own DLLs: the C++ runtime is linked in.
+        dlls = {m.decode().lower() for m in re.findall(rb"([A-Za-z0-9_]+\.dll)\0", exe)}
+        self.assertFalse({d for d in dlls if d.startswith(("libstdc", "libgcc", "libwinpthread"))}, dlls)
 
     def test_read_me_names_the_version_in_windows_lines(self):
         with self.open() as z:
