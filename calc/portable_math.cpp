@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-// Only IEEE operations that every platform rounds alike appear below: + - * /, sqrt, floor and
-// comparisons. Polynomial coefficients are minimax fits published with the classic freely
+// Only operations that every platform rounds alike appear below: + - * / and sqrt (correctly
+// rounded by IEEE 754), and exact ones (floor, fabs, comparisons, exponent bits). Polynomial coefficients are minimax fits published with the classic freely
 // distributable math library of the early 1990s; the series for atan, sin and cos are Taylor's.
 
 namespace portable {
