@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev googletest  # googletest: the sources the Windows test build compiles
   clang-14 libclang-rt-14-dev
   g++-mingw-w64-i686
   wine wine32:i386 xvfb xdotool x11-utils imagemagick
