@@ -119,13 +119,12 @@ class Screen:
         screenshot with no item highlighted. The item rectangles and check marks are kept in
         last_menu_items and last_menu_checks."""
         before = set(self.qel.windows())
-        self.click(toolbar, index, settle=0.4)
-        menu = [w for w in self.qel.windows() if w not in before and w != self.qel.window]
-        check(len(menu) == 1, f"{label}: expected one menu window, found {len(menu)}")
-        geometry = self.qel.geometry(menu[0])
-        menus.rest_on_border(self.qel, menu[0], geometry)  # no item highlighted
+        self.click(toolbar, index, settle=0.2)
+        menu = self.wait_for_menu(before, label)
+        geometry = self.qel.geometry(menu)
+        menus.rest_on_border(self.qel, menu, geometry)  # no item highlighted
         shot = self.qel.root_shot(label)
-        rects = menus.item_rects(self.qel, menu[0], geometry)
+        rects = menus.item_rects(self.qel, menu, geometry)
         # The camera menu has a separator after "Edit Camera Properties...", the help menu one
         # before "Reset Scales"; no other menu has one.
         expected = {("camera", 0): [0], ("units", 1): [2]}.get((toolbar, index), [])
@@ -136,7 +135,20 @@ class Screen:
         check_width = int(self.ctx.metrics["menu_check_width"])
         self.last_menu_checks = [menus.has_check_mark(shot, r, check_width) for r in rects]
         centres = [(top + bottom) // 2 for _, top, _, bottom in rects]
-        return menu[0], centres, geometry, shot
+        return menu, centres, geometry, shot
+
+    def wait_for_menu(self, before, label, timeout=10.0):
+        """The one window that a click opened (a popup menu), waited for: on a busy machine, or while
+        the program is still at its previous command (starting a document viewer), it comes late."""
+        deadline = time.time() + timeout
+        while True:
+            new = [w for w in self.qel.windows() if w not in before and w != self.qel.window]
+            if len(new) == 1:
+                self.qel.settle(0.2)  # mapped, and now painted
+                return new[0]
+            check(len(new) == 0 and time.time() < deadline,
+                  f"{label}: expected one menu window, found {len(new)}")
+            time.sleep(0.1)
 
     def choose(self, toolbar, index, item, label, expected_items=None, checked=None):
         """Opens a toolbar's menu and clicks its item number `item` (negative: from the end)."""
