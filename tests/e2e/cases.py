@@ -8,6 +8,7 @@ import time
 from PIL import Image, ImageOps
 
 import layout as L
+import menus
 from harness import Failure, Qel, check
 
 CASES = []
@@ -26,7 +27,6 @@ DEFAULT_TITLE = "Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)"
 DEFAULT_COC = 0.0314159  # the default camera's circle of confusion (mm)
 FOOT = 304.8
 YELLOW = (255, 255, 192)
-MENU_ITEM = 16  # height of a menu item in Wine's default menu font
 
 
 def settings_with(**values):
@@ -114,28 +114,41 @@ class Screen:
         self.qel.click(*self.button_centre(toolbar, index), settle=settle)
 
     def open_menu(self, toolbar, index, label):
-        """Clicks a button that opens a popup menu; returns the menu's item texts' rows (screen y of
-        each item's centre, in order), the menu rectangle and the screenshot."""
+        """Clicks a button that opens a popup menu and measures it; returns the menu's window, the
+        screen y of each item's centre (in order, separators left out), the menu rectangle and a
+        screenshot with no item highlighted. The item rectangles and check marks are kept in
+        last_menu_items and last_menu_checks."""
         before = set(self.qel.windows())
-        self.click(toolbar, index, settle=0.4)
-        menu = [w for w in self.qel.windows() if w not in before and w != self.qel.window]
-        check(len(menu) == 1, f"{label}: expected one menu window, found {len(menu)}")
-        mx, my, mw, mh = self.qel.geometry(menu[0])
+        self.click(toolbar, index, settle=0.2)
+        menu = self.wait_for_menu(before, label)
+        geometry = self.qel.geometry(menu)
+        menus.rest_on_border(self.qel, menu, geometry)  # no item highlighted
         shot = self.qel.root_shot(label)
-        px = shot.load()
-        # Wine's menus: a 3-pixel frame around items of equal height; a separator (shorter than an
-        # item) after item `separator_after` in the camera and help menus.
-        separator_after = {("camera", 0): 0, ("units", 1): 2}.get((toolbar, index))
-        separator = (mh - 6) % MENU_ITEM if separator_after is not None else 0
-        count = (mh - 6 - separator) // MENU_ITEM
-        centres = []
-        for k in range(count):
-            top = my + 3 + k * MENU_ITEM + (separator if separator_after is not None and k > separator_after else 0)
-            centres.append(top + MENU_ITEM // 2)
-        self.last_menu_size = (mh - 6 - separator) / MENU_ITEM
-        self.last_menu_checks = [any(px[x, y] == L.BLACK for y in range(c - 6, c + 6) for x in range(mx + 3, mx + 16))
-                                 for c in centres]
-        return menu[0], centres, (mx, my, mw, mh), shot
+        rects = menus.item_rects(self.qel, menu, geometry)
+        # The camera menu has a separator after "Edit Camera Properties...", the help menu one
+        # before "Reset Scales"; no other menu has one.
+        expected = {("camera", 0): [0], ("units", 1): [2]}.get((toolbar, index), [])
+        got = menus.separators_after(rects)
+        check(got == expected, f"{label}: separators after items {got}, expected after {expected}")
+        self.last_menu_items = rects
+        self.last_menu_size = len(rects)
+        check_width = int(self.ctx.metrics["menu_check_width"])
+        self.last_menu_checks = [menus.has_check_mark(shot, r, check_width) for r in rects]
+        centres = [(top + bottom) // 2 for _, top, _, bottom in rects]
+        return menu, centres, geometry, shot
+
+    def wait_for_menu(self, before, label, timeout=10.0):
+        """The one window that a click opened (a popup menu), waited for: on a busy machine, or while
+        the program is still at its previous command (starting a document viewer), it comes late."""
+        deadline = time.time() + timeout
+        while True:
+            new = [w for w in self.qel.windows() if w not in before and w != self.qel.window]
+            if len(new) == 1:
+                self.qel.settle(0.2)  # mapped, and now painted
+                return new[0]
+            check(len(new) == 0 and time.time() < deadline,
+                  f"{label}: expected one menu window, found {len(new)}")
+            time.sleep(0.1)
 
     def choose(self, toolbar, index, item, label, expected_items=None, checked=None):
         """Opens a toolbar's menu and clicks its item number `item` (negative: from the end)."""

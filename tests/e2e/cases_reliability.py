@@ -4,11 +4,11 @@ loads, shows in the camera menu and survives two runs unchanged."""
 import os
 import random
 import subprocess
-import time
 
 import cases
+import menus
 from cases import case, setting, settings_with
-from harness import Failure, Qel, check, xdo
+from harness import Failure, Qel, check
 
 TITLE = "Qel 4.22 - Settings: "
 LINE_UNITS = 255        # the reader takes this many UTF-16 units of a line
@@ -117,12 +117,11 @@ def text_bands(shot, rect, minimum_ink=20):
     return merged
 
 
-def has_check_mark(shot, rect, band):
-    """A check mark at the start of a menu item, left of where the text begins."""
+def has_check_mark(shot, item, check_width):
+    """A check mark at the start of a menu item: text in the check-mark column at its left."""
     px = shot.load()
-    left, _, right, _ = rect
-    top, bottom = band
-    return any(ink(px[x, y], px[right - 1, y]) for y in range(top - 2, bottom + 2) for x in range(left, left + 13))
+    left, top, right, bottom = item
+    return any(ink(px[x, y], px[right - 1, y]) for y in range(top, bottom) for x in range(left, left + check_width))
 
 
 def non_ascii_classes(text):
@@ -153,27 +152,40 @@ def thousand_cameras(ctx, sandboxes):
         check(qel.title() == TITLE + names[current_sorted], f"start title {qel.title()!r}")
         before = set(qel.windows())
         screen.click("camera", 0, settle=0.8)
-        menus = [w for w in qel.windows() if w not in before and w != qel.window]
-        check(len(menus) == 1, f"expected one menu window after the click, found {len(menus)}")
+        menu = screen.wait_for_menu(before, "camera menu")
         check(qel.title() == TITLE + names[current_sorted],
               f"the click that opened the menu chose a camera: title {qel.title()!r}")
-        mx, my, mw, mh = qel.geometry(menus[0])
-        xdo("mousemove", 1279, 1023, env=qel.env)  # off the menu: no item highlighted
-        time.sleep(0.3)
+        geometry = qel.geometry(menu)
+        mx, my, mw, mh = geometry
+        menus.rest_on_border(qel, menu, geometry)  # no item highlighted
         shot = qel.root_shot("camera-menu")
         check(mh >= 900, f"the camera menu is only {mh} pixels tall")
-        items = (mx + 3, my, mx + mw - 4, my + mh)
-        bands = text_bands(shot, items)
-        # "Edit Camera Properties..." and then at least 50 cameras on the screen.
-        check(len(bands) >= 51, f"the camera menu shows {len(bands)} rows of text")
+        # "Edit Camera Properties..." and the first two cameras, each as tall as the menu font makes
+        # an item: measured from their highlight, not from the text rows checked below.
+        _, first, second = menus.item_rects(qel, menu, geometry, limit=3)
+        item_height = first[3] - first[1]
+        check(second[3] - second[1] == item_height and second[1] == first[3],
+              f"the first two camera items {first} and {second} differ in height or are not adjacent")
+        left, right = first[0], first[2]
+        bands = text_bands(shot, (left, my, right, my + mh))
+        check(len(bands) > 2 and first[1] <= bands[1][0] and bands[1][1] <= first[3],
+              f"the first camera's text {bands[1:2]} is not inside its item {first}")
+        # "Edit Camera Properties..." and then a camera in every item of the rest of the menu, but
+        # for the last one (cut) and the scroll arrow.
+        rows_room = (my + mh - first[1]) // item_height
+        check(len(bands) - 1 >= rows_room - 2, f"the camera menu shows {len(bands) - 1} cameras in room for "
+                                               f"{rows_room} items of {item_height} pixels")
         pitches = {b[0] - a[0] for a, b in zip(bands[1:-1], bands[2:-1])}
-        check(pitches == {cases.MENU_ITEM}, f"camera rows {pitches} pixels apart, not one menu item each")
-        marks = [k for k, band in enumerate(bands[1:-1]) if has_check_mark(shot, items, band)]
+        check(pitches == {item_height}, f"camera rows {pitches} pixels apart, not one menu item ({item_height}) each")
+        check_width = int(ctx.metrics["menu_check_width"])
+        camera_items = [(left, first[1] + k * item_height, right, first[1] + (k + 1) * item_height)
+                        for k in range(len(bands) - 2)]
+        marks = [k for k, item in enumerate(camera_items) if has_check_mark(shot, item, check_width)]
         check(marks == [current_sorted], f"check marks on camera rows {marks}, expected [{current_sorted}]")
         pick = 9
-        top, bottom = bands[1 + pick]
+        _, top, _, bottom = camera_items[pick]
         qel.click_screen(mx + mw // 2, (top + bottom) // 2, settle=0.5)
-        check(menus[0] not in qel.windows(), "the camera menu stayed open after the choice")
+        check(menu not in qel.windows(), "the camera menu stayed open after the choice")
         title = qel.title()
         check(title == TITLE + names[pick], f"choosing row {pick} gave the title {title!r}, expected {names[pick]!r}")
         missing = [k for k, v in non_ascii_classes(title).items() if not v]

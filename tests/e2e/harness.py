@@ -86,6 +86,30 @@ def make_template(root, qel_exe, close_exe):
     return prefix
 
 
+def system_metrics(root, peek_exe):
+    """What the template's Wine draws popup menus with (font, text height, check-mark column), as
+    qel-peek.exe --metrics reports it: a dict of name -> text. The helper stays in the program
+    folder, where the cases that list a window's controls use it too."""
+    env = sandbox_env(root)
+    prefix = env["WINEPREFIX"]
+    program = os.path.join(prefix, *PROGRAM_DIR)
+    shutil.copy2(peek_exe, os.path.join(program, "qel-peek.exe"))
+    out = os.path.join(program, "metrics.txt")
+    r = subprocess.run(["wine", r"C:\Qel\qel-peek.exe", r"C:\Qel\metrics.txt", "--metrics"], cwd=program, env=env,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+    subprocess.run(["wineserver", "-w"], env=env, check=True)
+    socket_record = os.path.join(prefix, "wineserver")
+    if os.path.lexists(socket_record):
+        os.unlink(socket_record)
+    check(r.returncode == 0 and os.path.exists(out), f"qel-peek.exe --metrics failed (exit code {r.returncode})")
+    with open(out, encoding="utf-8") as f:
+        metrics = dict(line.split(" ", 1) for line in f.read().splitlines() if " " in line)
+    os.unlink(out)
+    for key in ("menu_font", "menu_text_height", "menu_check_width"):
+        check(key in metrics, f"qel-peek.exe --metrics did not report {key}")
+    return metrics
+
+
 def copy_prefix(template_prefix, target_prefix):
     """Copies the template; the big read-only system folders are hard-linked."""
     linked = {os.path.join(template_prefix, "drive_c", "windows", d) for d in ("system32", "winsxs")}

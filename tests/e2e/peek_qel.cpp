@@ -7,6 +7,14 @@
 //
 // Rectangles are screen coordinates (right and bottom exclusive); a drop-down list shows the text
 // of its selected item. Exit code 0 when the window was found, 2 when not, 3 when OUTFILE failed.
+//
+// qel-peek.exe OUTFILE --metrics: the font this system draws popup menus in and the width of their
+// check-mark column, so that the tests need not assume one machine's fonts:
+//
+//   menu_font <face name the menu font resolves to>
+//   menu_text_height <its height plus external leading, pixels>
+//   menu_check_width <width of the check-mark column at the left of a menu item, pixels>
+//   menu_check_height <its height>
 #include <windows.h>
 
 #include <string>
@@ -68,6 +76,38 @@ BOOL CALLBACK list_control(HWND control, LPARAM lparam)
     return TRUE;
 }
 
+bool write_file(const wchar_t* path, const std::string& out)
+{
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(file, out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == out.size();
+}
+
+int write_metrics(const wchar_t* path)
+{
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return 2;
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontIndirectW(&metrics.lfMenuFont);
+    HGDIOBJ old = SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    TEXTMETRICW text{};
+    GetTextMetricsW(dc, &text);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    const std::string out = "menu_font " + utf8(face) + "\nmenu_text_height " +
+                            std::to_string(text.tmHeight + text.tmExternalLeading) + "\nmenu_check_width " +
+                            std::to_string(GetSystemMetrics(SM_CXMENUCHECK)) + "\nmenu_check_height " +
+                            std::to_string(GetSystemMetrics(SM_CYMENUCHECK)) + "\n";
+    return write_file(path, out) ? 0 : 3;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
@@ -75,6 +115,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv == nullptr || argc < 3) return 1;
+    if (std::wstring(argv[2]) == L"--metrics") return write_metrics(argv[1]);
     Found found{argv[2], nullptr};
     EnumWindows(find_visible, reinterpret_cast<LPARAM>(&found));
     if (found.window == nullptr) return 2;
@@ -96,10 +137,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     out += "focus " + std::to_string(focus) + "\n";
 
-    HANDLE file = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 3;
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == out.size() ? 0 : 3;
+    return write_file(argv[1], out) ? 0 : 3;
 }

@@ -44,6 +44,7 @@ class Context:
         self.qel_calc = args.qel_calc
         self.release_zip = args.release_zip
         self.template_prefix = None
+        self.metrics = {}  # what the system draws menus with (qel-peek.exe --metrics)
 
     def picture(self, name):
         return Image.open(os.path.join(self.pictures_dir, name + ".bmp")).convert("RGB")
@@ -103,7 +104,10 @@ def main():
     ctx.template_prefix = harness.make_template(os.path.join(work, "template"),
                                                 os.path.join(args.exe_dir, "qel.exe"),
                                                 os.path.join(args.exe_dir, "qel-close.exe"))
-    print(f"e2e: template prefix ready ({time.time() - began:.1f} s)", flush=True)
+    ctx.metrics = harness.system_metrics(os.path.join(work, "template"), os.path.join(args.exe_dir, "qel-peek.exe"))
+    print(f"e2e: template prefix ready ({time.time() - began:.1f} s); menus in {ctx.metrics['menu_font']}, "
+          f"text {ctx.metrics['menu_text_height']} px high, check marks {ctx.metrics['menu_check_width']} px wide",
+          flush=True)
 
     displays = queue.Queue()
     made = []
