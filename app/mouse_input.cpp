@@ -39,6 +39,8 @@ void start_lens(MouseButton button, int y, const CalcState& state, DragContext& 
         drag.saved_fl_high = state.fl_high;
         drag.saved_fov_low = state.fov_low;
         drag.saved_fov_high = state.fov_high;
+        drag.saved_focal_length = state.focal_length;
+        drag.saved_fov = state.fov;
         drag.drag_state = DragState::LensDrag;
     } else {
         drag.saved_fl_zoom = state.fl_zoom;
@@ -57,6 +59,7 @@ bool start_blur(MouseButton button, int y, const CalcState& state, DragContext& 
             return false;
         drag.saved_blur_low = state.blur_low;
         drag.saved_blur_high = state.blur_high;
+        drag.saved_blur_threshold = state.blur_threshold;
         drag.drag_state = DragState::BlurDrag;
     } else {
         drag.saved_blur_zoom = state.blur_zoom;
@@ -211,17 +214,14 @@ void mouse_up(MouseButton button, int /*x*/, int y, CalcState& state, const Came
         changed = true;
         break;
     case DragState::ApertureDrag: {
+        // Either button: the aperture under the release, and the scales re-centred on it.
         const double n = aperture_from_row(y, state, geometry);
-        if (left) {
-            if (n != state.f_stop) {
-                state.f_stop = n;
-                state.effective_f_stop = n * state.teleconverter;
-            }
-            recompute(state, camera, true);
-            changed = true;
-        } else {
-            changed = apply_aperture(n, true, state, camera);
+        if (n != state.f_stop) {
+            state.f_stop = n;
+            state.effective_f_stop = n * state.teleconverter;
         }
+        recompute(state, camera, true);
+        changed = true;
         break;
     }
     case DragState::LensZoom:

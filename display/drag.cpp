@@ -231,8 +231,10 @@ double relative_fraction(int y, int origin_y, Rect scale)
     if (!has_rows(scale))
         return 0.5;
     y = clamp_row(y, scale);
-    const int rows = (scale.top + scale.bottom) / 2 - y + origin_y - scale.bottom;
-    const double t = static_cast<double>(rows) / (scale.top - scale.bottom);
+    // Measured from the exact middle of the scale, where the re-centred value sits (half a row off
+    // the integer middle row when the height is odd): at the press row the fraction is exactly 0.5.
+    const double middle = (scale.top + scale.bottom) / 2.0;
+    const double t = (middle - y + origin_y - scale.bottom) / (scale.top - scale.bottom);
     return std::clamp(t, 0.0, 1.0);
 }
 
@@ -290,10 +292,13 @@ bool lens_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometr
     if (drag.drag_state != DragState::LensDrag)
         return false;
 
+    // On the press row the value is the one at the press, unsnapped: a click changes nothing.
+    const bool on_press_row = clamp_row(y, scale) == clamp_row(drag.lens_origin_y, scale);
     const double t = relative_fraction(y, drag.lens_origin_y, scale);
     if (macro) {
-        const double v = snap_distance(state, state.macro_units,
-                                       recip_value(t, drag.saved_fov_low, drag.saved_fov_high));
+        const double v = on_press_row ? drag.saved_fov
+                                      : snap_distance(state, state.macro_units,
+                                                      recip_value(t, drag.saved_fov_low, drag.saved_fov_high));
         if (v == state.fov)
             return false;
         state.fov = v;
@@ -302,6 +307,8 @@ bool lens_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometr
     double v = recip_value(t, drag.saved_fl_low, drag.saved_fl_high);
     if (state.snap != 0 && v >= 0)
         v = nice_round(v);
+    if (on_press_row)
+        v = drag.saved_focal_length;
     if (v == state.focal_length)
         return false;
     state.focal_length = v;
@@ -331,6 +338,8 @@ bool blur_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometr
                            drag.saved_blur_high);
     if (state.snap != 0 && v >= 0)
         v = nice_round(v);
+    if (clamp_row(y, scale) == clamp_row(drag.blur_origin_y, scale))
+        v = drag.saved_blur_threshold;  // on the press row: the value at the press, so a click changes nothing
     if (v == state.blur_threshold)
         return false;
     state.blur_threshold = v;

@@ -41,6 +41,10 @@ struct DragContext {
     double saved_blur_low = 0;
     double saved_blur_high = 0;
     double saved_blur_zoom = 0;
+    // The values at the press: the pointer back on the press row gives them back exactly.
+    double saved_focal_length = 0;
+    double saved_fov = 0;
+    double saved_blur_threshold = 0;
     // Distance column.
     int near_offset = 0;        ///< near row minus focus row at a DepthOfField press
     int maxblur_origin_y = 0;   ///< client y of the right-button press (not clamped)

@@ -95,9 +95,10 @@ TEST(DragFractions, RelativeFractionIsHalfAtThePressAndFollowsThePointer)
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(relative_fraction(c.y, c.origin, r), c.t) << "y = " << c.y << ", origin " << c.origin;
 
-    // An odd height: the middle row is found with integer halving, so the press lands just off 0.5.
+    // An odd height: measured from the exact middle, the press row is exactly 0.5 all the same.
     const Rect odd{0, 100, 10, 501};
-    EXPECT_DOUBLE_EQ(relative_fraction(250, 250, odd), 201.0 / 401.0);
+    EXPECT_EQ(relative_fraction(250, 250, odd), 0.5);
+    EXPECT_EQ(relative_fraction(501, 501, odd), 0.5);
 }
 
 TEST(DragFractions, ZoomFactorIsFiveToTheFifthOverTheFullHeight)
@@ -656,6 +657,7 @@ struct LensScaleDrag : DragFixture {
         // The window on screen at the press: 50 mm at its reciprocal middle, zoom 5.
         drag.saved_fl_low = 250.0 / 9;
         drag.saved_fl_high = 250;
+        drag.saved_focal_length = 50;
         drag.lens_origin_y = 300;
         drag.drag_state = DragState::LensDrag;
     }
@@ -691,8 +693,9 @@ TEST_F(LensScaleDrag, WithoutSnappingTheValueIsExact)
 TEST_F(LensScaleDrag, ANewFocalLengthRaisesCloserDistancesToTwiceItsEffectiveValue)
 {
     set_lens(50, 2);
-    drag.saved_fl_low = 500.0 / 9;  // 100 mm at the middle row
+    drag.saved_fl_low = 500.0 / 9;  // 100 mm at the middle row, the value at the press
     drag.saved_fl_high = 500;
+    drag.saved_focal_length = 100;
     state.focus_at = 300;
     state.near_limit = 350;
     state.far_limit = -1;
@@ -709,6 +712,7 @@ TEST_F(LensScaleDrag, AFarLimitBelowTheNearLimitIsRaisedToIt)
     set_lens(50, 2);
     drag.saved_fl_low = 500.0 / 9;
     drag.saved_fl_high = 500;
+    drag.saved_focal_length = 100;
     state.focus_at = 2000;
     state.near_limit = 1000;
     state.far_limit = 500;
@@ -723,6 +727,7 @@ TEST_F(LensScaleDrag, ThirtyFiveMillimetreEquivalentsAreConverted)
     camera.crop_factor = 2;
     drag.saved_fl_low = 500.0 / 9;
     drag.saved_fl_high = 500;
+    drag.saved_focal_length = 100;
     state.focus_at = 90;
     EXPECT_TRUE(lens(300));
     EXPECT_NEAR(state.effective_focal_length, 50, 1e-12);
@@ -735,6 +740,7 @@ TEST_F(LensScaleDrag, InMacroModeItDragsTheFieldWidth)
     state.fov = 20;
     drag.saved_fov_low = 100.0 / 9;
     drag.saved_fov_high = 100;
+    drag.saved_fov = 20;
     EXPECT_FALSE(lens(300));
     EXPECT_TRUE(lens(200));  // 1/v = 0.09 - 0.25 * 0.08 = 0.07: 14.29 -> 14.3
     EXPECT_NEAR(state.fov, 14.3, 1e-12);
@@ -782,6 +788,7 @@ struct BlurScaleDrag : DragFixture {
         state.blur_threshold = 1;
         drag.saved_blur_low = 5.0 / 9;  // 1 CoC at the middle row, zoom 5
         drag.saved_blur_high = 5;
+        drag.saved_blur_threshold = 1;
         drag.blur_origin_y = 300;
         drag.drag_state = DragState::BlurDrag;
     }
