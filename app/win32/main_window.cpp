@@ -151,7 +151,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-        on_mouse_down(message == WM_LBUTTONDOWN, x, y);
+    // The class asks for double clicks; a second press soon after a first is a press all the same
+    // (drag, move back and drag again is how a scale is ratcheted along).
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+        on_mouse_down(message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK, x, y);
         return 0;
     case WM_MOUSEMOVE:
         on_mouse_move(x, y);

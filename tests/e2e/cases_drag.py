@@ -170,7 +170,7 @@ def red_marker_row(image, left, top, bottom):
 @C.case
 def focus_drag_exact(ctx, sandboxes):
     """Dragging the focus line out of the window's top sets infinity. A double click on the distance
-    column then sets the distance under the pointer once. Dragging the focus line up and down sets
+    column then sets the distance under the pointer twice: its second press is a press too. Dragging the focus line up and down sets
     focus_at to the distance of the last row, read in the window on screen at the press and snapped
     in the display unit; a second drag past the bottom of the scale and back maps through the
     re-centred window. Then, in metres with a 100 mm lens behind a 2x teleconverter, a drag below
@@ -197,22 +197,35 @@ def focus_drag_exact(ctx, sandboxes):
                   for y in (near_row - 1, near_row, near_row + 1)),
               f"no near line at the hyperfocal distance's row {near_row}")
         # A double click: the first click sets the distance under the pointer and its release
-        # re-centres the window; the second press is no press and must not read the new window.
-        ya, va = clear_row(lay.scale_top + (lay.scale_bottom - lay.scale_top) // 2,
-                           lambda y: distance_at_row(y, lay, window, FOOT, 50),
-                           lambda y: raw_distance_units(y, lay, window, FOOT))
+        # re-centres the window; the second press (a double-click message) is a press like any
+        # other and reads the re-centred window, so a drag started soon after another is not lost.
+        # A row near the middle where the two presses read different distances, neither at a
+        # rounding tie.
+        ya = va = vb = None
+        mid = (lay.scale_top + lay.scale_bottom) // 2
+        for y in sorted(range(lay.scale_top + 20, lay.scale_bottom - 20), key=lambda y: abs(y - mid)):
+            raw1 = raw_distance_units(y, lay, window, FOOT)
+            if raw1 < 0 or tie_distance(raw1) <= 0.02:
+                continue
+            first = distance_at_row(y, lay, window, FOOT, 50)
+            raw2 = raw_distance_units(y, lay, dof(50, 8, first)[2], FOOT)
+            second = distance_at_row(y, lay, dof(50, 8, first)[2], FOOT, 50)
+            if raw2 >= 0 and tie_distance(raw2) > 0.02 and abs(second - first) > 30:
+                ya, va, vb = y, first, second
+                break
+        check(ya is not None, "no row where a second press would read another distance")
         wx, wy, _, _ = qel.geometry()
         xdo("mousemove", wx + x - 10, wy + ya, "sleep", "0.05", "mousedown", 1, "sleep", "0.03", "mouseup", 1,
             "sleep", "0.08", "mousedown", 1, "sleep", "0.03", "mouseup", 1, env=qel.env)
         qel.settle(0.3)
         screen.refresh("double-click")
-        neara, fara, windowa = dof(50, 8, va)
-        rows = C.check_distance_lines(screen, neara, va, fara, windowa, C.FOOT)
+        neara, fara, windowa = dof(50, 8, vb)
+        rows = C.check_distance_lines(screen, neara, vb, fara, windowa, C.FOOT)
         y0 = rows["focus"]
         end, v1 = clear_row(y0 - 25, lambda y: distance_at_row(y, lay, windowa, FOOT, 50),
                             lambda y: raw_distance_units(y, lay, windowa, FOOT))
         drag(qel, x, y0, path(y0, y0 - 60, end))
-        check(v1 > va, f"the prediction {v1} is not farther than {va}")
+        check(v1 > vb, f"the prediction {v1} is not farther than {vb}")
         screen.refresh("first-drag")
         near1, far1, window1 = dof(50, 8, v1)
         rows = C.check_distance_lines(screen, near1, v1, far1, window1, C.FOOT)
