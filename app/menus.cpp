@@ -2,6 +2,18 @@
 
 #include <algorithm>
 
+std::u16string menu_label(const MenuItem& item)
+{
+    std::u16string label;
+    label.reserve(item.text.size());
+    for (const char16_t c : item.text) {
+        label.push_back(c);
+        if (c == u'&' && item.literal)
+            label.push_back(c);
+    }
+    return label;
+}
+
 PopupMenu camera_menu(const CameraTable& cameras)
 {
     PopupMenu menu{MenuAnchor::Camera, {}};
@@ -10,7 +22,8 @@ PopupMenu camera_menu(const CameraTable& cameras)
     menu.items.push_back({command_id::edit_camera, u"&Edit Camera Properties...", false});
     menu.items.push_back({});
     for (int i = 0; i < count; ++i) {
-        menu.items.push_back({command_id::first_camera + i, camera_name(cameras.cameras[i]), i == cameras.current});
+        menu.items.push_back(
+            {command_id::first_camera + i, camera_name(cameras.cameras[i]), i == cameras.current, true});
     }
     return menu;
 }

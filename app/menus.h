@@ -2,6 +2,7 @@
 // state each time a menu opens.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,10 +31,15 @@ enum class MenuAnchor { Camera, Units, Help, FStopIncrement, Teleconverter };
 
 struct MenuItem {
     int id = 0;  // 0 for a separator
-    std::u16string_view text;
+    std::u16string_view text;  // an '&' marks the next character as the item's key...
     bool checked = false;
+    bool literal = false;  // ...unless the text is shown as it stands (a camera's name)
     bool separator() const { return id == 0; }
 };
+
+/// The item's text in the menu convention, where '&' marks the item's key and "&&" shows an '&':
+/// a literal text has every '&' doubled.
+std::u16string menu_label(const MenuItem& item);
 
 struct PopupMenu {
     MenuAnchor anchor = MenuAnchor::Camera;

@@ -373,10 +373,9 @@ void MainWindow::show_menu(const PopupMenu& menu)
             AppendMenuW(handle.get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        // Menu texts are zero-terminated: camera names live in zero-filled records, the others
-        // are literals.
+        const std::u16string label = menu_label(item);
         AppendMenuW(handle.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
-                    static_cast<UINT_PTR>(item.id), wide(item.text.data()));
+                    static_cast<UINT_PTR>(item.id), wide(label.c_str()));
     }
     POINT at = anchor(menu.anchor);
     ClientToScreen(window_, &at);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -67,6 +68,20 @@ TEST(Menus, CameraMenuListsEveryCameraAndChecksTheCurrentOne)
     const std::u16string names[] = {u"Alpha", u"Beta", u"Gamma"};
     for (int i = 0; i < 3; ++i) names[i].copy(table->cameras[i].name, names[i].size());
     EXPECT_EQ(describe(camera_menu(*table)), u"1000 &Edit Camera Properties...|-|1001 Alpha|1002 Beta*|1003 Gamma");
+
+    // Names are shown as they stand: an '&' in a name is a character, not the mark of a key.
+    const struct {
+        std::u16string_view name;
+        std::u16string_view label;
+    } names_with_marks[] = {{u"R&D body", u"R&&D body"}, {u"A && B &", u"A &&&& B &&"}, {u"Plain", u"Plain"}};
+    for (const auto& c : names_with_marks) {
+        std::fill(std::begin(table->cameras[0].name), std::end(table->cameras[0].name), u'\0');
+        c.name.copy(table->cameras[0].name, c.name.size());
+        const PopupMenu menu = camera_menu(*table);
+        EXPECT_TRUE(menu.items[2].literal);
+        EXPECT_EQ(menu_label(menu.items[2]), c.label);
+    }
+    EXPECT_EQ(menu_label(camera_menu(*table).items[0]), u"&Edit Camera Properties...") << "its E stays its key";
 
     table->count = max_cameras;
     const PopupMenu full = camera_menu(*table);
