@@ -6,5 +6,5 @@
 /// Resource id of the About box.
 inline constexpr int about_box_id = 5000;
 
-/// Runs the About box; only OK (or Enter) closes it.
+/// Runs the About box, centred on its owner; OK, Enter, Escape and its close box close it.
 void show_about_box(HINSTANCE instance, HWND owner);

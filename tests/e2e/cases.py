@@ -475,7 +475,7 @@ def images(ctx, sandboxes):
 
 @case
 def help_menu(ctx, sandboxes):
-    """The About box opens and closes with OK; Reset Scales resets the scales and nothing else;
+    """The About box opens centred on the window and closes with Enter or Escape; Reset Scales resets the scales and nothing else;
     a missing help document opens nothing."""
     box = sandboxes.new()
     box.write_settings(settings_with(focal_length="200.00", f_stop="11.00000", teleconverter="2.00000",
@@ -487,11 +487,23 @@ def help_menu(ctx, sandboxes):
         about = qel.find_window("^About Qel$", timeout=10)
         ax, ay, aw, ah = qel.geometry(about)
         qel.root_shot("about")
+        # It opens over the middle of the main window (the main window's caption and frame lie
+        # outside its X window here, so its centre is a few pixels off the frame's).
+        mx, my, mw, mh = qel.geometry()
+        check(abs((ax + aw / 2) - (mx + mw / 2)) <= 20 and abs((ay + ah / 2) - (my + mh / 2)) <= 20,
+              f"the About box at {ax},{ay} ({aw}x{ah}) is not centred on the window at {mx},{my} ({mw}x{mh})")
         # OK is the default button: Enter closes the box.
         harness_xdo(qel, "windowfocus", "--sync", about)
         harness_xdo(qel, "key", "Return")
         time.sleep(0.5)
         check(about not in qel.windows(), "the About box stayed open after Enter")
+        # Escape closes it too.
+        screen.choose("units", 1, 0, "help-about-again", expected_items=4, checked=[])
+        about = qel.find_window("^About Qel$", timeout=10)
+        harness_xdo(qel, "windowfocus", "--sync", about)
+        harness_xdo(qel, "key", "Escape")
+        time.sleep(0.5)
+        check(about not in qel.windows(), "the About box stayed open after Escape")
         before = set(qel.windows())
         screen.choose("units", 1, 1, "help-quick-start", expected_items=4)
         time.sleep(0.5)
