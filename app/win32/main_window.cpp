@@ -167,6 +167,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CAPTURECHANGED:
         on_capture_changed(reinterpret_cast<HWND>(lparam));
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;  // nothing to ask: everything is saved at once
+    case WM_ENDSESSION:
+        on_end_session(wparam != FALSE);
+        return 0;
     case WM_DESTROY:
         on_destroy();
         return 0;
@@ -330,11 +335,26 @@ void MainWindow::on_capture_changed(HWND new_owner)
         mouse_capture_lost(app_.state, current_camera(app_.cameras), app_.drag, *this);
 }
 
-void MainWindow::on_destroy()
+void MainWindow::save_once()
 {
+    if (saved_)
+        return;
+    saved_ = true;
     Win32SettingsFiles files;
     save_settings(app_.paths.settings_path, app_.state, app_.cameras, files);
     store_window_placement(window_);
+}
+
+void MainWindow::on_end_session(bool ending)
+{
+    // Log-off or shut-down: the process may end after this message without a WM_DESTROY.
+    if (ending)
+        save_once();
+}
+
+void MainWindow::on_destroy()
+{
+    save_once();
     back_buffer_.release();
     resources_.release();
     PostQuitMessage(0);

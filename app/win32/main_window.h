@@ -92,7 +92,11 @@ private:
     void on_mouse_move(int x, int y);
     void on_mouse_up(bool left, int x, int y);
     void on_capture_changed(HWND new_owner);
+    void on_end_session(bool ending);
     void on_destroy();
+    /// Saves the settings file and the window placement, the first time only: a session that ends
+    /// saves them before the window is destroyed, and the backup must still hold the previous file.
+    void save_once();
 
     void create_toolbars();
     void layout_for_text_height(int text_height);
@@ -113,4 +117,5 @@ private:
     POINT help_anchor_{};
     POINT f_stop_anchor_{};
     POINT teleconverter_anchor_{};
+    bool saved_ = false;
 };

@@ -250,6 +250,32 @@ def placement_and_backup(ctx, sandboxes):
     check(box.read(box.backup_path()) == first, "qel backup.txt is not the first run's file")
 
 
+@case
+def end_of_session(ctx, sandboxes):
+    """When Windows ends the session (log-off, shut-down) Qel saves its settings and its placement
+    as a close does, and once: the backup keeps the file from before the session."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(mode="0"))
+    before = box.read(box.settings_path())
+    qel, screen = start(ctx, box, "end_session")
+    try:
+        screen.click("mode", 1, settle=0.5)
+        subprocess.run(["wineboot", "--end-session"], env=qel.env, stdout=qel.log, stderr=qel.log, timeout=60)
+        try:
+            qel.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            raise Failure("qel.exe still runs after the session ended")
+        box.wineserver_kill()
+    except Exception:
+        qel.kill()
+        raise
+    saved = box.read(box.settings_path())
+    check(setting(saved, "mode") == "1", f"the session's mode change was not saved:\n{saved}")
+    check(box.read(box.backup_path()) == before, "qel backup.txt is not the file from before the session")
+    record = box.window_placement()
+    check(record is not None and len(record) == 44, f"no window placement stored at the end of the session: {record!r}")
+
+
 def find_popup(shot, sx, sy):
     """The popup help's rectangle (left, top, right, bottom exclusive) near the pointer, or None."""
     px = shot.load()
