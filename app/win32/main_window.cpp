@@ -22,6 +22,7 @@ constexpr wchar_t class_name[] = L"Qel";
 /// box), clipping the toolbars so that painting the columns never draws over them.
 constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
 constexpr int minimum_height = 400;
+constexpr int usable_width = 320;  // a stored placement narrower than this comes back this wide
 
 /// The press on a toolbar button opens its menu, and the release of that same click arrives in the
 /// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
@@ -242,7 +243,7 @@ void MainWindow::on_create()
 {
     create_toolbars();
     update_title();
-    restore_window_placement(window_);
+    restore_window_placement(window_, SIZE{usable_width, minimum_height});
     ::recompute(app_.state, current_camera(app_.cameras), true);
 }
 

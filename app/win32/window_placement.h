@@ -4,7 +4,8 @@
 
 #include "app/win32/win.h"
 
-/// Applies the stored placement when the value exists, is binary and exactly 44 bytes long.
-void restore_window_placement(HWND window);
+/// Applies the stored placement when the value exists, is binary and exactly 44 bytes long: a
+/// minimised window comes back normal, and a normal rectangle smaller than `usable` is enlarged to it.
+void restore_window_placement(HWND window, SIZE usable);
 /// Stores the window's placement, creating the key when needed. Failures are ignored.
 void store_window_placement(HWND window);

@@ -276,6 +276,34 @@ def end_of_session(ctx, sandboxes):
     check(record is not None and len(record) == 44, f"no window placement stored at the end of the session: {record!r}")
 
 
+@case
+def placement_minimised_or_tiny(ctx, sandboxes):
+    """A window closed while minimised comes back as a normal window at its stored normal place and
+    size, and keeps them at the next close; a stored sliver of a window comes back usable."""
+    normal = (150, 120, 150 + 760, 120 + 640)
+    for label, show, rect, want_width, want_height in (
+            ("minimised", 2, normal, 760, 640),
+            ("sliver", 1, (200, 100, 208, 100 + 500), 320, 500)):
+        box = sandboxes.new()
+        record = struct.pack("<III", 44, 0, show) + struct.pack("<iiii", -1, -1, -1, -1) + struct.pack("<iiii", *rect)
+        box.set_window_placement(record)
+        qel = Qel(box, ctx.shots_dir, f"placement_{label}")  # no layout reading: narrow windows wrap
+        try:
+            x, y, w, h = qel.geometry()
+            # The X window is the client area: the frame's few pixels lie outside it.
+            check(want_width - 20 <= w <= want_width and want_height - 40 <= h <= want_height,
+                  f"{label}: the window came back {w} x {h}, not about {want_width} x {want_height}")
+            qel.close()
+        except Exception:
+            qel.kill()
+            raise
+        stored = box.window_placement()
+        left, top, right, bottom = struct.unpack("<iiii", stored[28:44])
+        check((right - left, bottom - top) == (want_width, want_height) and (left, top) == rect[:2],
+              f"{label}: stored normal rectangle {(left, top, right, bottom)}")
+        check(struct.unpack("<I", stored[8:12])[0] == 1, f"{label}: stored show state is not normal")
+
+
 def find_popup(shot, sx, sy):
     """The popup help's rectangle (left, top, right, bottom exclusive) near the pointer, or None."""
     px = shot.load()
