@@ -49,6 +49,8 @@ LRESULT CALLBACK popup_procedure(HWND window, UINT message, WPARAM wparam, LPARA
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
         InvalidateRect(window, nullptr, TRUE);
         return 0;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;  // a click on the popup leaves the active window as it is
     case WM_PAINT:
         if (record != nullptr) {
             on_paint(window, *record);
@@ -112,10 +114,16 @@ void show_popup_help(HINSTANCE instance, const wchar_t* text, HWND owner, const 
     GetCursorPos(&pointer);
 
     // The window owns the record from WM_CREATE on; when creation fails it is freed here.
+    // Shown without activation: the main window keeps its active caption and whatever has the
+    // keyboard keeps it.
     PopupHelpRecord* raw = record.release();
-    if (CreateWindowExW(0, class_name, L"", WS_POPUP | WS_VISIBLE, pointer.x, pointer.y + 2 * style.line_height, width,
-                        height, owner, nullptr, instance, raw) == nullptr &&
-        adopted_record != raw) {
-        delete raw;
+    const HWND window = CreateWindowExW(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, class_name, L"", WS_POPUP, pointer.x,
+                                        pointer.y + 2 * style.line_height, width, height, owner, nullptr, instance,
+                                        raw);
+    if (window == nullptr) {
+        if (adopted_record != raw)
+            delete raw;
+        return;
     }
+    ShowWindow(window, SW_SHOWNOACTIVATE);
 }

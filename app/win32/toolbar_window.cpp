@@ -124,6 +124,13 @@ void ToolbarWindow::on_mouse_move(int x, int y)
 
 void ToolbarWindow::on_timer()
 {
+    // Only while the pointer still rests on this toolbar: a background window's capture does not
+    // follow the pointer out of it, so the move that would have ended the hover may never come.
+    POINT pointer{};
+    if (!GetCursorPos(&pointer) || WindowFromPoint(pointer) != window_) {
+        end_hover();
+        return;
+    }
     if (hover_ != -1 && valid(hover_)) {
         const PopupHelpStyle style = toolbar_.style != nullptr ? toolbar_.style->popup_help_style() : PopupHelpStyle{};
         show_popup_help(instance_, toolbar_.help_texts[hover_], window_, style);
@@ -183,6 +190,11 @@ LRESULT CALLBACK ToolbarWindow::procedure(HWND window, UINT message, WPARAM wpar
         return 0;
     case WM_LBUTTONDOWN:
         self->on_left_button_down(x, y);
+        return 0;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse (a menu, a dialog, another program): the hover is over.
+        if (reinterpret_cast<HWND>(lparam) != window)
+            self->end_hover();
         return 0;
     case WM_DESTROY:
         self->on_destroy();

@@ -9,6 +9,7 @@ from PIL import Image, ImageOps
 
 import layout as L
 import menus
+import peek
 from harness import Failure, Qel, check
 
 CASES = []
@@ -329,6 +330,7 @@ def popup_help(ctx, sandboxes):
     """Resting on a button for a second shows its help in a pale yellow popup two line heights
     below the pointer, as wide as the text plus 2u; moving away removes it."""
     box = sandboxes.new()
+    peek.install(ctx, box)
     qel, screen = start(ctx, box, "popup_help")
     try:
         lay = screen.layout
@@ -342,6 +344,9 @@ def popup_help(ctx, sandboxes):
             shot = qel.root_shot(f"popup-{toolbar}")
             popup = find_popup(shot, sx, sy)
             check(popup is not None, f"no popup help after resting on the {toolbar} button")
+            # The popup takes neither activation nor the keyboard: the main window stays active.
+            active = peek.peek(qel, DEFAULT_TITLE).foreground
+            check(active == DEFAULT_TITLE, f"the popup help made {active!r} the active window")
             left, top, right, bottom = popup
             check((left, top) == (sx, sy + 2 * lay.line_height), f"popup at {(left, top)}, pointer at {(sx, sy)}")
             check(bottom - top == lay.line_height + 2 * lay.u, f"popup height {bottom - top}")

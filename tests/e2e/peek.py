@@ -27,6 +27,7 @@ class WindowContents:
         self.controls = {}
         self.labels = []
         self.focus = 0
+        self.foreground = ""
         self.enabled = False
         for line in text.splitlines():
             parts = line.split(" ", 8)
@@ -40,6 +41,8 @@ class WindowContents:
                 self.controls.setdefault(control.id, control)
             elif parts[0] == "focus":
                 self.focus = int(parts[1])
+            elif parts[0] == "foreground":
+                self.foreground = line[len("foreground "):]
 
     def __getitem__(self, ident):
         check(ident in self.controls, f"no control {ident} in the window")

@@ -4,6 +4,7 @@
 //   window <enabled 0|1> <left> <top> <right> <bottom>
 //   control <id> <class> <enabled 0|1> <left> <top> <right> <bottom> <text>
 //   focus <id of the focused control, or 0>
+//   foreground <title of the system's foreground window>
 //
 // Rectangles are screen coordinates (right and bottom exclusive); a drop-down list shows the text
 // of its selected item. Exit code 0 when the window was found, 2 when not, 3 when OUTFILE failed.
@@ -136,6 +137,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         focus = GetDlgCtrlID(control);
     }
     out += "focus " + std::to_string(focus) + "\n";
+    // The active window of the system: whose caption is drawn active and who gets the keys.
+    wchar_t title[512] = {};
+    const HWND foreground = GetForegroundWindow();
+    if (foreground != nullptr)
+        GetWindowTextW(foreground, title, 512);
+    out += "foreground " + utf8(title) + "\n";
 
     return write_file(argv[1], out) ? 0 : 3;
 }
