@@ -71,8 +71,10 @@ def absolute_fraction(y, top, bottom):
 
 
 def relative_fraction(y, origin, top, bottom):
+    """0.5 at the press row, measured from the scale's exact middle (half a row off the middle row
+    when the height is odd)."""
     y = min(max(y, top), bottom)
-    rows = (top + bottom) // 2 - y + origin - bottom
+    rows = (top + bottom) / 2 - y + origin - bottom
     return min(max(rows / (top - bottom), 0.0), 1.0)
 
 

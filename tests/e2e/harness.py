@@ -5,6 +5,7 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import time
 
@@ -152,9 +153,25 @@ class Display:
         self.log.close()
 
 
+def display_number_taken(n):
+    """Whether an X server may already use display n. Besides the files in /tmp, X servers listen
+    on an abstract socket that every process of the machine's network shares, also from another
+    chroot or /tmp: a client of ours would reach that other server through it."""
+    if os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+        return True
+    probe = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    try:
+        probe.bind(f"\0/tmp/.X11-unix/X{n}")
+        return False
+    except OSError:
+        return True
+    finally:
+        probe.close()
+
+
 def free_display_number(start=70):
     n = start
-    while os.path.exists(f"/tmp/.X{n}-lock") or os.path.exists(f"/tmp/.X11-unix/X{n}"):
+    while display_number_taken(n):
         n += 1
     return n
 

@@ -60,6 +60,20 @@ class ReleasePackage(unittest.TestCase):
         dlls = {m.decode().lower() for m in re.findall(rb"([A-Za-z0-9_]+\.dll)\0", exe)}
         self.assertFalse({d for d in dlls if d.startswith(("libstdc", "libgcc", "libwinpthread"))}, dlls)
 
+    def test_program_names_its_version_and_carries_its_manifest(self):
+        with self.open() as z:
+            exe = z.read("qel.exe")
+        # The version resource Explorer shows: key and value as UTF-16, zero-terminated.
+        for key, value in (("ProductName", "Qel"), ("FileVersion", self.version),
+                           ("ProductVersion", self.version), ("OriginalFilename", "qel.exe")):
+            self.assertRegex(exe, re.escape(f"{key}\0".encode("utf-16-le")) + rb"(?:\0\0)*" +
+                             re.escape(f"{value}\0".encode("utf-16-le")), key)
+        major, minor = self.version.split(".")[:2]
+        self.assertIn(struct.pack("<HHHH", int(minor), int(major), 0, 0), exe, "binary FILEVERSION")
+        self.assertIn(b"Microsoft.Windows.Common-Controls", exe)
+        self.assertIn(b'level="asInvoker"', exe)
+        self.assertNotIn(b"dpiAware", exe, "DPI awareness is declared although the window is not ready for it")
+
     def test_read_me_names_the_version_in_windows_lines(self):
         with self.open() as z:
             text = z.read("README.txt").decode("utf-8")
