@@ -1,8 +1,8 @@
 // Which inputs of a target paint a frame, and in how large a window.
 //
 // A frame costs more under the sanitizers than everything else a target does with an input, so
-// only one input in paint_share paints, mostly in a small-to-moderate window and now and then in
-// a large one. The choice is drawn from all of the input's bytes: an input always makes the same
+// only one input in a share paints (each target picks its share), mostly in a small-to-moderate
+// window and now and then in a large one. The choice is drawn from all of the input's bytes: an input always makes the same
 // choice (a finding replays from its file alone), while any change to it draws again, so the
 // mutations of an input that paints do not all paint.
 #pragma once
@@ -10,8 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 
-/// One input in this many paints a frame.
-inline constexpr uint64_t paint_share = 16;
 /// One painting input in this many gets a large window.
 inline constexpr uint64_t large_window_share = 16;
 
@@ -33,13 +31,14 @@ struct PaintChoice {
     uint64_t bits = 0;
 };
 
-inline PaintChoice paint_choice(const uint8_t* data, std::size_t size)
+/// Whether the input paints (one in `share` do) and how.
+inline PaintChoice paint_choice(const uint8_t* data, std::size_t size, uint64_t share)
 {
     const uint64_t h = input_hash(data, size);
     PaintChoice c;
-    c.paints = h % paint_share == 0;
-    c.large_window = h / paint_share % large_window_share == 0;
-    c.bits = h / paint_share / large_window_share;
+    c.paints = h % share == 0;
+    c.large_window = h / share % large_window_share == 0;
+    c.bits = h / share / large_window_share;
     return c;
 }
 

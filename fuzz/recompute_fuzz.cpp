@@ -117,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 
     // For the inputs that paint, a frame at any text height and window size, twice (the second
     // with warm scratch buffers).
-    const PaintChoice choice = paint_choice(data, size);
+    const PaintChoice choice = paint_choice(data, size, 8);
     if (!choice.paints)
         return 0;
     const int max_width = choice.large_window ? large_width : moderate_width;
