@@ -2,9 +2,9 @@
 //
 // A frame costs more under the sanitizers than everything else a target does with an input, so
 // only one input in a share paints (each target picks its share), mostly in a small-to-moderate
-// window and now and then in a large one. The choice is drawn from all of the input's bytes: an input always makes the same
-// choice (a finding replays from its file alone), while any change to it draws again, so the
-// mutations of an input that paints do not all paint.
+// window and now and then in a large one. The choice is drawn from all of the input's bytes: an
+// input always makes the same choice (a finding replays from its file alone), while any change to
+// it draws again, so the mutations of an input that paints do not all paint.
 #pragma once
 
 #include <cstddef>
