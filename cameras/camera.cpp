@@ -3,6 +3,8 @@
 #include "calc/portable_math.h"
 
 #include <algorithm>
+#include <array>
+#include <numeric>
 #include <string>
 
 #include <cmath>
@@ -135,18 +137,57 @@ void derive_camera_values(CameraTable& table)
 void sort_cameras(CameraTable& table)
 {
     // An exchange sort over whole records; cameras with equal names can change their relative order.
+    // Its exchanges depend only on how the names order, so they are made on the names' ranks (found
+    // with n log n name comparisons instead of the n^2 / 2 of the exchange sort itself), and each
+    // record then moves once, to where the exchanges took it.
     const int32_t n = used_count(table);
+    if (n < 2)
+        return;
+    const auto at = [&table](int32_t i) -> Camera& { return table.cameras[static_cast<std::size_t>(i)]; };
+    const auto slot = [](std::array<int32_t, max_cameras>& a, int32_t i) -> int32_t& {
+        return a[static_cast<std::size_t>(i)];
+    };
+
+    std::array<int32_t, max_cameras> by_name;  // record indices in name order
+    std::iota(by_name.begin(), by_name.begin() + n, 0);
+    std::sort(by_name.begin(), by_name.begin() + n,
+              [&](int32_t x, int32_t y) { return orders_after(at(y), at(x)); });
+    std::array<int32_t, max_cameras> rank;  // of the record at each place; equal names, equal ranks
+    slot(rank, by_name[0]) = 0;
+    for (int32_t k = 1; k < n; ++k) {
+        const int32_t previous = slot(by_name, k - 1);
+        const int32_t record = slot(by_name, k);
+        slot(rank, record) = slot(rank, previous) + (orders_after(at(record), at(previous)) ? 1 : 0);
+    }
+
+    std::array<int32_t, max_cameras> from;  // the record that ends at each place
+    std::iota(from.begin(), from.begin() + n, 0);
     for (int32_t i = 0; i + 1 < n; ++i) {
         for (int32_t j = i + 1; j < n; ++j) {
-            Camera& a = table.cameras[static_cast<std::size_t>(i)];
-            Camera& b = table.cameras[static_cast<std::size_t>(j)];
-            if (!orders_after(a, b))
+            if (slot(rank, i) <= slot(rank, j))
                 continue;
-            std::swap(a, b);
+            std::swap(slot(rank, i), slot(rank, j));
+            std::swap(slot(from, i), slot(from, j));
             if (table.current == i)
                 table.current = j;
             else if (table.current == j)
                 table.current = i;
         }
+    }
+
+    // Each cycle of the permutation: the first place's record is held while the others move up.
+    for (int32_t place = 0; place < n; ++place) {
+        if (slot(from, place) == place)
+            continue;
+        const Camera held = at(place);
+        int32_t q = place;
+        while (slot(from, q) != place) {
+            const int32_t next = slot(from, q);
+            at(q) = at(next);
+            slot(from, q) = q;
+            q = next;
+        }
+        at(q) = held;
+        slot(from, q) = q;
     }
 }

@@ -1,7 +1,8 @@
-// recompute, the texts painted from its results and a whole painted frame, on any inputs
-// including values no load or drag produces (NaN, infinities, zero, negative and huge lengths,
-// out-of-range codes) and any window size: no crash, no undefined behaviour, no endless loop, no
-// text that has run past its buffer, and nothing handed to the canvas that it cannot read.
+// recompute, the texts painted from its results and (for a share of inputs) a whole painted frame,
+// on any inputs including values no load or drag produces (NaN, infinities, zero, negative and
+// huge lengths, out-of-range codes) and any window size: no crash, no undefined behaviour, no
+// endless loop, no text that has run past its buffer, and nothing handed to the canvas that it
+// cannot read.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
@@ -15,6 +16,7 @@
 #include "display/paint.h"
 #include "display/paint_scratch.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/paint_share.h"
 #include "fuzz/touching_canvas.h"
 #include "text/caption_text.h"
 #include "text/distance_text.h"
@@ -113,13 +115,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     for (double v : {state->near, state->far, state->maxblur_near, state->maxblur_far, state->hyperfocal})
         check_text(format_distance(*state, v));
 
-    // A frame at any text height and window size, twice (the second with warm scratch buffers).
+    // For the inputs that paint, a frame at any text height and window size, twice (the second
+    // with warm scratch buffers).
+    const PaintChoice choice = paint_choice(data, size, 8);
+    if (!choice.paints)
+        return 0;
+    const int max_width = choice.large_window ? large_width : moderate_width;
+    const int max_height = choice.large_window ? large_height : moderate_height;
     auto geometry = std::make_unique<ScaleGeometry>();
     auto scratch = std::make_unique<PaintScratch>();
     FixedMeasure measure(in.ConsumeIntegralInRange<int>(1, 20), in.ConsumeIntegralInRange<int>(1, 40));
     TouchingCanvas canvas;
-    layout_scales(*geometry, measure, in.ConsumeIntegralInRange<int>(0, 60), in.ConsumeIntegralInRange<int>(0, 2500),
-                  in.ConsumeIntegralInRange<int>(0, 2500));
+    layout_scales(*geometry, measure, in.ConsumeIntegralInRange<int>(0, 60),
+                  in.ConsumeIntegralInRange<int>(0, max_width), in.ConsumeIntegralInRange<int>(0, max_height));
     for (int frame = 0; frame < 2; ++frame)
         paint(canvas, measure, *state, *camera, *geometry, *scratch);
     return 0;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cameras/camera.h"
@@ -275,6 +276,61 @@ TEST(SortCamerasLimits, LeavesRecordsBeyondCountAndCopesWithBadCounts)
     table->count = 5000;  // beyond the array: sorted up to the last record, never past it
     sort_cameras(*table);
     EXPECT_EQ(name_of(table->cameras[0]), u"");
+}
+
+// The exchange sort as it reads: every pair compared by name, the records themselves exchanged.
+void exchange_sort(std::vector<std::pair<std::u16string, int>>& records, int& current)
+{
+    const int n = static_cast<int>(records.size());
+    for (int i = 0; i + 1 < n; ++i) {
+        for (int j = i + 1; j < n; ++j) {
+            if (records[static_cast<std::size_t>(i)].first <= records[static_cast<std::size_t>(j)].first)
+                continue;
+            std::swap(records[static_cast<std::size_t>(i)], records[static_cast<std::size_t>(j)]);
+            if (current == i)
+                current = j;
+            else if (current == j)
+                current = i;
+        }
+    }
+}
+
+TEST(SortCamerasLimits, SameOrderAsThePlainExchangeSortWithManyEqualNames)
+{
+    // Tables of few distinct names (the order of equal names is the exchange sort's own), of every
+    // size up to 40 and one full table, with the current camera anywhere.
+    uint32_t seed = 12345;
+    const auto next = [&seed](uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % below;
+    };
+    const std::u16string names[] = {u"B", u"a", u"ab", u"", u"Generic 35mm film camera (Sharp print)", u"\u00E9"};
+    std::vector<int> sizes;
+    for (int n = 1; n <= 40; ++n)
+        sizes.push_back(n);
+    sizes.push_back(max_cameras);
+    for (int n : sizes) {
+        auto table = std::make_unique<CameraTable>();
+        std::vector<std::pair<std::u16string, int>> expected;
+        for (int i = 0; i < n; ++i) {
+            const std::u16string& name = names[next(n == max_cameras ? 3 : std::size(names))];
+            table->cameras[static_cast<std::size_t>(i)] = default_camera();
+            set_name(table->cameras[static_cast<std::size_t>(i)], name);
+            table->cameras[static_cast<std::size_t>(i)].frame_width_px = i;
+            expected.emplace_back(name, i);
+        }
+        table->count = n;
+        table->current = static_cast<int32_t>(next(static_cast<uint32_t>(n)));
+        int expected_current = table->current;
+        exchange_sort(expected, expected_current);
+        sort_cameras(*table);
+        for (int i = 0; i < n; ++i) {
+            const Camera& c = table->cameras[static_cast<std::size_t>(i)];
+            ASSERT_EQ(name_of(c), expected[static_cast<std::size_t>(i)].first) << n << " " << i;
+            ASSERT_EQ(c.frame_width_px, expected[static_cast<std::size_t>(i)].second) << n << " " << i;
+        }
+        EXPECT_EQ(table->current, expected_current) << n;
+    }
 }
 
 TEST(SortCamerasLimits, ThousandCamerasInReverseOrder)
