@@ -334,12 +334,14 @@ bool blur_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometr
     }
     if (drag.drag_state != DragState::BlurDrag)
         return false;
+    // On the press row the value is the one at the press, unsnapped: a click changes nothing.
+    const bool on_press_row = clamp_row(y, scale) == clamp_row(drag.blur_origin_y, scale);
     double v = recip_value(relative_fraction(y, drag.blur_origin_y, scale), drag.saved_blur_low,
                            drag.saved_blur_high);
     if (state.snap != 0 && v >= 0)
         v = nice_round(v);
-    if (clamp_row(y, scale) == clamp_row(drag.blur_origin_y, scale))
-        v = drag.saved_blur_threshold;  // on the press row: the value at the press, so a click changes nothing
+    if (on_press_row)
+        v = drag.saved_blur_threshold;
     if (v == state.blur_threshold)
         return false;
     state.blur_threshold = v;
