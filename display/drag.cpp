@@ -304,11 +304,12 @@ bool lens_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometr
         state.fov = v;
         return recompute_recentred(state, camera);
     }
-    double v = recip_value(t, drag.saved_fl_low, drag.saved_fl_high);
-    if (state.snap != 0 && v >= 0)
-        v = nice_round(v);
-    if (on_press_row)
-        v = drag.saved_focal_length;
+    double v = drag.saved_focal_length;
+    if (!on_press_row) {
+        v = recip_value(t, drag.saved_fl_low, drag.saved_fl_high);
+        if (state.snap != 0 && v >= 0)
+            v = nice_round(v);
+    }
     if (v == state.focal_length)
         return false;
     state.focal_length = v;
@@ -336,12 +337,12 @@ bool blur_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometr
         return false;
     // On the press row the value is the one at the press, unsnapped: a click changes nothing.
     const bool on_press_row = clamp_row(y, scale) == clamp_row(drag.blur_origin_y, scale);
-    double v = recip_value(relative_fraction(y, drag.blur_origin_y, scale), drag.saved_blur_low,
-                           drag.saved_blur_high);
-    if (state.snap != 0 && v >= 0)
-        v = nice_round(v);
-    if (on_press_row)
-        v = drag.saved_blur_threshold;
+    double v = drag.saved_blur_threshold;
+    if (!on_press_row) {
+        v = recip_value(relative_fraction(y, drag.blur_origin_y, scale), drag.saved_blur_low, drag.saved_blur_high);
+        if (state.snap != 0 && v >= 0)
+            v = nice_round(v);
+    }
     if (v == state.blur_threshold)
         return false;
     state.blur_threshold = v;
