@@ -15,6 +15,9 @@ public:
     /// The pressed state a toolbar button has now (the toolbar flips toggles before it reports).
     virtual int button_state(int toolbar, int button) = 0;
     virtual void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) = 0;
+    /// Clicks a toolbar button for the keyboard: its state changes as a mouse click's would and the
+    /// click comes back as a toolbar command.
+    virtual void click_button(int toolbar, int button) = 0;
     /// Places the second-row toolbars over their columns and shows or hides them for the mode.
     virtual void layout_toolbars() = 0;
     /// Derives every result (re-centring the scale windows when `rescale`) and repaints.

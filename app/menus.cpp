@@ -2,6 +2,19 @@
 
 #include <algorithm>
 
+#include "app/keyboard.h"
+
+namespace {
+
+/// The item of a command, with the command's shortcut when it has one.
+MenuItem command_item(int id, std::u16string_view text)
+{
+    const Shortcut* shortcut = command_shortcut(id);
+    return {id, text, false, false, shortcut != nullptr ? shortcut->text : std::u16string_view()};
+}
+
+}  // namespace
+
 std::u16string menu_label(const MenuItem& item)
 {
     std::u16string label;
@@ -11,6 +24,10 @@ std::u16string menu_label(const MenuItem& item)
         if (c == u'&' && item.literal)
             label.push_back(c);
     }
+    if (!item.shortcut.empty()) {
+        label.push_back(u'\t');
+        label.append(item.shortcut);
+    }
     return label;
 }
 
@@ -19,7 +36,7 @@ PopupMenu camera_menu(const CameraTable& cameras)
     PopupMenu menu{MenuAnchor::Camera, {}};
     const int count = std::clamp(cameras.count, 0, max_cameras);
     menu.items.reserve(static_cast<std::size_t>(count) + 2);
-    menu.items.push_back({command_id::edit_camera, u"&Edit Camera Properties...", false});
+    menu.items.push_back(command_item(command_id::edit_camera, u"&Edit Camera Properties..."));
     menu.items.push_back({});
     for (int i = 0; i < count; ++i) {
         menu.items.push_back(
@@ -43,11 +60,11 @@ PopupMenu units_menu(const CalcState& state)
 PopupMenu help_menu()
 {
     return {MenuAnchor::Help,
-            {{command_id::about, u"About Qel"},
-             {command_id::quick_start, u"Display Quick Start Reference"},
-             {command_id::reference_manual, u"Display Reference Manual"},
+            {command_item(command_id::about, u"About Qel"),
+             command_item(command_id::quick_start, u"Display Quick Start Reference"),
+             command_item(command_id::reference_manual, u"Display Reference Manual"),
              {},
-             {command_id::reset_scales, u"Reset Scales"}}};
+             command_item(command_id::reset_scales, u"Reset Scales")}};
 }
 
 PopupMenu f_stop_increment_menu(const CalcState& state)

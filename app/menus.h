@@ -34,11 +34,12 @@ struct MenuItem {
     std::u16string_view text;  // an '&' marks the next character as the item's key...
     bool checked = false;
     bool literal = false;  // ...unless the text is shown as it stands (a camera's name)
+    std::u16string_view shortcut{};  // the item's keyboard shortcut, shown right-aligned ("Ctrl+E")
     bool separator() const { return id == 0; }
 };
 
 /// The item's text in the menu convention, where '&' marks the item's key and "&&" shows an '&':
-/// a literal text has every '&' doubled.
+/// a literal text has every '&' doubled. A shortcut follows after a tab, which menus align.
 std::u16string menu_label(const MenuItem& item);
 
 struct PopupMenu {
@@ -46,6 +47,7 @@ struct PopupMenu {
     std::vector<MenuItem> items;
 };
 
+/// The items of commands with a keyboard shortcut carry its text.
 /// "&Edit Camera Properties...", a separator, then every camera name (ids 1001 + index),
 /// the current camera checked. The texts point into `cameras`.
 PopupMenu camera_menu(const CameraTable& cameras);

@@ -123,6 +123,25 @@ double aperture_from_row(int y, const CalcState& state, const ScaleGeometry& geo
     return snap_f_stop(state, portable::pow(2.0, -0.5 + 7.5 * t));
 }
 
+ScaleValue scale_value_at(int x, int y, const CalcState& state, const ScaleGeometry& geometry)
+{
+    if (contains(column(geometry, Column::Distance).scale, x, y)) {
+        switch (line_under_press(y, state, geometry)) {
+        case DragState::FocusLine: return ScaleValue::Focus;
+        case DragState::NearLine: return state.mode == Mode::Blur ? ScaleValue::Object : ScaleValue::NearLimit;
+        case DragState::FarLine: return ScaleValue::FarLimit;
+        default: return ScaleValue::None;
+        }
+    }
+    if (contains(column(geometry, Column::Aperture).scale, x, y))
+        return aperture_is_input(state.mode) ? ScaleValue::Aperture : ScaleValue::None;
+    if (contains(column(geometry, Column::Lens).scale, x, y))
+        return ScaleValue::Lens;
+    if (contains(column(geometry, Column::Blur).scale, x, y))
+        return blur_threshold_is_input(state.mode) ? ScaleValue::BlurThreshold : ScaleValue::None;
+    return ScaleValue::None;
+}
+
 void mouse_down(MouseButton button, int x, int y, CalcState& state, const Camera& camera,
                 ScaleGeometry& geometry, DragContext& drag, MouseHost& host)
 {

@@ -5,6 +5,7 @@
 #include "app/host.h"
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
+#include "display/drag.h"
 #include "display/drag_context.h"
 #include "display/geometry.h"
 
@@ -14,6 +15,11 @@ enum class MouseButton { Left, Right };
 /// (f/0.7 at the bottom row, f/128 at the top, even in stops), snapped to the nearest half or third
 /// stop when snapping is on.
 double aperture_from_row(int y, const CalcState& state, const ScaleGeometry& geometry);
+
+/// The value a left press at client (x, y) would set: the line it would take hold of on the
+/// distance column, the lens scale's value, the aperture or the blur threshold where the mode lets
+/// the user set them; None anywhere else.
+ScaleValue scale_value_at(int x, int y, const CalcState& state, const ScaleGeometry& geometry);
 
 /// A button went down at client (x, y). Any drag in progress is dropped first; then the first
 /// scale hit decides: the distance column (not in Macro), the aperture scale (not in BestFStop or

@@ -12,25 +12,25 @@ constexpr std::array<std::u16string_view, toolbar_bitmap_count> bitmap_names{
 
 using B = ToolbarBitmap;
 
-constexpr std::array<ButtonDescription, 1> camera_buttons{{{B::IDCAMERA, u"Select or edit cameras"}}};
+constexpr std::array<ButtonDescription, 1> camera_buttons{{{B::IDCAMERA, u"Select or edit cameras (Alt+C)"}}};
 constexpr std::array<ButtonDescription, 5> mode_buttons{{
-    {B::IDDOF, u"Depth of field mode"},
-    {B::IDF, u"Best f stop mode"},
-    {B::IDFS, u"Focus stacking mode"},
-    {B::IDBLUR, u"Blur mode"},
-    {B::IDMACRO, u"Macro mode"},
+    {B::IDDOF, u"Depth of field mode (Ctrl+1)"},
+    {B::IDF, u"Best f stop mode (Ctrl+2)"},
+    {B::IDFS, u"Focus stacking mode (Ctrl+3)"},
+    {B::IDBLUR, u"Blur mode (Ctrl+4)"},
+    {B::IDMACRO, u"Macro mode (Ctrl+5)"},
 }};
 constexpr std::array<ButtonDescription, 2> units_help_buttons{{
-    {B::IDMM, u"Set distance units"},
-    {B::IDHELP1, u"Help commands"},
+    {B::IDMM, u"Set distance units (Alt+U)"},
+    {B::IDHELP1, u"Help commands (Alt+H)"},
 }};
-constexpr std::array<ButtonDescription, 1> snap_buttons{{{B::IDSNAP, u"Snap values to round numbers"}}};
-constexpr std::array<ButtonDescription, 1> f_stop_buttons{{{B::IDHALF, u"Set f stop increments"}}};
+constexpr std::array<ButtonDescription, 1> snap_buttons{{{B::IDSNAP, u"Snap values to round numbers (Ctrl+G)"}}};
+constexpr std::array<ButtonDescription, 1> f_stop_buttons{{{B::IDHALF, u"Set f stop increments (Alt+F)"}}};
 constexpr std::array<ButtonDescription, 1> teleconverter_buttons{
-    {{B::IDTC10, u"Set teleconverter magnification factor"}}};
+    {{B::IDTC10, u"Set teleconverter magnification factor (Alt+T)"}}};
 constexpr std::array<ButtonDescription, 2> images_buttons{{
-    {B::IDPLUS, u"Increment number of images"},
-    {B::IDMINUS, u"Decrement number of images"},
+    {B::IDPLUS, u"Increment number of images (+)"},
+    {B::IDMINUS, u"Decrement number of images (-)"},
 }};
 
 constexpr std::array<ToolbarDescription, 7> toolbars{{

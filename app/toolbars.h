@@ -1,5 +1,6 @@
 // The seven toolbars of the main window as data: control ids, button kinds, the bitmap and the
-// popup help text of every button, and the 21 toolbar bitmaps by resource name.
+// popup help text of every button (its keyboard shortcut in brackets after it), and the 21 toolbar
+// bitmaps by resource name.
 #pragma once
 
 #include <span>

@@ -39,18 +39,38 @@ std::array<double, N> geometric_table(double first, double factor)
 const std::array<double, 31> half_stops = geometric_table<31>(0.7071067811865476, 1.189207115002721);
 const std::array<double, 46> third_stops = geometric_table<46>(0.7071067811865475, 1.122462048309373);
 
+double step_of(double value)
+{
+    for (const StepRow& row : step_table) {
+        if (value >= row.at_least)
+            return row.step;
+    }
+    return 0.00005;
+}
+
 }  // namespace
 
-double nice_round(double value)
+double nice_round(double value) { return round_steps(value, step_of(value)); }
+
+double next_round_value(double value, int direction)
 {
-    double step = 0.00005;
-    for (const StepRow& row : step_table) {
-        if (value >= row.at_least) {
-            step = row.step;
-            break;
-        }
+    // Within a thousandth of a step of a grid value counts as on it, so that a value that is
+    // already round moves by a whole step.
+    constexpr double on_grid = 1e-3;
+    if (direction > 0) {
+        const double step = step_of(value);
+        return (std::floor(value / step + on_grid) + 1) * step;
     }
-    return round_steps(value, step);
+    if (value <= 0)
+        return 0;
+    // Down from a range boundary the finer step below it applies (5 -> 4.95): take the step of the
+    // coarse candidate's range, and again if that changed the range.
+    double step = step_of(value);
+    double below = (std::ceil(value / step - on_grid) - 1) * step;
+    const double finer = step_of(below);
+    if (finer != step)
+        below = (std::ceil(value / finer - on_grid) - 1) * finer;
+    return below > 0 ? below : 0;
 }
 
 std::span<const double> f_stop_table(FStopIncrement increment)
@@ -79,6 +99,23 @@ double snap_f_stop(const CalcState& state, double f_number)
             best = table[i];
     }
     return best;
+}
+
+double next_f_stop(std::span<const double> table, double f_number, int direction)
+{
+    const double same = f_number * 1e-6;
+    if (direction > 0) {
+        for (const double entry : table) {
+            if (entry > f_number + same)
+                return entry;
+        }
+    } else {
+        for (auto it = table.rbegin(); it != table.rend(); ++it) {
+            if (*it < f_number - same)
+                return *it;
+        }
+    }
+    return f_number;
 }
 
 void snap_all(CalcState& state)

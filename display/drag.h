@@ -1,6 +1,9 @@
 // Dragging on the scales: pointer rows turned into distances, limits, focal lengths, blur values
-// and zoom factors, stored in the calculation state and recomputed.
+// and zoom factors, stored in the calculation state and recomputed; and the same values moved a
+// step at a time from the keyboard.
 #pragma once
+
+#include <span>
 
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
@@ -41,3 +44,34 @@ bool lens_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometr
 /// Returns true when it ran recompute.
 bool blur_drag(int y, CalcState& state, const Camera& camera, const ScaleGeometry& geometry,
                const DragContext& drag);
+
+/// The line a left press at row y of the distance column takes hold of in the state's mode:
+/// FocusLine, NearLine or FarLine, or Idle in Macro mode.
+DragState line_under_press(int y, const CalcState& state, const ScaleGeometry& geometry);
+
+/// A value the user sets on a scale, as the keyboard reaches it.
+enum class ScaleValue {
+    None,
+    Lens,            ///< the focal length, or the field width in Macro mode
+    Aperture,        ///< where the aperture is an input (not BestFStop or FocusStacking)
+    Focus,           ///< the focus line (DepthOfField, Blur)
+    NearLimit,       ///< BestFStop, FocusStacking
+    FarLimit,        ///< BestFStop, FocusStacking
+    Object,          ///< Blur mode's object line
+    BlurThreshold,   ///< where the blur threshold is an input (DepthOfField, Macro)
+};
+
+/// The values the mode lets the user set, in the order the Tab key visits them: the columns from
+/// left to right, a column's lines from top to bottom.
+std::span<const ScaleValue> scale_values(Mode mode);
+
+/// Moves a value one step towards the top of its scale (direction > 0) or the bottom: to the next
+/// round value (distances in the display unit, the field width in the Macro unit) or to the next
+/// f-number of the f-stop increment, whether or not snapping is on. A page step goes a tenth of the
+/// scale's height (an f-number a whole stop) when that is further. Distances step from infinity to
+/// just inside the scale's top and reach infinity only by pages. The drags' rules hold: the focus
+/// and the limits stay beyond twice the focal length, the near limit below the far limit, and in
+/// BestFStop the aperture follows the limits. Then everything is recomputed with re-centring, as at
+/// the end of a drag. Returns true when the value changed; a value the mode does not let the user
+/// set, or one that cannot move further, changes nothing.
+bool step_scale_value(ScaleValue value, int direction, bool page, CalcState& state, const Camera& camera);

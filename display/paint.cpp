@@ -32,8 +32,39 @@ void fill_background(Canvas& canvas, const ScaleGeometry& g)
     fill_grey(canvas, {left, top, width, bottom});
 }
 
+void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus)
+{
+    constexpr Colour light{192, 192, 192};
+    Column c = Column::Distance;
+    int row = 0;
+    switch (focus) {
+    case ScaleValue::None: return;
+    case ScaleValue::Lens: c = Column::Lens; break;
+    case ScaleValue::Aperture: c = Column::Aperture; break;
+    case ScaleValue::BlurThreshold: c = Column::Blur; break;
+    case ScaleValue::Focus: row = g.focus_row; break;
+    case ScaleValue::NearLimit:
+    case ScaleValue::Object: row = g.near_row; break;
+    case ScaleValue::FarLimit: row = g.far_row; break;
+    }
+    const Rect p = panel_rect(g, c);
+    if (is_empty(p))
+        return;
+    const Rect o{p.left - 2, p.top - 2, p.right + 2, p.bottom + 2};
+    const auto bar = [&](Rect r) { canvas.fill_rect(r, light, light); };
+    bar({o.left, o.top, o.right, o.top + 1});
+    bar({o.left, o.bottom - 1, o.right, o.bottom});
+    bar({o.left, o.top, o.left + 1, o.bottom});
+    bar({o.right - 1, o.top, o.right, o.bottom});
+    if (c == Column::Distance && row > p.top && row < p.bottom - 1) {
+        const int reach = g.u > 2 ? g.u : 2;
+        bar({p.left - reach, row - 1, p.left, row + 2});
+        bar({p.right, row - 1, p.right + reach, row + 2});
+    }
+}
+
 void paint(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camera& camera, ScaleGeometry& g,
-           PaintScratch& scratch)
+           PaintScratch& scratch, ScaleValue focus)
 {
     fill_background(canvas, g);
     paint_lens_column(canvas, s, g);
@@ -44,4 +75,5 @@ void paint(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camer
     draw_details(canvas, scratch.panel, g);
     caption_texts(s, scratch.captions);
     draw_captions(canvas, scratch.captions, g);
+    draw_focus_cue(canvas, g, focus);
 }

@@ -5,6 +5,7 @@
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
 #include "display/canvas.h"
+#include "display/drag.h"
 #include "display/geometry.h"
 #include "display/paint_scratch.h"
 
@@ -13,7 +14,13 @@
 /// ran past the details panel, or a marker beyond its scale, would otherwise stay behind.
 void fill_background(Canvas& canvas, const ScaleGeometry& g);
 
-/// Draws one frame from the state, the current camera and the layout; stores the distance
-/// column's near, far and focus rows in `g`. Allocates nothing once `scratch` is warm.
+/// The keyboard focus cue around the column of `focus`: a light outline two pixels outside its
+/// panel, and for a distance line a bar in the margins on both sides of the line's row (when the
+/// row lies on the panel). Nothing for None.
+void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus);
+
+/// Draws one frame from the state, the current camera and the layout, with the focus cue around
+/// `focus`; stores the distance column's near, far and focus rows in `g`. Allocates nothing once
+/// `scratch` is warm.
 void paint(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camera& camera, ScaleGeometry& g,
-           PaintScratch& scratch);
+           PaintScratch& scratch, ScaleValue focus = ScaleValue::None);

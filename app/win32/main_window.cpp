@@ -150,6 +150,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_APP:
         on_toolbar(static_cast<int>(wparam), static_cast<int>(lparam));
         return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (on_key_down(wparam))
+            return 0;
+        return DefWindowProcW(window_, message, wparam, lparam);
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     // The class asks for double clicks; a second press soon after a first is a press all the same
@@ -247,6 +252,8 @@ void MainWindow::on_create()
     ::recompute(app_.state, current_camera(app_.cameras), true);
 }
 
+void MainWindow::click_button(int toolbar_id, int button) { click_toolbar_button(toolbar(toolbar_id), button); }
+
 void MainWindow::layout_toolbars()
 {
     const ScaleGeometry& g = app_.geometry;
@@ -262,8 +269,8 @@ void MainWindow::layout_toolbars()
     f_stop_anchor_.x = centre_over(toolbar_id::f_stop_increment, Column::Aperture);
     teleconverter_anchor_.x = centre_over(toolbar_id::teleconverter, Column::Lens);
     centre_over(toolbar_id::images, Column::Distance);
-    ShowWindow(toolbar(toolbar_id::images), app_.state.mode == Mode::FocusStacking ? SW_SHOW : SW_HIDE);
-    ShowWindow(toolbar(toolbar_id::teleconverter), app_.state.mode == Mode::Macro ? SW_HIDE : SW_SHOW);
+    for (const int id : {toolbar_id::images, toolbar_id::teleconverter})
+        ShowWindow(toolbar(id), toolbar_shown(id, app_.state.mode) ? SW_SHOW : SW_HIDE);
     InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -301,7 +308,8 @@ void MainWindow::on_paint()
     resources_.fonts.use_height(app_.text_height);
     {
         GdiCanvas canvas(dc, resources_.fonts);
-        paint(canvas, measure_, app_.state, current_camera(app_.cameras), app_.geometry, app_.scratch);
+        paint(canvas, measure_, app_.state, current_camera(app_.cameras), app_.geometry, app_.scratch,
+              focus_cue(app_.keys, app_.state.mode));
     }
     BitBlt(scope.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
@@ -313,8 +321,57 @@ void MainWindow::on_toolbar(int toolbar_id, int button)
     toolbar_command({app_.state, app_.cameras, *this}, toolbar_id, button);
 }
 
+namespace {
+
+Key key_of(WPARAM virtual_key)
+{
+    switch (virtual_key) {
+    case '1': case VK_NUMPAD1: return Key::Digit1;
+    case '2': case VK_NUMPAD2: return Key::Digit2;
+    case '3': case VK_NUMPAD3: return Key::Digit3;
+    case '4': case VK_NUMPAD4: return Key::Digit4;
+    case '5': case VK_NUMPAD5: return Key::Digit5;
+    case 'C': return Key::C;
+    case 'E': return Key::E;
+    case 'F': return Key::F;
+    case 'G': return Key::G;
+    case 'H': return Key::H;
+    case 'R': return Key::R;
+    case 'T': return Key::T;
+    case 'U': return Key::U;
+    case VK_F1: return Key::F1;
+    case VK_ADD: case VK_OEM_PLUS: return Key::Plus;
+    case VK_SUBTRACT: case VK_OEM_MINUS: return Key::Minus;
+    case VK_UP: return Key::Up;
+    case VK_DOWN: return Key::Down;
+    case VK_PRIOR: return Key::PageUp;
+    case VK_NEXT: return Key::PageDown;
+    case VK_TAB: return Key::Tab;
+    case VK_ESCAPE: return Key::Escape;
+    default: return Key::Other;
+    }
+}
+
+bool key_held(int virtual_key) { return (GetKeyState(virtual_key) & 0x8000) != 0; }
+
+}  // namespace
+
+bool MainWindow::on_key_down(WPARAM virtual_key)
+{
+    const KeyPress press{key_of(virtual_key), key_held(VK_CONTROL), key_held(VK_SHIFT), key_held(VK_MENU)};
+    if (press.key == Key::Other)
+        return false;
+    // The arrows move the value under the pointer only while the pointer is on this window.
+    ScaleValue under_pointer = ScaleValue::None;
+    POINT pointer{};
+    if (GetCursorPos(&pointer) && WindowFromPoint(pointer) == window_ && ScreenToClient(window_, &pointer))
+        under_pointer = scale_value_at(pointer.x, pointer.y, app_.state, app_.geometry);
+    return key_down({{app_.state, app_.cameras, *this}, app_.keys, under_pointer}, press);
+}
+
 void MainWindow::on_mouse_down(bool left, int x, int y)
 {
+    note_press(app_.keys, left ? scale_value_at(x, y, app_.state, app_.geometry) : ScaleValue::None);
     mouse_down(left ? MouseButton::Left : MouseButton::Right, x, y, app_.state, current_camera(app_.cameras),
                app_.geometry, app_.drag, *this);
 }

@@ -9,6 +9,7 @@
 
 #include "app/command_host.h"
 #include "app/host.h"
+#include "app/keyboard.h"
 #include "app/win32/app_paths.h"
 #include "app/win32/gdi.h"
 #include "app/win32/gdi_fonts.h"
@@ -26,6 +27,7 @@ struct App {
     CameraTable cameras;
     ScaleGeometry geometry;
     DragContext drag;
+    KeyFocus keys;
     PaintScratch scratch;
     AppPaths paths;
     /// Window width minus client width of a window with the main window's frame.
@@ -61,6 +63,7 @@ public:
     void show_menu(const PopupMenu& menu) override;
     int button_state(int toolbar, int button) override;
     void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) override;
+    void click_button(int toolbar, int button) override;
     void layout_toolbars() override;
     void recompute(bool rescale) override;
     void repaint() override;
@@ -88,6 +91,8 @@ private:
     void on_paint();
     void on_command(int id);
     void on_toolbar(int toolbar, int button);
+    /// A key went down (WM_KEYDOWN or WM_SYSKEYDOWN); false when it is not one of ours.
+    bool on_key_down(WPARAM virtual_key);
     void on_mouse_down(bool left, int x, int y);
     void on_mouse_move(int x, int y);
     void on_mouse_up(bool left, int x, int y);

@@ -37,6 +37,8 @@ public:
         InvalidateRect(window_, nullptr, TRUE);
     }
     int state(int button) const { return valid(button) ? states_[button] : 0; }
+    /// A click on button `index`: its state changes as the kind says and the parent is told.
+    void click(int index);
 
 private:
     bool valid(int button) const { return button >= 0 && button < toolbar_.columns * toolbar_.rows && button < max_toolbar_buttons; }
@@ -143,6 +145,12 @@ void ToolbarWindow::on_left_button_down(int x, int y)
     const int index = hit_button(x, y, toolbar_.button_size, toolbar_.columns, toolbar_.rows);
     if (index < 0) return;
     ReleaseCapture();
+    click(index);
+}
+
+void ToolbarWindow::click(int index)
+{
+    if (!valid(index)) return;
     hide_popup_help();
     hover_ = -1;
     const int count = toolbar_.columns * toolbar_.rows;
@@ -243,6 +251,11 @@ void set_toolbar_bitmap(HWND toolbar, int button, HBITMAP bitmap)
 void set_toolbar_button_state(HWND toolbar, int button, int state)
 {
     if (ToolbarWindow* t = toolbar_of(toolbar)) t->set_state(button, state);
+}
+
+void click_toolbar_button(HWND toolbar, int button)
+{
+    if (ToolbarWindow* t = toolbar_of(toolbar)) t->click(button);
 }
 
 int toolbar_button_state(HWND toolbar, int button)

@@ -38,3 +38,6 @@ HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int 
 void set_toolbar_bitmap(HWND toolbar, int button, HBITMAP bitmap);
 void set_toolbar_button_state(HWND toolbar, int button, int state);
 int toolbar_button_state(HWND toolbar, int button);
+/// A click on the button from the keyboard: the state changes and the click is reported exactly as
+/// for a mouse click.
+void click_toolbar_button(HWND toolbar, int button);

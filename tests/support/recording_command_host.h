@@ -3,6 +3,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/command_host.h"
@@ -18,6 +19,7 @@ public:
 
     std::vector<PopupMenu> menus;
     std::vector<BitmapChange> bitmaps;
+    std::vector<std::pair<int, int>> clicks;  // toolbar and button of every click_button
     std::vector<bool> recomputes;  // the rescale flag of every recompute, in order
     int repaints = 0;
     int layouts = 0;
@@ -37,6 +39,7 @@ public:
     {
         bitmaps.push_back({toolbar, button, bitmap});
     }
+    void click_button(int toolbar, int button) override { clicks.emplace_back(toolbar, button); }
     void layout_toolbars() override { ++layouts; }
     void recompute(bool rescale) override { recomputes.push_back(rescale); }
     void repaint() override { ++repaints; }

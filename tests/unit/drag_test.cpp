@@ -2,6 +2,7 @@
 // the lens and blur scales. Every scale in the fixture runs from row 100 (top) to 500 (bottom).
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -822,6 +823,175 @@ TEST_F(BlurScaleDrag, ZoomIsClamped)
         EXPECT_TRUE(blur(c.y));
         EXPECT_NEAR(state.blur_zoom, c.zoom, 1e-9) << "y = " << c.y;
     }
+}
+
+// ---- Keyboard steps -------------------------------------------------------------------------
+
+struct KeyStep : ::testing::Test {
+    CalcState state;
+    Camera camera = scale_fixture::camera();
+
+    void SetUp() override { state.units = DistanceUnit::Millimetre; }
+    void set_mode(Mode m)
+    {
+        state.mode = m;
+        recompute(state, camera, true);
+    }
+    bool step(ScaleValue v, int direction, bool page = false)
+    {
+        return step_scale_value(v, direction, page, state, camera);
+    }
+};
+
+TEST_F(KeyStep, ArrowsMoveAValueToTheNextRoundValueOfItsScale)
+{
+    const auto half = f_stop_table(FStopIncrement::HalfStop);
+    const struct {
+        const char* what;
+        Mode mode;
+        ScaleValue value;
+        int direction;
+        double CalcState::*field;
+        double before;
+        double after;
+    } cases[] = {
+        {"lens up", Mode::DepthOfField, ScaleValue::Lens, 1, &CalcState::focal_length, 50, 51},
+        {"lens down", Mode::DepthOfField, ScaleValue::Lens, -1, &CalcState::focal_length, 50, 49.5},
+        {"unsnapped lens", Mode::Blur, ScaleValue::Lens, 1, &CalcState::focal_length, 50.09, 51},
+        {"aperture up", Mode::DepthOfField, ScaleValue::Aperture, 1, &CalcState::f_stop, 8, half[15]},
+        {"aperture down", Mode::Macro, ScaleValue::Aperture, -1, &CalcState::f_stop, 8, half[13]},
+        {"aperture off the table", Mode::Blur, ScaleValue::Aperture, -1, &CalcState::f_stop, 9, half[14]},
+        {"focus up", Mode::DepthOfField, ScaleValue::Focus, 1, &CalcState::focus_at, 1219.2, 1220},
+        {"focus down", Mode::Blur, ScaleValue::Focus, -1, &CalcState::focus_at, 1219.2, 1210},
+        {"focus at 2f", Mode::DepthOfField, ScaleValue::Focus, -1, &CalcState::focus_at, 100, 100},
+        {"near up", Mode::FocusStacking, ScaleValue::NearLimit, 1, &CalcState::near_limit, 914.4, 920},
+        {"near onto far", Mode::FocusStacking, ScaleValue::NearLimit, 1, &CalcState::near_limit, 1820, 1820},
+        {"far down", Mode::BestFStop, ScaleValue::FarLimit, -1, &CalcState::far_limit, 1828.8, 1820},
+        {"far onto near", Mode::BestFStop, ScaleValue::FarLimit, -1, &CalcState::far_limit, 920, 920},
+        {"object up", Mode::Blur, ScaleValue::Object, 1, &CalcState::blur_distance, 1828.8, 1830},
+        {"infinite object up", Mode::Blur, ScaleValue::Object, 1, &CalcState::blur_distance, -1, -1},
+        {"threshold up", Mode::DepthOfField, ScaleValue::BlurThreshold, 1, &CalcState::blur_threshold, 1, 1.01},
+        {"threshold down", Mode::Macro, ScaleValue::BlurThreshold, -1, &CalcState::blur_threshold, 1, 0.99},
+        {"smallest threshold", Mode::Macro, ScaleValue::BlurThreshold, -1, &CalcState::blur_threshold, 0.00005,
+         0.00005},
+        // What the mode computes rather than takes from the user does not move.
+        {"aperture in BestFStop", Mode::BestFStop, ScaleValue::Aperture, 1, &CalcState::f_stop, 8, 8},
+        {"threshold in Blur", Mode::Blur, ScaleValue::BlurThreshold, 1, &CalcState::blur_threshold, 1, 1},
+        {"focus in FocusStacking", Mode::FocusStacking, ScaleValue::Focus, 1, &CalcState::focus_at, 1219.2,
+         1219.2},
+        {"near limit in Macro", Mode::Macro, ScaleValue::NearLimit, 1, &CalcState::near_limit, 914.4, 914.4},
+        {"none", Mode::DepthOfField, ScaleValue::None, 1, &CalcState::focal_length, 50, 50},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        state = CalcState{};
+        state.units = DistanceUnit::Millimetre;
+        state.*c.field = c.before;
+        set_mode(c.mode);
+        const bool changed = step(c.value, c.direction);
+        EXPECT_EQ(changed, c.after != c.before) << c.what;
+        EXPECT_NEAR(state.*c.field, c.after, 1e-9) << c.what;
+    }
+}
+
+TEST_F(KeyStep, DistancesStepInTheDisplayUnitAndTheFieldWidthInTheMacroUnit)
+{
+    state.units = DistanceUnit::Foot;
+    set_mode(Mode::DepthOfField);
+    EXPECT_TRUE(step(ScaleValue::Focus, 1));  // 4 ft -> 4.05 ft
+    EXPECT_NEAR(state.focus_at, 4.05 * 304.8, 1e-9);
+
+    state.macro_units = DistanceUnit::Centimetre;
+    state.fov = 20;  // 2 cm
+    set_mode(Mode::Macro);
+    EXPECT_TRUE(step(ScaleValue::Lens, 1));
+    EXPECT_NEAR(state.fov, 20.5, 1e-9);
+    EXPECT_EQ(state.focal_length, 50) << "in Macro the lens scale is the field width";
+}
+
+TEST_F(KeyStep, EveryStepRecentresTheScalesAsAReleaseDoes)
+{
+    set_mode(Mode::DepthOfField);
+    ASSERT_TRUE(step(ScaleValue::Lens, 1));
+    EXPECT_NEAR(recip_fraction(state.focal_length, state.fl_low, state.fl_high), 0.5, 1e-12);
+    ASSERT_TRUE(step(ScaleValue::BlurThreshold, 1));
+    EXPECT_NEAR(recip_fraction(state.blur_threshold, state.blur_low, state.blur_high), 0.5, 1e-12);
+    const double near_end = state.maxblur_near;
+    ASSERT_TRUE(step(ScaleValue::Focus, 1, true));
+    EXPECT_GT(state.maxblur_near, near_end) << "the distance window follows the focus";
+}
+
+TEST_F(KeyStep, PagesCoverTheScaleAndReachInfinity)
+{
+    set_mode(Mode::DepthOfField);
+    ASSERT_TRUE(step(ScaleValue::Focus, 1, true));
+    EXPECT_GT(state.focus_at, 1230) << "a page goes further than an arrow";
+    int pages = 1;
+    while (state.focus_at > 0 && pages < 100) {
+        ASSERT_TRUE(step(ScaleValue::Focus, 1, true)) << pages;
+        ++pages;
+    }
+    EXPECT_LT(state.focus_at, 0) << "infinity after " << pages << " pages";
+    EXPECT_LT(pages, 40);
+    EXPECT_FALSE(step(ScaleValue::Focus, 1, true)) << "nothing beyond infinity";
+
+    // Down from infinity: just inside the top of the scale, a round value.
+    ASSERT_TRUE(step(ScaleValue::Focus, -1));
+    EXPECT_GT(state.focus_at, 0);
+    EXPECT_EQ(state.focus_at, nice_round(state.focus_at));
+
+    // The aperture pages by whole stops, and stops at f/128.
+    state.f_stop = 8;
+    ASSERT_TRUE(step(ScaleValue::Aperture, 1, true));
+    EXPECT_NEAR(state.f_stop, 8 * std::sqrt(2.0), 1e-9);
+    for (int i = 0; i < 20; ++i)
+        step(ScaleValue::Aperture, 1, true);
+    EXPECT_NEAR(state.f_stop, 128, 1e-9);
+    EXPECT_FALSE(step(ScaleValue::Aperture, 1, true));
+}
+
+TEST_F(KeyStep, LimitsKeepTheDragsRules)
+{
+    // BestFStop: the aperture follows the limits.
+    set_mode(Mode::BestFStop);
+    const double f_stop = state.f_stop;
+    ASSERT_TRUE(step(ScaleValue::NearLimit, 1));
+    EXPECT_NE(state.f_stop, f_stop);
+    EXPECT_NEAR(state.f_stop, state.optimum_f_stop, 1e-9);
+
+    // A far limit at infinity steps down to a finite one above the near limit.
+    state.far_limit = -1;
+    set_mode(Mode::FocusStacking);
+    ASSERT_TRUE(step(ScaleValue::FarLimit, -1));
+    EXPECT_GT(state.far_limit, state.near_limit);
+
+    // A longer lens pushes the limits out to twice its focal length (limits that meet there are
+    // parted again by the recompute), and pages never leave the lens scale's window.
+    state.near_limit = 200;
+    state.far_limit = 210;
+    set_mode(Mode::FocusStacking);
+    for (int i = 0; i < 60; ++i) {
+        const double top = state.fl_high;
+        const double before = state.focal_length;
+        ASSERT_TRUE(step(ScaleValue::Lens, 1, true)) << i;
+        ASSERT_LE(state.focal_length, std::max(top, next_round_value(before, 1))) << i;
+        ASSERT_GE(state.far_limit, 2 * state.effective_focal_length) << i;
+        ASSERT_LT(state.near_limit, state.far_limit) << i;
+    }
+}
+
+TEST_F(KeyStep, TheTabOrderListsWhatEachModeLetsTheUserSet)
+{
+    using V = ScaleValue;
+    const auto list = [](Mode m) {
+        const auto values = scale_values(m);
+        return std::vector<V>(values.begin(), values.end());
+    };
+    EXPECT_EQ(list(Mode::DepthOfField), (std::vector<V>{V::Lens, V::Aperture, V::Focus, V::BlurThreshold}));
+    EXPECT_EQ(list(Mode::BestFStop), (std::vector<V>{V::Lens, V::FarLimit, V::NearLimit}));
+    EXPECT_EQ(list(Mode::FocusStacking), (std::vector<V>{V::Lens, V::FarLimit, V::NearLimit}));
+    EXPECT_EQ(list(Mode::Blur), (std::vector<V>{V::Lens, V::Aperture, V::Focus, V::Object}));
+    EXPECT_EQ(list(Mode::Macro), (std::vector<V>{V::Lens, V::Aperture, V::BlurThreshold}));
 }
 
 }  // namespace

@@ -41,6 +41,11 @@ TEST(Menus, HelpMenu)
 {
     EXPECT_EQ(describe(help_menu()),
               u"4002 About Qel|4003 Display Quick Start Reference|4004 Display Reference Manual|-|4005 Reset Scales");
+    // The commands with a keyboard shortcut show it after a tab, where menus right-align it.
+    const PopupMenu menu = help_menu();
+    EXPECT_EQ(menu_label(menu.items[0]), u"About Qel");
+    EXPECT_EQ(menu_label(menu.items[1]), u"Display Quick Start Reference\tF1");
+    EXPECT_EQ(menu_label(menu.items[4]), u"Reset Scales\tCtrl+R");
 }
 
 TEST(Menus, FStopIncrementChecksTheIncrementInForce)
@@ -81,7 +86,8 @@ TEST(Menus, CameraMenuListsEveryCameraAndChecksTheCurrentOne)
         EXPECT_TRUE(menu.items[2].literal);
         EXPECT_EQ(menu_label(menu.items[2]), c.label);
     }
-    EXPECT_EQ(menu_label(camera_menu(*table).items[0]), u"&Edit Camera Properties...") << "its E stays its key";
+    EXPECT_EQ(menu_label(camera_menu(*table).items[0]), u"&Edit Camera Properties...\tCtrl+E")
+        << "its E stays its key";
 
     table->count = max_cameras;
     const PopupMenu full = camera_menu(*table);

@@ -75,6 +75,61 @@ TEST(FStopTables, UnknownIncrementUsesHalfStops)
               f_stop_table(FStopIncrement::HalfStop).data());
 }
 
+TEST(NextRoundValue, StepsToTheNeighbouringValueOfTheGrid)
+{
+    const struct {
+        double value;
+        double up;
+        double down;
+    } cases[] = {
+        {50, 51, 49.5},         // 50 is a range boundary: below it the step is 0.5
+        {50.09, 51, 50},        // off the grid: to the round values on either side
+        {5, 5.1, 4.95},
+        {4.95, 5, 4.9},
+        {500, 510, 495},
+        {1230, 1240, 1220},
+        {199, 200, 198},
+        {200, 205, 199},
+        {1.23, 1.24, 1.22},
+        {0.5, 0.51, 0.495},
+        {0.0037, 0.00375, 0.00365},
+        {0.00005, 0.0001, 0},   // nothing round below the finest step
+        {0, 0.00005, 0},
+        {1234.5, 1240, 1230},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(close_to(next_round_value(c.value, 1), c.up, 1e-12)) << c.value << " up";
+        EXPECT_TRUE(close_to(next_round_value(c.value, -1), c.down, 1e-12)) << c.value << " down";
+        // Each result is a value snapping leaves alone.
+        EXPECT_EQ(nice_round(next_round_value(c.value, 1)), next_round_value(c.value, 1)) << c.value;
+        EXPECT_EQ(nice_round(next_round_value(c.value, -1)), next_round_value(c.value, -1)) << c.value;
+    }
+    // Stepping runs through every round value: up and back down returns to the start.
+    double v = 0.9;
+    for (int i = 0; i < 2000; ++i) {
+        const double up = next_round_value(v, 1);
+        ASSERT_GT(up, v);
+        ASSERT_EQ(next_round_value(up, -1), v) << v;
+        v = up;
+    }
+}
+
+TEST(NextFStop, StepsThroughTheTableAndStopsAtItsEnds)
+{
+    const auto half = f_stop_table(FStopIncrement::HalfStop);
+    const auto third = f_stop_table(FStopIncrement::ThirdStop);
+    // Entry i is 2^(i/4 - 1/2) in half stops, 2^(i/6 - 1/2) in thirds: f/8 is entry 14 and 21.
+    EXPECT_EQ(next_f_stop(half, 8, 1), half[15]);
+    EXPECT_EQ(next_f_stop(half, 8, -1), half[13]);
+    EXPECT_EQ(next_f_stop(third, 8, 1), third[22]);
+    EXPECT_EQ(next_f_stop(half, 9, 1), half[15]);    // off the table: the next entry either way
+    EXPECT_EQ(next_f_stop(half, 9, -1), half[14]);
+    EXPECT_EQ(next_f_stop(half, half.back(), 1), half.back());
+    EXPECT_EQ(next_f_stop(half, half.front(), -1), half.front());
+    EXPECT_EQ(next_f_stop(half, 200, -1), half.back());
+    EXPECT_EQ(next_f_stop(half, 0.1, 1), half.front());
+}
+
 TEST(SnapFStop, TakesTheNearestTableEntry)
 {
     CalcState s;

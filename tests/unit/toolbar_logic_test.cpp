@@ -95,7 +95,7 @@ TEST(ToolbarDescriptions, SevenToolbarsWithTheirButtons)
     EXPECT_EQ(toolbar_height(1), 29);
     EXPECT_EQ(toolbar_description(toolbar_id::snap).kind, ButtonKind::Toggle);
     EXPECT_EQ(std::u16string_view(toolbar_description(toolbar_id::teleconverter).buttons[0].help),
-              u"Set teleconverter magnification factor");
+              u"Set teleconverter magnification factor (Alt+T)");
     EXPECT_EQ(mode.buttons[4].bitmap, ToolbarBitmap::IDMACRO);
 }
 

@@ -1,0 +1,142 @@
+#include "app/keyboard.h"
+
+#include <algorithm>
+#include <array>
+
+#include "app/toolbars.h"
+
+namespace {
+
+constexpr std::array<Shortcut, 16> shortcut_table{{
+    {Key::Digit1, true, false, toolbar_id::mode, 0, 0, u"Ctrl+1"},
+    {Key::Digit2, true, false, toolbar_id::mode, 1, 0, u"Ctrl+2"},
+    {Key::Digit3, true, false, toolbar_id::mode, 2, 0, u"Ctrl+3"},
+    {Key::Digit4, true, false, toolbar_id::mode, 3, 0, u"Ctrl+4"},
+    {Key::Digit5, true, false, toolbar_id::mode, 4, 0, u"Ctrl+5"},
+    {Key::C, false, true, toolbar_id::camera, 0, 0, u"Alt+C"},
+    {Key::U, false, true, toolbar_id::units_help, 0, 0, u"Alt+U"},
+    {Key::H, false, true, toolbar_id::units_help, 1, 0, u"Alt+H"},
+    {Key::G, true, false, toolbar_id::snap, 0, 0, u"Ctrl+G"},
+    {Key::F, false, true, toolbar_id::f_stop_increment, 0, 0, u"Alt+F"},
+    {Key::T, false, true, toolbar_id::teleconverter, 0, 0, u"Alt+T"},
+    {Key::Plus, false, false, toolbar_id::images, 0, 0, u"+"},
+    {Key::Minus, false, false, toolbar_id::images, 1, 0, u"-"},
+    {Key::E, true, false, 0, 0, command_id::edit_camera, u"Ctrl+E"},
+    {Key::F1, false, false, 0, 0, command_id::quick_start, u"F1"},
+    {Key::R, true, false, 0, 0, command_id::reset_scales, u"Ctrl+R"},
+}};
+
+bool matches(const Shortcut& s, KeyPress k)
+{
+    const bool shift_free = s.key == Key::Plus || s.key == Key::Minus;
+    return s.key == k.key && s.ctrl == k.ctrl && s.alt == k.alt && (shift_free || !k.shift);
+}
+
+bool move_focus(KeyFocus& focus, Mode mode, bool backwards)
+{
+    const std::span<const ScaleValue> values = scale_values(mode);
+    if (values.empty())
+        return false;
+    const auto at = std::find(values.begin(), values.end(), focus.value);
+    const auto n = static_cast<std::ptrdiff_t>(values.size());
+    std::ptrdiff_t i = 0;
+    if (at != values.end() && focus.shown) {
+        i = ((at - values.begin()) + (backwards ? n - 1 : 1)) % n;
+    } else if (at != values.end()) {
+        i = at - values.begin();  // the first Tab shows the focus where it already is
+    } else if (backwards) {
+        i = n - 1;
+    }
+    focus.value = values[static_cast<std::size_t>(i)];
+    focus.shown = true;
+    return true;
+}
+
+}  // namespace
+
+std::span<const Shortcut> shortcuts() { return shortcut_table; }
+
+const Shortcut* toolbar_shortcut(int toolbar, int button)
+{
+    for (const Shortcut& s : shortcut_table) {
+        if (s.toolbar == toolbar && s.button == button)
+            return &s;
+    }
+    return nullptr;
+}
+
+const Shortcut* command_shortcut(int command)
+{
+    for (const Shortcut& s : shortcut_table) {
+        if (s.toolbar == 0 && s.command == command)
+            return &s;
+    }
+    return nullptr;
+}
+
+bool toolbar_shown(int toolbar, Mode mode)
+{
+    if (toolbar == toolbar_id::images)
+        return mode == Mode::FocusStacking;
+    if (toolbar == toolbar_id::teleconverter)
+        return mode != Mode::Macro;
+    return true;
+}
+
+ScaleValue focus_cue(const KeyFocus& focus, Mode mode)
+{
+    if (!focus.shown)
+        return ScaleValue::None;
+    const std::span<const ScaleValue> values = scale_values(mode);
+    return std::find(values.begin(), values.end(), focus.value) != values.end() ? focus.value : ScaleValue::None;
+}
+
+bool key_down(KeyContext c, KeyPress k)
+{
+    CalcState& state = c.commands.state;
+    CommandHost& host = c.commands.host;
+    for (const Shortcut& s : shortcut_table) {
+        if (!matches(s, k))
+            continue;
+        if (s.toolbar == 0)
+            menu_command(c.commands, s.command);
+        else if (toolbar_shown(s.toolbar, state.mode))
+            host.click_button(s.toolbar, s.button);
+        return true;
+    }
+    if (k.ctrl || k.alt)
+        return false;
+    switch (k.key) {
+    case Key::Tab:
+        if (move_focus(c.focus, state.mode, k.shift))
+            host.repaint();
+        return true;
+    case Key::Up:
+    case Key::Down:
+    case Key::PageUp:
+    case Key::PageDown: {
+        const ScaleValue focused = focus_cue(c.focus, state.mode);
+        const ScaleValue value = focused != ScaleValue::None ? focused : c.under_pointer;
+        const int direction = k.key == Key::Up || k.key == Key::PageUp ? 1 : -1;
+        const bool page = k.key == Key::PageUp || k.key == Key::PageDown;
+        if (step_scale_value(value, direction, page, state, current_camera(c.commands.cameras)))
+            host.repaint();
+        return true;
+    }
+    case Key::Escape:
+        if (c.focus.shown) {
+            c.focus.shown = false;
+            host.repaint();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void note_press(KeyFocus& focus, ScaleValue pressed)
+{
+    focus.shown = false;
+    if (pressed != ScaleValue::None)
+        focus.value = pressed;
+}

@@ -1,0 +1,78 @@
+// The keyboard: a shortcut for every toolbar button and for the commands a user reaches most,
+// and the arrow and page keys that move the value of a scale. The platforms turn their key
+// events into KeyPress and hand them here.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "app/commands.h"
+#include "display/drag.h"
+
+enum class Key {
+    Other,
+    Digit1, Digit2, Digit3, Digit4, Digit5,
+    C, E, F, G, H, R, T, U,
+    F1,
+    Plus,   ///< either plus key (Shift does not matter: on many keyboards + is Shift+=)
+    Minus,  ///< either minus key
+    Up, Down, PageUp, PageDown,
+    Tab,
+    Escape,
+};
+
+struct KeyPress {
+    Key key = Key::Other;
+    bool ctrl = false;
+    bool shift = false;
+    bool alt = false;
+};
+
+/// A key that clicks a toolbar button (`toolbar` non-zero) or else runs the menu command `command`.
+struct Shortcut {
+    Key key;
+    bool ctrl;
+    bool alt;
+    int toolbar;
+    int button;
+    int command;
+    std::u16string_view text;  ///< as shown to the user: "Ctrl+1", "Alt+C", "F1", "+"
+};
+
+std::span<const Shortcut> shortcuts();
+/// The shortcut that clicks a toolbar button, or the one that runs a command; nullptr when none does.
+const Shortcut* toolbar_shortcut(int toolbar, int button);
+const Shortcut* command_shortcut(int command);
+
+/// Whether a toolbar is on screen in a mode: the images toolbar only in FocusStacking, the
+/// teleconverter toolbar in every mode but Macro, the others always.
+bool toolbar_shown(int toolbar, Mode mode);
+
+/// The scale value the arrow keys move when no scale is under the pointer. Tab shows it (a focus
+/// cue around its scale) and moves it on; a mouse press on a scale takes it there and hides it.
+struct KeyFocus {
+    ScaleValue value = ScaleValue::None;
+    bool shown = false;
+};
+
+struct KeyContext {
+    CommandContext commands;
+    KeyFocus& focus;
+    /// The value a left press at the pointer would take hold of (None when it is off the scales).
+    ScaleValue under_pointer;
+};
+
+/// A key went down. Shortcuts click their button (only while its toolbar is shown) or run their
+/// command; Up and Down move the focused value (while its cue is shown) or else the one under the
+/// pointer by one step, Page Up and Page Down by a page; Tab and Shift+Tab move the focus through
+/// the mode's values; Escape hides the focus cue. Returns false for a key that is none of these,
+/// which the platform then handles as usual (Alt+F4, Alt+Space).
+bool key_down(KeyContext context, KeyPress key);
+
+/// A mouse press on the scales hides the focus cue; a press on a value the keyboard can move
+/// makes that value the focused one, so that Tab goes on from there.
+void note_press(KeyFocus& focus, ScaleValue pressed);
+
+/// The value the focus cue is drawn around: the focused value while shown and settable in the
+/// mode, else None.
+ScaleValue focus_cue(const KeyFocus& focus, Mode mode);
