@@ -6,6 +6,7 @@
 #include "calc/recompute.h"
 #include "display/mapping.h"
 #include "display/paint.h"
+#include "display/panel.h"
 #include "support/allocation_counter.h"
 #include "support/discarding_canvas.h"
 #include "support/fixed_measure.h"
@@ -23,7 +24,7 @@ struct Frame {
     RecordingCanvas canvas;
 };
 
-Frame paint_mode(Mode mode, int width = 800, int height = 600, int images = 2)
+Frame paint_mode(Mode mode, int width = 800, int height = 600, int images = 2, ScaleValue focus = ScaleValue::None)
 {
     Frame f;
     f.state.mode = mode;
@@ -32,7 +33,7 @@ Frame paint_mode(Mode mode, int width = 800, int height = 600, int images = 2)
     FixedMeasure measure(7);
     layout_scales(f.g, measure, 16, width, height);
     PaintScratch scratch;
-    paint(f.canvas, measure, f.state, f.camera, f.g, scratch);
+    paint(f.canvas, measure, f.state, f.camera, f.g, scratch, focus);
     return f;
 }
 
@@ -196,6 +197,57 @@ TEST(Paint, PanelsInPaintOrderOverTheBackground)
     EXPECT_LT(last_grey, 10u);
     EXPECT_EQ(f.canvas.calls.back().kind, CallKind::TextInRect);
     EXPECT_EQ(f.canvas.calls.back().rect, column(f.g, Column::Blur).value);
+}
+
+TEST(Paint, TheFocusCueRingsItsColumnAndMarksItsLineWithoutCoveringAPanel)
+{
+    constexpr Colour light{192, 192, 192};
+    const struct {
+        Mode mode;
+        ScaleValue focus;
+        Column column;
+        int bars;  // a distance line is marked by a bar on either side of its row
+    } cases[] = {
+        {Mode::DepthOfField, ScaleValue::Lens, Column::Lens, 0},
+        {Mode::DepthOfField, ScaleValue::Aperture, Column::Aperture, 0},
+        {Mode::DepthOfField, ScaleValue::Focus, Column::Distance, 2},
+        {Mode::DepthOfField, ScaleValue::BlurThreshold, Column::Blur, 0},
+        {Mode::FocusStacking, ScaleValue::FarLimit, Column::Distance, 2},
+        {Mode::BestFStop, ScaleValue::NearLimit, Column::Distance, 2},
+        {Mode::Blur, ScaleValue::Object, Column::Distance, 2},
+    };
+    for (const auto& [width, height] : {std::pair{800, 600}, {640, 400}, {1600, 1000}}) {
+        for (const auto& c : cases) {
+            const Frame f = paint_mode(c.mode, width, height, 2, c.focus);
+            std::vector<Rect> cue;
+            for (const DrawCall& call : f.canvas.of_kind(CallKind::FillRect))
+                if (call.fill == light)
+                    cue.push_back(call.rect);
+            ASSERT_EQ(cue.size(), 4u + c.bars) << width << " " << static_cast<int>(c.focus);
+            const Rect p = panel_rect(f.g, c.column);
+            EXPECT_EQ(cue[0], (Rect{p.left - 2, p.top - 2, p.right + 2, p.top - 1}));
+            EXPECT_EQ(cue[3], (Rect{p.right + 1, p.top - 2, p.right + 2, p.bottom + 2}));
+            for (const Rect& r : cue) {
+                EXPECT_GE(r.left, 0);
+                EXPECT_LE(r.right, width);
+                for (int i = 0; i < column_count; ++i) {
+                    const Rect q = panel_rect(f.g, static_cast<Column>(i));
+                    const bool overlap = r.left < q.right && q.left < r.right && r.top < q.bottom && q.top < r.bottom;
+                    EXPECT_FALSE(overlap) << "the cue covers panel " << i << " at " << width;
+                }
+            }
+            if (c.bars == 2) {
+                const int row = c.focus == ScaleValue::FarLimit ? f.g.far_row
+                                : c.focus == ScaleValue::Focus  ? f.g.focus_row
+                                                                : f.g.near_row;
+                EXPECT_EQ(cue[4].top, row - 1);
+                EXPECT_EQ(cue[5].top, row - 1);
+            }
+        }
+    }
+    const Frame none = paint_mode(Mode::DepthOfField);
+    for (const DrawCall& call : none.canvas.of_kind(CallKind::FillRect))
+        EXPECT_NE(call.fill, light) << "no cue without a focus";
 }
 
 TEST(Paint, BackgroundAndPanelsCoverTheClientOnce)
