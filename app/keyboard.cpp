@@ -98,6 +98,8 @@ bool key_down(KeyContext c, KeyPress k)
     for (const Shortcut& s : shortcut_table) {
         if (!matches(s, k))
             continue;
+        if (c.dragging)
+            return true;
         if (s.toolbar == 0)
             menu_command(c.commands, s.command);
         else if (toolbar_shown(s.toolbar, state.mode))
@@ -106,6 +108,9 @@ bool key_down(KeyContext c, KeyPress k)
     }
     if (k.ctrl || k.alt)
         return false;
+    if (c.dragging)
+        return k.key == Key::Tab || k.key == Key::Up || k.key == Key::Down || k.key == Key::PageUp ||
+               k.key == Key::PageDown || k.key == Key::Escape;
     switch (k.key) {
     case Key::Tab:
         if (move_focus(c.focus, state.mode, k.shift))

@@ -60,13 +60,16 @@ struct KeyContext {
     KeyFocus& focus;
     /// The value a left press at the pointer would take hold of (None when it is off the scales).
     ScaleValue under_pointer;
+    /// A mouse drag is under way: it owns the values until its release, so our keys do nothing.
+    bool dragging = false;
 };
 
 /// A key went down. Shortcuts click their button (only while its toolbar is shown) or run their
 /// command; Up and Down move the focused value (while its cue is shown) or else the one under the
 /// pointer by one step, Page Up and Page Down by a page; Tab and Shift+Tab move the focus through
 /// the mode's values; Escape hides the focus cue. Returns false for a key that is none of these,
-/// which the platform then handles as usual (Alt+F4, Alt+Space).
+/// which the platform then handles as usual (Alt+F4, Alt+Space). During a drag our keys are
+/// taken and ignored.
 bool key_down(KeyContext context, KeyPress key);
 
 /// A mouse press on the scales hides the focus cue; a press on a value the keyboard can move

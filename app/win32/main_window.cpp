@@ -152,7 +152,14 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (on_key_down(wparam))
+        key_handled_ = on_key_down(wparam);
+        if (key_handled_)
+            return 0;
+        return DefWindowProcW(window_, message, wparam, lparam);
+    case WM_SYSCHAR:
+        // The character of an Alt shortcut we acted on: the default would look for a menu-bar item
+        // of that letter, find none and beep.
+        if (key_handled_)
             return 0;
         return DefWindowProcW(window_, message, wparam, lparam);
     case WM_LBUTTONDOWN:
@@ -366,7 +373,9 @@ bool MainWindow::on_key_down(WPARAM virtual_key)
     POINT pointer{};
     if (GetCursorPos(&pointer) && WindowFromPoint(pointer) == window_ && ScreenToClient(window_, &pointer))
         under_pointer = scale_value_at(pointer.x, pointer.y, app_.state, app_.geometry);
-    return key_down({{app_.state, app_.cameras, *this}, app_.keys, under_pointer}, press);
+    return key_down({{app_.state, app_.cameras, *this}, app_.keys, under_pointer,
+                     app_.drag.drag_state != DragState::Idle},
+                    press);
 }
 
 void MainWindow::on_mouse_down(bool left, int x, int y)

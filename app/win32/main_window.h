@@ -123,4 +123,6 @@ private:
     POINT f_stop_anchor_{};
     POINT teleconverter_anchor_{};
     bool saved_ = false;
+    /// Whether the last key that went down was one of ours.
+    bool key_handled_ = false;
 };

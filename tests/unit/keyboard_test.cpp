@@ -146,6 +146,23 @@ TEST_F(Keyboard, ArrowsMoveTheFocusedValueOrElseTheOneUnderThePointer)
     EXPECT_GT(state.near_limit, near);
 }
 
+TEST_F(Keyboard, DuringADragOurKeysAreTakenAndDoNothing)
+{
+    set_mode(Mode::DepthOfField);
+    const CalcState before = state;
+    for (const KeyPress k : {ctrl(Key::Digit2), plain(Key::F1), ctrl(Key::R), plain(Key::Up), plain(Key::Tab),
+                             plain(Key::PageDown), plain(Key::Escape)}) {
+        EXPECT_TRUE(key_down({{state, *cameras, host}, focus, ScaleValue::Aperture, true}, k))
+            << static_cast<int>(k.key);
+    }
+    EXPECT_FALSE(key_down({{state, *cameras, host}, focus, ScaleValue::Aperture, true}, alt(Key::Other)));
+    EXPECT_EQ(state.f_stop, before.f_stop);
+    EXPECT_EQ(state.focal_length, 50);
+    EXPECT_TRUE(host.clicks.empty());
+    EXPECT_TRUE(host.documents.empty());
+    EXPECT_FALSE(focus.shown);
+}
+
 TEST_F(Keyboard, TabCyclesTheModesValuesAndEscapeHidesTheCue)
 {
     set_mode(Mode::DepthOfField);
