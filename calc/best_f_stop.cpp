@@ -9,11 +9,13 @@
 
 void normalise_limits(CalcState& state)
 {
+    // Every negative limit is infinity: two of them are equal limits, and an infinite near limit
+    // lies beyond any finite far one.
     const double n = state.near_limit;
     const double far = state.far_limit;
-    if (n == far)
+    if (n == far || (n < 0 && far < 0))
         state.near_limit = far >= 0 ? 0.9 * far : 1000;
-    else if (far > 0 && n > far)
+    else if (n < 0 || (far > 0 && n > far))
         std::swap(state.near_limit, state.far_limit);
 }
 

@@ -74,7 +74,7 @@ void compute_blur(CalcState& state, const Camera& camera)
     else if (s < 0 && object > 0)
         defocus = f * f / (object * n);
     else if (s > 0 && object < 0)
-        defocus = f * f / (s * n);
+        defocus = f * f / ((s - f) * n);  // the general formula's limit as the object recedes
     else
         defocus = std::fabs((s - object) * f * f / ((s - f) * object * n));
     state.blur = portable::hypot(defocus, n / airy_factor(camera)) / camera.coc;

@@ -57,10 +57,12 @@ void compute_focus_stacking(CalcState& state, const Camera& camera)
     state.stack_range =
         (state.stack_far < 0 || state.stack_near < 0) ? -1 : state.stack_far - state.stack_near;
 
-    if (p1 <= f || state.optimum_f_stop == 0) {
+    if ((p1 >= 0 && p1 <= f) || state.optimum_f_stop == 0) {
         state.optimum_blur = -1;
     } else {
-        const double focus = ((p1 - f) * p0 + (p0 - f) * p1) / (p1 + p0 - 2 * f);
+        // Focused midway in image distance between the first two points; with the second at
+        // infinity that is 2 p0 - f, the limit of the finite expression.
+        const double focus = p1 < 0 ? 2 * p0 - f : ((p1 - f) * p0 + (p0 - f) * p1) / (p1 + p0 - 2 * f);
         const double defocus = std::fabs((focus - p0) * f * f / ((focus - f) * p0 * n_opt));
         state.optimum_blur = portable::hypot(defocus, n_opt / airy) / c;
     }

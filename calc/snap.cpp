@@ -1,5 +1,6 @@
 #include "calc/snap.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -118,6 +119,19 @@ double next_f_stop(std::span<const double> table, double f_number, int direction
     return f_number;
 }
 
+double snap_blur_threshold(double threshold)
+{
+    const double doubled = threshold * 2 + 0.5;
+    if (!(std::fabs(doubled) < 2147483647.0))
+        return threshold;
+    const double halves = static_cast<int32_t>(doubled) / 2.0;
+    if (halves > 0 || !(threshold > 0))
+        return halves;
+    // Below a quarter the nearest half would be 0, which allows no blur at all: the threshold
+    // keeps its own round value instead, and no less than the blur scale can show.
+    return std::max(nice_round(threshold), min_snapped_blur_threshold);
+}
+
 void snap_all(CalcState& state)
 {
     if (state.focal_length >= 0)
@@ -125,9 +139,7 @@ void snap_all(CalcState& state)
     state.focus_at = snap_distance(state, state.units, state.focus_at);
     state.f_stop = snap_f_stop(state, state.f_stop);
     state.effective_f_stop = state.f_stop * state.teleconverter;
-    const double doubled = state.blur_threshold * 2 + 0.5;
-    if (std::fabs(doubled) < 2147483647.0)
-        state.blur_threshold = static_cast<int32_t>(doubled) / 2.0;
+    state.blur_threshold = snap_blur_threshold(state.blur_threshold);
     state.near_limit = snap_distance(state, state.units, state.near_limit);
     state.far_limit = snap_distance(state, state.units, state.far_limit);
     state.fov = snap_distance(state, state.macro_units, state.fov);

@@ -29,5 +29,14 @@ double snap_f_stop(const CalcState& state, double f_number);
 /// a millionth of it as the value itself; `f_number` when there is none that way.
 double next_f_stop(std::span<const double> table, double f_number, int direction);
 
+/// The smallest allowed blur (CoCs) snapping leaves: the lowest round value of the blur scale
+/// zoomed out fully (its window then reaches down to 1/63).
+inline constexpr double min_snapped_blur_threshold = 0.0159;
+
+/// The allowed blur snapped: to the nearest multiple of 0.5 (halves up), but a positive value
+/// under a quarter, which that would make 0, goes to its nice_round value, at least
+/// min_snapped_blur_threshold. A value the 32-bit rounding cannot hold is returned as it is.
+double snap_blur_threshold(double threshold);
+
 /// Snaps every stored input that the user sets; called only while `snap` is on.
 void snap_all(CalcState& state);

@@ -508,7 +508,7 @@ bool step_scale_value(ScaleValue value, int direction, bool page, CalcState& sta
     }
     case ScaleValue::BlurThreshold: {
         const double v = step_positive(state.blur_threshold, direction, page, state.blur_low, state.blur_high, snap);
-        if (!(v > 0) || v == state.blur_threshold)
+        if (!(v >= min_snapped_blur_threshold) || v == state.blur_threshold)
             return false;
         state.blur_threshold = v;
         break;

@@ -55,7 +55,9 @@ INSTANTIATE_TEST_SUITE_P(
                     LimitsCase{-1, -1, 1000, -1},            // both infinite: near becomes 1 m
                     LimitsCase{3000, 2000, 2000, 3000},      // reversed: swapped
                     LimitsCase{914.4, 1828.8, 914.4, 1828.8},  // already in order
-                    LimitsCase{5000, -1, 5000, -1}));        // finite to infinity: in order
+                    LimitsCase{5000, -1, 5000, -1},          // finite to infinity: in order
+                    LimitsCase{-2, -7, 1000, -7},            // two infinities are equal limits
+                    LimitsCase{-1, 3000, 3000, -1}));        // an infinite near limit lies beyond
 
 TEST(BestFStop, NormalisesBeforeAnythingElse)
 {

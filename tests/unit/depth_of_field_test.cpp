@@ -311,15 +311,29 @@ TEST(Blur, BothAtInfinityIsDiffractionOnly)
     EXPECT_NEAR(s.blur, 0.3417, 0.00005);
 }
 
-TEST(Blur, ObjectAtInfinityUsesTheFocusDistance)
+TEST(Blur, AnObjectAtInfinityBlursAsAFarObjectDoes)
 {
     const Camera camera = hand_default_camera();
     CalcState s = blur_state(2000, infinity);
     recompute(s, camera, false);
-    // An infinitely far object blurs by f^2 / (s N) on the sensor.
-    const double defocus = 50.0 * 50 / (2000 * 8.0);
+    // An infinitely far object blurs by f^2 / ((s - f) N) on the sensor, the limit of a receding object.
+    const double defocus = 50.0 * 50 / ((2000 - 50) * 8.0);
     const double airy = thin_lens::airy_disk(550, 8);
     EXPECT_TRUE(close_to(s.blur, std::sqrt(defocus * defocus + airy * airy) / camera.coc));
+
+    for (const double focus : {100.0, 150.0, 2000.0, 1e6}) {
+        CalcState at_infinity = blur_state(focus, infinity);
+        CalcState far_away = blur_state(focus, 1e9);
+        recompute(at_infinity, camera, false);
+        recompute(far_away, camera, false);
+        EXPECT_TRUE(close_to(at_infinity.blur, far_away.blur, 1e-5)) << focus;
+    }
+    // Focused at or inside the focal length there is no image: blur -1 as before.
+    for (const double focus : {50.0, 20.0}) {
+        CalcState inside = blur_state(focus, infinity);
+        recompute(inside, camera, false);
+        EXPECT_EQ(inside.blur, -1) << focus;
+    }
 }
 
 TEST(Blur, AtTheDepthOfFieldLimitsEqualsTheThreshold)

@@ -872,8 +872,8 @@ TEST_F(KeyStep, ArrowsMoveAValueToTheNextRoundValueOfItsScale)
         {"infinite object up", Mode::Blur, ScaleValue::Object, 1, &CalcState::blur_distance, -1, -1},
         {"threshold up", Mode::DepthOfField, ScaleValue::BlurThreshold, 1, &CalcState::blur_threshold, 1, 1.01},
         {"threshold down", Mode::Macro, ScaleValue::BlurThreshold, -1, &CalcState::blur_threshold, 1, 0.99},
-        {"smallest threshold", Mode::Macro, ScaleValue::BlurThreshold, -1, &CalcState::blur_threshold, 0.00005,
-         0.00005},
+        {"smallest threshold", Mode::Macro, ScaleValue::BlurThreshold, -1, &CalcState::blur_threshold, 0.0159,
+         0.0159},
         // What the mode computes rather than takes from the user does not move.
         {"aperture in BestFStop", Mode::BestFStop, ScaleValue::Aperture, 1, &CalcState::f_stop, 8, 8},
         {"threshold in Blur", Mode::Blur, ScaleValue::BlurThreshold, 1, &CalcState::blur_threshold, 1, 1},

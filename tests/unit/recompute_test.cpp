@@ -216,18 +216,20 @@ TEST(DistanceWindow, BestFStopCentresOnTheBestFocusWithTheOptimumAperture)
     EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, n, s.best_focus, s.maxblur_far), target, 1e-9));
 }
 
-TEST(DistanceWindow, BestFStopWithAnInfiniteBestFocusUsesTheSetAperture)
+TEST(DistanceWindow, BestFStopWithTwoInfiniteLimitsIsAroundAFiniteFocus)
 {
-    // Limits of -5 and -1 are neither equal nor swapped, so the best focus is infinite.
+    // Limits of -5 and -1 are both infinity, so equal: the near limit becomes 1 m and the window
+    // lies around the best focus between 1 m and infinity, judged with the optimum aperture.
     const Camera camera = hand_default_camera();
     CalcState s;
     s.mode = Mode::BestFStop;
     s.near_limit = -5;
     s.far_limit = -1;
     recompute(s, camera, true);
-    ASSERT_LT(s.best_focus, 0);
-    EXPECT_EQ(s.maxblur_far, -1);
-    EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, 8, -1, s.maxblur_near), s.maxblur * camera.coc));
+    EXPECT_EQ(s.near_limit, 1000);
+    ASSERT_EQ(s.best_focus, 2000);
+    const double n = s.optimum_effective_f_stop;
+    EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, n, s.best_focus, s.maxblur_near), s.maxblur * camera.coc, 1e-9));
 }
 
 TEST(DistanceWindow, FocusStackingReachesMaxblurAroundTheOuterPairs)

@@ -124,9 +124,10 @@ TEST(SettingsRoundTrip, NumbersTooLargeToWriteBackAreReplaced)
 
 TEST(SettingsRoundTrip, PositiveValuesMustStayPositiveWhenWritten)
 {
-    // Snapping rounds a tiny blur threshold to 0 and a tiny focal length to 0: both take their defaults.
+    // Snapping keeps a tiny blur threshold at the smallest it snaps to, and rounds a tiny focal
+    // length to 0, which then takes its default.
     const Settings snapped = load(header + u"snap 1\nblur_threshold 0.00005\nfocal_length 0.00001\nend\n");
-    EXPECT_EQ(snapped.state.blur_threshold, 1);
+    EXPECT_EQ(snapped.state.blur_threshold, 0.0159);
     EXPECT_EQ(snapped.state.focal_length, 50);
 
     // Without snapping, a value its decimals would write as 0 takes its default ...

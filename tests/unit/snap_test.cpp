@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "calc/recompute.h"
 #include "calc/snap.h"
 #include "support/close_to.h"
 
@@ -257,13 +258,24 @@ TEST(SnapAll, BlurThresholdGoesToHalves)
         double value;
         double expected;
     };
+    // Never to 0: under a quarter the threshold keeps its own round value, and no less than the
+    // blur scale shows.
     for (const Case c : {Case{1.3, 1.5}, Case{1.2, 1.0}, Case{1.25, 1.5}, Case{0.7, 0.5},
-                         Case{2.0, 2.0}, Case{0.2, 0.0}}) {
+                         Case{2.0, 2.0}, Case{0.25, 0.5}, Case{0.2, 0.2}, Case{0.2449, 0.245},
+                         Case{0.0372, 0.037}, Case{0.001, 0.0159}, Case{1e-9, 0.0159}}) {
         CalcState s;
         s.blur_threshold = c.value;
         snap_all(s);
-        EXPECT_EQ(s.blur_threshold, c.expected) << c.value;
+        EXPECT_NEAR(s.blur_threshold, c.expected, 1e-15) << c.value;
+        EXPECT_EQ(snap_blur_threshold(s.blur_threshold), s.blur_threshold) << "snapping twice changes nothing";
     }
+    // The floor is the lowest round value on the blur scale zoomed out fully.
+    CalcState s;
+    s.blur_threshold = 1e-9;
+    s.blur_zoom = 32;
+    recompute(s, Camera{}, true);
+    EXPECT_LE(s.blur_low, min_snapped_blur_threshold);
+    EXPECT_EQ(nice_round(s.blur_low), min_snapped_blur_threshold);
 }
 
 TEST(SnapAll, NegativeFocalLengthIsLeftAlone)
