@@ -21,14 +21,20 @@ public:
     }
     bool inside(int y) const { return rect_.top <= y && y <= rect_.bottom; }
 
-    /// The line across the strip, and optionally the triangle pointing at the scale line.
-    void draw(int y, Colour colour, bool with_triangle) const
+    /// The line across the strip, and optionally the triangle pointing at the scale line; returns
+    /// its row. A line with a triangle is one the user drags: beyond the scale it is drawn on the
+    /// scale's edge, so that it can always be seen and taken hold of. Other lines beyond the scale
+    /// are not drawn.
+    int draw(int y, Colour colour, bool with_triangle) const
     {
+        if (with_triangle)
+            y = std::clamp(y, rect_.top, rect_.bottom);
         if (!inside(y))
-            return;
+            return y;
         canvas_.line(strip_left_, y, line_x_, y, colour);
         if (with_triangle)
             canvas_.triangle({line_x_ - 8, y - 4}, {line_x_ - 8, y + 4}, {line_x_, y}, colour, colour);
+        return y;
     }
 
     const Rect& rect() const { return rect_; }
@@ -46,12 +52,9 @@ void depth_of_field_lines(const DistanceLines& lines, const CalcState& s, ScaleG
     const bool best = s.mode == Mode::BestFStop;
     if (s.hyperfocal > 0)
         lines.draw(lines.row(s.hyperfocal), colours::teal, false);
-    g.near_row = lines.row(best ? s.near_limit : s.near);
-    lines.draw(g.near_row, colours::red, best);
-    g.far_row = lines.row(best ? s.far_limit : s.far);
-    lines.draw(g.far_row, colours::red, best);
-    g.focus_row = lines.row(best ? s.best_focus : s.focus_at);
-    lines.draw(g.focus_row, colours::green, !best);
+    g.near_row = lines.draw(lines.row(best ? s.near_limit : s.near), colours::red, best);
+    g.far_row = lines.draw(lines.row(best ? s.far_limit : s.far), colours::red, best);
+    g.focus_row = lines.draw(lines.row(best ? s.best_focus : s.focus_at), colours::green, !best);
 }
 
 void focus_stack_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
@@ -60,21 +63,18 @@ void focus_stack_lines(const DistanceLines& lines, const CalcState& s, ScaleGeom
     for (int i = 0; i < images; ++i) {
         const bool end = i == 0 || i == images - 1;
         const double distance = recip_value(static_cast<double>(i) / (images - 1), s.near_limit, s.far_limit);
-        const int y = lines.row_in_mm(distance);
+        const int y = lines.draw(lines.row_in_mm(distance), end ? colours::red : colours::white, end);
         if (i == 0)
             g.near_row = y;
         if (i == images - 1)
             g.far_row = y;
-        lines.draw(y, end ? colours::red : colours::white, end);
     }
 }
 
 void blur_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
 {
-    g.near_row = lines.row(s.blur_distance);
-    lines.draw(g.near_row, colours::red, true);
-    g.focus_row = lines.row(s.focus_at);
-    lines.draw(g.focus_row, colours::green, true);
+    g.near_row = lines.draw(lines.row(s.blur_distance), colours::red, true);
+    g.focus_row = lines.draw(lines.row(s.focus_at), colours::green, true);
 }
 
 void macro_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
@@ -82,8 +82,7 @@ void macro_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& 
     // The depth of field either side of the plane of focus, in the scale's white.
     lines.draw(lines.row(-s.macro_depth / 2), colours::white, false);
     lines.draw(lines.row(s.macro_depth / 2), colours::white, false);
-    g.focus_row = fraction_to_y(0.5, lines.rect());
-    lines.draw(g.focus_row, colours::green, false);
+    g.focus_row = lines.draw(fraction_to_y(0.5, lines.rect()), colours::green, false);
 }
 
 }  // namespace

@@ -244,6 +244,24 @@ TEST_F(MouseInput, ClicksWithoutAMoveChangeNoValueOnScalesOfAnyHeight)
             up(left, c.x, 301);
         }
     }
+
+    // A value whose window is clamped at the top sits above the middle row; a click on its marker,
+    // with snapping on, changes nothing either (5000 mm once jumped to 2000 mm).
+    state.snap = 1;
+    column(geometry, Column::Lens).scale.bottom = 500;
+    column(geometry, Column::Blur).scale.bottom = 500;
+    const double large[] = {5000, 300, 5000, 300};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        state.*c.value = large[i];
+        set_mode(c.mode);
+        const Rect scale = column(geometry, c.x == lens_x ? Column::Lens : Column::Blur).scale;
+        const int marker = c.x == lens_x ? lens_row(state, scale, large[i]) : blur_row(state, scale, large[i]);
+        ASSERT_LT(marker, 299) << c.what << ": the window is not clamped";
+        down(left, c.x, marker);
+        up(left, c.x, marker);
+        EXPECT_EQ(state.*c.value, large[i]) << c.what;
+    }
 }
 
 TEST_F(MouseInput, LensZoomSavesTheZoomsAndAClickStillRecomputes)

@@ -145,6 +145,49 @@ TEST(Paint, LinesTrianglesAndMarkersPerMode)
     }
 }
 
+TEST(Paint, ALineTheUserDragsStaysOnTheScaleWhenItsValueIsBeyondIt)
+{
+    // Each case puts a dragged line's value outside the distance window; the line is drawn, with
+    // its triangle, on the scale's edge, and that is where a press finds it.
+    const struct {
+        const char* what;
+        Mode mode;
+        double CalcState::*field;
+        double value;
+        bool at_top;
+        int ScaleGeometry::*row;
+    } cases[] = {
+        {"object at infinity", Mode::Blur, &CalcState::blur_distance, -1, true, &ScaleGeometry::near_row},
+        {"object right at the lens", Mode::Blur, &CalcState::blur_distance, 60, false, &ScaleGeometry::near_row},
+        {"far limit beyond", Mode::BestFStop, &CalcState::far_limit, 1e8, true, &ScaleGeometry::far_row},
+        {"near limit below", Mode::BestFStop, &CalcState::near_limit, 101, false, &ScaleGeometry::near_row},
+    };
+    for (const auto& c : cases) {
+        Frame f;
+        f.state.mode = c.mode;
+        f.state.focal_length = 300;
+        f.state.f_stop = 2;
+        f.state.focus_at = 2000;
+        f.state.near_limit = 1900;
+        f.state.far_limit = 2100;
+        f.state.maxblur = 0.5;
+        recompute(f.state, f.camera, true);
+        f.state.*c.field = c.value;  // moved after the window was set, as a drag does
+        recompute(f.state, f.camera, false);
+        FixedMeasure measure(7);
+        layout_scales(f.g, measure, 16, 800, 600);
+        PaintScratch scratch;
+        paint(f.canvas, measure, f.state, f.camera, f.g, scratch);
+        const Rect scale = column(f.g, Column::Distance).scale;
+        const int edge = c.at_top ? scale.top : scale.bottom;
+        EXPECT_EQ(f.g.*c.row, edge) << c.what;
+        bool red_triangle = false;
+        for (const DrawCall& t : f.canvas.of_kind(CallKind::Triangle))
+            red_triangle = red_triangle || (t.c == Point{f.g.distance_line_x, edge} && t.fill == colours::red);
+        EXPECT_TRUE(red_triangle) << c.what;
+    }
+}
+
 TEST(Paint, ARecentredValueSitsExactlyOnTheMiddleRowOfItsScale)
 {
     // The lens and blur windows are centred on their values by every recompute with re-centring;
