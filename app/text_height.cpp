@@ -1,5 +1,9 @@
 #include "app/text_height.h"
 
+#include <algorithm>
+
+#include "app/toolbars.h"
+
 bool layout_fits(const ScaleGeometry& geometry, int client_width)
 {
     return column(geometry, Column::Details).column.right + geometry.u <= client_width;
@@ -15,4 +19,16 @@ int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client
         }
     }
     return largest_text_height;
+}
+
+int minimum_client_width(ScaleGeometry& scratch, TextMeasure& measure)
+{
+    layout_scales(scratch, measure, smallest_text_height, 0, 0);
+    const int u = scratch.u;
+    // The first row: camera, mode, units and help, snap, from x = u with 2u between toolbars.
+    int right = u;
+    const auto toolbars = toolbar_descriptions();
+    for (std::size_t i = 0; i < 4 && i < toolbars.size(); ++i)
+        right += (i > 0 ? 2 * u : 0) + toolbar_width(toolbars[i].columns);
+    return std::max(column(scratch, Column::Details).column.right, right) + u;
 }

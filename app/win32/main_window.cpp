@@ -22,7 +22,6 @@ constexpr wchar_t class_name[] = L"Qel";
 /// box), clipping the toolbars so that painting the columns never draws over them.
 constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
 constexpr int minimum_height = 400;
-constexpr int usable_width = 320;  // a stored placement narrower than this comes back this wide
 
 /// The press on a toolbar button opens its menu, and the release of that same click arrives in the
 /// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
@@ -255,7 +254,11 @@ void MainWindow::on_create()
 {
     create_toolbars();
     update_title();
-    restore_window_placement(window_, SIZE{usable_width, minimum_height});
+    // Narrower than this, the smallest text would not fit: the window never gets narrower, and a
+    // stored placement narrower than this comes back this wide.
+    ScaleGeometry scratch;
+    minimum_width_ = app_.frame_width + minimum_client_width(scratch, measure_);
+    restore_window_placement(window_, SIZE{minimum_width_, minimum_height});
     ::recompute(app_.state, current_camera(app_.cameras), true);
 }
 
@@ -299,7 +302,7 @@ void MainWindow::layout_for_text_height(int text_height)
 void MainWindow::on_get_min_max_info(MINMAXINFO& info)
 {
     layout_for_text_height(app_.text_height);
-    info.ptMinTrackSize.x = app_.frame_width;
+    info.ptMinTrackSize.x = minimum_width_;
     info.ptMinTrackSize.y = minimum_height;
 }
 

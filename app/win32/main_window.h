@@ -123,6 +123,8 @@ private:
     POINT f_stop_anchor_{};
     POINT teleconverter_anchor_{};
     bool saved_ = false;
+    /// The narrowest window (frame included) in which everything is whole, set at creation.
+    int minimum_width_ = 0;
     /// Whether the last key that went down was one of ours.
     bool key_handled_ = false;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/text_height.h"
 
 namespace {
@@ -57,6 +59,32 @@ TEST(TextHeight, FitsCountsTheMarginAfterTheDetailsColumn)
     const int right = column(g, Column::Details).column.right;
     EXPECT_TRUE(layout_fits(g, right + g.u));
     EXPECT_FALSE(layout_fits(g, right + g.u - 1));
+}
+
+/// Tiny text that takes no width: a layout narrower than the toolbars above it.
+class NarrowMeasure : public TextMeasure {
+public:
+    int line_height(int) override { return 6; }
+    int text_width(int, std::u16string_view) override { return 0; }
+};
+
+TEST(TextHeight, TheMinimumWidthKeepsTheSmallestTextAndTheFirstToolbarRowWhole)
+{
+    // The first row holds the camera, mode, units and help and snap toolbars, 2u apart, with a
+    // margin u on either side.
+    const auto toolbar_row = [](int u) { return 29 + 137 + 56 + 29 + 8 * u; };
+
+    ScalingMeasure scaling;
+    ScaleGeometry g;
+    const int wide_text = minimum_client_width(g, scaling);
+    EXPECT_EQ(wide_text, std::max(width_needed(smallest_text_height), toolbar_row(g.u)));
+    EXPECT_EQ(choose_text_height(g, scaling, wide_text, 400), smallest_text_height);
+    EXPECT_LT(choose_text_height(g, scaling, wide_text - 1, 400), smallest_text_height);
+
+    NarrowMeasure narrow;
+    const int narrow_text = minimum_client_width(g, narrow);
+    EXPECT_EQ(narrow_text, toolbar_row(2));
+    EXPECT_GT(narrow_text, column(g, Column::Details).column.right + g.u) << "the toolbars decide here";
 }
 
 }  // namespace
