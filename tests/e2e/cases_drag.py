@@ -752,3 +752,28 @@ def long_use(ctx, sandboxes):
           f"({b['user_source']}), anonymous memory {b['pagefile'] // 1024} -> {a['pagefile'] // 1024} KiB, "
           f"working set {b['working_set'] // 1024} -> {a['working_set'] // 1024} KiB, "
           f"stress {result['stress']:.1f} s", flush=True)
+
+
+@C.case
+def object_line_beyond_the_scale(ctx, sandboxes):
+    """Blur mode with a 300 mm lens at f/2 focused at 2 m: the distance window is a few centimetres
+    deep and the object at infinity lies far above it. Its red line is drawn on the scale's top row
+    with its triangle, and a press there takes hold of it: dragged down, the object comes into the
+    window around the focus."""
+    box = sandboxes.new()
+    box.write_settings(C.settings_with(mode="3", focal_length="300.00", f_stop="2.00000", focus_at="2000.00",
+                                       blur_distance="-1.00"))
+
+    def actions(qel, screen):
+        lay = screen.layout
+        px = screen.image.load()
+        reds = [y for y in range(lay.scale_top, lay.scale_bottom + 1)
+                if L.row_colour_run(px, y, lay.strip_left + 1, lay.line_x - 8, L.RED) > 40]
+        check(reds and reds[0] == lay.scale_top, f"no red object line on the scale's top row (red rows {reds})")
+        check(px[lay.line_x - 4, lay.scale_top] == L.RED, "the object line has no triangle at the top")
+        x = lay.strip_left + 30
+        drag(qel, x, lay.scale_top, path(lay.scale_top, lay.scale_top + 60))
+
+    saved = C.run(ctx, box, "object_beyond", actions)
+    object_mm = saved_number(saved, "blur_distance")
+    check(0 < object_mm < 2500, f"the object line was not taken hold of: blur_distance {object_mm}")
