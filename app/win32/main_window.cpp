@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/mouse_input.h"
 #include "app/text_height.h"
+#include "app/toolbar_layout.h"
 #include "app/win32/camera_dialog_win32.h"
 #include "app/win32/dialogs.h"
 #include "app/win32/gdi_canvas.h"
@@ -22,6 +23,8 @@ constexpr wchar_t class_name[] = L"Qel";
 /// box), clipping the toolbars so that painting the columns never draws over them.
 constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
 constexpr int minimum_height = 400;
+
+POINT to_point(Point p) { return {p.x, p.y}; }
 
 /// The press on a toolbar button opens its menu, and the release of that same click arrives in the
 /// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
@@ -236,12 +239,10 @@ void MainWindow::create_toolbars()
         case toolbar_id::f_stop_increment:
             set_toolbar_button_state(t, 0, 1);
             set_toolbar_bitmap(t, 0, resources_.bitmap(f_stop_increment_bitmap(app_.state)));
-            f_stop_anchor_ = {x, app_.geometry.name_line_top};
             break;
         case toolbar_id::teleconverter:
             set_toolbar_button_state(t, 0, 1);
             set_toolbar_bitmap(t, 0, resources_.bitmap(teleconverter_bitmap(app_.state)));
-            teleconverter_anchor_ = {x, app_.geometry.name_line_top};
             break;
         default:
             break;
@@ -267,20 +268,14 @@ void MainWindow::click_button(int toolbar_id, int button) { click_toolbar_button
 void MainWindow::layout_toolbars()
 {
     const ScaleGeometry& g = app_.geometry;
-    const auto centre_over = [&](int id, Column c) {
-        const HWND t = toolbar(id);
-        RECT r{};
-        GetWindowRect(t, &r);
-        const Rect& scale = column(g, c).scale;
-        const int x = (scale.left + scale.right - (r.right - r.left)) / 2;
-        SetWindowPos(t, nullptr, x, g.toolbar_row_top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        return x;
-    };
-    f_stop_anchor_.x = centre_over(toolbar_id::f_stop_increment, Column::Aperture);
-    teleconverter_anchor_.x = centre_over(toolbar_id::teleconverter, Column::Lens);
-    centre_over(toolbar_id::images, Column::Distance);
-    for (const int id : {toolbar_id::images, toolbar_id::teleconverter})
-        ShowWindow(toolbar(id), toolbar_shown(id, app_.state.mode) ? SW_SHOW : SW_HIDE);
+    const std::array<ToolbarPlace, 7> places = toolbar_places(g, app_.state.mode);
+    for (const int id : {toolbar_id::f_stop_increment, toolbar_id::teleconverter, toolbar_id::images}) {
+        const ToolbarPlace& p = places[static_cast<std::size_t>(id - toolbar_id::mode)];
+        SetWindowPos(toolbar(id), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ShowWindow(toolbar(id), p.shown ? SW_SHOW : SW_HIDE);
+    }
+    f_stop_anchor_ = to_point(menu_anchor(MenuAnchor::FStopIncrement, g, app_.state.mode));
+    teleconverter_anchor_ = to_point(menu_anchor(MenuAnchor::Teleconverter, g, app_.state.mode));
     InvalidateRect(window_, nullptr, TRUE);
 }
 
