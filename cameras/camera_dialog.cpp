@@ -44,11 +44,10 @@ void show_integer(CameraDialogView& view, int control, int32_t value)
 }
 
 // A number field is accepted when the parser reads the whole text.
-bool read_number(CameraDialogView& view, int control, double& value)
+bool read_number(std::u16string_view text, double& value)
 {
-    const Text256 text = view.get_text(control);
     std::size_t position = 0;
-    return parse_number(text.view(), position, value) && position == text.length;
+    return parse_number(text, position, value) && position == text.size();
 }
 
 // Bounds of an accepted value: above (or from) `low`, up to `high`.
@@ -60,15 +59,16 @@ struct Range {
     bool holds(double v) const { return (low_included ? v >= low : v > low) && v <= high; }
 };
 
-constexpr double unbounded = 1.7976931348623157e308;
-constexpr Range positive{0, false, unbounded};
-constexpr Range non_negative{0, true, unbounded};
+// Larger values would be replaced by their defaults when the settings file is read.
+constexpr Range positive{0, false, largest_setting_number};
+constexpr Range non_negative{0, true, largest_setting_number};
 
 struct NumberCheck {
     int control;
     double Camera::*field;
     Range range;
     std::u16string_view message;
+    std::u16string_view shown;  // the format fill_camera_dialog shows the value with
 };
 
 struct IntegerCheck {
@@ -79,43 +79,67 @@ struct IntegerCheck {
 };
 
 constexpr NumberCheck frame_width_check{id::frame_width_mm, &Camera::frame_width_mm, positive,
-                                        u"Illegal frame width (mm)"};
+                                        u"Illegal frame width (mm)", u"%2f"};
 constexpr NumberCheck frame_height_check{id::frame_height_mm, &Camera::frame_height_mm, positive,
-                                         u"Illegal frame height (mm)"};
+                                         u"Illegal frame height (mm)", u"%2f"};
 constexpr IntegerCheck pixel_checks[] = {
     {id::frame_width_px, &Camera::frame_width_px, 2, u"Illegal frame width (pixels)"},
     {id::frame_height_px, &Camera::frame_height_px, 2, u"Illegal frame height (pixels)"},
 };
 constexpr NumberCheck later_checks[] = {
-    {id::film_resolution, &Camera::film_resolution, positive, u"Illegal film resolution"},
-    {id::custom_coc, &Camera::custom_coc, positive, u"Illegal circle of confusion"},
-    {id::visual_resolution, &Camera::visual_resolution, non_negative, u"Illegal visual resolution"},
-    {id::allowable_blur, &Camera::allowable_blur, {1, true, 100}, u"Illegal allowable blur"},
-    {id::print_size, &Camera::print_size, positive, u"Illegal print size"},
-    {id::viewing_distance, &Camera::viewing_distance, positive, u"Illegal viewing distance"},
-    {id::wavelength, &Camera::wavelength, {5, true, 5000}, u"Illegal wavelength"},
+    {id::film_resolution, &Camera::film_resolution, positive, u"Illegal film resolution", u"%2f"},
+    {id::custom_coc, &Camera::custom_coc, positive, u"Illegal circle of confusion", u"%5f"},
+    {id::visual_resolution, &Camera::visual_resolution, non_negative, u"Illegal visual resolution", u"%2f"},
+    {id::allowable_blur, &Camera::allowable_blur, {1, true, 100}, u"Illegal allowable blur", u"%2f"},
+    {id::print_size, &Camera::print_size, positive, u"Illegal print size", u"%2f"},
+    {id::viewing_distance, &Camera::viewing_distance, positive, u"Illegal viewing distance", u"%2f"},
+    {id::wavelength, &Camera::wavelength, {5, true, 5000}, u"Illegal wavelength", u"%2f"},
 };
 
-bool check(CameraDialogView& view, const NumberCheck& c, Camera& edited)
+// The edits of one apply: the camera as checked so far, and the typed name, which is checked
+// last but must keep fitting its settings-file line as the fields are checked.
+struct Edit {
+    CameraDialogView& view;
+    Camera camera;
+    int32_t index;
+    std::u16string_view name;
+    bool name_fitted;  // the name fits the line of the stored values
+
+    // A value that leaves a name that fitted without room is the value's fault, not the name's.
+    bool accept(std::u16string_view message)
+    {
+        if (name_fitted && name.size() > camera_name_room(camera, index)) {
+            view.show_error(message);
+            return false;
+        }
+        return true;
+    }
+};
+
+bool check(Edit& edit, const NumberCheck& c)
 {
     double value = 0;
-    if (!read_number(view, c.control, value) || !c.range.holds(value)) {
-        view.show_error(c.message);
+    // The value is shown again by the next fill and read back by the next apply, which must not
+    // refuse it (a print size of 0.004 would show as 0.00).
+    double shown = 0;
+    if (!read_number(edit.view.get_text(c.control).view(), value) || !c.range.holds(value) ||
+        !read_number(format(c.shown, {value}).view(), shown) || !c.range.holds(shown)) {
+        edit.view.show_error(c.message);
         return false;
     }
-    edited.*c.field = value;
-    return true;
+    edit.camera.*c.field = value;
+    return edit.accept(c.message);
 }
 
-bool check(CameraDialogView& view, const IntegerCheck& c, Camera& edited)
+bool check(Edit& edit, const IntegerCheck& c)
 {
     int32_t value = 0;
-    if (!parse_int(view.get_text(c.control).view(), value) || value < c.low) {
-        view.show_error(c.message);
+    if (!parse_int(edit.view.get_text(c.control).view(), value) || value < c.low) {
+        edit.view.show_error(c.message);
         return false;
     }
-    edited.*c.field = value;
-    return true;
+    edit.camera.*c.field = value;
+    return edit.accept(c.message);
 }
 
 // The name as typed, at most 254 units, never ending in half of a surrogate pair.
@@ -202,29 +226,32 @@ void fill_camera_dialog(const CameraTable& table, CameraDialogView& view)
 bool apply_camera_dialog(CameraTable& table, CameraDialogView& view)
 {
     Camera& stored = current_camera(table);
-    Camera edited = stored;
+    // The settings file quotes the name and has no escape for a quote, and it reads 255 units of
+    // a line, which the name shares with the camera's index and values.
+    const Text256 name_text = view.get_text(id::name);
+    const std::u16string_view name = typed_name(name_text);
+    const auto index = static_cast<int32_t>(&stored - table.cameras.data());
+    Edit edit{view, stored, index, name, name.size() <= camera_name_room(stored, index)};
+    Camera& edited = edit.camera;
     edited.coc_method = selected(view, id::coc_method, method_items, stored.coc_method);
 
-    if (!check(view, frame_width_check, edited) || !check(view, frame_height_check, edited))
+    if (!check(edit, frame_width_check) || !check(edit, frame_height_check))
         return false;
     for (const IntegerCheck& c : pixel_checks)
-        if (!check(view, c, edited))
+        if (!check(edit, c))
             return false;
     for (const NumberCheck& c : later_checks)
-        if (!check(view, c, edited))
+        if (!check(edit, c))
             return false;
 
     edited.type = selected(view, id::type, type_items, stored.type);
     edited.focal_length_entry = selected(view, id::focal_length_entry, focal_length_items, stored.focal_length_entry);
 
-    // The settings file quotes the name and has no escape for a quote, and it reads 255 units of a line.
-    const Text256 name_text = view.get_text(id::name);
-    const std::u16string_view name = typed_name(name_text);
     if (name.find(u'"') != std::u16string_view::npos) {
         view.show_error(quote_in_name_message);
         return false;
     }
-    if (!name.empty() && name.size() > camera_name_room(edited)) {
+    if (!name.empty() && name.size() > camera_name_room(edited, index)) {
         view.show_error(long_name_message);
         return false;
     }

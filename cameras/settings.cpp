@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 
 #include "calc/recompute.h"
 #include "calc/snap.h"
@@ -77,8 +78,10 @@ constexpr std::u16string_view camera_line_format =
 // Room for the longest line: twelve numbers of up to 309 integer digits and a full name.
 constexpr std::size_t line_buffer_units = 8192;
 
-// Camera lines: the key, the index, the name and thirteen values; the focal-length entry is optional.
-constexpr int camera_line_min_tokens = 16;
+// Camera lines: the key, the index, the name, thirteen values and the focal-length entry. A line
+// needs only the key and the index: what it leaves out is the default camera's.
+constexpr int camera_line_min_tokens = 2;
+constexpr int camera_name_token = 2;
 
 bool is_separator(char16_t c)
 {
@@ -132,8 +135,9 @@ double read_number(std::u16string_view token)
 
 // The next line of `text` from `position`: up to a line feed or 255 units. Empty lines do not
 // exist for the reader; a carriage return before the line end is dropped with it, so files
-// edited with CR LF line ends read the same.
-bool next_line(std::u16string_view text, std::size_t& position, std::u16string_view& line)
+// edited with CR LF line ends read the same. `split` tells a line cut at 255 units inside a token,
+// whose last token is then only the start of one.
+bool next_line(std::u16string_view text, std::size_t& position, std::u16string_view& line, bool& split)
 {
     while (position < text.size()) {
         const std::size_t start = position;
@@ -146,6 +150,7 @@ bool next_line(std::u16string_view text, std::size_t& position, std::u16string_v
         if (end < text.size() && text[end] == u'\n')
             ++position;
         line = text.substr(start, end - start);
+        split = !at_line_end && !is_separator(text[end]);
         if (at_line_end && !line.empty() && line.back() == u'\r')
             line.remove_suffix(1);
         if (!line.empty())
@@ -171,51 +176,67 @@ struct Reader {
 
     void read_ncameras(const LineTokens& t)
     {
-        if (t.count < 3)
+        if (t.count < 2)
             return;
         int32_t count = read_int(t.tokens[1]);
         count = count < 0 ? 0 : (count > max_cameras ? max_cameras : count);
-        int32_t current = read_int(t.tokens[2]);
+        int32_t current = t.count > 2 ? read_int(t.tokens[2]) : 0;
         if (current < 0 || current >= count)
             current = 0;
         table.count = count;
         table.current = current;
     }
 
-    void read_camera(const LineTokens& t)
+    void read_camera(const LineTokens& t, bool split)
     {
-        if (t.count < camera_line_min_tokens)
+        // A number cut short by the line length would read as another number; a cut name is
+        // kept (it is cut to its room anyway).
+        const int count = split && t.count - 1 != camera_name_token ? t.count - 1 : t.count;
+        if (count < camera_line_min_tokens)
             return;
         const int32_t index = read_int(t.tokens[1]);
         if (index < 0 || index >= table.count)
             return;
         Camera& c = table.cameras[static_cast<std::size_t>(index)];
-        const std::u16string_view name = t.tokens[2];
-        const std::size_t length = cut_length(name, camera_name_units);
-        set_camera_name(c, name.substr(0, length));
-        // An unquoted name can hold a '"'; it reads as the U+201D the writer would put for it,
-        // so the cameras sort the same before and after a save.
-        std::replace(c.name, c.name + length, u'"', u'\u201D');
-        c.coc_method = static_cast<CocMethod>(read_int(t.tokens[3]));
-        c.type = static_cast<CameraType>(read_int(t.tokens[4]));
-        c.frame_width_mm = read_number(t.tokens[5]);
-        c.frame_width_px = read_int(t.tokens[6]);
-        c.frame_height_mm = read_number(t.tokens[7]);
-        c.frame_height_px = read_int(t.tokens[8]);
-        c.film_resolution = read_number(t.tokens[9]);
-        c.custom_coc = read_number(t.tokens[10]);
-        c.allowable_blur = read_number(t.tokens[11]);
-        c.visual_resolution = read_number(t.tokens[12]);
-        c.print_size = read_number(t.tokens[13]);
-        c.viewing_distance = read_number(t.tokens[14]);
-        c.wavelength = read_number(t.tokens[15]);
-        c.focal_length_entry = t.count > camera_line_min_tokens ? static_cast<FocalLengthEntry>(read_int(t.tokens[16]))
-                                                                : FocalLengthEntry::Actual;
+        c = default_camera();  // for whatever the line leaves out
+        if (count > camera_name_token) {
+            const std::u16string_view name = t.tokens[camera_name_token];
+            const std::size_t length = cut_length(name, camera_name_units);
+            set_camera_name(c, name.substr(0, length));
+            // An unquoted name can hold a '"'; it reads as the U+201D the writer would put for it,
+            // so the cameras sort the same before and after a save.
+            std::replace(c.name, c.name + length, u'"', u'\u201D');
+        }
+        int k = camera_name_token + 1;
+        const auto next_int = [&](auto& field) {
+            if (k < count)
+                field = static_cast<std::remove_reference_t<decltype(field)>>(read_int(t.tokens[k]));
+            ++k;
+        };
+        const auto next_number = [&](double& field) {
+            if (k < count)
+                field = read_number(t.tokens[k]);
+            ++k;
+        };
+        next_int(c.coc_method);
+        next_int(c.type);
+        next_number(c.frame_width_mm);
+        next_int(c.frame_width_px);
+        next_number(c.frame_height_mm);
+        next_int(c.frame_height_px);
+        next_number(c.film_resolution);
+        next_number(c.custom_coc);
+        next_number(c.allowable_blur);
+        next_number(c.visual_resolution);
+        next_number(c.print_size);
+        next_number(c.viewing_distance);
+        next_number(c.wavelength);
+        next_int(c.focal_length_entry);
         has_line.set(static_cast<std::size_t>(index));
     }
 
     // Returns true at "end".
-    bool read_line(const LineTokens& t)
+    bool read_line(const LineTokens& t, bool split)
     {
         if (t.count == 0)
             return false;
@@ -229,7 +250,7 @@ struct Reader {
         if (same_key(first, u"ncameras"))
             read_ncameras(t);
         else if (same_key(first, u"camera"))
-            read_camera(t);
+            read_camera(t, split);
         else if (same_key(first, u"end"))
             return true;
         return false;
@@ -244,7 +265,7 @@ void clamp_to(T& value, T low, T high)
 
 // Larger numbers do not survive being written with their decimals and read back digit by digit,
 // and no setting needs them: a distance beyond 1000 km is infinity to every calculation.
-constexpr double largest_number = 1e9;
+constexpr double largest_number = largest_setting_number;
 
 bool writable(double v)
 {
@@ -351,6 +372,24 @@ std::size_t format_camera_line(std::span<char16_t> line, int index, const Camera
                         c.viewing_distance, c.wavelength, static_cast<int>(c.focal_length_entry)});
 }
 
+// Cuts each name longer than its camera's line can carry at the camera's index, as the writer
+// would cut it, so that saving changes neither the name nor the order of the cameras. True when
+// a name was cut.
+bool fit_names(CameraTable& table)
+{
+    bool cut = false;
+    for (int32_t i = 0; i < table.count; ++i) {
+        Camera& c = table.cameras[static_cast<std::size_t>(i)];
+        const std::u16string_view name = camera_name(c).substr(0, camera_name_units);
+        const std::size_t keep = cut_length(name, camera_name_room(c, i));
+        if (keep < camera_name(c).size()) {
+            set_camera_name(c, name.substr(0, keep));
+            cut = true;
+        }
+    }
+    return cut;
+}
+
 // The table is never left empty, and every listed camera is a usable record.
 void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_line)
 {
@@ -366,12 +405,8 @@ void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_li
             continue;
         }
         sanitise_camera(c, defaults);
-        // A name longer than the camera's line can carry is cut now, as the writer would cut it,
-        // so that saving it changes neither the name nor the order of the cameras. (The room is
-        // that of the widest index, so sorting cannot change it.)
-        const std::u16string_view name = camera_name(c).substr(0, camera_name_units);
-        set_camera_name(c, name.substr(0, cut_length(name, camera_name_room(c))));
     }
+    fit_names(table);
 }
 
 void finish_at_end(CalcState& state, CameraTable& table)
@@ -383,6 +418,10 @@ void finish_at_end(CalcState& state, CameraTable& table)
         snap_all(state);
     }
     sort_cameras(table);
+    // A camera sorted to an index of more digits has less room for its name; a cut can change
+    // the order again, so this repeats until no name is cut (each round shortens a name).
+    while (fit_names(table))
+        sort_cameras(table);
     derive_camera_values(table);
     set_effective_values(state, current_camera(table));
 }
@@ -409,7 +448,7 @@ void append_camera_line(std::u16string& text, std::span<char16_t> line, int inde
     const std::size_t name_length = storable_name(c, name_buffer);
     // A long name gives way so that the values after it survive.
     const std::u16string_view name(name_buffer, name_length);
-    const std::size_t kept = cut_length(name, camera_name_room(c));
+    const std::size_t kept = cut_length(name, camera_name_room(c, index));
     const std::size_t length = format_camera_line(line, index, c, name.substr(0, kept));
     text.append(line.data(), length);
     text.push_back(u'\n');
@@ -417,11 +456,11 @@ void append_camera_line(std::u16string& text, std::span<char16_t> line, int inde
 
 }  // namespace
 
-std::size_t camera_name_room(const Camera& camera)
+std::size_t camera_name_room(const Camera& camera, int index)
 {
     // A line cut at this buffer's end is too long either way.
     std::array<char16_t, 2 * settings_line_units> line{};
-    const std::size_t without_name = format_camera_line(line, max_cameras - 1, camera, u"");
+    const std::size_t without_name = format_camera_line(line, index, camera, u"");
     return without_name < settings_line_units ? settings_line_units - without_name : 0;
 }
 
@@ -470,7 +509,8 @@ void load_settings_text(std::u16string_view text, CalcState& state, CameraTable&
     LineTokens tokens;
     std::size_t position = 0;
     std::u16string_view line;
-    if (!next_line(text, position, line))
+    bool split = false;
+    if (!next_line(text, position, line, split))
         return;
     tokenize_line(line, tokens);
     if (!is_header(tokens))
@@ -478,9 +518,9 @@ void load_settings_text(std::u16string_view text, CalcState& state, CameraTable&
 
     Reader reader{state, table, {}};
     bool at_end = false;
-    while (!at_end && next_line(text, position, line)) {
+    while (!at_end && next_line(text, position, line, split)) {
         tokenize_line(line, tokens);
-        at_end = reader.read_line(tokens);
+        at_end = reader.read_line(tokens, split);
     }
     sanitise_state(state);
     sanitise_cameras(table, reader.has_line);

@@ -15,6 +15,10 @@ inline constexpr std::size_t token_units = 256;          // a longer token conti
 inline constexpr int max_line_tokens = 100;              // the rest of a line is ignored
 inline constexpr std::size_t camera_name_units = 254;    // the longest name the file keeps
 
+/// The largest magnitude of a number the reader keeps: larger ones do not survive being written
+/// with their decimals and read back digit by digit, and take their defaults when read.
+inline constexpr double largest_setting_number = 1e9;
+
 /// The tokens of one line. Each token views the line text (quotes excluded), so the tokens are
 /// valid as long as that text is; a splitter reuses the same record for every line.
 struct LineTokens {
@@ -33,14 +37,16 @@ void install_default_settings(CalcState& state, CameraTable& table);
 /// with (unknown modes and units, non-finite lengths, positive ones that their decimals would write
 /// as 0, numbers beyond 1e9, missing camera lines ...) are replaced by their defaults, a distance
 /// beyond 1e9 mm or written as a negative zero by infinity (-1), and the table always ends with 1 to
-/// 1000 cameras. What is read is what settings_text writes back: a '"' in a camera name reads as
-/// U+201D, and a name is cut to the room its camera line has.
+/// 1000 cameras. An "ncameras" line without the current index makes camera 0 current; a camera line
+/// that ends early keeps its name and the values it has, the missing ones are the default camera's.
+/// What is read is what settings_text writes back: a '"' in a camera name reads as U+201D, and a
+/// name is cut to the room its camera line has at the index the camera ends up with.
 void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table);
 
-/// Units the name may take in the settings-file line of a camera with these values, counting on
-/// the highest index a camera can have (999): the reader and the writer cut a longer name to this,
-/// and the camera dialog refuses one. 0 when even an empty name leaves no room.
-std::size_t camera_name_room(const Camera& camera);
+/// Units the name may take in the settings-file line of a camera with these values at this index:
+/// the reader and the writer cut a longer name to this, and the camera dialog refuses one. 0 when
+/// even an empty name leaves no room.
+std::size_t camera_name_room(const Camera& camera, int index);
 
 /// The settings text of the state and cameras 0 .. count - 1, every line ending in a line feed.
 /// A '"' in a camera name is written as U+201D, and a name is shortened (never inside a

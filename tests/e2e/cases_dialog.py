@@ -68,7 +68,8 @@ def camera_dialog_new_camera(ctx, sandboxes):
     typed field after field with Tab (which must follow the template order): the title names the
     camera, the distance lines move to where its CoC puts them, the camera menu lists both cameras
     in name order with the check on the new one, and Qel.txt holds both camera lines. A frame width
-    of 0 is refused with the "Error" box when closing, and the dialog stays open."""
+    of 0, and one of 0.004 (which would show as 0.00), is refused with the "Error" box when closing,
+    and the dialog stays open."""
     box = sandboxes.new()
     box.write_settings(DEFAULT_SETTINGS)
     P.install(ctx, box)
@@ -146,6 +147,17 @@ def camera_dialog_new_camera(ctx, sandboxes):
         d = P.peek(qel, "Camera")
         check(d[4003].text == "0", f"the refused text was replaced by {d[4003].text!r}")
         check(d.focus == 4003, f"after the error box the focus is on {d.focus}, not on the frame width")
+
+        # A frame width the field would show as 0.00 is refused too, so the next close cannot be stuck.
+        P.key(qel, "Home", "shift+End")
+        P.type_text(qel, "0.004")
+        P.key(qel, "alt+F4", settle=0.5)
+        error = qel.find_window("^Error$", timeout=10)
+        e = P.peek(qel, "Error")
+        check("Illegal frame width (mm)" in e.texts(), f"0.004 as the frame width: the error box says {e.texts()}")
+        xdo("windowfocus", "--sync", error, env=qel.env)
+        P.key(qel, "Return", settle=0.4)
+        check(dialog in qel.windows(), "the dialog closed with a frame width of 0.004")
 
         P.key(qel, "Home", "shift+End")
         P.type_text(qel, "23.5")

@@ -274,6 +274,13 @@ const FieldCase field_cases[] = {
     {id::frame_width_mm, u"36mm", u"Illegal frame width (mm)", 0},
     {id::frame_width_mm, u"0.01", u"", 0.01},
     {id::frame_width_mm, u"1,5", u"", 1.5},
+    // Beyond 1e9 the settings file's reader would put the default back.
+    {id::frame_width_mm, u"2e9", u"Illegal frame width (mm)", 0},
+    {id::frame_width_mm, u"1e9", u"", 1e9},
+    {id::frame_width_mm, u"1e99", u"Illegal frame width (mm)", 0},
+    // A value shown as 0 would be refused by the next apply.
+    {id::frame_width_mm, u"0.004", u"Illegal frame width (mm)", 0},
+    {id::frame_height_mm, u"0.004", u"Illegal frame height (mm)", 0},
     {id::frame_height_mm, u"0", u"Illegal frame height (mm)", 0},
     {id::frame_height_mm, u"15.6", u"", 15.6},
     {id::frame_width_px, u"1", u"Illegal frame width (pixels)", 0},
@@ -286,10 +293,15 @@ const FieldCase field_cases[] = {
     {id::frame_height_px, u"-4000", u"Illegal frame height (pixels)", 0},
     {id::film_resolution, u"0", u"Illegal film resolution", 0},
     {id::film_resolution, u"0.5", u"", 0.5},
+    {id::film_resolution, u"0.001", u"Illegal film resolution", 0},
     {id::custom_coc, u"0", u"Illegal circle of confusion", 0},
     {id::custom_coc, u"0,02", u"", 0.02},
+    {id::custom_coc, u"0.000004", u"Illegal circle of confusion", 0},
+    {id::custom_coc, u"0.00001", u"", 0.00001},
     {id::visual_resolution, u"0", u"", 0},
     {id::visual_resolution, u"-0.1", u"Illegal visual resolution", 0},
+    {id::visual_resolution, u"0.001", u"", 0.001},  // shown as 0.00, which is accepted too
+    {id::visual_resolution, u"1000000001", u"Illegal visual resolution", 0},
     {id::allowable_blur, u"0.5", u"Illegal allowable blur", 0},
     {id::allowable_blur, u"1", u"", 1},
     {id::allowable_blur, u"100", u"", 100},
@@ -298,8 +310,11 @@ const FieldCase field_cases[] = {
     {id::print_size, u"0", u"Illegal print size", 0},
     {id::print_size, u"50%", u"", 0.5},
     {id::print_size, u"%", u"Illegal print size", 0},
+    {id::print_size, u"0.004", u"Illegal print size", 0},
+    {id::print_size, u"0.006", u"", 0.006},  // shown as 0.01
     {id::viewing_distance, u"0", u"Illegal viewing distance", 0},
     {id::viewing_distance, u"1.2.3", u"Illegal viewing distance", 0},
+    {id::viewing_distance, u"1e99", u"Illegal viewing distance", 0},
     {id::wavelength, u"4", u"Illegal wavelength", 0},
     {id::wavelength, u"4.99", u"Illegal wavelength", 0},
     {id::wavelength, u"5", u"", 5},
@@ -322,6 +337,8 @@ TEST(CameraDialogApply, EachFieldAcceptsExactlyItsRange)
         if (c.error.empty()) {
             EXPECT_TRUE(d.view.errors.empty()) << printable(d.last_error());
             EXPECT_TRUE(close_to(stored(d.shown(), c.control), c.value));
+            d.press(id::apply);  // what is shown now is accepted again
+            EXPECT_TRUE(d.view.errors.empty()) << printable(d.last_error());
         } else {
             EXPECT_EQ(d.view.errors, std::vector<std::u16string>{std::u16string(c.error)});
             EXPECT_TRUE(same_inputs(d.shown(), before));
@@ -434,7 +451,7 @@ TEST(CameraDialogName, EditIsLimitedSoACameraLineAlwaysFits)
     c.focal_length_entry = FocalLengthEntry::Equivalent35mm;
     const std::u16string longest(static_cast<std::size_t>(camera_name_edit_limit), u'x');
     name_camera(c, longest);
-    EXPECT_EQ(camera_name_room(c), static_cast<std::size_t>(camera_name_edit_limit));
+    EXPECT_EQ(camera_name_room(c, max_cameras - 1), static_cast<std::size_t>(camera_name_edit_limit));
 
     // The settings writer keeps the whole name, and the line is exactly as long as the reader takes.
     const std::u16string text = settings_text(CalcState{}, *table);
@@ -447,7 +464,7 @@ TEST(CameraDialogName, NameMustFitTheLineOfItsOwnValues)
 {
     Dialog d;
     d.open();
-    const std::size_t room = camera_name_room(d.shown());
+    const std::size_t room = camera_name_room(d.shown(), 0);
     ASSERT_GT(room, static_cast<std::size_t>(camera_name_edit_limit));  // ordinary values leave more room
 
     // A name longer than the edit takes by typing, as a settings file can hold it, is kept.
@@ -461,18 +478,45 @@ TEST(CameraDialogName, NameMustFitTheLineOfItsOwnValues)
     EXPECT_EQ(d.last_error(), u"Illegal camera name (too long)");
     EXPECT_EQ(name_of(d.shown()), fits);
 
-    // Huge values shrink the room: the same name no longer fits beside them.
+    // A value that leaves the stored name no room is refused as that value, as is one too
+    // large to keep.
     d.type(id::name, fits);
-    d.type(id::print_size, u"1e50");
+    for (std::u16string_view large : {u"1e50", u"123456789"}) {
+        d.type(id::print_size, large);
+        EXPECT_FALSE(apply_camera_dialog(*d.table, d.view));
+        EXPECT_EQ(d.last_error(), u"Illegal print size");
+    }
+    // With a name that fits beside it the same value is kept.
+    d.type(id::name, u"short");
+    EXPECT_TRUE(apply_camera_dialog(*d.table, d.view));
+    EXPECT_EQ(d.shown().print_size, 123456789);
+    // A name too long for the stored values is the name's fault, whatever else was typed.
+    d.type(id::name, fits + u"n");
+    d.type(id::print_size, u"12");
     EXPECT_FALSE(apply_camera_dialog(*d.table, d.view));
     EXPECT_EQ(d.last_error(), u"Illegal camera name (too long)");
+}
+
+// The name room is that of the camera's own index, as the settings file's reader and writer
+// count it: a name loaded whole is accepted when the dialog opens.
+TEST(CameraDialogName, NameFillingItsLoadedLineIsAccepted)
+{
+    const std::u16string head = u"camera 0 \"";
+    const std::u16string values = u" 1 1 36.00 6000 24.00 4000 75.00 0.03300 2.000 1.000 12.000 18.000 550.00 0";
+    const std::u16string name(settings_line_units - head.size() - 1 - values.size(), u'n');
+    Dialog d;
+    CalcState state;
+    load_settings_text(u"Qel 1.0\nncameras 1 0\n" + head + name + u"\"" + values + u"\nend\n", state, *d.table);
+    d.open();
+    EXPECT_TRUE(d.view.errors.empty()) << printable(d.last_error());
+    EXPECT_EQ(name_of(d.shown()), name);
 }
 
 TEST(CameraDialogName, AcceptedLongNameSurvivesSavingAndLoading)
 {
     Dialog d;
     d.open();
-    const std::u16string name = std::u16string(camera_name_room(d.shown()) - 1, u'y') + u"\u00E9";
+    const std::u16string name = std::u16string(camera_name_room(d.shown(), 0) - 1, u'y') + u"\u00E9";
     d.type(id::name, name);
     ASSERT_TRUE(apply_camera_dialog(*d.table, d.view));
 

@@ -37,6 +37,21 @@ std::u16string saved(const Settings& s)
 const std::u16string header = u"Qel 1.0\n";
 const std::u16string camera_line_end = u" 0 0 36 6000 24 4000 75 0.033 2 1 12 18 550 0\n";
 
+// Two long names for the cameras after nine short ones: "b...z", which just fits the line its wide
+// values leave at a one-digit index, and "b...a" with small values. Sorted, "b...z" comes last, at
+// index 10, where its line has a unit less room; cut there it sorts before "b...a".
+std::u16string names_cut_after_sorting()
+{
+    const std::u16string wide = u" 0 0 1e5 1 1e5 1 1e5 1e5 1e5 1e5 1e5 1e5 1e5 0\n";
+    const Settings empty = load(header + u"camera 0 \"\"" + wide);
+    const std::u16string shared(camera_name_room(empty.camera(0), 9) - 1, u'b');
+    std::u16string text = header + u"ncameras 11 0\n";
+    for (char16_t i = 0; i < 9; ++i)
+        text += u"camera " + std::u16string(1, u'0' + i) + u" \"a" + std::u16string(1, u'0' + i) + u"\"" +
+                camera_line_end;
+    return text + u"camera 9 \"" + shared + u"z\"" + wide + u"camera 10 \"" + shared + u"a\"" + camera_line_end;
+}
+
 struct RoundTripCase {
     const char* what;
     char16_t point;
@@ -81,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"LongNameCutAfterTheOrderWasSet", u'.',
                       header + u"ncameras 2 1\ncamera 0 \"" + std::u16string(150, u'M') +
                           u"a\" 0 0 1e8 1 1e8 1 1e8 1e8 1e8 1e8 1e8 1e8 1e8 0\ncamera 1 \"" +
-                          std::u16string(150, u'M') + u"Z\" 0 0 1 1 1 1 1 1 1 1 1 1 1 0\n"}),
+                          std::u16string(150, u'M') + u"Z\" 0 0 1 1 1 1 1 1 1 1 1 1 1 0\n"},
+        RoundTripCase{"LongNameCutAfterSorting", u'.', names_cut_after_sorting()}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return info.param.what; });
 
 TEST(SettingsRoundTrip, LocaleDecimalPointReadsBack)

@@ -8,6 +8,7 @@
 
 #include "cameras/settings.h"
 #include "support/decimal_point.h"
+#include "support/u16_text.h"
 #include "text/format.h"
 #include "text/utf8.h"
 
@@ -345,15 +346,18 @@ TEST(LoadSettings, MissingValuesLeaveTheFieldAlone)
     const Loaded l = load(with_header(
         u"focal_length 35 a b c d e f g h i j k l m n o p q\nfocal_length\nunits 2 9 9\nunits\n"
         u"ncameras 3 1\nncameras 2\n"
-        u"camera 0 \"first\" 1 1 36 6000 24 4000 75 0.033 2 1 12 18 550 1\n"
+        u"camera 0 \"first\" 1 1 23.5 6000 24 4000 75 0.033 2 1 12 18 550 1\n"
         u"camera 0 \"second\" 0 0\n"
         u"camera\n"));
     EXPECT_EQ(l.state.focal_length, 35);
     EXPECT_EQ(l.state.units, DistanceUnit::Inch);
-    EXPECT_EQ(l.table->count, 3);  // "ncameras 2" lacks the current camera: skipped
-    EXPECT_EQ(l.table->current, 1);
-    EXPECT_EQ(name_of(l.camera(0)), u"first");
-    EXPECT_EQ(l.camera(0).focal_length_entry, FocalLengthEntry::Equivalent35mm);
+    EXPECT_EQ(l.table->count, 2);  // "ncameras 2" lacks the current camera: the first is current
+    EXPECT_EQ(l.table->current, 0);
+    // The short line replaces the camera; what it leaves out is the default camera's.
+    EXPECT_EQ(name_of(l.camera(0)), u"second");
+    EXPECT_EQ(l.camera(0).coc_method, CocMethod::SharpImage);
+    EXPECT_EQ(l.camera(0).frame_width_mm, 36);
+    EXPECT_EQ(l.camera(0).focal_length_entry, FocalLengthEntry::Actual);
 }
 
 TEST(LoadSettings, LinesAfterEndAreNotRead)
@@ -457,6 +461,8 @@ INSTANTIATE_TEST_SUITE_P(
                     NcamerasCase{u"ncameras 3 2", 3, 2}, NcamerasCase{u"ncameras 3 -1", 3, 0},
                     NcamerasCase{u"ncameras 3 3", 3, 0}, NcamerasCase{u"ncameras 1000 999", 1000, 999},
                     NcamerasCase{u"ncameras 99999999999999 5", 1000, 5},
+                    // Without the current index the first camera is current.
+                    NcamerasCase{u"ncameras 3", 3, 0}, NcamerasCase{u"ncameras 3 x", 3, 0},
                     // No cameras: the table is never left empty.
                     NcamerasCase{u"ncameras -4 0", 1, 0}, NcamerasCase{u"ncameras 0 0", 1, 0},
                     NcamerasCase{u"ncameras \u22124 0", 1, 0}));
@@ -493,11 +499,41 @@ TEST(CameraLines, SixteenTokensReadAsActual)
     EXPECT_EQ(l.camera(0).wavelength, 550);
 }
 
-TEST(CameraLines, FewerThanSixteenTokensAreSkipped)
+TEST(CameraLines, ShortLinesKeepWhatTheyHold)
 {
-    const Loaded l = load(with_header(u"ncameras 2 0\ncamera 1 \"x\" 0 0 36 6000 24 4000 75 0.033 2 1 12 18\n"));
-    EXPECT_EQ(name_of(l.camera(1)), default_name);
-    EXPECT_EQ(l.camera(1).wavelength, 550);
+    struct Case {
+        std::u16string_view line;  // camera 1 of two
+        std::u16string_view name;
+        CocMethod method;
+        double frame_width_mm;
+        double custom_coc;
+        double wavelength;
+    };
+    const Case cases[] = {
+        {u"camera 1 \"x\" 2 0 23.5 6000 15.6 4000 75 0.02 2 1 12 18", u"x", CocMethod::CustomCoc, 23.5, 0.02, 550},
+        {u"camera 1 \"x\" 2 0 23.5", u"x", CocMethod::CustomCoc, 23.5, 0.033, 550},
+        {u"camera 1 \"x\"", u"x", CocMethod::SharpPrint, 36, 0.033, 550},
+        {u"camera 1 \"\"", u"", CocMethod::SharpPrint, 36, 0.033, 550},
+        {u"camera 1", default_name, CocMethod::SharpPrint, 36, 0.033, 550},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(printable(c.line));
+        const Loaded l = load(with_header(u"ncameras 2 0\ncamera 0 \"a\"\n" + std::u16string(c.line) + u"\nend\n"));
+        ASSERT_EQ(l.table->count, 2);
+        const Camera& k = name_of(l.camera(0)) == u"a" ? l.camera(1) : l.camera(0);
+        EXPECT_EQ(name_of(k), c.name);
+        EXPECT_EQ(k.coc_method, c.method);
+        EXPECT_EQ(k.frame_width_mm, c.frame_width_mm);
+        EXPECT_DOUBLE_EQ(k.custom_coc, c.custom_coc);
+        EXPECT_EQ(k.wavelength, c.wavelength);
+        EXPECT_EQ(k.focal_length_entry, FocalLengthEntry::Actual);
+        EXPECT_GT(k.coc, 0);
+    }
+    // "ncameras 3" without the current index keeps all three cameras.
+    const Loaded three = load(with_header(u"ncameras 3\ncamera 0 \"a\"\ncamera 1 \"b\"\ncamera 2 \"c\"\nend\n"));
+    ASSERT_EQ(three.table->count, 3);
+    EXPECT_EQ(name_of(three.camera(2)), u"c");
+    EXPECT_EQ(three.table->current, 0);
 }
 
 TEST(CameraLines, IndexOutOfRangeIsIgnored)
@@ -533,13 +569,20 @@ TEST(CameraLines, NamesWithSpacesAndEmptyNamesRoundTrip)
     EXPECT_EQ(name_of(back.camera(2)), u"\u00C9 \u65E5\u672C \U0001F4F7");
 }
 
-TEST(CameraLines, LinesCutByTheLineLengthAreSkipped)
+TEST(CameraLines, LinesCutByTheLineLengthKeepWhatWasWhole)
 {
-    // A hand-made line with a 240-unit name: cut at 255 units it has fewer than 16 tokens.
+    // A hand-made line with a 240-unit name: cut at 255 units after the type. The name is kept
+    // as far as the line the program writes for it has room; the values cut off are the defaults.
     const std::u16string line = u"camera 0 \"" + std::u16string(240, u'n') + u"\" 0 0 1 2 3 4 5 6 7 8 9 10 11 12 13";
     const Loaded l = load(with_header(line + u"\n"));
-    EXPECT_EQ(name_of(l.camera(0)), default_name);
+    EXPECT_EQ(name_of(l.camera(0)), std::u16string(camera_name_room(l.camera(0), 0), u'n'));
+    EXPECT_EQ(l.camera(0).coc_method, CocMethod::SharpImage);
     EXPECT_EQ(l.camera(0).frame_width_mm, 36);
+    // A number the cut falls into is not read as the digits before the cut.
+    const std::u16string split = u"camera 0 \"" + std::u16string(230, u'n') + u"\" 0 0 1234567890 2 3";
+    const Loaded s = load(with_header(split + u"\n"));
+    EXPECT_EQ(s.camera(0).type, CameraType::Digital);
+    EXPECT_EQ(s.camera(0).frame_width_mm, 36);
 
     // A name that fits the hand-made line is read, but only as much of it as the line the
     // program writes for it can carry (its values take more room there): saving then keeps it.
@@ -561,6 +604,23 @@ TEST(CameraLines, LinesCutByTheLineLengthAreSkipped)
     EXPECT_EQ(cut.camera(0).wavelength, 11);
     const Loaded again = load(settings_text(cut.state, *cut.table));
     EXPECT_EQ(name_of(again.camera(0)), read);
+}
+
+// A name is cut to the room of its own line, not that of a line with a three-digit index.
+TEST(CameraLines, NameThatFitsItsLineIsKeptWhole)
+{
+    const std::u16string values = u" 1 1 36.00 6000 24.00 4000 75.00 0.03300 2.000 1.000 12.000 18.000 550.00 0";
+    // The camera line alone, and the last of eleven cameras after ten named "Generic ...".
+    for (const int index : {0, 10}) {
+        const std::u16string head = index == 0 ? u"camera 0 \"" : u"camera 10 \"";
+        const std::u16string name(settings_line_units - head.size() - 1 - values.size(), u'n');
+        const std::u16string line = head + name + u"\"" + values;
+        const std::u16string count = index == 0 ? u"ncameras 1 0\n" : u"ncameras 11 0\n";
+        const Loaded l = load(with_header(count + line + u"\nend\n"));
+        const Camera& c = l.camera(index);
+        EXPECT_EQ(name_of(c), name);
+        EXPECT_NE(settings_text(l.state, *l.table).find(u"\n" + line + u"\n"), std::u16string::npos);
+    }
 }
 
 // A number that overflows a double yet fits a line: 212 digits times 10^99.
@@ -745,7 +805,7 @@ TEST(SettingsText, LongNamesGiveWaySoTheLineStaysWhole)
     const std::u16string text = settings_text(l.state, *l.table);
     const std::size_t start = text.find(u"camera 0");
     const std::size_t end = text.find(u'\n', start);
-    EXPECT_EQ(end - start, 253u);  // the room a three-digit index would need is kept
+    EXPECT_EQ(end - start, 255u);  // the line takes all the reader reads
 
     const Loaded back = load(text);
     const std::u16string read = name_of(back.camera(0));
