@@ -583,6 +583,49 @@ def harness_xdo(qel, *args):
     return xdo(*args, env=qel.env)
 
 
+def check_aperture_label_points(screen, comma):
+    """The aperture labels 0.7, 1.4, 2.8 and 5.6 with the locale's decimal point: a comma reaches
+    below the digits' baseline, a full stop does not, so with a comma those labels' ink runs
+    deeper than that of the whole-number labels 1, 2, 4 and 8 beside them."""
+    lay, px = screen.layout, screen.image.load()
+    left, top, right, bottom = lay.scale(1)
+    col_right = lay.columns[1][1]
+    half = lay.line_height // 2
+    depth = {}
+    for k in range(8):  # 0.7, 1, 1.4, 2, 2.8, 4, 5.6, 8 on every second half stop
+        y = bottom + ((top - bottom) * 2 * k) // 30
+        rows = [yy for yy in range(y - half, y + half + 3)
+                if any(px[x, yy] != L.BLACK for x in range(left + 22, col_right))]
+        check(rows, f"no aperture label at row {y}")
+        depth[k] = max(rows) - y
+    fractions = [depth[k] for k in (0, 2, 4, 6)]
+    wholes = [depth[k] for k in (1, 3, 5, 7)]
+    if comma:
+        check(min(fractions) > max(wholes),
+              f"the labels 0,7 1,4 2,8 5,6 reach {fractions} below their ticks, no deeper than 1 2 4 8 ({wholes})")
+    else:
+        check(max(fractions) <= max(wholes),
+              f"the labels 0.7 1.4 2.8 5.6 reach {fractions} below their ticks, deeper than 1 2 4 8 ({wholes})")
+
+
+@case
+def far_distances_in_mm(ctx, sandboxes):
+    """600 mm at f/4 focused at 200 m with distances in mm: the distance scale has numbered
+    round values below the infinity sign, not the infinity tick alone."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(units="0", focal_length="600.00", f_stop="4.00000", focus_at="200000.00",
+                                     snap="0"))
+
+    def actions(qel, screen):
+        lay, px = screen.layout, screen.image.load()
+        bands = label_bands(px, lay.line_x + 12, lay.columns[2][1], lay.scale_top - lay.line_height,
+                            lay.scale_bottom + lay.line_height)
+        check(len(bands) >= 4, f"the distance scale shows {len(bands)} labels: {bands}")
+        check_aperture_label_points(screen, comma=False)
+
+    run(ctx, box, "far_mm", actions)
+
+
 @case
 def comma_locale(ctx, sandboxes):
     """A German locale prints and saves decimal commas; a file with commas reads back."""
@@ -594,7 +637,11 @@ def comma_locale(ctx, sandboxes):
         screen.check_button("teleconverter", 0, "IDTC14", True)
         screen.refresh("german")
 
-    saved = run(ctx, box, "comma", actions)
+    def actions_and_labels(qel, screen):
+        actions(qel, screen)
+        check_aperture_label_points(screen, comma=True)
+
+    saved = run(ctx, box, "comma", actions_and_labels)
     check(setting(saved, "focal_length") == "35,00", f"focal_length saved as {setting(saved, 'focal_length')}")
     check(setting(saved, "f_stop") == "5,60000", f"f_stop saved as {setting(saved, 'f_stop')}")
     check(setting(saved, "focus_at") == "3048,00", f"focus_at saved as {setting(saved, 'focus_at')}")
