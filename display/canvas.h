@@ -53,8 +53,10 @@ public:
     /// Text whose top-left corner is at (x, y), transparent background. The symbol font is used only
     /// for the infinity sign U+F0A5; a canvas whose symbol font lacks it draws U+221E in the text font.
     virtual void text(int x, int y, std::u16string_view text, FontKind font, Colour colour) = 0;
-    /// Text in the text font at the top of `r`, aligned left, centred or right, clipped to `r`.
-    virtual void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour) = 0;
+    /// Text at the top of `r`, aligned left, centred or right, clipped to `r`, in the text font of
+    /// `text_height` (a cell height as TextMeasure takes it; the layout's own height gives the text
+    /// font itself, a smaller one the same face made smaller).
+    virtual void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour, int text_height) = 0;
     /// Restricts all further drawing to `r` until clear_clip.
     virtual void set_clip(Rect r) = 0;
     virtual void clear_clip() = 0;

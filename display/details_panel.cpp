@@ -13,7 +13,8 @@ void draw_details(Canvas& canvas, const PanelText& text, const ScaleGeometry& g)
         const PanelLine& line = text.lines[static_cast<std::size_t>(i)];
         switch (line.slot) {
         case PanelSlot::Line:
-            canvas.text_in_rect({left, y, right, y + g.line_height}, line.text.view(), TextAlign::Left, colours::white);
+            canvas.text_in_rect({left, y, right, y + g.line_height}, line.text.view(), TextAlign::Left, colours::white,
+                                g.text_height);
             y += g.line_height;
             break;
         case PanelSlot::Hidden: y += g.line_height; break;

@@ -74,6 +74,6 @@ void paint(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camer
     panel_text(s, camera, scratch.panel);
     draw_details(canvas, scratch.panel, g);
     caption_texts(s, scratch.captions);
-    draw_captions(canvas, scratch.captions, g);
+    draw_captions(canvas, measure, scratch.captions, g);
     draw_focus_cue(canvas, g, focus);
 }

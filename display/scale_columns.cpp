@@ -8,6 +8,7 @@
 #include "display/markers.h"
 #include "display/panel.h"
 #include "display/value_scale.h"
+#include "text/format.h"
 
 namespace {
 
@@ -15,10 +16,24 @@ constexpr std::array<std::u16string_view, 16> aperture_labels{
     u"0.7", u"1", u"1.4", u"2", u"2.8", u"4", u"5.6", u"8", u"11", u"16", u"22", u"32", u"45", u"64", u"90", u"128",
 };
 
-/// The scale rectangle grown by 8 pixels above and below, so markers at the ends stay whole.
-Rect marker_clip(const Rect& scale)
+/// The scale rectangle grown so that what is drawn for the end values stays whole: above and
+/// below by 8 pixels for the markers, or by the part of a label's height that reaches past its
+/// tick when that is more; and to the right as far as the column's own edge, for the widest labels.
+Rect scale_clip(const ColumnGeometry& c, int line_height)
 {
-    return {scale.left, scale.top - 8, scale.right, scale.bottom + 8};
+    const int label_reach = line_height - line_height / 2;
+    const int reach = label_reach > 8 ? label_reach : 8;
+    return {c.scale.left, c.scale.top - reach, c.column.right, c.scale.bottom + reach};
+}
+
+/// An aperture label with the decimal point in use ("1.4" reads "1,4" with a decimal comma).
+Text256 aperture_label(std::u16string_view label)
+{
+    Text256 out = format(label);
+    for (std::size_t i = 0; i < out.length; ++i)
+        if (out.data[i] == u'.')
+            out.data[i] = decimal_point();
+    return out;
 }
 
 bool has_rows(const Rect& scale)
@@ -34,7 +49,7 @@ void paint_lens_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     const Rect& scale = column(g, Column::Lens).scale;
     if (!has_rows(scale))
         return;
-    canvas.set_clip(marker_clip(scale));
+    canvas.set_clip(scale_clip(column(g, Column::Lens), g.line_height));
     const ScaleWindow w = lens_window(s);
     draw_value_scale(canvas, g.line_height, {scale.left + 8, scale.top, scale.bottom, w.low, w.high, false});
     const double value = s.mode == Mode::Macro ? s.fov : s.focal_length;
@@ -62,7 +77,8 @@ void paint_aperture_column(Canvas& canvas, const CalcState& s, const Camera& cam
         const Colour colour = blur_colour(table[i] / airy / camera.coc);
         if (i % interval == 0) {
             canvas.line(left + 8, y, left + 18, y, colour);
-            canvas.text(left + 22, y - half, aperture_labels[i / interval], FontKind::Text, colour);
+            const Text256 label = aperture_label(aperture_labels[i / interval]);
+            canvas.text(left + 22, y - half, label.view(), FontKind::Text, colour);
         } else {
             canvas.line(left + 8, y, left + 13, y, colour);
         }
@@ -79,7 +95,7 @@ void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     const Rect& scale = column(g, Column::Blur).scale;
     if (!has_rows(scale))
         return;
-    canvas.set_clip(marker_clip(scale));
+    canvas.set_clip(scale_clip(column(g, Column::Blur), g.line_height));
     const ScaleWindow w = blur_window(s);
     draw_value_scale(canvas, g.line_height, {scale.left + 10, scale.top, scale.bottom, w.low, w.high, true});
 

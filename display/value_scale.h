@@ -21,8 +21,9 @@ struct ValueScale {
     ScaleMapping mapping = ScaleMapping::Reciprocal;
 };
 
-/// The 66 round values, six decades of 1, 1.2, 1.5, 2, 3, 4, 5, 6, 7, 8, 9 from 0.01 to 9000.
-inline constexpr int round_value_count = 66;
+/// The round values, eleven decades of 1, 1.2, 1.5, 2, 3, 4, 5, 6, 7, 8, 9 from 0.01 to 900 000 000:
+/// far enough for a distance just short of the 1000 km that the far limit is capped at, in mm.
+inline constexpr int round_value_count = 121;
 double round_value(int index);
 
 /// The evenly stepped ticks of a window: `count` + 1 values from `first` by `step` up to `last`.

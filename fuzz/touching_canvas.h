@@ -15,7 +15,7 @@ public:
     void line(int, int, int, int, Colour) override {}
     void triangle(Point, Point, Point, Colour, Colour) override {}
     void text(int, int, std::u16string_view text, FontKind, Colour) override { touch(text); }
-    void text_in_rect(Rect, std::u16string_view text, TextAlign, Colour) override { touch(text); }
+    void text_in_rect(Rect, std::u16string_view text, TextAlign, Colour, int) override { touch(text); }
     void set_clip(Rect) override {}
     void clear_clip() override {}
     void image(int, int, int width, int height, const uint8_t* pixels, int stride) override

@@ -14,7 +14,7 @@ const wchar_t* wide_data(std::u16string_view text) { return reinterpret_cast<con
 
 }  // namespace
 
-GdiCanvas::GdiCanvas(HDC dc, const GdiFonts& fonts)
+GdiCanvas::GdiCanvas(HDC dc, GdiFonts& fonts)
     : dc_(dc),
       fonts_(fonts),
       old_pen_(SelectObject(dc, GetStockObject(DC_PEN))),
@@ -90,13 +90,14 @@ void GdiCanvas::text(int x, int y, std::u16string_view text, FontKind kind, Colo
     font(fonts_.text_font());
 }
 
-void GdiCanvas::text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour)
+void GdiCanvas::text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour, int text_height)
 {
     SetTextColor(dc_, colour_ref(colour));
-    font(fonts_.text_font());
+    font(fonts_.text_font_of(text_height));
     RECT rect{r.left, r.top, r.right, r.bottom};
     const UINT flags = align == TextAlign::Centre ? DT_CENTER : align == TextAlign::Right ? DT_RIGHT : DT_LEFT;
     DrawTextW(dc_, wide_data(text), static_cast<int>(text.size()), &rect, flags);
+    font(fonts_.text_font());
 }
 
 void GdiCanvas::set_clip(Rect r)

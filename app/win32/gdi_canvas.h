@@ -11,7 +11,7 @@
 class GdiCanvas final : public Canvas {
 public:
     /// Draws on `dc` with the fonts of `fonts` (already made for the text height in use).
-    GdiCanvas(HDC dc, const GdiFonts& fonts);
+    GdiCanvas(HDC dc, GdiFonts& fonts);
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
     ~GdiCanvas() override;
@@ -20,7 +20,7 @@ public:
     void line(int x1, int y1, int x2, int y2, Colour colour) override;
     void triangle(Point a, Point b, Point c, Colour outline, Colour fill) override;
     void text(int x, int y, std::u16string_view text, FontKind font, Colour colour) override;
-    void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour) override;
+    void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour, int text_height) override;
     void set_clip(Rect r) override;
     void clear_clip() override;
     void image(int x, int y, int width, int height, const uint8_t* pixels, int stride) override;
@@ -31,7 +31,7 @@ private:
     void font(HFONT f);
 
     HDC dc_;
-    const GdiFonts& fonts_;
+    GdiFonts& fonts_;
     HGDIOBJ old_pen_;
     HGDIOBJ old_brush_;
     HGDIOBJ old_font_;

@@ -37,11 +37,27 @@ void GdiFonts::use_height(int text_height)
     height_ = text_height;
 }
 
+HFONT GdiFonts::text_font_of(int text_height)
+{
+    if (text_height == height_ && text_) return text_.get();
+    for (OtherHeight& other : other_)
+        if (other.height == text_height && other.font) return other.font.get();
+    OtherHeight& slot = other_[next_other_];
+    next_other_ = (next_other_ + 1) % other_height_count;
+    slot.font.reset(make_font(text_height, L"Calibri"));
+    slot.height = text_height;
+    return slot.font.get();
+}
+
 void GdiFonts::release()
 {
     text_.reset();
     symbol_.reset();
     height_ = -1;
+    for (OtherHeight& other : other_) {
+        other.font.reset();
+        other.height = -1;
+    }
 }
 
 int GdiTextMeasure::line_height(int text_height)
@@ -56,9 +72,8 @@ int GdiTextMeasure::line_height(int text_height)
 
 int GdiTextMeasure::text_width(int text_height, std::u16string_view text)
 {
-    fonts_.use_height(text_height);
     WindowDc screen(nullptr);
-    Selection select(screen.get(), fonts_.text_font());
+    Selection select(screen.get(), fonts_.text_font_of(text_height));
     SIZE size{};
     GetTextExtentPoint32W(screen.get(), reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()),
                           &size);

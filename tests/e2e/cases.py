@@ -597,6 +597,49 @@ def harness_xdo(qel, *args):
     return xdo(*args, env=qel.env)
 
 
+def check_aperture_label_points(screen, comma):
+    """The aperture labels 0.7, 1.4, 2.8 and 5.6 with the locale's decimal point: a comma reaches
+    below the digits' baseline, a full stop does not, so with a comma those labels' ink runs
+    deeper than that of the whole-number labels 1, 2, 4 and 8 beside them."""
+    lay, px = screen.layout, screen.image.load()
+    left, top, right, bottom = lay.scale(1)
+    col_right = lay.columns[1][1]
+    half = lay.line_height // 2
+    depth = {}
+    for k in range(8):  # 0.7, 1, 1.4, 2, 2.8, 4, 5.6, 8 on every second half stop
+        y = bottom + ((top - bottom) * 2 * k) // 30
+        rows = [yy for yy in range(y - half, y + half + 3)
+                if any(px[x, yy] != L.BLACK for x in range(left + 22, col_right))]
+        check(rows, f"no aperture label at row {y}")
+        depth[k] = max(rows) - y
+    fractions = [depth[k] for k in (0, 2, 4, 6)]
+    wholes = [depth[k] for k in (1, 3, 5, 7)]
+    if comma:
+        check(min(fractions) > max(wholes),
+              f"the labels 0,7 1,4 2,8 5,6 reach {fractions} below their ticks, no deeper than 1 2 4 8 ({wholes})")
+    else:
+        check(max(fractions) <= max(wholes),
+              f"the labels 0.7 1.4 2.8 5.6 reach {fractions} below their ticks, deeper than 1 2 4 8 ({wholes})")
+
+
+@case
+def far_distances_in_mm(ctx, sandboxes):
+    """600 mm at f/4 focused at 200 m with distances in mm: the distance scale has numbered
+    round values below the infinity sign, not the infinity tick alone."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(units="0", focal_length="600.00", f_stop="4.00000", focus_at="200000.00",
+                                     snap="0"))
+
+    def actions(qel, screen):
+        lay, px = screen.layout, screen.image.load()
+        bands = label_bands(px, lay.line_x + 12, lay.columns[2][1], lay.scale_top - lay.line_height,
+                            lay.scale_bottom + lay.line_height)
+        check(len(bands) >= 4, f"the distance scale shows {len(bands)} labels: {bands}")
+        check_aperture_label_points(screen, comma=False)
+
+    run(ctx, box, "far_mm", actions)
+
+
 @case
 def comma_locale(ctx, sandboxes):
     """A German locale prints and saves decimal commas; a file with commas reads back."""
@@ -608,7 +651,11 @@ def comma_locale(ctx, sandboxes):
         screen.check_button("teleconverter", 0, "IDTC14", True)
         screen.refresh("german")
 
-    saved = run(ctx, box, "comma", actions)
+    def actions_and_labels(qel, screen):
+        actions(qel, screen)
+        check_aperture_label_points(screen, comma=True)
+
+    saved = run(ctx, box, "comma", actions_and_labels)
     check(setting(saved, "focal_length") == "35,00", f"focal_length saved as {setting(saved, 'focal_length')}")
     check(setting(saved, "f_stop") == "5,60000", f"f_stop saved as {setting(saved, 'f_stop')}")
     check(setting(saved, "focus_at") == "3048,00", f"focus_at saved as {setting(saved, 'focus_at')}")
@@ -655,6 +702,131 @@ def resizing(ctx, sandboxes):
 
 TWO_CAMERAS = settings_with(ncameras="2 0").replace(
     "end\n", 'camera 1 "Alpha test camera" 0 0 23.50 6000 15.60 4000 75.00 0.02000 2.000 1.000 12.000 18.000 550.00 0\nend\n')
+
+
+def ink_runs(is_ink, first, last, min_gap=1):
+    """Runs (start, end exclusive) of positions first..last-1 where is_ink holds, joined across
+    gaps narrower than min_gap."""
+    runs = []
+    for i in range(first, last):
+        if not is_ink(i):
+            continue
+        if runs and i - runs[-1][1] < min_gap:
+            runs[-1][1] = i + 1
+        else:
+            runs.append([i, i + 1])
+    return [tuple(r) for r in runs]
+
+
+def calc_show(ctx, settings_path):
+    r = subprocess.run([ctx.qel_calc, "show", settings_path], capture_output=True, text=True)
+    check(r.returncode == 0, f"qel-calc show failed: {r.stderr}")
+    return dict(line.split(": ", 1) for line in r.stdout.splitlines() if line.startswith("caption "))
+
+
+def check_large_window(ctx, box, name, width, height, check_screen):
+    """Starts Qel with the box's settings, sizes its client area to width x height, and hands
+    the screenshot to check_screen(screen, captions), captions being what qel-calc shows."""
+    captions = calc_show(ctx, box.settings_path())
+
+    def actions(qel, screen):
+        harness_xdo(qel, "windowmove", qel.window, 0, 0)  # the whole window on the screen
+        harness_xdo(qel, "windowsize", qel.window, width, height)
+        time.sleep(0.8)
+        shot = qel.shot("sized")
+        # The window's frame, where it has one, takes its part of the size: ask again for more.
+        frame_w, frame_h = width - shot.size[0], height - shot.size[1]
+        if frame_w or frame_h:
+            harness_xdo(qel, "windowsize", qel.window, width + frame_w, height + frame_h)
+            time.sleep(0.8)
+        screen.refresh(f"{width}x{height}")
+        check(screen.layout.width == width, f"client width {screen.layout.width}, asked for {width}")
+        check(screen.layout.height == height, f"client height {screen.layout.height}, asked for {height}")
+        check_screen(screen, captions)
+
+    run(ctx, box, name, actions)
+
+
+def check_distance_captions_apart(screen, captions):
+    """The distance column's value line shows its texts' words as separate runs of ink: the
+    texts neither overlap nor run into each other."""
+    lay, px = screen.layout, screen.image.load()
+    left, right = lay.columns[2]
+    column_top = lay.scale_top - 4 * lay.u
+    words = sum(len(text.split()) for text in captions["caption distance value"].split("|"))
+    # A space is about a quarter of the line height; gaps inside a word are a few pixels.
+    runs = ink_runs(lambda x: any(px[x, y] != L.BLACK for y in range(column_top - lay.line_height, column_top)),
+                    left, right, min_gap=max(3, lay.line_height // 7))
+    check(len(runs) == words, f"the distance value line {captions['caption distance value']!r} shows "
+          f"{len(runs)} runs of ink, expected {words} words apart: {runs}")
+
+
+def label_bands(px, x0, x1, y0, y1):
+    """Runs of rows y0..y1-1 with ink between x0 and x1 (one per label when labels stand apart)."""
+    return ink_runs(lambda y: any(px[x, y] != L.BLACK for x in range(x0, x1)), y0, y1, min_gap=2)
+
+
+def check_top_label_whole(screen, column, label_x):
+    """The label at the top row of a scale is as tall as the others (not cut by a clip)."""
+    lay, px = screen.layout, screen.image.load()
+    left, top, right, bottom = lay.scale(column)
+    col_right = lay.columns[column][1]
+    bands = label_bands(px, left + label_x, col_right, top - lay.line_height, bottom)
+    heights = sorted(b - a for a, b in bands)
+    check(len(bands) >= 3, f"column {column}: only {len(bands)} labels found: {bands}")
+    first = bands[0]
+    check(first[0] < top, f"column {column}: no label at the top row {top}: {bands}")
+    check(first[1] - first[0] >= heights[len(heights) // 2] - 1,
+          f"column {column}: the top label spans rows {first}, shorter than the others ({heights})")
+
+
+@case
+def large_window_labels(ctx, sandboxes):
+    """A large window: the three distance captions in mm stand apart (747 mm, 800 mm, 861 mm
+    overlapped at 1200 x 800; 300 mm, images, 600 mm in focus stacking), the labels at the top of
+    the lens and blur scales are drawn whole, and the contour labels beside the blur strip at a
+    maxblur of 10000 stand apart instead of piling up."""
+    box = sandboxes.new()
+    # 60 mm with the zoom of 5 puts 300 mm, a round value, on the lens scale's top row.
+    box.write_settings(settings_with(units="0", focal_length="60.00", focus_at="800.00", snap="0"))
+
+    def dof(screen, captions):
+        check_distance_captions_apart(screen, captions)
+        check_top_label_whole(screen, 0, 20)
+
+    check_large_window(ctx, box, "large_dof_mm", 1200, 800, dof)
+
+    box = sandboxes.new()
+    box.write_settings(settings_with(units="0", mode="2", near_limit="300.00", far_limit="600.00", ni="3", snap="0"))
+    check_large_window(ctx, box, "large_stack_mm", 1200, 800, check_distance_captions_apart)
+
+    box = sandboxes.new()
+    # An allowed blur of 200 CoCs with the zoom of 5 puts 1000 on the blur scale's top row.
+    box.write_settings(settings_with(units="0", blur_threshold="200.00000", snap="0"))
+
+    def contours(screen, captions):
+        check_top_label_whole(screen, 3, 22)
+        # A right drag down most of the distance column takes maxblur from 16 to 10000, where
+        # the contour ticks cover the strip's edges (so the layout is the one read before).
+        lay = screen.layout
+        x, y0 = lay.strip_left + 30, lay.scale_top + 10
+        wx, wy, _, _ = screen.qel.geometry()
+        xdo_steps = ["mousemove", wx + x, wy + y0, "sleep", "0.05", "mousedown", 3]
+        for y in range(y0, lay.scale_bottom - 10, 8):
+            xdo_steps += ["sleep", "0.01", "mousemove", wx + x, wy + y]
+        xdo_steps += ["sleep", "0.05", "mouseup", 3]
+        harness_xdo(screen.qel, *xdo_steps)
+        screen.qel.settle(0.5)
+        px = screen.qel.shot("maxblur").load()
+        bands = label_bands(px, lay.columns[2][0] + 1, lay.strip_left - 11, lay.scale_top - lay.line_height,
+                            lay.scale_bottom + lay.line_height)
+        check(len(bands) >= 4, f"only {len(bands)} contour labels: {bands}")
+        tallest = max(b - a for a, b in bands)
+        check(tallest <= lay.line_height, f"contour labels pile up: a band of {tallest} rows of ink ({bands})")
+
+    check_large_window(ctx, box, "large_contours", 1200, 800, contours)
+    maxblur = float(setting(saved_settings(box), "maxblur"))
+    check(maxblur >= 5000, f"the right drag left maxblur at {maxblur}")
 
 
 @case

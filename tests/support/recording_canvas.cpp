@@ -44,13 +44,14 @@ void RecordingCanvas::text(int x, int y, std::u16string_view text, FontKind font
     call.colour = colour;
 }
 
-void RecordingCanvas::text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour)
+void RecordingCanvas::text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour, int text_height)
 {
     DrawCall& call = add(CallKind::TextInRect);
     call.rect = r;
     call.text = text;
     call.align = align;
     call.colour = colour;
+    call.text_height = text_height;
 }
 
 void RecordingCanvas::set_clip(Rect r)

@@ -23,6 +23,8 @@ struct DrawCall {
     std::u16string text;
     FontKind font = FontKind::Text;
     TextAlign align = TextAlign::Left;
+    /// TextInRect: the text height the text is drawn at.
+    int text_height = 0;
     /// Image: the pixels copied row by row without padding (3 bytes per pixel, blue, green, red).
     std::vector<uint8_t> pixels;
     /// The clip in force when the call was made (none when has_clip is false).
@@ -38,7 +40,7 @@ public:
     void line(int x1, int y1, int x2, int y2, Colour colour) override;
     void triangle(Point a, Point b, Point c, Colour outline, Colour fill) override;
     void text(int x, int y, std::u16string_view text, FontKind font, Colour colour) override;
-    void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour) override;
+    void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour, int text_height) override;
     void set_clip(Rect r) override;
     void clear_clip() override;
     void image(int x, int y, int width, int height, const uint8_t* pixels, int stride) override;

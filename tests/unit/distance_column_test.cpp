@@ -4,6 +4,7 @@
 #include <cmath>
 #include <set>
 
+#include "calc/recompute.h"
 #include "display/blur_colour.h"
 #include "display/blur_strip.h"
 #include "display/distance_column.h"
@@ -345,6 +346,49 @@ TEST(DistanceColumn, ContourTicksAndMinimumLabel)
     EXPECT_EQ(label[0].a, (Point{S - 4 * 7 - 12, scale.bottom - 1 - minimum - 8}));
     EXPECT_EQ(label[0].colour, colours::white);
     EXPECT_EQ(p.canvas.horizontal_lines(S - 10, S).size(), 1u);
+}
+
+TEST(DistanceColumn, ContourLabelsNeverOverlap)
+{
+    // Large maxblur (the drag reaches 10000) and stacks of many images crowd the levels together:
+    // a label that would overlap one already placed, or the smallest blur's label, is left out.
+    const struct {
+        Mode mode;
+        double maxblur;
+        int images;
+    } table[] = {
+        {Mode::DepthOfField, 16, 2},   {Mode::DepthOfField, 60, 2},    {Mode::DepthOfField, 300, 2},
+        {Mode::DepthOfField, 2000, 2}, {Mode::DepthOfField, 10000, 2}, {Mode::FocusStacking, 16, 100},
+        {Mode::FocusStacking, 400, 20}, {Mode::FocusStacking, 10000, 100}, {Mode::Blur, 5000, 2},
+        {Mode::Macro, 3000, 2},        {Mode::BestFStop, 800, 2},
+    };
+    int frames = 0, labelled = 0;
+    for (const auto& t : table) {
+        CalcState s;
+        s.mode = t.mode;
+        s.maxblur = t.maxblur;
+        s.ni = t.images;
+        s.near_limit = 1500;
+        s.far_limit = 6000;
+        recompute(s, film_camera(), true);
+        for (int height : {300, 600, 900, 1400}) {
+            const Painted p = paint_column(s, height);
+            ++frames;
+            std::vector<int> rows;
+            for (const DrawCall& d : p.canvas.of_kind(CallKind::Text))
+                if (d.a.x < p.g.strip_left)
+                    rows.push_back(d.a.y);
+            std::sort(rows.begin(), rows.end());
+            labelled += static_cast<int>(rows.size());
+            // The smallest blur's label included (in a stack it stands at both end images).
+            for (std::size_t i = 1; i < rows.size(); ++i)
+                EXPECT_GE(rows[i] - rows[i - 1], 16)
+                    << "maxblur " << t.maxblur << " mode " << static_cast<int>(t.mode) << " height " << height
+                    << ": labels at rows " << rows[i - 1] << " and " << rows[i];
+        }
+    }
+    EXPECT_EQ(frames, 44);
+    EXPECT_GT(labelled, 4 * 44);
 }
 
 TEST(DistanceColumn, FocusStackSkipsTicksBetweenTheImages)

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/text_height.h"
 #include "calc/recompute.h"
 #include "display/mapping.h"
 #include "display/paint.h"
 #include "display/panel.h"
 #include "support/allocation_counter.h"
+#include "support/decimal_point.h"
 #include "support/discarding_canvas.h"
 #include "support/fixed_measure.h"
 #include "support/hand_camera.h"
@@ -363,6 +365,138 @@ TEST(Paint, NoScaleRowsDrawOnlyPanelsDetailsAndCaptions)
         EXPECT_TRUE(c.rect.left >= column(f.g, Column::Details).column.left || c.rect.bottom <= f.g.column_top);
     }
     EXPECT_EQ(f.canvas.of_kind(CallKind::Image).size(), 0u);
+}
+
+/// A state for the scale tests: a mode, a unit and the inputs that set the scale windows.
+struct ScaleCase {
+    const char* name;
+    Mode mode;
+    DistanceUnit units;
+    double focal_length;
+    double f_stop;
+    double focus_at;
+    double blur_threshold = 1;
+    double maxblur = 16;
+};
+
+Frame paint_case(const ScaleCase& c, int width, int height, TextMeasure& measure)
+{
+    Frame f;
+    f.state.mode = c.mode;
+    f.state.units = c.units;
+    f.state.macro_units = c.units;
+    f.state.snap = 0;
+    f.state.focal_length = c.focal_length;
+    f.state.f_stop = c.f_stop;
+    f.state.focus_at = c.focus_at;
+    f.state.blur_threshold = c.blur_threshold;
+    f.state.maxblur = c.maxblur;
+    recompute(f.state, f.camera, true);
+    choose_text_height(f.g, measure, width, height);
+    PaintScratch scratch;
+    paint(f.canvas, measure, f.state, f.camera, f.g, scratch);
+    return f;
+}
+
+const ScaleCase scale_cases[] = {
+    {"default", Mode::DepthOfField, DistanceUnit::Foot, 50, 8, 1219.2},
+    {"long lens", Mode::DepthOfField, DistanceUnit::Millimetre, 5000, 8, 500000},
+    {"short lens", Mode::DepthOfField, DistanceUnit::Metre, 10, 8, 300},
+    {"blur up to 1000", Mode::DepthOfField, DistanceUnit::Millimetre, 50, 8, 1219.2, 400},
+    {"blur mode", Mode::Blur, DistanceUnit::Centimetre, 135, 2, 5000, 1, 60},
+    {"macro field width", Mode::Macro, DistanceUnit::Millimetre, 100, 11, 300},
+    {"600 mm at 200 m in mm", Mode::DepthOfField, DistanceUnit::Millimetre, 600, 4, 200000},
+};
+
+TEST(Paint, EveryScaleLabelIsDrawnWholeInItsColumn)
+{
+    ProportionalMeasure measure;
+    int frames = 0;
+    for (const ScaleCase& c : scale_cases) {
+        for (const auto& [width, height] : {std::pair{300, 420}, {640, 480}, {800, 600}, {1000, 700},
+                                           {1200, 800}, {1600, 1000}}) {
+            const Frame f = paint_case(c, width, height, measure);
+            ++frames;
+            int labels = 0;
+            for (const DrawCall& t : f.canvas.of_kind(CallKind::Text)) {
+                const Rect box{t.a.x, t.a.y, t.a.x + measure.text_width(f.g.text_height, t.text),
+                               t.a.y + f.g.line_height};
+                const std::string where = std::string(c.name) + " at " + std::to_string(width) + " x " +
+                                          std::to_string(height) + ": " + std::string(t.text.begin(), t.text.end());
+                if (t.has_clip) {
+                    EXPECT_TRUE(t.clip.left <= box.left && box.right <= t.clip.right && t.clip.top <= box.top &&
+                                box.bottom <= t.clip.bottom)
+                        << where << " is cut by the clip";
+                }
+                // Inside the black panel of one column.
+                bool inside = false;
+                for (int i = 0; i < column_count; ++i) {
+                    const Rect p = panel_rect(f.g, static_cast<Column>(i));
+                    inside = inside || (p.left <= box.left && box.right <= p.right && p.top <= box.top &&
+                                        box.bottom <= p.bottom);
+                }
+                EXPECT_TRUE(inside) << where << " leaves its column";
+                ++labels;
+            }
+            EXPECT_GT(labels, 10) << c.name;
+        }
+    }
+    EXPECT_EQ(frames, 42);
+}
+
+TEST(Paint, FarDistancesAreLabelledInEveryUnit)
+{
+    // 600 mm at f/4 focused at 200 m, and farther: the distance scale has round values and labels.
+    FixedMeasure measure(7);
+    for (const double focus : {200000.0, 2000000.0, 50000000.0}) {
+        for (int unit = 0; unit < distance_unit_count; ++unit) {
+            const ScaleCase c{"far", Mode::DepthOfField, static_cast<DistanceUnit>(unit), 600, 4, focus};
+            const Frame f = paint_case(c, 800, 600, measure);
+            const int line_x = f.g.distance_line_x;
+            int labels = 0;
+            for (const DrawCall& t : f.canvas.of_kind(CallKind::Text))
+                if (t.a.x == line_x + 12 && t.font == FontKind::Text)
+                    ++labels;
+            EXPECT_GE(labels, 3) << focus << " mm in unit " << unit;
+            EXPECT_GE(f.canvas.horizontal_lines(line_x, line_x + 10).size(), 4u) << focus << " mm in unit " << unit;
+        }
+    }
+}
+
+TEST(Paint, ApertureLabelsOnWholeStopsWithTheDecimalPointInUse)
+{
+    const struct {
+        FStopIncrement increment;
+        char16_t point;
+        std::vector<std::u16string> labels;
+    } table[] = {
+        {FStopIncrement::HalfStop, u'.', {u"0.7", u"1", u"1.4", u"2", u"2.8", u"4", u"5.6", u"8", u"11", u"16",
+                                          u"22", u"32", u"45", u"64", u"90", u"128"}},
+        {FStopIncrement::ThirdStop, u',', {u"0,7", u"1", u"1,4", u"2", u"2,8", u"4", u"5,6", u"8", u"11", u"16",
+                                           u"22", u"32", u"45", u"64", u"90", u"128"}},
+        {FStopIncrement::HalfStop, u',', {u"0,7", u"1", u"1,4", u"2", u"2,8", u"4", u"5,6", u"8", u"11", u"16",
+                                          u"22", u"32", u"45", u"64", u"90", u"128"}},
+    };
+    for (const auto& t : table) {
+        const DecimalPoint point(t.point);
+        Frame f;
+        f.state.f_stop_increment = t.increment;
+        recompute(f.state, f.camera, true);
+        FixedMeasure measure(7);
+        layout_scales(f.g, measure, 16, 800, 600);
+        PaintScratch scratch;
+        paint(f.canvas, measure, f.state, f.camera, f.g, scratch);
+        const int x = column(f.g, Column::Aperture).scale.left + 22;
+        std::vector<std::pair<int, std::u16string>> drawn;  // bottom first
+        for (const DrawCall& c : f.canvas.of_kind(CallKind::Text))
+            if (c.a.x == x)
+                drawn.emplace_back(-c.a.y, c.text);
+        std::sort(drawn.begin(), drawn.end());
+        std::vector<std::u16string> labels;
+        for (const auto& [row, text] : drawn)
+            labels.push_back(text);
+        EXPECT_EQ(labels, t.labels) << static_cast<int>(t.increment) << " " << static_cast<char>(t.point);
+    }
 }
 
 TEST(Paint, WarmFramesAllocateNothing)

@@ -96,6 +96,39 @@ TEST(ValueScale, TicksAtLeastFourApartAndLabelsNeverOverlap)
     EXPECT_EQ(windows, 630);
 }
 
+TEST(ValueScale, FarWindowsGetRoundValuesAndLabels)
+{
+    // Far distances in mm, cm or inches: 200 m is 200000 mm, 20000 cm, 7874 in; the far limit is
+    // capped at 1000 km.
+    const struct {
+        double low, high;
+        std::u16string_view label;  // one label that must be there
+    } table[] = {
+        {4000, 9500, u"7000"},
+        {150000, 400000, u"200000"},
+        {12000, -1, u"20000"},
+        {150000, -1, u"200000"},
+        {1.5e6, 9e6, u"3000000"},
+        {3e7, 3e8, u"100000000"},
+        {2e8, 9e8, u"500000000"},
+        {4.4e8, -1, u"500000000"},
+    };
+    for (const auto& t : table) {
+        const RecordingCanvas c = draw(t.low, t.high, 100, 600);
+        std::vector<DrawCall> texts = labels(c);
+        std::erase_if(texts, [](const DrawCall& d) { return d.font == FontKind::Symbol; });
+        EXPECT_GE(texts.size(), 2u) << t.low << ".." << t.high;
+        EXPECT_EQ(c.texts(t.label).size(), 1u) << t.low << ".." << t.high;
+        for (const DrawCall& d : texts) {
+            bool round = false;
+            for (int i = 0; i < round_value_count; ++i)
+                if (d.text == text_of(round_value(i), 2))
+                    round = round || (round_value(i) >= t.low && (t.high < 0 || round_value(i) <= t.high));
+            EXPECT_TRUE(round) << std::string(d.text.begin(), d.text.end());
+        }
+    }
+}
+
 TEST(ValueScale, LabelsAreRoundValuesAtTheirTicks)
 {
     const double low = 27.78, high = 250;
