@@ -43,11 +43,11 @@ void WebCanvas::text(int x, int y, std::u16string_view text, FontKind font, Colo
          static_cast<int32_t>(text.size())});
 }
 
-void WebCanvas::text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour)
+void WebCanvas::text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour, int text_height)
 {
     const int32_t start = keep_text(text);
     put({web_op::text_in_rect, r.left, r.top, r.right, r.bottom, static_cast<int32_t>(align), web_colour(colour),
-         start, static_cast<int32_t>(text.size())});
+         text_height, start, static_cast<int32_t>(text.size())});
 }
 
 void WebCanvas::set_clip(Rect r) { put({web_op::set_clip, r.left, r.top, r.right, r.bottom}); }

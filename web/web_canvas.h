@@ -16,7 +16,7 @@ inline constexpr int32_t line = 2;          // x1, y1, x2, y2, colour
 inline constexpr int32_t triangle = 3;      // ax, ay, bx, by, cx, cy, outline, fill
 inline constexpr int32_t text = 4;          // x, y, font (0 text, 1 symbol), colour, text start, length
 inline constexpr int32_t text_in_rect = 5;  // left, top, right, bottom, align (0 left, 1 centre, 2 right),
-                                            // colour, text start, length
+                                            // colour, text height, text start, length
 inline constexpr int32_t set_clip = 6;      // left, top, right, bottom
 inline constexpr int32_t clear_clip = 7;    // (nothing)
 inline constexpr int32_t image = 8;         // x, y, width, height, image index, stride
@@ -40,7 +40,7 @@ public:
     void line(int x1, int y1, int x2, int y2, Colour colour) override;
     void triangle(Point a, Point b, Point c, Colour outline, Colour fill) override;
     void text(int x, int y, std::u16string_view text, FontKind font, Colour colour) override;
-    void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour) override;
+    void text_in_rect(Rect r, std::u16string_view text, TextAlign align, Colour colour, int text_height) override;
     void set_clip(Rect r) override;
     void clear_clip() override;
     void image(int x, int y, int width, int height, const uint8_t* pixels, int stride) override;

@@ -69,8 +69,9 @@ std::vector<DrawCall> decode(const WebCanvas& canvas)
             c.rect = {n[i + 1], n[i + 2], n[i + 3], n[i + 4]};
             c.align = static_cast<TextAlign>(n[i + 5]);
             c.colour = colour_of(n[i + 6]);
-            c.text = text_at(i + 7);
-            i += 9;
+            c.text_height = n[i + 7];
+            c.text = text_at(i + 8);
+            i += 10;
             break;
         case web_op::set_clip:
             c.kind = CallKind::SetClip;
@@ -125,6 +126,7 @@ void expect_same(const DrawCall& a, const DrawCall& b, std::size_t i)
     EXPECT_EQ(a.text, b.text) << i;
     EXPECT_EQ(a.font, b.font) << i;
     EXPECT_EQ(a.align, b.align) << i;
+    EXPECT_EQ(a.text_height, b.text_height) << i;
     EXPECT_EQ(a.pixels, b.pixels) << i;
     EXPECT_EQ(a.has_clip, b.has_clip) << i;
     if (a.has_clip) {
