@@ -26,7 +26,9 @@ public:
     virtual void repaint() = 0;
     /// Sets the window title from the current camera.
     virtual void update_title() = 0;
-    /// Runs the camera properties dialog; returns when it is closed, false when there was none to run.
+    /// Runs the camera properties dialog; returns true once it has been closed, false when there was
+    /// none to run or when it stays open after this returns (the host then calls
+    /// camera_dialog_closed when it closes).
     virtual bool run_camera_dialog() = 0;
     virtual void run_about_box() = 0;
     /// Opens a help document with its default application; silent when that fails.

@@ -54,11 +54,8 @@ void choose_f_stop_increment(CommandContext c, FStopIncrement increment)
 
 void edit_cameras(CommandContext c)
 {
-    if (!c.host.run_camera_dialog()) return;
-    sort_cameras(c.cameras);
-    c.host.update_title();
-    derive_camera_values(c.cameras);
-    c.host.recompute(true);
+    if (c.host.run_camera_dialog())
+        camera_dialog_closed(c);
 }
 
 void choose_camera(CommandContext c, int index)
@@ -147,6 +144,14 @@ void menu_command(CommandContext c, int id)
     default:
         break;
     }
+}
+
+void camera_dialog_closed(CommandContext c)
+{
+    sort_cameras(c.cameras);
+    c.host.update_title();
+    derive_camera_values(c.cameras);
+    c.host.recompute(true);
 }
 
 std::optional<ToolbarBitmap> units_bitmap(const CalcState& state)

@@ -22,6 +22,10 @@ void toolbar_command(CommandContext context, int toolbar, int button);
 /// A menu choice (the command id); unknown ids do nothing.
 void menu_command(CommandContext context, int id);
 
+/// The camera dialog was closed: the cameras are sorted and derived, the title and every result
+/// follow the current camera. A host whose dialog runs modelessly calls this when it closes.
+void camera_dialog_closed(CommandContext context);
+
 /// The units button's picture for the unit in force (macro_units in Macro, else units);
 /// nothing for an unknown unit code.
 std::optional<ToolbarBitmap> units_bitmap(const CalcState& state);

@@ -1,8 +1,8 @@
 #include "calc/portable_math.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 // Only operations that every platform rounds alike appear below: + - * / and sqrt (correctly
@@ -11,6 +11,21 @@
 
 namespace portable {
 namespace {
+
+// The bits of a double and back (std::bit_cast, which not every standard library offers yet).
+std::uint64_t bits_of(double x)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+
+double from_bits(std::uint64_t bits)
+{
+    double x = 0;
+    std::memcpy(&x, &bits, sizeof x);
+    return x;
+}
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double not_a_number = std::numeric_limits<double>::quiet_NaN();
@@ -34,7 +49,7 @@ constexpr double pi_over_2_part2 = 6.07710050650619224932e-11;
 /// 2^k as a double, for k in -1022 .. 1023.
 double power_of_two(int k)
 {
-    return std::bit_cast<double>(static_cast<std::uint64_t>(k + 1023) << 52);
+    return from_bits(static_cast<std::uint64_t>(k + 1023) << 52);
 }
 
 /// y * 2^k, rounded once where the result is normal.
@@ -136,9 +151,9 @@ double log(double x)
         k = -54;
     }
     // x = 2^k (1 + f) with sqrt(2)/2 <= 1 + f < sqrt(2).
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = bits_of(x);
     k += static_cast<int>(bits >> 52) - 1023;
-    double m = std::bit_cast<double>((bits & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
+    double m = from_bits((bits & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
     if (m > 1.41421356237309504880) {
         m *= 0.5;
         ++k;

@@ -1,0 +1,561 @@
+// The page's side of Qel: one application state, the commands, mouse and keys of the portable shell,
+// and the painter drawing into the page's canvas. The page calls the exported functions below and
+// reads what changed from ui_json (toolbars, title, a menu to show, a dialog to open).
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/keyboard.h"
+#include "app/menus.h"
+#include "app/mouse_input.h"
+#include "app/text_height.h"
+#include "app/toolbar_layout.h"
+#include "app/toolbar_logic.h"
+#include "calc/recompute.h"
+#include "cameras/camera_dialog.h"
+#include "cameras/settings.h"
+#include "cameras/settings_file.h"
+#include "display/paint.h"
+#include "text/format.h"
+#include "text/title.h"
+#include "text/utf8.h"
+#include "web/web_canvas.h"
+
+// The page measures text in its own font (Carlito, the metrics of Calibri).
+EM_JS(int, page_line_height, (int text_height), { return Module.qelLineHeight(text_height); });
+EM_JS(int, page_text_width, (int text_height, const char16_t* text, int length),
+      { return Module.qelTextWidth(text_height, UTF16ToString(text, length * 2)); });
+
+namespace {
+
+class PageMeasure final : public TextMeasure {
+public:
+    int line_height(int text_height) override { return page_line_height(text_height); }
+    int text_width(int text_height, std::u16string_view text) override
+    {
+        return page_text_width(text_height, text.data(), static_cast<int>(text.size()));
+    }
+};
+
+/// Settings files kept in memory: the page stores the text itself.
+class MemoryFiles final : public SettingsFiles {
+public:
+    std::map<std::u16string, std::string> files;
+
+    bool read_all(const std::u16string& path, std::string& bytes) override
+    {
+        const auto it = files.find(path);
+        if (it == files.end())
+            return false;
+        bytes = it->second;
+        return true;
+    }
+    bool write_all(const std::u16string& path, std::string_view bytes) override
+    {
+        files[path] = std::string(bytes);
+        return true;
+    }
+    bool remove(const std::u16string& path) override
+    {
+        files.erase(path);
+        return true;
+    }
+    bool rename(const std::u16string& from, const std::u16string& to) override
+    {
+        const auto it = files.find(from);
+        if (it == files.end())
+            return false;
+        files[to] = it->second;
+        files.erase(from);
+        return true;
+    }
+    bool exists(const std::u16string& path) override { return files.count(path) != 0; }
+};
+
+constexpr char16_t settings_path[] = u"Qel.txt";
+
+/// A small JSON writer: every text is escaped to ASCII.
+class Json {
+public:
+    std::string out;
+
+    void raw(std::string_view s) { out += s; }
+    void number(long long v) { out += std::to_string(v); }
+    void text(std::u16string_view s)
+    {
+        out += '"';
+        for (const char16_t c : s) {
+            if (c == u'"' || c == u'\\') {
+                out += '\\';
+                out += static_cast<char>(c);
+            } else if (c >= 0x20 && c < 0x7F) {
+                out += static_cast<char>(c);
+            } else {
+                static constexpr char hex[] = "0123456789abcdef";
+                out += "\\u";
+                for (int shift = 12; shift >= 0; shift -= 4)
+                    out += hex[(c >> shift) & 0xF];
+            }
+        }
+        out += '"';
+    }
+    void ascii(std::string_view s)
+    {
+        out += '"';
+        out += s;
+        out += '"';
+    }
+};
+
+/// The camera dialog's controls as the page's form holds them: the page writes what the user typed
+/// before each action and shows what the dialog logic wrote after it.
+class FormView final : public CameraDialogView {
+public:
+    std::map<int, std::u16string> texts;
+    std::map<int, int> selections;
+    std::map<int, std::vector<std::u16string>> items;
+    std::map<int, bool> enabled;
+    std::map<int, int> limits;
+    std::vector<std::u16string> errors;
+    std::u16string main_title;
+    bool ended = false;
+
+    Text256 get_text(int control_id) override
+    {
+        Text256 t;
+        const std::u16string& s = texts[control_id];
+        t.length = std::min<std::size_t>(s.size(), 254);
+        std::copy_n(s.begin(), t.length, t.data.begin());
+        return t;
+    }
+    void set_text(int control_id, std::u16string_view text) override { texts[control_id] = std::u16string(text); }
+    void limit_text(int control_id, int units) override { limits[control_id] = units; }
+    void add_item(int combo_id, std::u16string_view item) override { items[combo_id].emplace_back(item); }
+    int get_selection(int combo_id) override
+    {
+        const auto it = selections.find(combo_id);
+        return it == selections.end() ? -1 : it->second;
+    }
+    void set_selection(int combo_id, int index) override
+    {
+        const int count = static_cast<int>(items[combo_id].size());
+        selections[combo_id] = index >= 0 && index < count ? index : -1;
+    }
+    void enable(int control_id, bool on) override { enabled[control_id] = on; }
+    void show_error(std::u16string_view message) override { errors.emplace_back(message); }
+    void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
+    void end_dialog() override { ended = true; }
+};
+
+enum class Pending { None, About, CameraDialog, QuickStart, ReferenceManual };
+
+struct PageApp final : CommandHost, MouseHost {
+    CalcState state;
+    CameraTable cameras;
+    ScaleGeometry geometry;
+    DragContext drag;
+    KeyFocus keys;
+    PaintScratch scratch;
+    WebCanvas canvas;
+    PageMeasure measure;
+    int text_height = 0;
+    int width = 0;
+    int height = 0;
+    std::array<std::array<int, max_toolbar_buttons>, 7> states{};
+    std::array<std::array<ToolbarBitmap, max_toolbar_buttons>, 7> bitmaps{};
+    std::unique_ptr<PopupMenu> menu;
+    Pending pending = Pending::None;
+    CursorKind cursor = CursorKind::Arrow;
+    bool needs_paint = true;
+    int ui_version = 1;
+    FormView form;
+    std::string json;
+    std::string settings_bytes;
+
+    CommandContext context() { return {state, cameras, *this}; }
+    int& button(int toolbar, int b) { return states[slot(toolbar)][static_cast<std::size_t>(b)]; }
+    static std::size_t slot(int toolbar) { return static_cast<std::size_t>(toolbar - toolbar_id::mode); }
+    void changed_ui() { ++ui_version; }
+
+    // CommandHost
+    void show_menu(const PopupMenu& m) override
+    {
+        menu = std::make_unique<PopupMenu>(m);
+        changed_ui();
+    }
+    int button_state(int toolbar, int b) override { return button(toolbar, b); }
+    void set_button_bitmap(int toolbar, int b, ToolbarBitmap bitmap) override
+    {
+        bitmaps[slot(toolbar)][static_cast<std::size_t>(b)] = bitmap;
+        changed_ui();
+    }
+    void click_button(int toolbar, int b) override
+    {
+        const ToolbarDescription& d = toolbar_description(toolbar);
+        if (b < 0 || b >= d.columns * d.rows)
+            return;
+        apply_click(d.kind, std::span<int>(states[slot(toolbar)].data(), static_cast<std::size_t>(d.columns * d.rows)), b);
+        changed_ui();
+        toolbar_command(context(), toolbar, b);
+    }
+    void layout_toolbars() override { changed_ui(); }
+    void recompute(bool rescale) override
+    {
+        ::recompute(state, current_camera(cameras), rescale);
+        needs_paint = true;
+    }
+    void repaint() override { needs_paint = true; }
+    void update_title() override { changed_ui(); }
+    bool run_camera_dialog() override
+    {
+        pending = Pending::CameraDialog;
+        changed_ui();
+        return false;  // the page's form stays open; closing it calls camera_dialog_closed
+    }
+    void run_about_box() override
+    {
+        pending = Pending::About;
+        changed_ui();
+    }
+    void open_document(HelpDocument document) override
+    {
+        pending = document == HelpDocument::QuickStart ? Pending::QuickStart : Pending::ReferenceManual;
+        changed_ui();
+    }
+
+    // MouseHost: the page captures the pointer itself for the whole of a press.
+    void capture_mouse() override {}
+    void release_mouse() override {}
+    void set_cursor(CursorKind kind) override
+    {
+        if (kind != cursor) {
+            cursor = kind;
+            changed_ui();
+        }
+    }
+    void invalidate() override { needs_paint = true; }
+
+    void set_up_toolbars()
+    {
+        for (const ToolbarDescription& d : toolbar_descriptions()) {
+            for (std::size_t b = 0; b < d.buttons.size(); ++b) {
+                bitmaps[slot(d.control_id)][b] = d.buttons[b].bitmap;
+                states[slot(d.control_id)][b] = 0;
+            }
+        }
+        button(toolbar_id::mode, static_cast<int>(state.mode)) = 1;
+        button(toolbar_id::snap, 0) = state.snap != 0 ? 1 : 0;
+        button(toolbar_id::f_stop_increment, 0) = 1;
+        button(toolbar_id::teleconverter, 0) = 1;
+        bitmaps[slot(toolbar_id::f_stop_increment)][0] = f_stop_increment_bitmap(state);
+        bitmaps[slot(toolbar_id::teleconverter)][0] = teleconverter_bitmap(state);
+        refresh_units_button(state, *this);
+    }
+
+    void write_ui()
+    {
+        Json j;
+        j.raw("{\"version\":");
+        j.number(ui_version);
+        j.raw(",\"title\":");
+        j.text(window_title(cameras).view());
+        j.raw(",\"cursor\":");
+        j.ascii(cursor == CursorKind::Drag ? "ns-resize" : "default");
+        j.raw(",\"pending\":");
+        static constexpr const char* pending_names[] = {"", "about", "camera-dialog", "quick-start", "reference-manual"};
+        j.ascii(pending_names[static_cast<int>(pending)]);
+        j.raw(",\"toolbars\":[");
+        const std::array<ToolbarPlace, 7> places = toolbar_places(geometry, state.mode);
+        bool first = true;
+        for (const ToolbarDescription& d : toolbar_descriptions()) {
+            const ToolbarPlace& p = places[slot(d.control_id)];
+            j.raw(first ? "{\"id\":" : ",{\"id\":");
+            first = false;
+            j.number(d.control_id);
+            j.raw(",\"x\":");
+            j.number(p.x);
+            j.raw(",\"y\":");
+            j.number(p.y);
+            j.raw(",\"columns\":");
+            j.number(d.columns);
+            j.raw(",\"shown\":");
+            j.raw(p.shown ? "true" : "false");
+            j.raw(",\"buttons\":[");
+            for (std::size_t b = 0; b < d.buttons.size(); ++b) {
+                j.raw(b == 0 ? "{\"bitmap\":" : ",{\"bitmap\":");
+                j.text(bitmap_resource_name(bitmaps[slot(d.control_id)][b]));
+                j.raw(",\"pressed\":");
+                j.raw(states[slot(d.control_id)][b] != 0 ? "true" : "false");
+                j.raw(",\"help\":");
+                j.text(d.buttons[b].help);
+                j.raw("}");
+            }
+            j.raw("]}");
+        }
+        j.raw("],\"menu\":");
+        if (!menu) {
+            j.raw("null");
+        } else {
+            const Point at = menu_anchor(menu->anchor, geometry, state.mode);
+            j.raw("{\"x\":");
+            j.number(at.x);
+            j.raw(",\"y\":");
+            j.number(at.y);
+            j.raw(",\"items\":[");
+            for (std::size_t i = 0; i < menu->items.size(); ++i) {
+                const MenuItem& item = menu->items[i];
+                j.raw(i == 0 ? "{\"id\":" : ",{\"id\":");
+                j.number(item.id);
+                j.raw(",\"label\":");
+                j.text(menu_label(item));
+                j.raw(",\"checked\":");
+                j.raw(item.checked ? "true" : "false");
+                j.raw("}");
+            }
+            j.raw("]}");
+        }
+        j.raw("}");
+        json = std::move(j.out);
+    }
+
+    void write_form()
+    {
+        Json j;
+        j.raw("{\"texts\":{");
+        bool first = true;
+        for (const auto& [id, text] : form.texts) {
+            j.raw(first ? "\"" : ",\"");
+            first = false;
+            j.number(id);
+            j.raw("\":");
+            j.text(text);
+        }
+        j.raw("},\"selections\":{");
+        first = true;
+        for (const auto& [id, index] : form.selections) {
+            j.raw(first ? "\"" : ",\"");
+            first = false;
+            j.number(id);
+            j.raw("\":");
+            j.number(index);
+        }
+        j.raw("},\"items\":{");
+        first = true;
+        for (const auto& [id, list] : form.items) {
+            j.raw(first ? "\"" : ",\"");
+            first = false;
+            j.number(id);
+            j.raw("\":[");
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                if (i > 0)
+                    j.raw(",");
+                j.text(list[i]);
+            }
+            j.raw("]");
+        }
+        j.raw("},\"enabled\":{");
+        first = true;
+        for (const auto& [id, on] : form.enabled) {
+            j.raw(first ? "\"" : ",\"");
+            first = false;
+            j.number(id);
+            j.raw(on ? "\":true" : "\":false");
+        }
+        j.raw("},\"limits\":{");
+        first = true;
+        for (const auto& [id, units] : form.limits) {
+            j.raw(first ? "\"" : ",\"");
+            first = false;
+            j.number(id);
+            j.raw("\":");
+            j.number(units);
+        }
+        j.raw("},\"errors\":[");
+        for (std::size_t i = 0; i < form.errors.size(); ++i) {
+            if (i > 0)
+                j.raw(",");
+            j.text(form.errors[i]);
+        }
+        j.raw("],\"title\":");
+        j.text(form.main_title);
+        j.raw(",\"ended\":");
+        j.raw(form.ended ? "true" : "false");
+        j.raw("}");
+        json = std::move(j.out);
+    }
+};
+
+PageApp* app = nullptr;
+
+std::u16string from_utf16(const char16_t* text, int length)
+{
+    return text != nullptr && length > 0 ? std::u16string(text, static_cast<std::size_t>(length)) : std::u16string();
+}
+
+}  // namespace
+
+extern "C" {
+
+/// Starts with the stored settings text (UTF-8, possibly empty) and the page's decimal point.
+/// Returns 1 when the text was taken as settings, 0 when it was not (the defaults stand).
+EMSCRIPTEN_KEEPALIVE int qel_start(const char* settings, int length, int decimal_point)
+{
+    if (app == nullptr)
+        app = new PageApp();
+    set_decimal_point(static_cast<char16_t>(decimal_point));
+    MemoryFiles files;
+    const std::string text = settings != nullptr && length > 0 ? std::string(settings, static_cast<std::size_t>(length)) : std::string();
+    if (!text.empty())
+        files.files[settings_path] = text;
+    load_settings(settings_path, app->state, app->cameras, files);
+    derive_camera_values(app->cameras);
+    ::recompute(app->state, current_camera(app->cameras), true);
+    app->set_up_toolbars();
+    app->changed_ui();
+    app->needs_paint = true;
+    if (text.empty())
+        return 1;
+    // A text that changed nothing of the defaults was not Qel's settings (or held only defaults).
+    CalcState default_state;
+    auto default_cameras = std::make_unique<CameraTable>();
+    install_default_settings(default_state, *default_cameras);
+    const std::u16string defaults = settings_text(default_state, *default_cameras);
+    return settings_text(app->state, app->cameras) != defaults || utf8_to_utf16(text) == defaults ? 1 : 0;
+}
+
+/// The settings text qel.exe would write now (UTF-8).
+EMSCRIPTEN_KEEPALIVE const char* qel_settings()
+{
+    MemoryFiles files;
+    save_settings(settings_path, app->state, app->cameras, files);
+    app->settings_bytes = files.files[settings_path];
+    return app->settings_bytes.c_str();
+}
+
+/// A new client size in CSS pixels: the largest text height that fits, and the layout for it.
+EMSCRIPTEN_KEEPALIVE void qel_resize(int width, int height)
+{
+    app->width = width;
+    app->height = height;
+    app->text_height = choose_text_height(app->geometry, app->measure, width, height);
+    app->changed_ui();
+    app->needs_paint = true;
+}
+
+/// The narrowest client in which everything is whole (CSS pixels).
+EMSCRIPTEN_KEEPALIVE int qel_minimum_width()
+{
+    ScaleGeometry scratch;
+    return minimum_client_width(scratch, app->measure);
+}
+
+EMSCRIPTEN_KEEPALIVE int qel_text_height() { return app->text_height; }
+
+/// Paints a frame into the call list; returns the number of numbers in it.
+EMSCRIPTEN_KEEPALIVE int qel_paint()
+{
+    app->canvas.clear();
+    paint(app->canvas, app->measure, app->state, current_camera(app->cameras), app->geometry, app->scratch,
+          focus_cue(app->keys, app->state.mode));
+    app->needs_paint = false;
+    return static_cast<int>(app->canvas.ops().size());
+}
+
+EMSCRIPTEN_KEEPALIVE const int32_t* qel_ops() { return app->canvas.ops().data(); }
+EMSCRIPTEN_KEEPALIVE const char16_t* qel_texts() { return app->canvas.texts().data(); }
+EMSCRIPTEN_KEEPALIVE const uint8_t* qel_image(int index) { return app->canvas.image_pixels(index); }
+EMSCRIPTEN_KEEPALIVE int qel_needs_paint() { return app->needs_paint ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int qel_ui_version() { return app->ui_version; }
+
+/// The toolbars, title, cursor, menu and pending request as JSON.
+EMSCRIPTEN_KEEPALIVE const char* qel_ui()
+{
+    app->write_ui();
+    return app->json.c_str();
+}
+
+/// kind 0 press, 1 move, 2 release, 3 the page lost the pointer; button 0 left, 2 right.
+EMSCRIPTEN_KEEPALIVE void qel_mouse(int kind, int button, int x, int y)
+{
+    const MouseButton b = button == 2 ? MouseButton::Right : MouseButton::Left;
+    const Camera& camera = current_camera(app->cameras);
+    switch (kind) {
+    case 0:
+        note_press(app->keys, b == MouseButton::Left ? scale_value_at(x, y, app->state, app->geometry) : ScaleValue::None);
+        mouse_down(b, x, y, app->state, camera, app->geometry, app->drag, *app);
+        app->needs_paint = true;
+        break;
+    case 1: mouse_move(x, y, app->state, camera, app->geometry, app->drag, *app); break;
+    case 2: mouse_up(b, x, y, app->state, camera, app->geometry, app->drag, *app); break;
+    default: mouse_capture_lost(app->state, camera, app->drag, *app); break;
+    }
+}
+
+/// A key with its modifiers, and the pointer (inside 0 when it is off the canvas). Returns 1 when
+/// the key was Qel's.
+EMSCRIPTEN_KEEPALIVE int qel_key(int key, int ctrl, int shift, int alt, int x, int y, int inside)
+{
+    const ScaleValue under = inside != 0 ? scale_value_at(x, y, app->state, app->geometry) : ScaleValue::None;
+    const KeyPress press{static_cast<Key>(key), ctrl != 0, shift != 0, alt != 0};
+    return key_down({app->context(), app->keys, under, app->drag.drag_state != DragState::Idle}, press) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE void qel_toolbar_click(int toolbar, int button) { app->click_button(toolbar, button); }
+
+/// A menu item was chosen (0: the menu closed without a choice).
+EMSCRIPTEN_KEEPALIVE void qel_menu(int id)
+{
+    app->menu.reset();
+    app->changed_ui();
+    if (id != 0)
+        menu_command(app->context(), id);
+}
+
+/// The page has shown the pending request (About, a manual, the dialog).
+EMSCRIPTEN_KEEPALIVE void qel_pending_done()
+{
+    if (app->pending != Pending::CameraDialog)
+        app->pending = Pending::None;
+    app->changed_ui();
+}
+
+// The camera dialog's form.
+
+EMSCRIPTEN_KEEPALIVE void qel_form_set_text(int control, const char16_t* text, int length)
+{
+    app->form.texts[control] = from_utf16(text, length);
+}
+
+EMSCRIPTEN_KEEPALIVE void qel_form_set_selection(int control, int index) { app->form.selections[control] = index; }
+
+/// 0 opens the form, 1 a command (control, notification), 2 the close box. Returns the form as JSON.
+EMSCRIPTEN_KEEPALIVE const char* qel_form(int action, int control, int notification)
+{
+    FormView& form = app->form;
+    form.errors.clear();
+    switch (action) {
+    case 0:
+        form = FormView{};
+        camera_dialog_init(app->cameras, form);
+        break;
+    case 1: camera_dialog_command(app->cameras, form, control, notification); break;
+    default: camera_dialog_close(app->cameras, form); break;
+    }
+    if (!form.main_title.empty())
+        app->changed_ui();
+    if (form.ended) {
+        app->pending = Pending::None;
+        camera_dialog_closed(app->context());
+        app->changed_ui();
+    }
+    app->write_form();
+    return app->json.c_str();
+}
+
+}  // extern "C"
