@@ -823,6 +823,12 @@
     if ("serviceWorker" in navigator && location.protocol !== "file:") {
       navigator.serviceWorker.register("sw.js").catch(() => {});
     }
+    // For the tests and for curious users: the rows of the near, focus and far lines.
+    window.qelRows = () => [0, 1, 2].map((k) => M._qel_row(k));
+    window.qelColumns = () => {
+      const rect = (c) => ({ left: M._qel_scale(c, 0), top: M._qel_scale(c, 1), right: M._qel_scale(c, 2), bottom: M._qel_scale(c, 3) });
+      return { lens: rect(0), aperture: rect(1), distance: rect(2), blur: rect(3) };
+    };
     window.qelReady = true;
   }
 

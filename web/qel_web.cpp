@@ -467,6 +467,19 @@ EMSCRIPTEN_KEEPALIVE int qel_paint()
     return static_cast<int>(app->canvas.ops().size());
 }
 
+/// The rows of the distance column's near (0), focus (1) and far (2) lines as last painted.
+EMSCRIPTEN_KEEPALIVE int qel_row(int which)
+{
+    return which == 0 ? app->geometry.near_row : which == 1 ? app->geometry.focus_row : app->geometry.far_row;
+}
+
+/// An edge of a column's scale rectangle: 0 left, 1 top, 2 right, 3 bottom.
+EMSCRIPTEN_KEEPALIVE int qel_scale(int column_index, int edge)
+{
+    const Rect r = column(app->geometry, static_cast<Column>(std::clamp(column_index, 0, column_count - 1))).scale;
+    return edge == 0 ? r.left : edge == 1 ? r.top : edge == 2 ? r.right : r.bottom;
+}
+
 EMSCRIPTEN_KEEPALIVE const int32_t* qel_ops() { return app->canvas.ops().data(); }
 EMSCRIPTEN_KEEPALIVE const char16_t* qel_texts() { return app->canvas.texts().data(); }
 EMSCRIPTEN_KEEPALIVE const uint8_t* qel_image(int index) { return app->canvas.image_pixels(index); }
