@@ -17,7 +17,14 @@ packages=(
   libxfixes3:i386 libxcomposite1:i386 libxxf86vm1:i386
   python3 python3-pil python3-xlib
   pandoc weasyprint poppler-utils fonts-dejavu-core fonts-dejavu-extra
+  # The web version: Emscripten for the core, Node.js for the test driver, Chromium to run it.
+  emscripten nodejs chromium
 )
+# npm for the web tests' driver: Debian's own package, unless the Node.js in place brings its own
+# (a Node.js from elsewhere conflicts with Debian's npm package).
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(npm)
+fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

@@ -30,3 +30,8 @@ bash scripts/fuzz.sh
 echo "== end-to-end tests (qel.exe under Wine on Xvfb)"
 /usr/bin/python3 tests/e2e/run_e2e.py --exe-dir build/win/app/win32 --qel-calc build/native/tools/qel-calc --jobs 2 \
   --release-zip "build/win/qel-$(sed -n 's/^project(Qel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win32.zip"
+
+echo "== web version (the core as WebAssembly, in Chromium)"
+bash scripts/build-web.sh
+(cd tests/web && npm ci --no-audit --no-fund)
+node tests/web/run.mjs --site build/web --qel-calc build/native/tools/qel-calc

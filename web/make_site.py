@@ -4,7 +4,7 @@ pictures and the icons (PNG, drawn from the same text art as the Windows bitmaps
 dialog's layout read from its resource script, the Carlito font, the two manuals, the web app
 manifest and the service worker with the list of everything it keeps for offline use.
 
-    make_site.py --site DIR --web DIR --resources DIR --module DIR --manuals DIR --font FILE --version V
+    make_site.py --site DIR --web DIR --resources DIR --module DIR --manuals DIR --font FILE --version V --zip ZIP
 
 Standard library only.
 """
@@ -16,6 +16,7 @@ import re
 import shutil
 import struct
 import sys
+import zipfile
 import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
@@ -66,7 +67,7 @@ def dialog_layout(rc_path):
 
 def main():
     parser = argparse.ArgumentParser()
-    for name in ("--site", "--web", "--resources", "--module", "--manuals", "--font", "--version"):
+    for name in ("--site", "--web", "--resources", "--module", "--manuals", "--font", "--version", "--zip"):
         parser.add_argument(name, required=True)
     a = parser.parse_args()
 
@@ -130,7 +131,12 @@ def main():
     worker = worker.replace("@QEL_CACHE@", f"qel-{a.version}-{digest.hexdigest()[:12]}")
     worker = worker.replace("@QEL_FILES@", json.dumps(["./"] + sorted(files)))
     put("sw.js", worker.encode())
-    print(f"make_site.py: {len(files)} files in {a.site}")
+
+    # The release: the whole site in one zip, under a folder named after the version.
+    with zipfile.ZipFile(a.zip, "w", zipfile.ZIP_DEFLATED) as z:
+        for name in sorted(files):
+            z.write(os.path.join(a.site, name), f"qel-{a.version}-web/{name}")
+    print(f"make_site.py: {len(files)} files in {a.site}, packed in {a.zip}")
 
 
 if __name__ == "__main__":
