@@ -281,6 +281,24 @@ test("corrupt_stored_text", async (context) => {
   return page;
 });
 
+test("offline_after_the_first_visit", async (context) => {
+  const page = await open(context, "offline");
+  await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+  await page.keyboard.press("Control+2");
+  await settle(page);
+  await page.close();
+  await context.setOffline(true);
+  const again = await open(context, "offline-again");
+  check(setting(await stored(again), "mode") === "1", "the settings did not come back offline");
+  const pressed = await again.locator('.toolbar[data-toolbar="100"] img.pressed').count();
+  check(pressed === 1, "offline, the toolbars did not load");
+  const [, focus] = await again.evaluate(() => window.qelRows());
+  check((await distanceLineRow(again, focus, GREEN)) > 40, "offline, the scales were not drawn");
+  const manual = await again.evaluate(() => fetch("Qel Quick Start.pdf").then((r) => r.ok));
+  check(manual, "offline, the Quick Start is not there");
+  return again;
+});
+
 // ---- Running them. ------------------------------------------------------------------------------
 let failed = 0;
 for (const c of cases) {
