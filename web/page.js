@@ -120,6 +120,8 @@
 
   let layoutHeight = 0;
 
+  let firstPaint = 0;
+
   function paint() {
     const count = M._qel_paint();
     const ops = new Int32Array(M.HEAP32.buffer, M._qel_ops(), count);
@@ -202,6 +204,7 @@
       }
     }
     if (clipped) ctx.restore();
+    if (!firstPaint) firstPaint = performance.now();
   }
 
   // ---- Frames and the interface state the core asks for. ----------------------------------------
@@ -235,9 +238,8 @@
     canvas.height = Math.round(height * dpr);
     M._qel_resize(width, height);
     layoutHeight = M._qel_text_height();
-    M._qel_paint();  // the layout's rows exist before the first press
     update();
-    paint();
+    paint();  // at once, so that the layout's rows exist before the first press
   }
 
   // ---- Toolbars and popup help. ------------------------------------------------------------------
@@ -809,9 +811,11 @@
   let minimumWidth = 0;
 
   async function main() {
-    await document.fonts.load("16px Carlito");
+    // The font and the core load side by side; nothing is measured before both are there.
+    const [core] = await Promise.all([createQel({ qelLineHeight: cell, qelTextWidth: textWidth }),
+                                      document.fonts.load("16px Carlito")]);
+    M = core;
     measureFont();
-    M = await createQel({ qelLineHeight: cell, qelTextWidth: textWidth });
     let stored = "";
     try { stored = localStorage.getItem(STORE) || ""; } catch (err) { stored = ""; }
     if (!start(stored)) {
@@ -828,6 +832,24 @@
     window.qelColumns = () => {
       const rect = (c) => ({ left: M._qel_scale(c, 0), top: M._qel_scale(c, 1), right: M._qel_scale(c, 2), bottom: M._qel_scale(c, 3) });
       return { lens: rect(0), aperture: rect(1), distance: rect(2), blur: rect(3) };
+    };
+    // Measurements for the README's figures: when the first frame was painted (ms after the
+    // navigation began), and the mean time of a drag move (the core's move and a full repaint).
+    window.qelFirstPaint = () => firstPaint;
+    window.qelDragMoveTime = (moves) => {
+      const c = window.qelColumns().distance;
+      const x = (c.left + c.right) >> 1;
+      const from = window.qelRows()[1];
+      M._qel_mouse(0, 0, x, from);
+      const started = performance.now();
+      for (let i = 0; i < moves; ++i) {
+        M._qel_mouse(1, 0, x, from - (i % 60));
+        paint();
+      }
+      const mean = (performance.now() - started) / moves;
+      M._qel_mouse(2, 0, x, from);
+      update();
+      return mean;
     };
     window.qelReady = true;
   }
