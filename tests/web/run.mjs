@@ -281,6 +281,29 @@ test("corrupt_stored_text", async (context) => {
   return page;
 });
 
+test("a_thousand_cameras_scroll", async (context) => {
+  const base = fs.readFileSync(path.join(site, "..", "..", "tests", "data", "default_settings.txt"), "utf-8");
+  const line = base.split("\n").find((l) => l.startsWith("camera 0 "));
+  const lines = Array.from({ length: 1000 }, (_, i) => line.replace(/^camera 0 "[^"]*"/, `camera ${i} "Body ${String(i).padStart(4, "0")}"`));
+  const text = base.replace(/^ncameras .*$/m, "ncameras 1000 0").replace(line, lines.join("\n"));
+  await context.addInitScript((t) => {
+    if (!sessionStorage.getItem("seeded")) {
+      sessionStorage.setItem("seeded", "1");
+      localStorage.setItem("qel-settings", t);
+    }
+  }, text);
+  const page = await open(context, "thousand");
+  await click(page, ...(await toolbarButton(page, 102, 0)));
+  const [scroll, client] = await page.evaluate(() => [document.getElementById("menu").scrollHeight, document.getElementById("menu").clientHeight]);
+  check(scroll > client * 10, `the camera menu does not scroll (${scroll} in ${client})`);
+  const last = page.locator("#menu .item", { hasText: "Body 0999" });
+  await last.scrollIntoViewIfNeeded();
+  await last.click();
+  await settle(page);
+  check((await page.title()) === "Qel 4.22 - Settings: Body 0999", `title ${await page.title()}`);
+  return page;
+});
+
 test("offline_after_the_first_visit", async (context) => {
   const page = await open(context, "offline");
   await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
