@@ -33,6 +33,7 @@ echo "== end-to-end tests (qel.exe under Wine on Xvfb)"
 
 echo "== web version (the core as WebAssembly, in Chromium)"
 bash scripts/build-web.sh
+python3 tests/release/check_web_release.py build
 (cd tests/web && npm ci --no-audit --no-fund)
 node tests/web/same_ops.mjs --site build/web --paint-ops build/native/tests/qel-paint-ops
 node tests/web/run.mjs --site build/web --qel-calc build/native/tools/qel-calc

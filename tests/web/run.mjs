@@ -304,6 +304,22 @@ test("a_thousand_cameras_scroll", async (context) => {
   return page;
 });
 
+test("popup_help_after_a_rest", async (context) => {
+  const page = await open(context, "help");
+  const [x, y] = await toolbarButton(page, 100, 2);
+  await page.mouse.move(x, y);
+  await page.waitForTimeout(600);
+  check(await page.locator("#popup-help").isHidden(), "popup help before a second's rest");
+  await page.waitForTimeout(700);
+  check(await page.locator("#popup-help").isVisible(), "no popup help after a second's rest");
+  const text = await page.locator("#popup-help").textContent();
+  check(text === "Focus stacking mode (Ctrl+3)", `popup help "${text}"`);
+  await page.mouse.move(x, y + 200);
+  await page.waitForTimeout(100);
+  check(await page.locator("#popup-help").isHidden(), "the popup help stayed after the pointer left");
+  return page;
+});
+
 test("offline_after_the_first_visit", async (context) => {
   const page = await open(context, "offline");
   await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
