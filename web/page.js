@@ -60,8 +60,24 @@
     return s;
   }
 
+  // Setting a style or a font is costly: each is set only when it changes.
+  let fill = -1;
+  let font = "";
+  function setFill(c) {
+    if (c !== fill) {
+      ctx.fillStyle = colour(c);
+      fill = c;
+    }
+  }
+  function setFont(f) {
+    if (f !== font) {
+      ctx.font = f;
+      font = f;
+    }
+  }
+
   function line(x1, y1, x2, y2, c) {
-    ctx.fillStyle = colour(c);
+    setFill(c);
     if (y1 === y2) {
       if (x2 > x1) ctx.fillRect(x1, y1, x2 - x1, 1);
       else if (x2 < x1) ctx.fillRect(x2 + 1, y1, x1 - x2, 1);
@@ -97,14 +113,11 @@
       strip.height = h;
       stripData = stripCtx.createImageData(w, h);
     }
-    const heap = M.HEAPU8, out = stripData.data;
-    for (let row = 0; row < h; ++row) {
-      let s = source + row * stride, d = row * w * 4;
-      for (let col = 0; col < w; ++col, s += 3, d += 4) {
-        out[d] = heap[s + 2];
-        out[d + 1] = heap[s + 1];
-        out[d + 2] = heap[s];
-        out[d + 3] = 255;
+    // Blue, green, red rows into opaque RGBA pixels, one 32-bit word each (little-endian).
+    const heap = M.HEAPU8, out = new Uint32Array(stripData.data.buffer);
+    for (let row = 0, d = 0; row < h; ++row) {
+      for (let s = source + row * stride, end = s + 3 * w; s < end; s += 3, ++d) {
+        out[d] = 0xff000000 | (heap[s] << 16) | (heap[s + 1] << 8) | heap[s + 2];
       }
     }
     stripCtx.putImageData(stripData, 0, 0);
@@ -112,10 +125,16 @@
     ctx.drawImage(strip, x, y);
   }
 
+  const fonts = new Map();
   function text(x, y, s, h, c) {
-    ctx.font = fontOf(h);
-    ctx.fillStyle = colour(c);
-    ctx.fillText(s, x, y + ascent(h));
+    let f = fonts.get(h);
+    if (!f) {
+      f = { font: fontOf(h), ascent: ascent(h) };
+      fonts.set(h, f);
+    }
+    setFont(f.font);
+    setFill(c);
+    ctx.fillText(s, x, y + f.ascent);
   }
 
   let layoutHeight = 0;
@@ -129,17 +148,19 @@
     const str = (start, length) => String.fromCharCode.apply(null, M.HEAPU16.subarray(texts + start, texts + start + length));
     const dpr = window.devicePixelRatio || 1;
     ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
+    fill = -1;  // a restore, or a resize of the canvas, may have reset them
+    font = "";
     ctx.textBaseline = "alphabetic";
     ctx.textAlign = "left";
     let clipped = false;
     for (let i = 0; i < count;) {
       switch (ops[i]) {
         case 1: {  // fill_rect: outline, then the inside
-          const [l, t, r, b] = [ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4]];
-          ctx.fillStyle = colour(ops[i + 5]);
+          const l = ops[i + 1], t = ops[i + 2], r = ops[i + 3], b = ops[i + 4];
+          setFill(ops[i + 5]);
           ctx.fillRect(l, t, r - l, b - t);
           if (r - l > 2 && b - t > 2 && ops[i + 6] !== ops[i + 5]) {
-            ctx.fillStyle = colour(ops[i + 6]);
+            setFill(ops[i + 6]);
             ctx.fillRect(l + 1, t + 1, r - l - 2, b - t - 2);
           }
           i += 7;
@@ -155,7 +176,7 @@
           ctx.lineTo(ops[i + 3] + 0.5, ops[i + 4] + 0.5);
           ctx.lineTo(ops[i + 5] + 0.5, ops[i + 6] + 0.5);
           ctx.closePath();
-          ctx.fillStyle = colour(ops[i + 8]);
+          setFill(ops[i + 8]);
           ctx.fill();
           ctx.strokeStyle = colour(ops[i + 7]);
           ctx.lineWidth = 1;
@@ -178,11 +199,15 @@
           ctx.clip();
           text(x, t, s, h, c);
           ctx.restore();
+          fill = -1;
+          font = "";
           i += 10;
           break;
         }
         case 6:
           if (clipped) ctx.restore();
+          fill = -1;
+          font = "";
           ctx.save();
           ctx.beginPath();
           ctx.rect(ops[i + 1], ops[i + 2], ops[i + 3] - ops[i + 1], ops[i + 4] - ops[i + 2]);
@@ -192,6 +217,8 @@
           break;
         case 7:
           if (clipped) ctx.restore();
+          fill = -1;
+          font = "";
           clipped = false;
           i += 1;
           break;
