@@ -226,6 +226,52 @@ test("touch_on_a_phone", async (_, browserNow) => {
   return null;
 });
 
+test("two_fingers_zoom_a_column", async (_, browserNow) => {
+  const context = await browserNow.newContext({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+  const page = await open(context, "two-fingers");
+  const c = await columns(page);
+  const x = Math.round((c.blur.left + c.blur.right) / 2);
+  const y = Math.round((c.blur.top + c.blur.bottom) / 2);
+  const before = setting(await stored(page), "blur_zoom");
+  const cdp = await context.newCDPSession(page);
+  const fingers = (type, dy) => cdp.send("Input.dispatchTouchEvent", {
+    type, touchPoints: type === "touchEnd" ? [] : [{ x: x - 6, y: y + dy, id: 1 }, { x: x + 6, y: y + dy, id: 2 }] });
+  await fingers("touchStart", 0);
+  for (let i = 1; i <= 10; ++i) await fingers("touchMove", 6 * i);
+  await fingers("touchEnd", 0);
+  await settle(page);
+  const after = setting(await stored(page), "blur_zoom");
+  check(Number(after.replace(",", ".")) > Number(before.replace(",", ".")),
+        `two fingers moved down the blur column left blur_zoom at ${after} (was ${before})`);
+  check(setting(await stored(page), "blur_threshold") === "1.00000", "two fingers set the allowed blur as one would");
+  await context.close();
+  return null;
+});
+
+test("about_and_the_manuals", async (context) => {
+  const page = await open(context, "about");
+  await click(page, ...(await toolbarButton(page, 101, 1)));
+  await page.locator("#menu .item", { hasText: "About Qel" }).click();
+  check(await page.locator("#about").isVisible(), "no About box");
+  check((await page.locator("#about").textContent()).includes("Qel 4.22"), "the About box has no version");
+  await page.keyboard.press("Escape");
+  check(await page.locator("#about").isHidden(), "Escape left the About box open");
+  const opened = context.waitForEvent("page");
+  await page.keyboard.press("F1");
+  const manual = await opened;
+  check(decodeURIComponent(manual.url()).endsWith("/Qel Quick Start.pdf"), `F1 opened ${manual.url()}`);
+  return page;
+});
+
+test("decimal_comma_of_a_german_browser", async (_, browserNow) => {
+  const context = await browserNow.newContext({ viewport: { width: 1000, height: 700 }, locale: "de-DE" });
+  const page = await open(context, "german");
+  const expected = execFileSync(qelCalc, ["save", "/nonexistent/Qel.txt", "--decimal", ","], { encoding: "utf-8" });
+  check((await stored(page)) === expected, "the settings were not written with the decimal comma");
+  await context.close();
+  return null;
+});
+
 test("camera_dialog_and_reload", async (context) => {
   const page = await open(context, "camera");
   await click(page, ...(await toolbarButton(page, 102, 0)));
