@@ -863,6 +863,8 @@
     // Measurements for the README's figures: when the first frame was painted (ms after the
     // navigation began), and the mean time of a drag move (the core's move and a full repaint).
     window.qelFirstPaint = () => firstPaint;
+    // Nothing waits to be painted or stored.
+    window.qelSettled = () => !saveTimer && !frameQueued;
     window.qelDragMoveTime = (moves) => {
       const c = window.qelColumns().distance;
       const x = (c.left + c.right) >> 1;

