@@ -500,21 +500,39 @@ void install_default_settings(CalcState& state, CameraTable& table)
     install_default_camera(table);
 }
 
-void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table)
+namespace {
+
+/// Reads the header line; false when the text does not start with it. `position` is left after it.
+bool read_header(std::u16string_view& text, std::size_t& position, LineTokens& tokens)
 {
-    install_default_settings(state, table);
     if (!text.empty() && text.front() == u'\uFEFF')
         text.remove_prefix(1);  // a byte-order mark left by an editor
-
-    LineTokens tokens;
-    std::size_t position = 0;
     std::u16string_view line;
     bool split = false;
     if (!next_line(text, position, line, split))
-        return;
+        return false;
     tokenize_line(line, tokens);
-    if (!is_header(tokens))
+    return is_header(tokens);
+}
+
+}  // namespace
+
+bool is_settings_text(std::u16string_view text)
+{
+    LineTokens tokens;
+    std::size_t position = 0;
+    return read_header(text, position, tokens);
+}
+
+void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table)
+{
+    install_default_settings(state, table);
+    LineTokens tokens;
+    std::size_t position = 0;
+    if (!read_header(text, position, tokens))
         return;
+    std::u16string_view line;
+    bool split = false;
 
     Reader reader{state, table, {}};
     bool at_end = false;

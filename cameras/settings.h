@@ -43,6 +43,10 @@ void install_default_settings(CalcState& state, CameraTable& table);
 /// name is cut to the room its camera line has at the index the camera ends up with.
 void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table);
 
+/// Whether the text starts with the settings header ("Qel 1.0", after a byte-order mark if any): a
+/// text that does not is not read at all.
+bool is_settings_text(std::u16string_view text);
+
 /// Units the name may take in the settings-file line of a camera with these values at this index:
 /// the reader and the writer cut a longer name to this, and the camera dialog refuses one. 0 when
 /// even an empty name leaves no room.

@@ -831,7 +831,12 @@
     e.target.value = "";
     if (!file) return;
     const text = await file.text();
-    if (!start(text)) showErrors([`${file.name} is not a Qel settings file`], null);
+    const current = M.UTF8ToString(M._qel_settings());
+    if (!start(text)) {
+      // Not Qel's settings: nothing of the current ones is given up for it.
+      start(current);
+      showErrors([`${file.name} is not a Qel settings file`], null);
+    }
     storeSettings();
   });
 

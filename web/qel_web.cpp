@@ -414,19 +414,19 @@ EMSCRIPTEN_KEEPALIVE int qel_start(const char* settings, int length, int decimal
     if (!text.empty())
         files.files[settings_path] = text;
     load_settings(settings_path, app->state, app->cameras, files);
+    // A text without the settings header is not Qel's: the defaults stand.
+    const bool taken = text.empty() || is_settings_text(utf8_to_utf16(text));
+
     derive_camera_values(app->cameras);
     ::recompute(app->state, current_camera(app->cameras), true);
     app->set_up_toolbars();
+    app->menu.reset();
+    app->pending = Pending::None;
+    app->drag = DragContext{};
+    app->keys = KeyFocus{};
     app->changed_ui();
     app->needs_paint = true;
-    if (text.empty())
-        return 1;
-    // A text that changed nothing of the defaults was not Qel's settings (or held only defaults).
-    CalcState default_state;
-    auto default_cameras = std::make_unique<CameraTable>();
-    install_default_settings(default_state, *default_cameras);
-    const std::u16string defaults = settings_text(default_state, *default_cameras);
-    return settings_text(app->state, app->cameras) != defaults || utf8_to_utf16(text) == defaults ? 1 : 0;
+    return taken ? 1 : 0;
 }
 
 /// The settings text qel.exe would write now (UTF-8).

@@ -234,8 +234,10 @@ class Header : public testing::TestWithParam<HeaderCase> {};
 
 TEST_P(Header, DecidesWhetherAnythingIsRead)
 {
-    const Loaded l = load(GetParam().header + u"\nfocal_length 35\n");
+    const std::u16string text = GetParam().header + u"\nfocal_length 35\n";
+    const Loaded l = load(text);
     EXPECT_EQ(l.state.focal_length, GetParam().accepted ? 35 : 50);
+    EXPECT_EQ(is_settings_text(text), GetParam().accepted) << "as the web page tells Qel's settings from other text";
 }
 
 INSTANTIATE_TEST_SUITE_P(

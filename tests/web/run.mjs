@@ -312,6 +312,18 @@ test("open_and_save_a_settings_file", async (context) => {
   await page.locator("#menu .item", { hasText: "Save settings..." }).click();
   const saved = fs.readFileSync(await (await download).path(), "utf-8");
   check(saved === expected, "the saved file differs from what qel.exe would write");
+
+  // A file that is not Qel's settings is refused, and the settings in use stay.
+  const stranger = path.join(shots, "notes.txt");
+  fs.writeFileSync(stranger, "Shopping list\nmode 3\n");
+  const another = page.waitForEvent("filechooser");
+  await click(page, ...(await toolbarButton(page, 101, 1)));
+  await page.locator("#menu .item", { hasText: "Open settings..." }).click();
+  await (await another).setFiles(stranger);
+  await page.locator("#error").waitFor({ state: "visible", timeout: 5000 });
+  check((await page.locator("#error-text").textContent()) === "notes.txt is not a Qel settings file", "no message");
+  await page.keyboard.press("Enter");
+  check((await stored(page)) === expected, "a file that is not Qel's replaced the settings");
   return page;
 });
 
