@@ -29,7 +29,7 @@ const server = http.createServer((request, response) => {
 await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
 const browser = await chromium.launch({
   executablePath: "/usr/bin/chromium",
-  args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update"],
+  args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update", "--disable-dev-shm-usage"],
 });
 const starts = [];
 let move = 0;

@@ -52,7 +52,7 @@ const origin = `http://127.0.0.1:${server.address().port}`;
 const browser = await chromium.launch({
   executablePath: process.env.QEL_CHROMIUM || "/usr/bin/chromium",
   args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-         "--disable-component-update", "--disable-sync"],
+         "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage"],
 });
 
 class Failure extends Error {}
