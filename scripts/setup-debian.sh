@@ -20,11 +20,6 @@ packages=(
   # The web version: Emscripten for the core, Node.js for the test driver, Chromium to run it.
   emscripten nodejs chromium
 )
-# npm for the web tests' driver: Debian's own package, unless the Node.js in place brings its own
-# (a Node.js from elsewhere conflicts with Debian's npm package).
-if ! command -v npm >/dev/null 2>&1; then
-  packages+=(npm)
-fi
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

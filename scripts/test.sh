@@ -6,6 +6,7 @@ root=$(pwd)
 jobs=$(nproc)
 
 bash scripts/setup-debian.sh
+echo "== set-up done after $SECONDS s"
 
 echo "== native build"
 cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release
@@ -22,18 +23,22 @@ python3 tests/release/check_release.py build/win
 echo "== unit and tool tests"
 ctest --test-dir build/native --output-on-failure -j "$jobs"
 
+echo "== (after $SECONDS s)"
 bash scripts/windows-checks.sh
+echo "== (after $SECONDS s)"
 
 bash scripts/sanitize.sh
 bash scripts/fuzz.sh
+echo "== (after $SECONDS s)"
 
 echo "== end-to-end tests (qel.exe under Wine on Xvfb)"
 /usr/bin/python3 tests/e2e/run_e2e.py --exe-dir build/win/app/win32 --qel-calc build/native/tools/qel-calc --jobs 2 \
   --release-zip "build/win/qel-$(sed -n 's/^project(Qel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win32.zip"
 
-echo "== web version (the core as WebAssembly, in Chromium)"
+echo "== web version (the core as WebAssembly, in Chromium), after $SECONDS s"
 bash scripts/build-web.sh
 python3 tests/release/check_web_release.py build
-(cd tests/web && npm ci --no-audit --no-fund)
+node tests/web/fetch_driver.mjs
 node tests/web/same_ops.mjs --site build/web --paint-ops build/native/tests/qel-paint-ops
 node tests/web/run.mjs --site build/web --qel-calc build/native/tools/qel-calc
+echo "== all tests passed in $SECONDS s"

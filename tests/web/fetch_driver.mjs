@@ -1,0 +1,49 @@
+// Puts the test driver, playwright-core, into tests/web/node_modules exactly as package-lock.json
+// pins it (version and sha512 integrity), straight from the npm registry: no npm needed, so the
+// machine needs only Node.js (Debian's npm package would bring some 300 packages of its own).
+// Does nothing when that version is already there.
+import { execFileSync } from "node:child_process";
+import crypto from "node:crypto";
+import fs from "node:fs";
+import https from "node:https";
+import os from "node:os";
+import path from "node:path";
+
+const here = path.dirname(new URL(import.meta.url).pathname);
+const lock = JSON.parse(fs.readFileSync(path.join(here, "package-lock.json"), "utf-8"));
+const entry = lock.packages["node_modules/playwright-core"];
+const target = path.join(here, "node_modules", "playwright-core");
+const installed = path.join(target, "package.json");
+if (fs.existsSync(installed) && JSON.parse(fs.readFileSync(installed, "utf-8")).version === entry.version) process.exit(0);
+
+const url = entry.resolved || `https://registry.npmjs.org/playwright-core/-/playwright-core-${entry.version}.tgz`;
+const get = (address) => new Promise((resolve, reject) => {
+  https.get(address, (response) => {
+    if (response.statusCode >= 300 && response.statusCode < 400 && response.headers.location) {
+      response.resume();
+      resolve(get(new URL(response.headers.location, address).toString()));
+      return;
+    }
+    if (response.statusCode !== 200) {
+      reject(new Error(`${address}: HTTP ${response.statusCode}`));
+      return;
+    }
+    const parts = [];
+    response.on("data", (d) => parts.push(d));
+    response.on("end", () => resolve(Buffer.concat(parts)));
+  }).on("error", reject);
+});
+
+const tarball = await get(url);
+const digest = `sha512-${crypto.createHash("sha512").update(tarball).digest("base64")}`;
+if (digest !== entry.integrity) {
+  console.error(`fetch_driver: ${url} does not match the lockfile's integrity`);
+  process.exit(1);
+}
+const file = path.join(os.tmpdir(), `playwright-core-${entry.version}-${process.pid}.tgz`);
+fs.writeFileSync(file, tarball);
+fs.rmSync(target, { recursive: true, force: true });
+fs.mkdirSync(target, { recursive: true });
+execFileSync("tar", ["-xzf", file, "-C", target, "--strip-components=1"]);
+fs.rmSync(file);
+console.log(`fetch_driver: playwright-core ${entry.version} in ${target}`);
