@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "app/commands.h"
 #include "app/keyboard.h"
 #include "app/menus.h"
@@ -155,16 +156,9 @@ public:
 
 enum class Pending { None, About, CameraDialog, QuickStart, ReferenceManual };
 
-struct PageApp final : CommandHost, MouseHost {
-    CalcState state;
-    CameraTable cameras;
-    ScaleGeometry geometry;
-    DragContext drag;
-    KeyFocus keys;
-    PaintScratch scratch;
+struct PageApp final : AppState, CommandHost, MouseHost {
     WebCanvas canvas;
     PageMeasure measure;
-    int text_height = 0;
     int width = 0;
     int height = 0;
     std::array<std::array<int, max_toolbar_buttons>, 7> states{};

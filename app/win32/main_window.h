@@ -7,6 +7,7 @@
 
 #include <array>
 
+#include "app/app_state.h"
 #include "app/command_host.h"
 #include "app/host.h"
 #include "app/keyboard.h"
@@ -21,20 +22,13 @@
 #include "display/paint_scratch.h"
 
 /// Everything the program works on, created once by start-up.
-struct App {
+struct App : AppState {
     HINSTANCE instance = nullptr;
-    CalcState state;
-    CameraTable cameras;
-    ScaleGeometry geometry;
-    DragContext drag;
-    KeyFocus keys;
-    PaintScratch scratch;
     AppPaths paths;
     /// Window width minus client width of a window with the main window's frame.
     int frame_width = 0;
     int screen_width = 0;
     int screen_height = 0;
-    int text_height = 0;
 };
 
 /// Icons, cursors and toolbar bitmaps, loaded once and released with the main window.
