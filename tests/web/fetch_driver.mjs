@@ -1,7 +1,8 @@
 // Puts the test driver, playwright-core, into tests/web/node_modules exactly as package-lock.json
-// pins it (version and sha512 integrity), straight from the npm registry: no npm needed, so the
-// machine needs only Node.js (Debian's npm package would bring some 300 packages of its own).
-// Does nothing when that version is already there.
+// pins it (version and sha512 integrity): from the copy kept in tests/web/vendor/, or else from the
+// npm registry. No npm is needed, only Node.js (Debian's npm package would bring some 300 packages
+// of its own), and with the kept copy no network either: a build machine behind a proxy that
+// Node.js does not trust still runs the tests. Does nothing when that version is already there.
 import { execFileSync } from "node:child_process";
 import crypto from "node:crypto";
 import fs from "node:fs";
@@ -34,10 +35,11 @@ const get = (address) => new Promise((resolve, reject) => {
   }).on("error", reject);
 });
 
-const tarball = await get(url);
+const kept = path.join(here, "vendor", `playwright-core-${entry.version}.tgz`);
+const tarball = fs.existsSync(kept) ? fs.readFileSync(kept) : await get(url);
 const digest = `sha512-${crypto.createHash("sha512").update(tarball).digest("base64")}`;
 if (digest !== entry.integrity) {
-  console.error(`fetch_driver: ${url} does not match the lockfile's integrity`);
+  console.error(`fetch_driver: playwright-core ${entry.version} does not match the lockfile's integrity`);
   process.exit(1);
 }
 const file = path.join(os.tmpdir(), `playwright-core-${entry.version}-${process.pid}.tgz`);
