@@ -239,7 +239,9 @@
   let uiVersion = 0;
   let ui = null;
 
-  function update() {
+  /// Shows what the core changed; stores the settings a moment later unless `store` is false (pointer
+  /// moves: a drag's values are stored once, at its release).
+  function update(store = true) {
     if (M._qel_ui_version() !== uiVersion) {
       uiVersion = M._qel_ui_version();
       ui = JSON.parse(M.UTF8ToString(M._qel_ui()));
@@ -252,7 +254,7 @@
         paint();
       });
     }
-    queueSave();
+    if (store) queueSave();
   }
 
   function resize() {
@@ -686,13 +688,13 @@
       if (pressed && pressed.twoFinger) {
         const [a, b] = [...touches.values()];
         if (a && b) M._qel_mouse(1, 2, Math.round((a.x + b.x) / 2), Math.round((a.y + b.y) / 2));
-        update();
+        update(false);
         return;
       }
     }
     if (pressed && pressed.pointerId !== e.pointerId) return;
     M._qel_mouse(1, 0, x, y);
-    update();
+    update(false);
   });
 
   function release(e) {
