@@ -267,8 +267,8 @@
     canvas.height = Math.round(height * dpr);
     M._qel_resize(width, height);
     layoutHeight = M._qel_text_height();
+    paint();  // at once, so that the layout's rows exist before the first press; no frame is queued
     update();
-    paint();  // at once, so that the layout's rows exist before the first press
   }
 
   // ---- Toolbars and popup help. ------------------------------------------------------------------

@@ -321,62 +321,38 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     void write_form()
     {
         Json j;
-        j.raw("{\"texts\":{");
-        bool first = true;
-        for (const auto& [id, text] : form.texts) {
-            j.raw(first ? "\"" : ",\"");
-            first = false;
-            j.number(id);
-            j.raw("\":");
-            j.text(text);
-        }
-        j.raw("},\"selections\":{");
-        first = true;
-        for (const auto& [id, index] : form.selections) {
-            j.raw(first ? "\"" : ",\"");
-            first = false;
-            j.number(id);
-            j.raw("\":");
-            j.number(index);
-        }
-        j.raw("},\"items\":{");
-        first = true;
-        for (const auto& [id, list] : form.items) {
-            j.raw(first ? "\"" : ",\"");
-            first = false;
-            j.number(id);
-            j.raw("\":[");
+        // Each control's entry: "id": value, the map's entries in order.
+        const auto map = [&j](const char* key, const auto& entries, const auto& value) {
+            j.raw(key);
+            j.raw("{");
+            bool first = true;
+            for (const auto& [id, v] : entries) {
+                j.raw(first ? "\"" : ",\"");
+                first = false;
+                j.number(id);
+                j.raw("\":");
+                value(v);
+            }
+            j.raw("}");
+        };
+        const auto texts = [&j](const std::vector<std::u16string>& list) {
+            j.raw("[");
             for (std::size_t i = 0; i < list.size(); ++i) {
                 if (i > 0)
                     j.raw(",");
                 j.text(list[i]);
             }
             j.raw("]");
-        }
-        j.raw("},\"enabled\":{");
-        first = true;
-        for (const auto& [id, on] : form.enabled) {
-            j.raw(first ? "\"" : ",\"");
-            first = false;
-            j.number(id);
-            j.raw(on ? "\":true" : "\":false");
-        }
-        j.raw("},\"limits\":{");
-        first = true;
-        for (const auto& [id, units] : form.limits) {
-            j.raw(first ? "\"" : ",\"");
-            first = false;
-            j.number(id);
-            j.raw("\":");
-            j.number(units);
-        }
-        j.raw("},\"errors\":[");
-        for (std::size_t i = 0; i < form.errors.size(); ++i) {
-            if (i > 0)
-                j.raw(",");
-            j.text(form.errors[i]);
-        }
-        j.raw("],\"title\":");
+        };
+        const auto number = [&j](int v) { j.number(v); };
+        map("{\"texts\":", form.texts, [&j](const std::u16string& t) { j.text(t); });
+        map(",\"selections\":", form.selections, number);
+        map(",\"items\":", form.items, texts);
+        map(",\"enabled\":", form.enabled, [&j](bool on) { j.raw(on ? "true" : "false"); });
+        map(",\"limits\":", form.limits, number);
+        j.raw(",\"errors\":");
+        texts(form.errors);
+        j.raw(",\"title\":");
         j.text(form.main_title);
         j.raw(",\"ended\":");
         j.raw(form.ended ? "true" : "false");
