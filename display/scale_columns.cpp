@@ -26,16 +26,6 @@ Rect scale_clip(const ColumnGeometry& c, int line_height)
     return {c.scale.left, c.scale.top - reach, c.column.right, c.scale.bottom + reach};
 }
 
-/// An aperture label with the decimal point in use ("1.4" reads "1,4" with a decimal comma).
-Text256 aperture_label(std::u16string_view label)
-{
-    Text256 out = format(label);
-    for (std::size_t i = 0; i < out.length; ++i)
-        if (out.data[i] == u'.')
-            out.data[i] = decimal_point();
-    return out;
-}
-
 bool has_rows(const Rect& scale)
 {
     return scale.bottom > scale.top;
@@ -77,7 +67,7 @@ void paint_aperture_column(Canvas& canvas, const CalcState& s, const Camera& cam
         const Colour colour = blur_colour(table[i] / airy / camera.coc);
         if (i % interval == 0) {
             canvas.line(left + 8, y, left + 18, y, colour);
-            const Text256 label = aperture_label(aperture_labels[i / interval]);
+            const Text256 label = with_decimal_point(aperture_labels[i / interval]);
             canvas.text(left + 22, y - half, label.view(), FontKind::Text, colour);
         } else {
             canvas.line(left + 8, y, left + 13, y, colour);

@@ -347,3 +347,12 @@ Text256 plain_number(double value, int decimals)
     t.length = trim_zeros(t.data);
     return t;
 }
+
+Text256 with_decimal_point(std::u16string_view number)
+{
+    Text256 out = format(number);
+    for (std::size_t i = 0; i < out.length; ++i)
+        if (out.data[i] == u'.')
+            out.data[i] = decimal_point();
+    return out;
+}

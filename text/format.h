@@ -58,6 +58,10 @@ std::size_t number_to_text(std::span<char16_t> out, int decimals, double value);
 /// Works on the zero-terminated text in `text`; returns its new length.
 std::size_t trim_zeros(std::span<char16_t> text);
 
+/// `number` (a number written with ".") with the decimal point in use: "1.4" reads "1,4" with a
+/// decimal comma.
+Text256 with_decimal_point(std::u16string_view number);
+
 /// Convenience forms that return the text by value (no heap).
 Text256 format(std::u16string_view format, std::initializer_list<FormatArg> args = {});
 /// "%<decimals>f" of the value, trimmed: "50", "12.5", "5.66".

@@ -1,23 +1,31 @@
 // qel-calc: Qel's calculator on the command line. It loads a settings file the way the program
 // does at start-up and prints the state, the texts the window would show, or the saved file.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #endif
 
+#include "calc/field_card.h"
 #include "calc/recompute.h"
 #include "cameras/camera.h"
 #include "cameras/settings.h"
 #include "cameras/settings_file.h"
 #include "cameras/standard_settings_files.h"
 #include "text/caption_text.h"
+#include "text/distance_text.h"
+#include "text/field_card_text.h"
 #include "text/format.h"
 #include "text/panel_text.h"
+#include "text/parse.h"
 #include "text/title.h"
 #include "text/utf8.h"
 
@@ -27,19 +35,37 @@ constexpr int usage_error = 2;
 
 const char usage_text[] =
     "usage: qel-calc state|show|save FILE [--decimal C]\n"
+    "       qel-calc table FILE [--apertures LIST] [--distances LIST] [--format F] [--decimal C]\n"
+    "       qel-calc stack FILE --near D --far D [--images N] [--format F] [--decimal C]\n"
     "\n"
     "Loads FILE as Qel loads its settings at start-up (a missing FILE gives the defaults) and\n"
     "  state  prints every input, result and scale window as \"name value\" lines\n"
     "  show   prints the window title, the scale captions and the details panel\n"
     "  save   prints the settings text Qel would save\n"
+    "  table  prints a depth-of-field table for FILE's camera, lens and allowed blur: near and\n"
+    "         far limits and depth for each aperture and focus distance, and the hyperfocal\n"
+    "         distance per aperture (default: whole stops to f/22, ten distances and infinity)\n"
+    "  stack  prints a focus-stack plan from D to D: the focus distances, the aperture that joins\n"
+    "         them and the blur between neighbours (default: the fewest images that stay within\n"
+    "         the allowed blur)\n"
+    "Distances are in FILE's distance unit; \"inf\" or \"\u221E\" is infinity. A LIST is numbers\n"
+    "separated by commas (by semicolons when the decimal point is a comma).\n"
+    "--format F   text (default), csv, markdown or html (a printable page)\n"
     "--decimal C  uses C as the decimal point (default \".\")\n";
 
-enum class Command { State, Show, Save };
+enum class Command { State, Show, Save, Table, Stack };
 
 struct Options {
     Command command = Command::State;
     std::string file;
     char16_t decimal = u'.';
+    CardFormat format = CardFormat::Text;
+    // The card options as typed; read once FILE has given the unit and the lens.
+    const char* apertures = nullptr;
+    const char* distances = nullptr;
+    const char* near = nullptr;
+    const char* far = nullptr;
+    const char* images = nullptr;
 };
 
 int fail_usage(const char* message)
@@ -53,10 +79,21 @@ int read_options(int argc, char** argv, Options& options)
 {
     bool have_command = false;
     bool have_file = false;
+    bool have_format = false;
+    struct ValueOption {
+        std::string_view name;
+        const char** value;
+    };
+    const ValueOption value_options[] = {
+        {"--apertures", &options.apertures}, {"--distances", &options.distances}, {"--near", &options.near},
+        {"--far", &options.far},             {"--images", &options.images},
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h")
             return -1;
+        const auto value_option = std::find_if(std::begin(value_options), std::end(value_options),
+                                               [&](const ValueOption& o) { return o.name == arg; });
         if (arg == "--decimal") {
             if (i + 1 >= argc)
                 return fail_usage("--decimal needs a character");
@@ -64,6 +101,27 @@ int read_options(int argc, char** argv, Options& options)
             if (decimal.size() != 1)
                 return fail_usage("--decimal takes exactly one character");
             options.decimal = decimal[0];
+        } else if (arg == "--format") {
+            if (i + 1 >= argc)
+                return fail_usage("--format needs text, csv, markdown or html");
+            const std::string_view format = argv[++i];
+            if (format == "text")
+                options.format = CardFormat::Text;
+            else if (format == "csv")
+                options.format = CardFormat::Csv;
+            else if (format == "markdown")
+                options.format = CardFormat::Markdown;
+            else if (format == "html")
+                options.format = CardFormat::Html;
+            else
+                return fail_usage("--format takes text, csv, markdown or html");
+            have_format = true;
+        } else if (value_option != std::end(value_options)) {
+            if (i + 1 >= argc) {
+                const std::string message = std::string(arg) + " needs a value";
+                return fail_usage(message.c_str());
+            }
+            *value_option->value = argv[++i];
         } else if (!have_command) {
             if (arg == "state")
                 options.command = Command::State;
@@ -71,6 +129,10 @@ int read_options(int argc, char** argv, Options& options)
                 options.command = Command::Show;
             else if (arg == "save")
                 options.command = Command::Save;
+            else if (arg == "table")
+                options.command = Command::Table;
+            else if (arg == "stack")
+                options.command = Command::Stack;
             else
                 return fail_usage("unknown command");
             have_command = true;
@@ -85,7 +147,151 @@ int read_options(int argc, char** argv, Options& options)
         return fail_usage("missing command");
     if (!have_file)
         return fail_usage("missing FILE");
+    const bool table = options.command == Command::Table;
+    const bool stack = options.command == Command::Stack;
+    if (have_format && !table && !stack)
+        return fail_usage("--format is an option of table and stack");
+    if ((options.apertures || options.distances) && !table)
+        return fail_usage("--apertures and --distances are options of table");
+    if ((options.near || options.far || options.images) && !stack)
+        return fail_usage("--near, --far and --images are options of stack");
+    if (stack && (!options.near || !options.far))
+        return fail_usage("stack needs --near and --far");
     return 0;
+}
+
+// ---- the card options, read against the loaded settings ----
+
+// Thrown by the readers below: the one line of the error, printed as it is.
+struct BadItem {
+    std::string message;
+    int code = usage_error;
+};
+
+constexpr std::size_t max_list_items = 20;
+constexpr double widest_f_number = 0.5;
+constexpr double narrowest_f_number = 1000;
+
+std::string utf8(const Text256& text)
+{
+    return utf16_to_utf8(text.view());
+}
+
+std::string_view trimmed(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The whole item as a number, or false. Signs and percent signs are not numbers of a card.
+bool item_number(std::string_view item, double& value)
+{
+    if (item.empty() || item.find_first_of("%+-") != std::string_view::npos)
+        return false;
+    const std::u16string text = utf8_to_utf16(item);
+    std::size_t position = 0;
+    return parse_number(text, position, value) && position == text.size() && std::isfinite(value);
+}
+
+bool is_infinity(std::string_view item)
+{
+    return item == "inf" || item == "infinity" || item == "\u221E";
+}
+
+std::string quoted(std::string_view item)
+{
+    return "\"" + std::string(item) + "\"";
+}
+
+// A distance in the card's unit, as millimetres (-1 for infinity); `what` names the option.
+double read_distance(std::string_view item, const char* what, const CalcState& s, const Camera& camera)
+{
+    if (is_infinity(item))
+        return -1;
+    const std::string unit = utf16_to_utf8(unit_suffix(s.units));
+    double value = 0;
+    if (!item_number(item, value) || value <= 0)
+        throw BadItem{"bad item " + quoted(item) + " in " + what + ": not a distance in " + unit +
+                      " (a number, or inf)"};
+    const double mm = value * millimetres_per_unit(s.units);
+    const double closest = closest_card_distance(s, camera);
+    if (mm < closest) {
+        throw BadItem{"bad item " + quoted(item) + " in " + what + ": closer than twice the focal length (" +
+                      utf8(format_distance(s, closest)) + ")"};
+    }
+    if (mm > largest_setting_number)
+        throw BadItem{"bad item " + quoted(item) + " in " + what + ": farther than 1e9 mm (use inf)"};
+    return mm;
+}
+
+double read_f_number(std::string_view item)
+{
+    double value = 0;
+    if (!item_number(item, value) || value < widest_f_number || value > narrowest_f_number)
+        throw BadItem{"bad item " + quoted(item) + " in --apertures: not an f-number from 0.5 to 1000"};
+    return value;
+}
+
+// The items of a LIST: separated by commas, or by semicolons when the decimal point is a comma.
+template <typename Read>
+std::vector<double> read_list(const char* list, const char* what, Read read)
+{
+    const char separator = decimal_point() == u',' ? ';' : ',';
+    std::vector<double> values;
+    std::string_view rest = list;
+    while (true) {
+        const std::size_t end = rest.find(separator);
+        if (values.size() == max_list_items)
+            throw BadItem{std::string(what) + ": at most 20 items"};
+        values.push_back(read(trimmed(rest.substr(0, end))));
+        if (end == std::string_view::npos)
+            break;
+        rest.remove_prefix(end + 1);
+    }
+    return values;
+}
+
+int read_images(const char* text)
+{
+    int32_t value = 0;
+    if (!parse_int(utf8_to_utf16(trimmed(text)), value) || value < 2 || value > max_focus_points)
+        throw BadItem{"bad item " + quoted(text) + " in --images: not a count from 2 to 100"};
+    return value;
+}
+
+std::u16string table_text(const Options& options, const CalcState& s, const Camera& camera)
+{
+    const std::vector<double> apertures =
+        options.apertures ? read_list(options.apertures, "--apertures", read_f_number) : default_card_apertures(s);
+    const std::vector<double> distances =
+        options.distances
+            ? read_list(options.distances, "--distances",
+                        [&](std::string_view item) { return read_distance(item, "--distances", s, camera); })
+            : default_card_distances(s, camera);
+    return depth_table_text(s, camera, apertures, distances, options.format);
+}
+
+std::u16string stack_text(const Options& options, const CalcState& s, const Camera& camera)
+{
+    const double near = read_distance(trimmed(options.near), "--near", s, camera);
+    const double far = read_distance(trimmed(options.far), "--far", s, camera);
+    if (near < 0)
+        throw BadItem{"bad item " + quoted(options.near) + " in --near: the near limit cannot be infinity"};
+    if (far >= 0 && far <= near)
+        throw BadItem{"bad item " + quoted(options.far) + " in --far: not farther than --near"};
+    const int fewest = fewest_stack_images(s, camera, near, far);
+    int images = fewest;
+    if (options.images) {
+        images = read_images(options.images);
+    } else if (fewest == 0) {
+        throw BadItem{"no stack of up to 100 images keeps the blur between images within the allowed blur (" +
+                      utf8(plain_number(s.blur_threshold)) + "); give --images to see one",
+                      1};
+    }
+    return stack_plan_text(focus_stack(s, camera, near, far, images), camera, fewest, options.format);
 }
 
 void print_utf16(std::u16string_view text)
@@ -249,11 +455,20 @@ int main(int argc, char** argv)
     case Command::Show:
         print_show(state, table);
         break;
-    case Command::Save: {
-        const std::string bytes = utf16_to_utf8(settings_text(state, table));
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    case Command::Save:
+        print_utf16(settings_text(state, table));
         break;
-    }
+    case Command::Table:
+    case Command::Stack:
+        try {
+            const Camera& camera = current_camera(table);
+            print_utf16(options.command == Command::Table ? table_text(options, state, camera)
+                                                           : stack_text(options, state, camera));
+        } catch (const BadItem& bad) {
+            std::fprintf(stderr, "qel-calc: %s\n", bad.message.c_str());
+            return bad.code;
+        }
+        break;
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -1,0 +1,48 @@
+// Field cards: the depth of field over a grid of apertures and focus distances, the hyperfocal
+// distance per aperture, and focus-stack plans, computed exactly as the depth-of-field and
+// focus-stacking modes compute them for the same camera, lens, teleconverter and allowed blur,
+// diffraction included.
+#pragma once
+
+#include <vector>
+
+#include "calc/calc_state.h"
+#include "cameras/camera.h"
+
+struct FieldCardCell {
+    double near = 0;   ///< mm; -1 is infinity
+    double far = 0;    ///< mm; -1 is infinity
+    double range = 0;  ///< far - near in mm; -1 when a limit is infinity
+    /// Diffraction alone blurs more than the allowed blur: nothing is sharp at this aperture.
+    bool diffraction_limited = false;
+};
+
+/// The depth of field with the lens set to `f_stop` and focused at `focus_mm` (-1 for infinity),
+/// everything else as in `settings`: what the details panel shows in DepthOfField mode.
+FieldCardCell field_card_cell(const CalcState& settings, const Camera& camera, double f_stop, double focus_mm);
+
+/// The hyperfocal distance (mm) with the lens set to `f_stop`; -1 when diffraction alone exceeds
+/// the allowed blur.
+double field_card_hyperfocal(const CalcState& settings, const Camera& camera, double f_stop);
+
+/// The apertures a card shows when none are asked for: the whole stops of the f-stop table from
+/// f/1.4 (or from the whole stop nearest the lens's setting, when that is wider) to f/22.
+std::vector<double> default_card_apertures(const CalcState& settings);
+
+/// The focus distances (mm) a card shows when none are asked for: ten round values of the
+/// distance unit (1, 1.5, 2, 3, 5 and 7 in each decade) from the first that is at least fifteen
+/// effective focal lengths away, then infinity (-1).
+std::vector<double> default_card_distances(const CalcState& settings, const Camera& camera);
+
+/// The closest focus distance a card or a stack accepts: twice the effective focal length, as
+/// for the scales.
+double closest_card_distance(const CalcState& settings, const Camera& camera);
+
+/// FocusStacking mode's state for `images` (2..100) spread from `near_mm` to `far_mm` (-1 for
+/// infinity): the focus points, the aperture that joins them, the blur between neighbours and
+/// the limits of the whole stack, as its details panel and captions show them.
+CalcState focus_stack(const CalcState& settings, const Camera& camera, double near_mm, double far_mm, int images);
+
+/// The fewest images (2..100) whose joins stay within the allowed blur at the aperture that joins
+/// them; 0 when even 100 images do not.
+int fewest_stack_images(const CalcState& settings, const Camera& camera, double near_mm, double far_mm);

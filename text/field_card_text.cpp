@@ -1,0 +1,447 @@
+#include "text/field_card_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "calc/field_card.h"
+#include "calc/recompute.h"
+#include "text/distance_text.h"
+
+namespace {
+
+using std::u16string;
+using std::u16string_view;
+
+// One cell of a card's grid: its lines as the text and HTML forms stack them, and the one line
+// the Markdown form writes.
+struct Cell {
+    std::vector<u16string> lines;
+    u16string one_line;
+    bool muted = false;  // a cell that holds a remark, not a value
+};
+
+struct Fact {
+    u16string name;
+    u16string value;
+};
+
+// A card in a form every writer can render: a title, the facts it is computed from, a grid whose
+// first column labels the rows, notes under it, and the same numbers as flat records for CSV.
+struct Card {
+    u16string title;
+    std::vector<Fact> facts;
+    std::vector<u16string> heads;
+    std::vector<std::vector<Cell>> rows;
+    std::vector<u16string> notes;
+    std::vector<std::vector<u16string>> records;  // the first is the header
+};
+
+// Appends the parts in turn (the temporaries of a + chain trip GCC 12's -Wrestrict).
+void add(u16string& out, std::initializer_list<u16string_view> parts)
+{
+    for (const u16string_view part : parts)
+        out.append(part);
+}
+
+u16string str(const Text256& text)
+{
+    return u16string(text.view());
+}
+
+Cell single(u16string text, bool muted = false)
+{
+    Cell cell;
+    cell.lines.push_back(text);
+    cell.one_line = std::move(text);
+    cell.muted = muted;
+    return cell;
+}
+
+constexpr char16_t diffraction_word[] = u"diffraction";
+
+// The state the distance texts are written for: depth of field, so that the card's own unit
+// (not the macro unit) is used whatever mode the file was left in.
+CalcState card_state(const CalcState& settings)
+{
+    CalcState s = settings;
+    s.mode = Mode::DepthOfField;
+    return s;
+}
+
+void lens_facts(const CalcState& s, const Camera& camera, std::vector<Fact>& facts)
+{
+    facts.push_back({u"Camera", u16string(camera_name(camera))});
+    Text256 lens = format(u"%s mm", {plain_number(s.focal_length).view()});
+    if (s.teleconverter != 1) {
+        lens = format(u"%s with a %s\u00D7 teleconverter",
+                      {lens.view(), plain_number(s.teleconverter).view()});
+    }
+    facts.push_back({u"Lens", str(lens)});
+    facts.push_back({u"Circle of confusion", str(format(u"%s mm", {plain_number(camera.coc, 4).view()}))});
+    facts.push_back({u"Allowed blur", str(format(u"%s CoC (%s mm)", {plain_number(s.blur_threshold).view(),
+                                                                     plain_number(camera.coc * s.blur_threshold, 4).view()}))});
+}
+
+// The marked f-number from which diffraction alone blurs more than the allowed blur.
+double diffraction_f_number(const CalcState& s, const Camera& camera)
+{
+    return airy_factor(camera) * camera.coc * s.blur_threshold / s.teleconverter;
+}
+
+Card depth_table_card(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
+                      std::span<const double> distances)
+{
+    const CalcState s = card_state(settings);
+    const auto distance = [&](double mm) { return str(format_distance(s, mm)); };
+    Card card;
+    card.title = u"Depth of field";
+    lens_facts(s, camera, card.facts);
+    card.facts.push_back({u"Diffraction", str(format(u"light of %s nm; alone it exceeds the allowed blur from f/%s",
+                                                     {plain_number(camera.wavelength, 0).view(),
+                                                      plain_number(diffraction_f_number(s, camera), 1).view()}))});
+    card.facts.push_back({u"Distances", str(format(u"in %s", {unit_suffix(s.units)}))});
+
+    card.heads.push_back(u"Focus");
+    for (const double n : apertures)
+        card.heads.push_back(str(card_f_number(n)));
+    card.records.push_back({u"aperture", u"focus", u"near", u"far", u"depth", u"hyperfocal"});
+
+    std::vector<u16string> hyperfocal;
+    std::vector<Cell> hyperfocal_row{single(u"Hyperfocal")};
+    for (const double n : apertures) {
+        const double h = field_card_hyperfocal(s, camera, n);
+        hyperfocal.push_back(h < 0 ? u16string(diffraction_word) : distance(h));
+        hyperfocal_row.push_back(single(hyperfocal.back(), h < 0));
+    }
+    card.rows.push_back(std::move(hyperfocal_row));
+
+    for (const double d : distances) {
+        std::vector<Cell> row{single(distance(d))};
+        for (std::size_t i = 0; i < apertures.size(); ++i) {
+            const FieldCardCell c = field_card_cell(s, camera, apertures[i], d);
+            if (c.diffraction_limited) {
+                row.push_back(single(diffraction_word, true));
+                card.records.push_back({str(card_f_number(apertures[i])), distance(d), diffraction_word,
+                                        diffraction_word, diffraction_word, hyperfocal[i]});
+                continue;
+            }
+            Cell cell;
+            cell.lines = {distance(c.near), distance(c.far), distance(c.range)};
+            add(cell.one_line, {cell.lines[0], u" \u2013 ", cell.lines[1], u" (", cell.lines[2], u")"});
+            card.records.push_back({str(card_f_number(apertures[i])), distance(d), cell.lines[0], cell.lines[1],
+                                    cell.lines[2], hyperfocal[i]});
+            row.push_back(std::move(cell));
+        }
+        card.rows.push_back(std::move(row));
+    }
+    card.notes.push_back(u"Each cell: the near limit, the far limit and the depth of field between them, "
+                         u"diffraction included.");
+    const auto diffraction = [](const Cell& cell) { return cell.muted; };
+    if (std::any_of(card.rows.begin(), card.rows.end(),
+                    [&](const auto& row) { return std::any_of(row.begin(), row.end(), diffraction); })) {
+        card.notes.push_back(u"\u201Cdiffraction\u201D: at this aperture diffraction alone blurs more than the "
+                             u"allowed blur, so nothing is sharp.");
+    }
+    return card;
+}
+
+Card stack_card(const CalcState& stack, const Camera& camera, int fewest)
+{
+    const CalcState s = [&] {
+        CalcState display = stack;
+        display.mode = Mode::FocusStacking;
+        return display;
+    }();
+    const auto distance = [&](double mm) { return str(format_distance(s, mm)); };
+    const int images = std::clamp(s.ni, 2, max_focus_points);
+    const u16string aperture = str(format(u"f/%s", {plain_number(s.optimum_f_stop).view()}));
+    const u16string blur = str(plain_number(s.optimum_blur));
+
+    Card card;
+    card.title = u"Focus stack";
+    lens_facts(s, camera, card.facts);
+    card.facts.push_back({u"Near limit", distance(s.near_limit)});
+    card.facts.push_back({u"Far limit", distance(s.far_limit)});
+    card.facts.push_back({u"Images", str(format(u"%d", {images}))});
+    card.facts.push_back({u"Aperture", aperture});
+    card.facts.push_back({u"Blur between images", blur});
+    card.facts.push_back({u"Near focus", distance(s.stack_near)});
+    card.facts.push_back({u"Far focus", distance(s.stack_far)});
+    card.facts.push_back({u"Range", distance(s.stack_range)});
+
+    card.heads = {u"Image", u"Focus at"};
+    card.records.push_back({u"image", u"focus", u"aperture", u"blur", u"near focus", u"far focus", u"range"});
+    for (int i = 0; i < images; ++i) {
+        const u16string number = str(format(u"%d", {i + 1}));
+        const u16string focus = distance(s.focus_points[static_cast<std::size_t>(i)]);
+        card.rows.push_back({single(number), single(focus)});
+        card.records.push_back(
+            {number, focus, aperture, blur, distance(s.stack_near), distance(s.stack_far), distance(s.stack_range)});
+    }
+    card.notes.push_back(u"Focus at each distance in turn with the lens set to the aperture above. The blur "
+                         u"between images is in CoCs, halfway between neighbouring focus distances, "
+                         u"diffraction included.");
+    if (!(s.optimum_blur >= 0 && s.optimum_blur <= s.blur_threshold)) {
+        card.notes.push_back(fewest > 0 ? str(format(u"The blur between these images exceeds the allowed blur "
+                                                     u"(%s); %d images keep within it.",
+                                                     {plain_number(s.blur_threshold).view(), fewest}))
+                                        : str(format(u"The blur between these images exceeds the allowed blur "
+                                                     u"(%s), and so it does with up to %d images.",
+                                                     {plain_number(s.blur_threshold).view(), max_focus_points})));
+    }
+    return card;
+}
+
+// ---- writers ----
+
+u16string padded(u16string_view text, std::size_t width)
+{
+    u16string out(text);
+    out.append(width > text.size() ? width - text.size() : 0, u' ');
+    return out;
+}
+
+u16string write_text(const Card& card)
+{
+    u16string out = card.title + u"\n";
+    for (const Fact& fact : card.facts)
+        add(out, {fact.name, u": ", fact.value, u"\n"});
+    out += u"\n";
+
+    std::vector<std::size_t> widths(card.heads.size(), 0);
+    for (std::size_t c = 0; c < card.heads.size(); ++c)
+        widths[c] = card.heads[c].size();
+    std::size_t tallest = 1;
+    for (const auto& row : card.rows) {
+        for (std::size_t c = 0; c < row.size() && c < widths.size(); ++c) {
+            for (const u16string& line : row[c].lines)
+                widths[c] = std::max(widths[c], line.size());
+            tallest = std::max(tallest, row[c].lines.size());
+        }
+    }
+    const auto line = [&](const auto& text_of) {
+        u16string text;
+        for (std::size_t c = 0; c < widths.size(); ++c) {
+            if (c > 0)
+                text += u"  ";
+            text += padded(text_of(c), widths[c]);
+        }
+        while (!text.empty() && text.back() == u' ')
+            text.pop_back();
+        return text + u"\n";
+    };
+    out += line([&](std::size_t c) { return u16string_view(card.heads[c]); });
+    for (const auto& row : card.rows) {
+        // Rows of several lines are set apart by a blank line; rows of one line are not.
+        std::size_t height = 1;
+        for (const Cell& cell : row)
+            height = std::max(height, cell.lines.size());
+        if (tallest > 1)
+            out += u"\n";
+        for (std::size_t l = 0; l < height; ++l) {
+            out += line([&](std::size_t c) {
+                return c < row.size() && l < row[c].lines.size() ? u16string_view(row[c].lines[l]) : u16string_view();
+            });
+        }
+    }
+    out += u"\n";
+    for (const u16string& note : card.notes)
+        out += note + u"\n";
+    return out;
+}
+
+u16string csv_field(const u16string& text)
+{
+    if (text.find_first_of(u",\"\n;") == u16string::npos)
+        return text;
+    u16string out = u"\"";
+    for (const char16_t c : text) {
+        if (c == u'"')
+            out += u'"';
+        out += c;
+    }
+    return out + u"\"";
+}
+
+u16string write_csv(const Card& card)
+{
+    u16string out;
+    for (const auto& record : card.records) {
+        for (std::size_t i = 0; i < record.size(); ++i) {
+            if (i > 0)
+                out += u',';
+            out += csv_field(record[i]);
+        }
+        out += u"\n";
+    }
+    return out;
+}
+
+u16string markdown_cell(u16string_view text)
+{
+    u16string out;
+    for (const char16_t c : text) {
+        if (c == u'|' || c == u'\\' || c == u'*' || c == u'_' || c == u'<' || c == u'[' || c == u'`')
+            out += u'\\';
+        out += c;
+    }
+    return out;
+}
+
+u16string write_markdown(const Card& card)
+{
+    u16string out;
+    add(out, {u"# ", markdown_cell(card.title), u"\n\n"});
+    for (const Fact& fact : card.facts)
+        add(out, {u"- **", fact.name, u":** ", markdown_cell(fact.value), u"\n"});
+    out += u"\n|";
+    for (const u16string& head : card.heads)
+        add(out, {u" ", markdown_cell(head), u" |"});
+    out += u"\n|";
+    for (std::size_t c = 0; c < card.heads.size(); ++c)
+        out += c == 0 ? u" :--- |" : u" ---: |";
+    out += u"\n";
+    for (const auto& row : card.rows) {
+        out += u"|";
+        for (const Cell& cell : row)
+            add(out, {u" ", markdown_cell(cell.one_line), u" |"});
+        out += u"\n";
+    }
+    out += u"\n";
+    for (const u16string& note : card.notes)
+        out += markdown_cell(note) + u"\n\n";
+    out.pop_back();
+    return out;
+}
+
+u16string html_text(u16string_view text)
+{
+    u16string out;
+    for (const char16_t c : text) {
+        switch (c) {
+        case u'&': out += u"&amp;"; break;
+        case u'<': out += u"&lt;"; break;
+        case u'>': out += u"&gt;"; break;
+        case u'"': out += u"&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// The page is printable on A4 and Letter alike (its margins leave 186 x 255 mm, the smaller of
+// the two), one card per page; a large grid gets smaller type so that it still fits.
+constexpr char16_t html_style[] =
+    u"@page { margin: 12mm; }\n"
+    u"html { font-family: \"DejaVu Sans\", \"Segoe UI\", Arial, sans-serif; color: #000; }\n"
+    u"body { margin: 0 auto; max-width: 186mm; }\n"
+    u"h1 { font-size: 18pt; margin: 0 0 2mm; }\n"
+    u"table.facts { margin: 0 0 4mm; font-size: 10pt; border-collapse: collapse; }\n"
+    u"table.facts th { text-align: left; padding: 0.3mm 4mm 0.3mm 0; }\n"
+    u"table.facts td { padding: 0.3mm 0; }\n"
+    u"table.grid { border-collapse: collapse; width: 100%; page-break-inside: avoid; }\n"
+    u".grid th, .grid td { border: 0.3mm solid #999; padding: 0.8mm 1mm; text-align: right; vertical-align: top; }\n"
+    u".grid th { background: #e8e8e8; }\n"
+    u".grid th:first-child, .grid td:first-child { text-align: left; font-weight: bold; white-space: nowrap; }\n"
+    u".grid tbody tr:nth-child(even) td { background: #f4f4f4; }\n"
+    u"td span { display: block; white-space: nowrap; }\n"
+    u"td span.depth { color: #555; font-size: 85%; }\n"
+    u"td.muted { color: #777; font-style: italic; font-size: 75%; }\n"
+    u"p.note { font-size: 9pt; margin: 2mm 0 0; }\n";
+
+u16string write_html(const Card& card)
+{
+    // Type for 12 rows of three lines and 10 columns at 11 pt; more shrink it, never below 6 pt.
+    std::size_t lines = 0;
+    for (const auto& row : card.rows) {
+        std::size_t height = 1;
+        for (const Cell& cell : row)
+            height = std::max(height, cell.lines.size());
+        lines += height;
+    }
+    double size = 11;
+    size = std::min(size, 11 * 36.0 / std::max<std::size_t>(lines, 1));
+    size = std::min(size, 11 * 10.0 / std::max<std::size_t>(card.heads.size(), 1));
+    size = std::max(size, 6.0);
+
+    u16string title = card.title;
+    for (const Fact& fact : card.facts) {
+        if (fact.name == u"Camera" || fact.name == u"Lens")
+            add(title, {u" \u2013 ", fact.value});
+    }
+
+    u16string out = u"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    add(out, {html_text(title), u"</title>\n<style>\n", html_style});
+    out += str(format(u"table.grid { font-size: %1fpt; }\n", {size}));
+    add(out, {u"</style>\n</head>\n<body>\n<h1>", html_text(card.title), u"</h1>\n<table class=\"facts\">\n"});
+    for (const Fact& fact : card.facts)
+        add(out, {u"<tr><th>", html_text(fact.name), u"</th><td>", html_text(fact.value), u"</td></tr>\n"});
+    out += u"</table>\n<table class=\"grid\">\n<thead><tr>";
+    for (const u16string& head : card.heads)
+        add(out, {u"<th>", html_text(head), u"</th>"});
+    out += u"</tr></thead>\n<tbody>\n";
+    for (const auto& row : card.rows) {
+        out += u"<tr>";
+        for (std::size_t c = 0; c < row.size(); ++c) {
+            const Cell& cell = row[c];
+            out += cell.muted ? u"<td class=\"muted\">" : u"<td>";
+            if (c == 0 || cell.lines.size() == 1) {
+                out += html_text(cell.lines.empty() ? u16string() : cell.lines[0]);
+            } else {
+                for (std::size_t l = 0; l < cell.lines.size(); ++l)
+                    add(out, {l == 2 ? u"<span class=\"depth\">" : u"<span>", html_text(cell.lines[l]), u"</span>"});
+            }
+            out += u"</td>";
+        }
+        out += u"</tr>\n";
+    }
+    out += u"</tbody>\n</table>\n";
+    for (const u16string& note : card.notes)
+        out += u"<p class=\"note\">" + html_text(note) + u"</p>\n";
+    out += u"</body>\n</html>\n";
+    return out;
+}
+
+u16string write(const Card& card, CardFormat format)
+{
+    switch (format) {
+    case CardFormat::Csv:
+        return write_csv(card);
+    case CardFormat::Markdown:
+        return write_markdown(card);
+    case CardFormat::Html:
+        return write_html(card);
+    case CardFormat::Text:
+        break;
+    }
+    return write_text(card);
+}
+
+}  // namespace
+
+Text256 card_f_number(double f_number)
+{
+    static constexpr u16string_view marked[] = {u"0.7", u"1",  u"1.4", u"2",  u"2.8", u"4",  u"5.6", u"8",
+                                                u"11",  u"16", u"22",  u"32", u"45",  u"64", u"90",  u"128"};
+    // Whole stop k is 2^((k - 1) / 2): f/0.707, f/1, f/1.414 ... f/128.
+    double stop = std::sqrt(0.5);
+    for (const u16string_view label : marked) {
+        if (std::fabs(f_number / stop - 1) < 0.005) {
+            return format(u"f/%s", {with_decimal_point(label).view()});
+        }
+        stop *= std::sqrt(2.0);
+    }
+    return format(u"f/%s", {plain_number(f_number).view()});
+}
+
+std::u16string depth_table_text(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
+                                std::span<const double> distances, CardFormat format)
+{
+    return write(depth_table_card(settings, camera, apertures, distances), format);
+}
+
+std::u16string stack_plan_text(const CalcState& stack, const Camera& camera, int fewest, CardFormat format)
+{
+    return write(stack_card(stack, camera, fewest), format);
+}
