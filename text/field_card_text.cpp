@@ -343,7 +343,8 @@ constexpr char16_t html_style[] =
     u"table.grid { border-collapse: collapse; width: 100%; page-break-inside: avoid; }\n"
     u".grid th, .grid td { border: 0.3mm solid #999; padding: 0.8mm 1mm; text-align: right; vertical-align: top; }\n"
     u".grid th { background: #e8e8e8; }\n"
-    u".grid th:first-child, .grid td:first-child { text-align: left; font-weight: bold; white-space: nowrap; }\n"
+    u".grid .label { text-align: left; font-weight: bold; white-space: nowrap; }\n"
+    u".grid .label + .label, .grid td + td.label, .grid th + th.label { border-left: 0.8mm solid #999; }\n"
     u".grid tbody tr:nth-child(even) td { background: #f4f4f4; }\n"
     u"td span { display: block; white-space: nowrap; }\n"
     u"td span.depth { color: #555; font-size: 85%; }\n"
@@ -352,17 +353,25 @@ constexpr char16_t html_style[] =
 
 u16string write_html(const Card& card)
 {
+    // A long grid of few columns (a stack of many images) is set side by side in groups of up to
+    // 20 rows, so that a card of 100 images still fits its page.
+    const std::size_t columns = std::max<std::size_t>(card.heads.size(), 1);
+    std::size_t groups = 1;
+    if (columns <= 3 && card.rows.size() > 20)
+        groups = std::min<std::size_t>((card.rows.size() + 19) / 20, 5);
+    const std::size_t rows_per_group = (card.rows.size() + groups - 1) / groups;
+
     // Type for 12 rows of three lines and 10 columns at 11 pt; more shrink it, never below 6 pt.
     std::size_t lines = 0;
-    for (const auto& row : card.rows) {
+    for (std::size_t r = 0; r < rows_per_group; ++r) {
         std::size_t height = 1;
-        for (const Cell& cell : row)
+        for (const Cell& cell : card.rows[r])
             height = std::max(height, cell.lines.size());
         lines += height;
     }
     double size = 11;
-    size = std::min(size, 11 * 36.0 / std::max<std::size_t>(lines, 1));
-    size = std::min(size, 11 * 10.0 / std::max<std::size_t>(card.heads.size(), 1));
+    size = std::min(size, 11 * 36.0 / static_cast<double>(std::max<std::size_t>(lines, 1)));
+    size = std::min(size, 11 * 10.0 / static_cast<double>(columns * groups));
     size = std::max(size, 6.0);
 
     u16string title = card.title;
@@ -378,21 +387,34 @@ u16string write_html(const Card& card)
     for (const Fact& fact : card.facts)
         add(out, {u"<tr><th>", html_text(fact.name), u"</th><td>", html_text(fact.value), u"</td></tr>\n"});
     out += u"</table>\n<table class=\"grid\">\n<thead><tr>";
-    for (const u16string& head : card.heads)
-        add(out, {u"<th>", html_text(head), u"</th>"});
+    for (std::size_t g = 0; g < groups; ++g) {
+        for (std::size_t c = 0; c < card.heads.size(); ++c)
+            add(out, {c == 0 ? u"<th class=\"label\">" : u"<th>", html_text(card.heads[c]), u"</th>"});
+    }
     out += u"</tr></thead>\n<tbody>\n";
-    for (const auto& row : card.rows) {
+    for (std::size_t r = 0; r < rows_per_group; ++r) {
         out += u"<tr>";
-        for (std::size_t c = 0; c < row.size(); ++c) {
-            const Cell& cell = row[c];
-            out += cell.muted ? u"<td class=\"muted\">" : u"<td>";
-            if (c == 0 || cell.lines.size() == 1) {
-                out += html_text(cell.lines.empty() ? u16string() : cell.lines[0]);
-            } else {
-                for (std::size_t l = 0; l < cell.lines.size(); ++l)
-                    add(out, {l == 2 ? u"<span class=\"depth\">" : u"<span>", html_text(cell.lines[l]), u"</span>"});
+        for (std::size_t g = 0; g < groups; ++g) {
+            const std::size_t index = g * rows_per_group + r;
+            if (index >= card.rows.size()) {
+                for (std::size_t c = 0; c < card.heads.size(); ++c)
+                    out += c == 0 ? u"<td class=\"label\"></td>" : u"<td></td>";
+                continue;
             }
-            out += u"</td>";
+            const auto& row = card.rows[index];
+            for (std::size_t c = 0; c < row.size(); ++c) {
+                const Cell& cell = row[c];
+                out += c == 0 ? u"<td class=\"label\">" : cell.muted ? u"<td class=\"muted\">" : u"<td>";
+                if (c == 0 || cell.lines.size() == 1) {
+                    out += html_text(cell.lines.empty() ? u16string() : cell.lines[0]);
+                } else {
+                    for (std::size_t l = 0; l < cell.lines.size(); ++l) {
+                        add(out, {l == 2 ? u"<span class=\"depth\">" : u"<span>", html_text(cell.lines[l]),
+                                  u"</span>"});
+                    }
+                }
+                out += u"</td>";
+            }
         }
         out += u"</tr>\n";
     }
@@ -424,10 +446,11 @@ Text256 card_f_number(double f_number)
 {
     static constexpr u16string_view marked[] = {u"0.7", u"1",  u"1.4", u"2",  u"2.8", u"4",  u"5.6", u"8",
                                                 u"11",  u"16", u"22",  u"32", u"45",  u"64", u"90",  u"128"};
-    // Whole stop k is 2^((k - 1) / 2): f/0.707, f/1, f/1.414 ... f/128.
+    // Whole stop k is 2^((k - 1) / 2): f/0.707, f/1, f/1.414 ... f/128. Only the f-stop table's
+    // own values take the marked number; a number typed as 5.6 or 11.3 is shown as typed.
     double stop = std::sqrt(0.5);
     for (const u16string_view label : marked) {
-        if (std::fabs(f_number / stop - 1) < 0.005) {
+        if (std::fabs(f_number / stop - 1) < 1e-6) {
             return format(u"f/%s", {with_decimal_point(label).view()});
         }
         stop *= std::sqrt(2.0);

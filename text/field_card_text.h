@@ -11,8 +11,8 @@
 
 enum class CardFormat { Text, Csv, Markdown, Html };
 
-/// An f-number as a card heads it: a whole stop by the number marked on lenses ("f/5.6" for
-/// 5.657), any other as the aperture caption writes it ("f/6.73").
+/// An f-number as a card heads it: a whole stop of the f-stop table by the number marked on lenses
+/// ("f/5.6" for 5.657), any other as the aperture caption writes it ("f/6.73", "f/5.6" for 5.6).
 Text256 card_f_number(double f_number);
 
 /// The depth of field of `apertures` (f-numbers) at each focus distance of `distances` (mm, -1

@@ -5,6 +5,8 @@ import os
 import subprocess
 import sys
 import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unittest
 
 QEL_CALC = os.environ.get("QEL_CALC", "build/native/tools/qel-calc")
@@ -200,7 +202,10 @@ class SaveTest(Files):
 class UsageTest(unittest.TestCase):
     def test_usage_errors_exit_2_with_one_line(self):
         for args in ([], ["state"], ["frobnicate", "x"], ["show", "a", "b"], ["save", "x", "--decimal"],
-                     ["save", "x", "--decimal", ""], ["save", "x", "--decimal", "ab"]):
+                     ["save", "x", "--decimal", ""], ["save", "x", "--decimal", "ab"],
+                     ["show", "x", "--format", "csv"], ["table", "x", "--format", "pdf"], ["table", "x", "--format"],
+                     ["table", "x", "--near", "3"], ["stack", "x", "--apertures", "8", "--near", "3", "--far", "9"],
+                     ["stack", "x", "--near", "3"], ["stack", "x", "--far", "9"], ["table", "x", "--distances"]):
             result = run(*args)
             self.assertEqual(result.returncode, 2, args)
             self.assertEqual(len(result.stderr.decode().strip().splitlines()), 1, args)
@@ -209,6 +214,233 @@ class UsageTest(unittest.TestCase):
         result = run("--help")
         self.assertEqual(result.returncode, 0)
         self.assertIn(b"usage: qel-calc", result.stdout)
+
+
+def number_text(value, decimals, point):
+    return f"{value:.{decimals}f}".replace(".", point)
+
+
+def panel_details(shown):
+    """The details panel's "label: value" lines of `qel-calc show`, by label."""
+    lines = [line[len("details: "):] for line in shown if line.startswith("details: ")]
+    return dict(line.strip().split(": ", 1) for line in lines if ": " in line)
+
+
+def csv_rows(text):
+    import csv
+    import io
+    return list(csv.DictReader(io.StringIO(text)))
+
+
+class FieldCardTest(Files):
+    """qel-calc table and stack print what the window shows for the same settings."""
+
+    def table_csv(self, path, *extra):
+        result = run("table", path, "--format", "csv", *extra)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return csv_rows(result.stdout.decode("utf-8"))
+
+    def panel_file(self, saved, point, **settings):
+        """The saved text with these settings and snapping off, so that they load as they are."""
+        text = with_setting(saved, "snap", 0)
+        for key, value in settings.items():
+            text = with_setting(text, key, value)
+        return self.write(text, "panel.txt")
+
+    def generated_files(self):
+        """(path, point, state) over every distance unit and both decimal points."""
+        import random
+        import windows_calc_check as generator
+        rng = random.Random(20261207)
+        for unit in range(6):
+            for point in (".", ","):
+                for _ in range(2):
+                    text = with_setting(generator.settings_file(rng, point), "units", unit)
+                    path = self.write(text, f"settings-{unit}.txt")
+                    yield path, point, self.state(path, "--decimal", point)
+
+    def test_table_cells_are_the_details_panel_of_each_aperture_and_focus(self):
+        cells = 0
+        for path, point, s in self.generated_files():
+            per_unit = [1, 10, 25.4, 304.8, 914.4, 1000][int(s["units"])]
+            closest = 2 * s["effective_focal_length"] / per_unit
+            distances = [math.ceil(closest * k) for k in (1.1, 4, 40)]
+            apertures = [1.8, 5.66, 13.5]
+            separator = ";" if point == "," else ","
+            rows = self.table_csv(path, "--decimal", point,
+                                  "--apertures", separator.join(number_text(n, 2, point) for n in apertures),
+                                  "--distances", separator.join([*map(str, distances), "inf"]))
+            self.assertEqual(len(rows), 12)
+            saved = run("save", path, "--decimal", point).stdout.decode("utf-8")
+            for row, (n, d) in zip(rows, [(n, d) for d in [*distances, None] for n in apertures]):
+                focus = "\u22121.00" if d is None else number_text(d * per_unit, 2, point)
+                panel = self.panel_file(saved, point, mode=0, f_stop=number_text(n, 5, point), focus_at=focus)
+                shown = self.show(panel, "--decimal", point)
+                near, _, far = next(l for l in shown if l.startswith("caption distance value: "))[24:].split("|")
+                details = panel_details(shown)
+                self.assertEqual(row["aperture"], "f/" + number_text(n, 2, point).rstrip("0").rstrip(point))
+                self.assertEqual(row["focus"], shown[shown.index("caption distance name: near|distance|far") + 1]
+                                 .split("|")[1])
+                if self.state(panel)["hyperfocal"] < 0:
+                    self.assertEqual((row["near"], row["far"], row["depth"], row["hyperfocal"]),
+                                     ("diffraction",) * 4, (path, n, d))
+                else:
+                    self.assertEqual((row["near"], row["far"], row["depth"], row["hyperfocal"]),
+                                     (near, far, details["Range"], details["Hyperfocal"]), (path, n, d))
+                cells += 1
+        self.assertEqual(cells, 6 * 2 * 2 * 12)
+
+    def test_stack_is_the_focus_stacking_panel(self):
+        plans = 0
+        for path, point, s in self.generated_files():
+            per_unit = [1, 10, 25.4, 304.8, 914.4, 1000][int(s["units"])]
+            near = math.ceil(2 * s["effective_focal_length"] / per_unit * 5)
+            for far, images in ((str(near * 3), None), ("inf", None), (str(near * 20), "7")):
+                extra = ["--images", images] if images else []
+                result = run("stack", path, "--near", str(near), "--far", far, "--format", "csv",
+                             "--decimal", point, *extra)
+                if result.returncode == 1:
+                    # Only when even 100 images cannot keep within the allowed blur.
+                    self.assertIn(b"no stack of up to 100 images", result.stderr)
+                    self.assertIsNone(images)
+                    continue
+                self.assertEqual(result.returncode, 0, result.stderr)
+                rows = csv_rows(result.stdout.decode("utf-8"))
+                saved = run("save", path, "--decimal", point).stdout.decode("utf-8")
+                limit = "\u22121.00" if far == "inf" else number_text(float(far) * per_unit, 2, point)
+                panel = self.panel_file(saved, point, mode=2, ni=len(rows),
+                                        near_limit=number_text(near * per_unit, 2, point), far_limit=limit)
+                shown = self.show(panel, "--decimal", point)
+                details = panel_details(shown)
+                aperture = next(l for l in shown if l.startswith("caption aperture value: "))[24:].strip("|")
+                blur = next(l for l in shown if l.startswith("caption blur value: "))[20:].strip("|")
+                for i, row in enumerate(rows):
+                    self.assertEqual(row["focus"], details[f"Focus Point {i + 1}"])
+                    self.assertEqual((row["aperture"], row["blur"], row["near focus"], row["far focus"],
+                                      row["range"]),
+                                     (aperture, blur, details["Near focus"], details["Far focus"], details["Range"]))
+                state = self.state(panel)
+                if images:
+                    self.assertEqual(len(rows), 7)
+                else:
+                    self.assertLessEqual(state["optimum_blur"], state["blur_threshold"])
+                    if len(rows) > 2:
+                        fewer = self.state(self.panel_file(saved, point, mode=2, ni=len(rows) - 1,
+                                                           near_limit=number_text(near * per_unit, 2, point),
+                                                           far_limit=limit))
+                        self.assertGreater(fewer["optimum_blur"], fewer["blur_threshold"])
+                plans += 1
+        self.assertGreater(plans, 50)
+
+    def test_published_figures_without_diffraction_and_narrower_with_it(self):
+        # A custom 0.03 mm circle of confusion, 50 mm, distances in metres. The figures are those
+        # of the thin-lens tables printed for 35 mm lenses, H = f^2 / (N c) + f,
+        # near = s (H - f) / (H + s - 2 f), far = s (H - f) / (H - s), to three figures.
+        camera = 'camera 0 "Table" 2 1 36.00 6000 24.00 4000 75.00 0.03000 2.000 1.000 12.000 18.000 {} 0'
+        text = with_setting(DEFAULT_TEXT, "units", 5)
+        lines = text.splitlines(keepends=True)
+        camera_at = next(i for i, l in enumerate(lines) if l.startswith("camera 0"))
+        published = {  # (f-number, focus m): (near, far, hyperfocal) as printed, in metres
+            (2.8, 3): ("2.73", "3.33", "29.8"),
+            (8, 3): ("2.34", "4.19", "10.5"),
+            (8, 5): ("3.39", "9.53", "10.5"),
+            (16, 3): ("1.92", "6.92", "5.26"),
+            (16, 10): ("3.44", "\u221e", "5.26"),
+            (4, None): ("20.9", "\u221e", "20.9"),
+        }
+        results = {}
+        for wavelength in ("0.01", "550.00"):
+            lines[camera_at] = camera.format(wavelength) + "\n"
+            path = self.write("".join(lines), f"table-{wavelength}.txt")
+            rows = self.table_csv(path, "--apertures", "2.8,4,8,16", "--distances", "3,5,10,inf")
+            results[wavelength] = {(float(r["aperture"][2:]), None if r["focus"] == "\u221e" else
+                                    float(r["focus"][:-2])): r for r in rows}
+        for key, (near, far, hyperfocal) in published.items():
+            row = results["0.01"][key]
+            printed = tuple(f"{float(v):g} m" if v != "\u221e" else v for v in (near, far, hyperfocal))
+            self.assertEqual((row["near"], row["far"], row["hyperfocal"]), printed, key)
+            with_diffraction = results["550.00"][key]
+            # Diffraction takes a share of the allowed blur: the limits close in, by more than the
+            # printed digits from f/8 on.
+            closer = self.assertGreater if key[0] >= 8 else self.assertGreaterEqual
+            closer(float(with_diffraction["near"][:-2]), float(near), key)
+            if far != "\u221e":
+                farther = self.assertLess if key[0] >= 8 else self.assertLessEqual
+                farther(float(with_diffraction["far"][:-2]), float(far), key)
+
+    def test_bad_items_are_named_on_one_line(self):
+        path = self.missing()  # feet, 50 mm: nothing closer than 100 mm (0.328 ft)
+        cases = [
+            (["table", path, "--distances", "3,x,5"], '"x" in --distances'),
+            (["table", path, "--distances", "3,,5"], '"" in --distances'),
+            (["table", path, "--distances", "3,-5"], '"-5" in --distances'),
+            (["table", path, "--distances", "0.2"], '"0.2" in --distances: closer than twice the focal length'),
+            (["table", path, "--distances", "1e20"], '"1e20" in --distances: farther than 1e9 mm'),
+            (["table", path, "--distances", "3;5"], '"3;5" in --distances'),
+            (["table", path, "--distances", "5%"], '"5%" in --distances'),
+            (["table", path, "--apertures", "8,nan"], '"nan" in --apertures'),
+            (["table", path, "--apertures", "inf"], '"inf" in --apertures'),
+            (["table", path, "--apertures", "0.4"], '"0.4" in --apertures'),
+            (["table", path, "--apertures", ",".join(["8"] * 21)], "--apertures: at most 20 items"),
+            (["table", path, "--decimal", ",", "--apertures", "5,6;x"], '"x" in --apertures'),
+            (["stack", path, "--near", "inf", "--far", "9"], '"inf" in --near'),
+            (["stack", path, "--near", "9", "--far", "3"], '"3" in --far: not farther than --near'),
+            (["stack", path, "--near", "3", "--far", "9", "--images", "1"], '"1" in --images'),
+            (["stack", path, "--near", "3", "--far", "9", "--images", "101"], '"101" in --images'),
+            (["stack", path, "--near", "3", "--far", "9", "--images", "2.5"], '"2.5" in --images'),
+        ]
+        for args, named in cases:
+            result = run(*args)
+            self.assertEqual(result.returncode, 2, args)
+            self.assertEqual(result.stdout, b"", args)
+            lines = result.stderr.decode("utf-8").splitlines()
+            self.assertEqual(len(lines), 1, args)
+            self.assertIn(named, lines[0], args)
+
+    def test_defaults_and_formats(self):
+        path = self.missing()
+        text = run("table", path).stdout.decode("utf-8")
+        self.assertIn("Camera: Generic 35mm film camera (Sharp print)\n", text)
+        self.assertIn("Lens: 50 mm\n", text)
+        heads = next(l for l in text.splitlines() if l.startswith("Focus "))
+        self.assertEqual(heads.split(), ["Focus", *[f"f/{n}" for n in (1.4, 2, 2.8, 4, 5.6, 8, 11, 16, 22)]])
+        self.assertEqual([l.split()[0] for l in text.splitlines() if l[:1].isdigit() or l.startswith("\u221e")],
+                         ["3", "5", "7", "10", "15", "20", "30", "50", "70", "100", "\u221e"])
+        markdown = run("table", path, "--format", "markdown", "--apertures", "8").stdout.decode("utf-8")
+        self.assertIn("| Focus | f/8 |\n| :--- | ---: |\n| Hyperfocal | 34.9 ft |\n", markdown)
+        self.assertIn("| 3 ft | 2.77 ft \u2013 3.27 ft (0.493 ft) |\n", markdown)
+        comma = self.table_csv(path, "--decimal", ",", "--apertures", "5,6", "--distances", "3")
+        self.assertEqual(comma[0], {"aperture": "f/5,6", "focus": "3 ft", "near": "2,83 ft", "far": "3,19 ft",
+                                    "depth": "0,356 ft", "hyperfocal": "48,2 ft"})
+        stack = run("stack", path, "--near", "3", "--far", "6", "--format", "markdown").stdout.decode("utf-8")
+        self.assertIn("- **Images:** 3\n", stack)
+        self.assertIn("| Image | Focus at |\n| :--- | ---: |\n| 1 | 3 ft |\n| 2 | 4 ft |\n| 3 | 6 ft |\n", stack)
+
+    def test_html_is_one_printable_page_on_a4_and_letter(self):
+        import shutil
+        if not shutil.which("weasyprint") or not shutil.which("pdftotext"):
+            if os.environ.get("CI"):
+                self.fail("weasyprint and pdftotext are part of the set-up")
+            self.skipTest("weasyprint or pdftotext is missing")
+        digital = ('camera 0 "Studio <45 MP> & Co" 0 0 36.00 8256 24.00 5504 75.00 0.03300 2.000 1.000 '
+                   '12.000 18.000 550.00 0\n')
+        text = "".join(digital if l.startswith("camera 0") else l for l in DEFAULT_TEXT.splitlines(keepends=True))
+        path = self.write(with_setting(text, "teleconverter", "1.40000"))
+        for command in (["table", path], ["table", path, "--distances", ",".join(map(str, range(3, 23)))],
+                        ["stack", path, "--near", "3", "--far", "inf", "--images", "30"]):
+            page = self.write(run(*command, "--format", "html").stdout, "card.html")
+            with open(page, encoding="utf-8") as f:
+                self.assertTrue(f.read().startswith("<!DOCTYPE html>"))
+            for size in ("A4", "Letter"):
+                css = self.write(f"@page {{ size: {size}; }}", "size.css")
+                pdf = os.path.join(self.dir.name, f"card-{size}.pdf")
+                subprocess.run(["weasyprint", "-s", css, page, pdf], check=True, capture_output=True, timeout=120)
+                pages = subprocess.run(["pdfinfo", pdf], capture_output=True, check=True).stdout.decode()
+                self.assertIn("Pages:           1\n", pages, (command, size))
+                words = subprocess.run(["pdftotext", pdf, "-"], capture_output=True, check=True).stdout.decode()
+                for expected in ("Studio <45 MP> & Co", "50 mm with a 1.4\u00d7 teleconverter",
+                                 "Circle of confusion", "0.0087 mm", "Allowed blur", "1 CoC"):
+                    self.assertIn(expected, words, (command, size))
 
 
 if __name__ == "__main__":

@@ -8,6 +8,7 @@
 #include "calc/field_card.h"
 #include "calc/recompute.h"
 #include "support/hand_camera.h"
+#include "text/field_card_text.h"
 
 namespace {
 
@@ -70,6 +71,89 @@ TEST(FieldCard, DefaultAperturesAreWholeStopsToF22)
     EXPECT_EQ(marked(default_card_apertures(s)).front(), 1);
     s.f_stop = 1.2;
     EXPECT_EQ(marked(default_card_apertures(s)).front(), 1.4) << "1.2 is nearer 1.4 than 1 in stops";
+}
+
+TEST(FieldCard, DefaultDistancesAreRoundValuesFromFifteenFocalLengths)
+{
+    struct Row {
+        DistanceUnit unit;
+        double focal_length;
+        double teleconverter;
+        std::vector<double> expected;  // in the unit, before infinity
+    };
+    const Row rows[] = {
+        {DistanceUnit::Metre, 50, 1, {1, 1.5, 2, 3, 5, 7, 10, 15, 20, 30}},
+        {DistanceUnit::Foot, 50, 1, {3, 5, 7, 10, 15, 20, 30, 50, 70, 100}},  // 750 mm is 2.46 ft
+        {DistanceUnit::Metre, 24, 1, {0.5, 0.7, 1, 1.5, 2, 3, 5, 7, 10, 15}},
+        {DistanceUnit::Foot, 14, 1, {0.7, 1, 1.5, 2, 3, 5, 7, 10, 15, 20}},
+        {DistanceUnit::Millimetre, 50, 1, {1000, 1500, 2000, 3000, 5000, 7000, 10000, 15000, 20000, 30000}},
+        {DistanceUnit::Inch, 50, 1, {30, 50, 70, 100, 150, 200, 300, 500, 700, 1000}},
+        {DistanceUnit::Metre, 200, 2, {7, 10, 15, 20, 30, 50, 70, 100, 150, 200}},  // 400 mm effective
+        {DistanceUnit::Yard, 1, 1, {0.02, 0.03, 0.05, 0.07, 0.1, 0.15, 0.2, 0.3, 0.5, 0.7}},
+    };
+    const Camera camera = hand_default_camera();
+    for (const Row& row : rows) {
+        CalcState s;
+        s.units = row.unit;
+        s.focal_length = row.focal_length;
+        s.teleconverter = row.teleconverter;
+        const std::vector<double> got = default_card_distances(s, camera);
+        ASSERT_EQ(got.size(), row.expected.size() + 1) << row.focal_length;
+        for (std::size_t i = 0; i < row.expected.size(); ++i)
+            EXPECT_EQ(got[i], row.expected[i] * millimetres_per_unit(row.unit)) << row.focal_length << " #" << i;
+        EXPECT_EQ(got.back(), -1) << "the last column is infinity";
+        EXPECT_GE(got.front(), closest_card_distance(s, camera));
+    }
+}
+
+TEST(FieldCard, FewestStackImagesIsTheLeastCountWithinTheAllowedBlur)
+{
+    const Camera camera = hand_default_camera();
+    struct Row {
+        double near, far, threshold, focal_length;
+    };
+    const Row rows[] = {
+        {914.4, 1828.8, 1, 50},  {914.4, -1, 1, 50},   {300, 600, 1, 100}, {2000, 100000, 2, 24},
+        {1000, -1, 1, 200},      {1000, 1100, 1, 50},  {400, 50000, 1.5, 105},
+    };
+    for (const Row& row : rows) {
+        CalcState s;
+        s.blur_threshold = row.threshold;
+        s.focal_length = row.focal_length;
+        const int fewest = fewest_stack_images(s, camera, row.near, row.far);
+        ASSERT_GE(fewest, 2) << row.near << ".." << row.far;
+        const CalcState plan = focus_stack(s, camera, row.near, row.far, fewest);
+        EXPECT_LE(plan.optimum_blur, row.threshold) << row.near << ".." << row.far;
+        EXPECT_EQ(plan.focus_points[0], row.near);
+        EXPECT_EQ(plan.focus_points[static_cast<std::size_t>(fewest - 1)], row.far);
+        if (fewest > 2) {
+            const CalcState fewer = focus_stack(s, camera, row.near, row.far, fewest - 1);
+            EXPECT_GT(fewer.optimum_blur, row.threshold) << row.near << ".." << row.far;
+        }
+    }
+    // A blur no aperture reaches: even 100 images leave diffraction above it.
+    CalcState tight;
+    tight.blur_threshold = 0.05;
+    EXPECT_EQ(fewest_stack_images(tight, camera, 914.4, -1), 0);
+}
+
+TEST(FieldCard, FNumbersAreHeadedAsLensesMarkThem)
+{
+    const struct {
+        double f_number;
+        char16_t point;
+        std::u16string_view expected;
+    } rows[] = {
+        {5.656854249492381, u'.', u"f/5.6"}, {11.313708498984761, u'.', u"f/11"}, {0.7071067811865476, u'.', u"f/0.7"},
+        {128, u'.', u"f/128"},                {22.627416997969522, u'.', u"f/22"}, {5.6, u'.', u"f/5.6"},
+        {11, u'.', u"f/11"},                  {11.3, u'.', u"f/11.3"},            {6.727171322029716, u'.', u"f/6.73"},
+        {1.4142135623730951, u',', u"f/1,4"}, {6.35, u',', u"f/6,35"},
+    };
+    for (const auto& row : rows) {
+        set_decimal_point(row.point);
+        EXPECT_EQ(card_f_number(row.f_number).view(), row.expected) << row.f_number;
+    }
+    set_decimal_point(u'.');
 }
 
 }  // namespace
