@@ -28,4 +28,4 @@ wine build/win/tests/qel_tests.exe --gtest_brief=1
 
 echo "== qel-calc.exe under Wine against the native qel-calc"
 /usr/bin/python3 tests/tools/windows_calc_check.py --native build/native/tools/qel-calc \
-  --windows build/win/tools/qel-calc.exe --files "${QEL_CALC_CHECK_FILES:-300}" --keep-failures build/wine-checks/failures
+  --windows build/win/tools/qel-calc.exe --files "${QEL_CALC_CHECK_FILES:-200}" --keep-failures build/wine-checks/failures

@@ -3,8 +3,8 @@
 
 The unit tests, qel-calc and the manuals' numbers come from the native build; qel.exe is the
 Windows build. This check generates settings files over every mode, distance unit, f-stop increment
-and both decimal points, with cameras of every kind, and compares `state`, `show` and `save` of
-both builds. Any difference in arithmetic (extended precision, another libm) shows up as a
+and both decimal points, with cameras of every kind, and compares `state`, `show` and `save`, a
+field card (`table`) and a stack plan (`stack`) in every format, of both builds. Any difference in arithmetic (extended precision, another libm) shows up as a
 different digit somewhere.
 
 usage: windows_calc_check.py --native QEL_CALC --windows QEL_CALC_EXE [--files N] [--seed S]
@@ -22,6 +22,8 @@ import sys
 import tempfile
 
 COMMANDS = ("state", "show", "save")
+FORMATS = ("text", "csv", "markdown", "html")
+MM_PER_UNIT = (1, 10, 25.4, 304.8, 914.4, 1000)
 
 
 def number(value, decimals, point):
@@ -122,26 +124,36 @@ def main():
     for i in range(args.files):
         point = "," if i % 2 else "."
         name = f"settings-{i:04d}.txt"
+        text = settings_file(rng, point)
         with open(os.path.join(work, name), "w", encoding="utf-8", newline="") as f:
-            f.write(settings_file(rng, point))
+            f.write(text)
         for command in COMMANDS:
-            runs.append((name, command, point))
+            runs.append((name, (command, name, "--decimal", point)))
+        # A field card and a stack plan: distances in the file's unit, beyond any lens's reach.
+        per_unit = MM_PER_UNIT[int(text.split("\nunits ")[1].split()[0])]
+        near = math.ceil(4000 / per_unit)
+        fmt = FORMATS[i % len(FORMATS)]
+        runs.append((name, ("table", name, "--decimal", point, "--format", fmt)))
+        stack = ["stack", name, "--decimal", point, "--format", fmt, "--near", str(near),
+                 "--far", rng.choice(["inf", str(near * 10)])]
+        if rng.random() < 0.5:
+            stack += ["--images", str(rng.randint(2, 40))]
+        runs.append((name, tuple(stack)))
 
     def compare(item):
-        name, command, point = item
-        arguments = [command, name, "--decimal", point]
+        _, arguments = item
         expected = run([native, *arguments], work)
         got = run(["wine", windows, *arguments], work, env)
         return item, expected, got
 
     failures = []
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.jobs) as pool:
-        for (name, command, point), expected, got in pool.map(compare, runs):
+        for (name, arguments), expected, got in pool.map(compare, runs):
             if expected != got:
-                failures.append((name, command, point, expected, got))
+                failures.append((name, arguments, expected, got))
 
-    for name, command, point, expected, got in failures[:10]:
-        print(f"DIFFERENT: qel-calc {command} {name} --decimal {point}", file=sys.stderr)
+    for name, arguments, expected, got in failures[:10]:
+        print(f"DIFFERENT: qel-calc {' '.join(arguments)}", file=sys.stderr)
         print(f"  native  exit {expected[0]}: {expected[1][:2000]!r}", file=sys.stderr)
         print(f"  Windows exit {got[0]}: {got[1][:2000]!r}", file=sys.stderr)
     if failures and args.keep_failures:
@@ -149,7 +161,7 @@ def main():
         for name in {f[0] for f in failures}:
             shutil.copy(os.path.join(work, name), args.keep_failures)
     shutil.rmtree(work, ignore_errors=True)
-    files = len(runs) // len(COMMANDS)
+    files = args.files
     print(f"qel-calc, native against Windows under Wine: {files} settings files, {len(runs)} runs")
     print(f"{len(runs) - len(failures)} passed, {len(failures)} failed")
     return 1 if failures else 0
