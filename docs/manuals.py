@@ -13,6 +13,9 @@ what the program computes:
                             with the index of its left/centre/right part
                             ("caption distance value#0")
   {{file:FILE}}             the text of a file (an example settings file)
+  {{card:FILE:ARGS}}        a field card as Markdown: `qel-calc ARGS` with FILE after the command
+                            and --format markdown ("table --apertures 4,8 --distances 3,inf"),
+                            without its title line
   {{version}}               the program's version
 
 Symbols in EXPR besides the state names: f (effective focal length), N (effective f-number),
@@ -138,11 +141,11 @@ class Examples:
         self.states = {}
         self.shows = {}
 
-    def _run(self, command, name):
+    def _run(self, command, name, *options):
         path = os.path.join(DOCS, name)
         if not os.path.isfile(path):
             raise ManualError(f"no example file {name}")
-        result = subprocess.run([self.qel_calc, command, path], capture_output=True, timeout=60)
+        result = subprocess.run([self.qel_calc, command, path, *options], capture_output=True, timeout=60)
         if result.returncode != 0:
             raise ManualError(f"qel-calc {command} {name} failed: {result.stderr.decode()}")
         return result.stdout.decode("utf-8")
@@ -200,6 +203,13 @@ class Examples:
     def saved_text(self, name):
         return self._run("save", name)
 
+    def card(self, name, arguments):
+        command, *rest = arguments.split()
+        if command not in ("table", "stack"):
+            raise ManualError(f"card of {command!r}: table or stack")
+        text = self._run(command, name, *rest, "--format", "markdown")
+        return text.split("\n", 2)[2].rstrip("\n")  # the title heading and the blank line after it
+
 
 MATH = {name: getattr(math, name) for name in
         ("sqrt", "atan", "tan", "hypot", "log2", "degrees", "radians", "pi")}
@@ -231,6 +241,8 @@ def fill(placeholder, examples, version):
             raise ManualError(f"no file {parts[1]}")
         with open(path, encoding="utf-8", newline="") as f:
             return f.read().rstrip("\n")
+    if kind == "card" and len(parts) == 3:
+        return examples.card(parts[1], parts[2])
     if kind == "show" and len(parts) == 3:
         name, key = parts[1], parts[2]
         key, hash_sign, index = key.partition("#")

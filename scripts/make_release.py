@@ -2,7 +2,7 @@
 """Packs the Windows release: qel-<version>-win32.zip with qel.exe, the two PDF manuals and
 README.txt (docs/README-win32.txt with its {{version}} filled in and Windows line ends).
 
-  make_release.py --version V --out ZIP --exe qel.exe --readme README-win32.txt PDF...
+  make_release.py --version V --out ZIP --exe qel.exe --calc qel-calc.exe --readme README-win32.txt PDF...
 """
 import argparse
 import os
@@ -16,6 +16,7 @@ def main():
     parser.add_argument("--version", required=True)
     parser.add_argument("--out", required=True)
     parser.add_argument("--exe", required=True)
+    parser.add_argument("--calc", required=True)
     parser.add_argument("--readme", required=True)
     parser.add_argument("manuals", nargs="+")
     args = parser.parse_args()
@@ -24,7 +25,7 @@ def main():
         readme = f.read().replace("{{version}}", args.version)
     readme = readme.replace("\r\n", "\n").replace("\n", "\r\n")
 
-    entries = [("qel.exe", args.exe)] + [(os.path.basename(p), p) for p in args.manuals]
+    entries = [("qel.exe", args.exe), ("qel-calc.exe", args.calc)] + [(os.path.basename(p), p) for p in args.manuals]
     for name, path in entries:
         if not os.path.isfile(path):
             print(f"make_release: missing {path}", file=sys.stderr)

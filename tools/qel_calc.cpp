@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -441,8 +442,10 @@ int main(int argc, char** argv)
 
     set_decimal_point(options.decimal);
 
+    // The camera table (some 600 KB) on the heap, so that it does not take room in the program file.
     static CalcState state;
-    static CameraTable table;
+    const auto owned_table = std::make_unique<CameraTable>();
+    CameraTable& table = *owned_table;
     StandardSettingsFiles files;
     load_settings(utf8_to_utf16(options.file), state, table, files);
     derive_camera_values(table);
