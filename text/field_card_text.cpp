@@ -77,6 +77,8 @@ void lens_facts(const CalcState& s, const Camera& camera, std::vector<Fact>& fac
         lens = format(u"%s with a %s\u00D7 teleconverter",
                       {lens.view(), plain_number(s.teleconverter).view()});
     }
+    if (camera.focal_length_entry == FocalLengthEntry::Equivalent35mm)
+        lens = format(u"%s (35 mm equivalent)", {lens.view()});
     facts.push_back({u"Lens", str(lens)});
     facts.push_back({u"Circle of confusion", str(format(u"%s mm", {plain_number(camera.coc, 4).view()}))});
     facts.push_back({u"Allowed blur", str(format(u"%s CoC (%s mm)", {plain_number(s.blur_threshold).view(),
@@ -98,7 +100,7 @@ Card depth_table_card(const CalcState& settings, const Camera& camera, std::span
     card.title = u"Depth of field";
     lens_facts(s, camera, card.facts);
     card.facts.push_back({u"Diffraction", str(format(u"light of %s nm; alone it exceeds the allowed blur from f/%s",
-                                                     {plain_number(camera.wavelength, 0).view(),
+                                                     {plain_number(camera.wavelength).view(),
                                                       plain_number(diffraction_f_number(s, camera), 1).view()}))});
     card.facts.push_back({u"Distances", str(format(u"in %s", {unit_suffix(s.units)}))});
 
