@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -14,60 +15,68 @@
 
 namespace {
 
-// One setting line: its key, the format it is written with, and the field it holds
-// (a double member, or a pair of accessors for the integer and enumeration fields).
+// One setting line: its key, the decimals a number is usually written with, and the field it
+// holds (a double member, or a pair of accessors for the integer and enumeration fields).
+// An `exact` number takes more decimals when its usual ones would not read back as the same value.
 struct SettingKey {
     std::u16string_view key;
-    std::u16string_view format;
+    int decimals;
+    bool exact;
     double CalcState::*number;
     int32_t (*get)(const CalcState&);
     void (*set)(CalcState&, int32_t);
 };
 
-constexpr SettingKey number_key(std::u16string_view key, std::u16string_view format, double CalcState::*field)
+constexpr SettingKey number_key(std::u16string_view key, int decimals, double CalcState::*field)
 {
-    return {key, format, field, nullptr, nullptr};
+    return {key, decimals, true, field, nullptr, nullptr};
 }
 
-constexpr SettingKey int_key(std::u16string_view key, std::u16string_view format,
-                             int32_t (*get)(const CalcState&), void (*set)(CalcState&, int32_t))
+// A result kept in the file that every load computes afresh before it is used (the depth-of-field
+// limits near and far): its usual decimals are enough.
+constexpr SettingKey result_key(std::u16string_view key, int decimals, double CalcState::*field)
 {
-    return {key, format, nullptr, get, set};
+    return {key, decimals, false, field, nullptr, nullptr};
+}
+
+constexpr SettingKey int_key(std::u16string_view key, int32_t (*get)(const CalcState&), void (*set)(CalcState&, int32_t))
+{
+    return {key, 0, false, nullptr, get, set};
 }
 
 // In the order the writer puts them.
 const SettingKey setting_keys[] = {
-    int_key(u"f_stop_increment", u"f_stop_increment %d",
+    int_key(u"f_stop_increment",
             [](const CalcState& s) { return static_cast<int32_t>(s.f_stop_increment); },
             [](CalcState& s, int32_t v) { s.f_stop_increment = static_cast<FStopIncrement>(v); }),
-    number_key(u"focal_length", u"focal_length %2f", &CalcState::focal_length),
-    number_key(u"teleconverter", u"teleconverter %5f", &CalcState::teleconverter),
-    number_key(u"f_stop", u"f_stop %5f", &CalcState::f_stop),
-    number_key(u"blur_threshold", u"blur_threshold %5f", &CalcState::blur_threshold),
-    int_key(u"units", u"units %d",
+    number_key(u"focal_length", 2, &CalcState::focal_length),
+    number_key(u"teleconverter", 5, &CalcState::teleconverter),
+    number_key(u"f_stop", 5, &CalcState::f_stop),
+    number_key(u"blur_threshold", 5, &CalcState::blur_threshold),
+    int_key(u"units",
             [](const CalcState& s) { return static_cast<int32_t>(s.units); },
             [](CalcState& s, int32_t v) { s.units = static_cast<DistanceUnit>(v); }),
-    int_key(u"macro_units", u"macro_units %d",
+    int_key(u"macro_units",
             [](const CalcState& s) { return static_cast<int32_t>(s.macro_units); },
             [](CalcState& s, int32_t v) { s.macro_units = static_cast<DistanceUnit>(v); }),
-    int_key(u"snap", u"snap %d",
+    int_key(u"snap",
             [](const CalcState& s) { return static_cast<int32_t>(s.snap); },
             [](CalcState& s, int32_t v) { s.snap = v; }),
-    number_key(u"maxblur", u"maxblur %2f", &CalcState::maxblur),
-    number_key(u"fl_zoom", u"fl_zoom %2f", &CalcState::fl_zoom),
-    number_key(u"fov_zoom", u"fov_zoom %2f", &CalcState::fov_zoom),
-    number_key(u"blur_zoom", u"blur_zoom %2f", &CalcState::blur_zoom),
-    number_key(u"near", u"near %2f", &CalcState::near),
-    number_key(u"focus_at", u"focus_at %2f", &CalcState::focus_at),
-    number_key(u"far", u"far %2f", &CalcState::far),
-    number_key(u"near_limit", u"near_limit %2f", &CalcState::near_limit),
-    number_key(u"far_limit", u"far_limit %2f", &CalcState::far_limit),
-    number_key(u"blur_distance", u"blur_distance %2f", &CalcState::blur_distance),
-    number_key(u"fov", u"fov %2f", &CalcState::fov),
-    int_key(u"ni", u"ni %d",
+    number_key(u"maxblur", 2, &CalcState::maxblur),
+    number_key(u"fl_zoom", 2, &CalcState::fl_zoom),
+    number_key(u"fov_zoom", 2, &CalcState::fov_zoom),
+    number_key(u"blur_zoom", 2, &CalcState::blur_zoom),
+    result_key(u"near", 2, &CalcState::near),
+    number_key(u"focus_at", 2, &CalcState::focus_at),
+    result_key(u"far", 2, &CalcState::far),
+    number_key(u"near_limit", 2, &CalcState::near_limit),
+    number_key(u"far_limit", 2, &CalcState::far_limit),
+    number_key(u"blur_distance", 2, &CalcState::blur_distance),
+    number_key(u"fov", 2, &CalcState::fov),
+    int_key(u"ni",
             [](const CalcState& s) { return static_cast<int32_t>(s.ni); },
             [](CalcState& s, int32_t v) { s.ni = v; }),
-    int_key(u"mode", u"mode %d",
+    int_key(u"mode",
             [](const CalcState& s) { return static_cast<int32_t>(s.mode); },
             [](CalcState& s, int32_t v) { s.mode = static_cast<Mode>(v); }),
 };
@@ -125,9 +134,33 @@ int32_t read_int(std::u16string_view token)
     return value;
 }
 
+// A plain decimal number (digits with one decimal point, ".", "," or the one in use, and "-" or
+// U+2212 in front) is read correctly rounded, so that the longest numbers the writer puts read
+// back as the very same double; any other token (an exponent, a percent sign) goes through
+// parse_number.
 double read_number(std::u16string_view token)
 {
+    char ascii[64];
+    std::size_t n = 0;
+    bool plain = !token.empty() && token.size() < sizeof ascii;
+    for (std::size_t i = 0; plain && i < token.size(); ++i) {
+        const char16_t c = token[i];
+        if (c >= u'0' && c <= u'9')
+            ascii[n++] = static_cast<char>(c);
+        else if (i == 0 && (c == u'-' || c == minus_sign))
+            ascii[n++] = '-';
+        else if (c == u'.' || c == u',' || c == decimal_point())
+            ascii[n++] = '.';
+        else
+            plain = false;
+    }
     double value = 0;
+    if (plain) {
+        const auto [end, error] = std::from_chars(ascii, ascii + n, value, std::chars_format::fixed);
+        if (error == std::errc() && end == ascii + n)
+            return value;
+    }
+    value = 0;
     std::size_t position = 0;
     parse_number(token, position, value);
     return value;
@@ -282,12 +315,39 @@ double read_back(std::u16string_view number_format, double value)
     return read_number(std::u16string_view(text, n));
 }
 
-// read_back with the decimals of the setting that holds `field`.
+// Writes a setting's value with its usual decimals, or with as many more as it takes to read back
+// as the same double, so that a file Qel saved loads to exactly the state it was saved from: a
+// focus dragged to 1234.5678 mm is not moved to 1234.57. Round values keep their usual form
+// ("50.00").
+std::size_t write_setting_number(std::span<char16_t> out, const SettingKey& key, double value)
+{
+    const std::size_t n = number_to_text(out, key.decimals, value);
+    // A number too large to keep is not read back anyway, and one below a nanometre or a
+    // billionth of a stop is written as the zero its usual decimals make of it.
+    if (!key.exact || !writable(value) || std::fabs(value) < 1e-9 ||
+        read_number(std::u16string_view(out.data(), n)) == value)
+        return n;
+    // The shortest decimals that read back as the same double.
+    char ascii[64];
+    const auto [end, error] = std::to_chars(ascii, ascii + sizeof ascii, value, std::chars_format::fixed);
+    if (error != std::errc() || static_cast<std::size_t>(end - ascii) >= out.size())
+        return n;
+    std::size_t length = 0;
+    for (const char* c = ascii; c != end; ++c)
+        out[length++] = *c == '-' ? minus_sign : (*c == '.' ? decimal_point() : static_cast<char16_t>(*c));
+    out[length] = 0;
+    return length;
+}
+
+// What the file holds for the setting that holds `field` once it is written and read back.
 double written_value(double CalcState::*field, double value)
 {
     for (const SettingKey& key : setting_keys) {
-        if (key.number == field)
-            return read_back(key.format.substr(key.key.size() + 1), value);
+        if (key.number == field) {
+            char16_t text[64];  // ten integer digits, a sign and fifteen decimals
+            const std::size_t n = write_setting_number(text, key, value);
+            return read_number(std::u16string_view(text, n));
+        }
     }
     return value;
 }
@@ -299,7 +359,7 @@ void sanitise_state(CalcState& s)
     for (double CalcState::*distance : {&CalcState::near, &CalcState::focus_at, &CalcState::far,
                                         &CalcState::near_limit, &CalcState::far_limit, &CalcState::blur_distance}) {
         // Infinity (-1) for a distance too large to keep, and for a negative one so small that
-        // its decimals would write it as a (negative) zero, which reads back as 0 mm.
+        // even fifteen decimals would write it as a (negative) zero, which reads back as 0 mm.
         const double v = s.*distance;
         if (std::isfinite(v) && (!writable(v) || (v < 0 && !(written_value(distance, v) < 0))))
             s.*distance = -1;
@@ -411,12 +471,9 @@ void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_li
 
 void finish_at_end(CalcState& state, CameraTable& table)
 {
-    if (state.snap != 0) {
-        snap_all(state);
-        // A tiny positive value can round to 0 and take its default, which is snapped in turn.
-        sanitise_state(state);
-        snap_all(state);
-    }
+    // Values are taken as the file holds them, snapping on or not: a file Qel saved comes back
+    // exactly as it was left (an allowed blur dragged to 1.2, the f-number best f-stop mode
+    // left), and a value edited by hand snaps when it is next set.
     sort_cameras(table);
     // A camera sorted to an index of more digits has less room for its name; a cut can change
     // the order again, so this repeats until no name is cut (each round shortens a name).
@@ -556,8 +613,10 @@ std::u16string settings_text(const CalcState& state, const CameraTable& table)
 
     text.append(u"Qel 1.0\n");
     for (const SettingKey& key : setting_keys) {
-        const std::size_t n = key.number ? format_text(buffer, key.format, {state.*key.number})
-                                         : format_text(buffer, key.format, {static_cast<int>(key.get(state))});
+        text.append(key.key);
+        text.push_back(u' ');
+        const std::size_t n = key.number ? write_setting_number(buffer, key, state.*key.number)
+                                         : format_text(buffer, u"%d", {static_cast<int>(key.get(state))});
         text.append(buffer.data(), n);
         text.push_back(u'\n');
     }

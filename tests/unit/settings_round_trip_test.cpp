@@ -7,7 +7,14 @@
 #include <ostream>
 #include <string>
 
+#include "app/mouse_input.h"
+#include "calc/recompute.h"
+#include "calc/snap.h"
 #include "cameras/settings.h"
+#include "support/recording_mouse_host.h"
+#include "support/scale_fixture.h"
+#include "text/caption_text.h"
+#include "text/panel_text.h"
 #include "support/decimal_point.h"
 #include "support/u16_text.h"
 #include "text/format.h"
@@ -140,34 +147,26 @@ TEST(SettingsRoundTrip, NumbersTooLargeToWriteBackAreReplaced)
 
 TEST(SettingsRoundTrip, PositiveValuesMustStayPositiveWhenWritten)
 {
-    // Snapping keeps a tiny blur threshold at the smallest it snaps to, and rounds a tiny focal
-    // length to 0, which then takes its default.
-    const Settings snapped = load(header + u"snap 1\nblur_threshold 0.00005\nfocal_length 0.00001\nend\n");
-    EXPECT_EQ(snapped.state.blur_threshold, 0.0159);
-    EXPECT_EQ(snapped.state.focal_length, 50);
+    // A value is kept as the file holds it, snapping on or not, and written back with the
+    // decimals it needs: tiny values survive the round trip.
+    const Settings snapped = load(header + u"snap 1\nblur_threshold 0.00005\nfocal_length 0.00001\nfov 0.006\nend\n");
+    EXPECT_EQ(snapped.state.blur_threshold, 0.00005);
+    EXPECT_EQ(snapped.state.focal_length, 0.00001);
+    EXPECT_EQ(snapped.state.fov, 0.006);
+    const std::u16string text = saved(snapped);
+    EXPECT_NE(text.find(u"\nblur_threshold 0.00005\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nfocal_length 0.00001\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nfov 0.006\n"), std::u16string::npos);
 
-    // Without snapping, a value its decimals would write as 0 takes its default ...
-    const Settings tiny = load(header + u"snap 0\nteleconverter 0.000004\nfocal_length 0.0049\nend\n");
+    // Only a value below what fifteen decimals can write reads back as 0, and takes its default.
+    const Settings tiny = load(header + u"snap 0\nteleconverter 4e-16\nfocal_length 0.0049\nend\n");
     EXPECT_EQ(tiny.state.teleconverter, 1);
-    EXPECT_EQ(tiny.state.focal_length, 50);
-    // ... and one written as its last decimal is kept.
-    const Settings small = load(header + u"snap 0\nteleconverter 0.000006\nfocal_length 0.006\nend\n");
-    EXPECT_EQ(small.state.teleconverter, 0.000006);
-    EXPECT_EQ(small.state.focal_length, 0.006);
-    const std::u16string text = saved(small);
-    EXPECT_NE(text.find(u"\nteleconverter 0.00001\n"), std::u16string::npos);
-    EXPECT_NE(text.find(u"\nfocal_length 0.01\n"), std::u16string::npos);
-
-    // A default taken after snapping is snapped as well: 0.006 mm snaps to 0 yd, and the
-    // default 20 mm to 0.022 yd.
-    const Settings yards = load(header + u"snap 1\nmacro_units 4\nfov 0.006\nend\n");
-    EXPECT_NEAR(yards.state.fov, 0.022 * 914.4, 1e-9);
+    EXPECT_EQ(tiny.state.focal_length, 0.0049);
 }
 
-// A negative value that its decimals write as a negative zero would read back as 0.
 TEST(SettingsRoundTrip, NegativeValuesWrittenAsZero)
 {
-    const Settings s = load(header + u"near_limit \u22120.001\nfar_limit -0.01\nncameras 1 0\n"
+    const Settings s = load(header + u"near_limit \u22121e-16\nfar_limit -0.01\nncameras 1 0\n"
                                      u"camera 0 \"x\" 0 0 36 6000 -0.001 4000 75 -0.000001 -0.0004 1 12 -0.01 550 0\n"
                                      u"end\n");
     EXPECT_EQ(s.state.near_limit, -1);  // a negative distance is infinity, and stays so
@@ -193,6 +192,88 @@ TEST(SettingsRoundTrip, NamesCutWhenReadKeepTheirOrder)
     const Settings back = load(saved(s));
     EXPECT_EQ(back.name(0), s.name(0));
     EXPECT_EQ(back.table->current, 1);
+}
+
+// ---- A state reached with the mouse comes back exactly ------------------------------------------
+
+struct Drag {
+    const char* what;
+    Mode mode;  // switched to before the drag, as a toolbar button does
+    int snap;
+    MouseButton button;
+    int x, from_y, to_y;
+};
+
+TEST(SettingsRoundTrip, EveryStateReachedByDragsAndModeChangesLoadsBackExactly)
+{
+    using namespace scale_fixture;
+    constexpr MouseButton left = MouseButton::Left;
+    const Drag script[] = {
+        {"allowed blur dragged with snapping", Mode::DepthOfField, 1, left, blur_x, 300, 262},
+        {"aperture between stops", Mode::DepthOfField, 0, left, aperture_x, 300, 263},
+        {"focus without snapping", Mode::DepthOfField, 0, left, distance_x, 300, 287},
+        {"lens without snapping", Mode::DepthOfField, 0, left, lens_x, 300, 171},
+        {"best f-stop's far limit", Mode::BestFStop, 1, left, distance_x, 280, 203},
+        {"back to depth of field, the best f-number kept", Mode::DepthOfField, 1, left, 600, 300, 300},
+        {"stack limits", Mode::FocusStacking, 0, left, distance_x, 320, 333},
+        {"blur mode's object", Mode::Blur, 0, left, distance_x, 280, 141},
+        {"macro field of view", Mode::Macro, 0, left, lens_x, 300, 217},
+        {"macro allowed blur", Mode::Macro, 1, left, blur_x, 300, 371},
+        {"distance window zoomed", Mode::DepthOfField, 0, MouseButton::Right, distance_x, 300, 229},
+    };
+    Settings now;
+    install_default_camera(*now.table);
+    derive_camera_values(*now.table);
+    now.state.units = DistanceUnit::Metre;
+    const Camera& camera = current_camera(*now.table);
+    recompute(now.state, camera, true);
+    ScaleGeometry geometry = scale_fixture::geometry();
+    DragContext drag;
+    RecordingMouseHost host;
+    bool off_grid_blur = false;
+    bool off_table_f_stop = false;
+
+    for (const Drag& d : script) {
+        now.state.mode = d.mode;
+        now.state.snap = d.snap;
+        recompute(now.state, camera, true);
+        mouse_down(d.button, d.x, d.from_y, now.state, camera, geometry, drag, host);
+        mouse_move(d.x, d.to_y, now.state, camera, geometry, drag, host);
+        mouse_up(d.button, d.x, d.to_y, now.state, camera, geometry, drag, host);
+
+        const std::u16string text = saved(now);
+        Settings back = load(text);
+        recompute(back.state, current_camera(*back.table), true);  // as the program starts
+        EXPECT_EQ(saved(back), text) << d.what;
+        for (const double CalcState::*input :
+             {&CalcState::focal_length, &CalcState::teleconverter, &CalcState::f_stop, &CalcState::blur_threshold,
+              &CalcState::maxblur, &CalcState::fl_zoom, &CalcState::fov_zoom, &CalcState::blur_zoom,
+              &CalcState::focus_at, &CalcState::near_limit, &CalcState::far_limit, &CalcState::blur_distance,
+              &CalcState::fov}) {
+            EXPECT_EQ(back.state.*input, now.state.*input) << d.what;
+        }
+        PanelText before, after;
+        panel_text(now.state, camera, before);
+        panel_text(back.state, current_camera(*back.table), after);
+        ASSERT_EQ(after.count, before.count) << d.what;
+        for (int i = 0; i < before.count; ++i)
+            EXPECT_EQ(after.lines[static_cast<std::size_t>(i)].text.view(),
+                      before.lines[static_cast<std::size_t>(i)].text.view())
+                << d.what;
+        CaptionTexts captions_before, captions_after;
+        caption_texts(now.state, captions_before);
+        caption_texts(back.state, captions_after);
+        for (int c = 0; c < column_count; ++c)
+            for (int p = 0; p < caption_place_count; ++p)
+                EXPECT_EQ(captions_after.value[c][p].view(), captions_before.value[c][p].view()) << d.what;
+
+        off_grid_blur |= d.snap && snap_blur_threshold(now.state.blur_threshold) != now.state.blur_threshold;
+        off_table_f_stop |= d.snap && snap_f_stop(now.state, now.state.f_stop) != now.state.f_stop;
+    }
+    // The script reaches what snapping at load used to move: an allowed blur off the half steps
+    // and an f-number between stops, both with snapping on.
+    EXPECT_TRUE(off_grid_blur);
+    EXPECT_TRUE(off_table_f_stop);
 }
 
 }  // namespace

@@ -376,18 +376,22 @@ TEST(LoadSettings, EndWithoutFinalLineFeed)
     EXPECT_NEAR(l.camera(0).coc, 0.0314159, 1e-7);
 }
 
-TEST(LoadSettings, EndSnapsSortsDerivesAndSetsEffectiveValues)
+TEST(LoadSettings, EndSortsDerivesAndSetsEffectiveValuesButDoesNotSnap)
 {
     const std::u16string cameras =
         u"ncameras 3 2\n"
         u"camera 0 \"b\" 0 0 36 6000 24 4000 75 0.033 2 1 12 18 550\n"
         u"camera 1 \"B\" 0 0 36 6000 24 4000 75 0.033 2 1 12 18 550\n"
         u"camera 2 \"a\" 0 0 23.5 6000 15.6 4000 75 0.033 2 1 12 18 550 1\n";
-    const Loaded snapped =
-        load(with_header(u"focal_length 35.3\nblur_threshold 1.3\nnear 1000.123\nteleconverter 2\n" + cameras + u"end\n"));
-    EXPECT_DOUBLE_EQ(snapped.state.focal_length, 35.5);
-    EXPECT_DOUBLE_EQ(snapped.state.blur_threshold, 1.5);
-    EXPECT_DOUBLE_EQ(snapped.state.near, 1000.123);  // near is never snapped
+    // Snapping is on, and the values stay as the file holds them: the file may be one Qel saved
+    // with an allowed blur dragged to 1.3 or the f-number best f-stop mode left.
+    const Loaded snapped = load(with_header(u"focal_length 35.3\nblur_threshold 1.3\nf_stop 13.58\nnear 1000.123\n"
+                                            u"teleconverter 2\n" + cameras + u"end\n"));
+    EXPECT_EQ(snapped.state.snap, 1);
+    EXPECT_EQ(snapped.state.focal_length, 35.3);
+    EXPECT_EQ(snapped.state.blur_threshold, 1.3);
+    EXPECT_EQ(snapped.state.f_stop, 13.58);
+    EXPECT_EQ(snapped.state.near, 1000.123);
     EXPECT_EQ(name_of(snapped.camera(0)), u"B");
     EXPECT_EQ(name_of(snapped.camera(1)), u"a");
     EXPECT_EQ(name_of(snapped.camera(2)), u"b");
@@ -396,7 +400,7 @@ TEST(LoadSettings, EndSnapsSortsDerivesAndSetsEffectiveValues)
     EXPECT_NEAR(snapped.camera(1).coc, 23.5 * 2 / 6000, 1e-12);
     EXPECT_NEAR(snapped.camera(2).coc, 0.012, 1e-12);
     // "a" takes 35 mm equivalents: the effective focal length divides by its crop factor.
-    EXPECT_DOUBLE_EQ(snapped.state.effective_focal_length, 35.5 * 2 / snapped.camera(1).crop_factor);
+    EXPECT_DOUBLE_EQ(snapped.state.effective_focal_length, 35.3 * 2 / snapped.camera(1).crop_factor);
     EXPECT_DOUBLE_EQ(snapped.state.effective_f_stop, snapped.state.f_stop * 2);
 
     const Loaded plain =
@@ -761,7 +765,7 @@ TEST(SettingsText, WritesEveryLineInOrder)
     const std::u16string text = settings_text(l.state, *l.table);
     EXPECT_NE(text.find(u"\nfar_limit \u22121.00\n"), std::u16string::npos);
     EXPECT_NE(text.find(u"\nmode 3\nncameras 1 0\ncamera 0 "), std::u16string::npos);
-    EXPECT_NE(text.find(u"\nfocal_length 35.13\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nfocal_length 35.125\n"), std::u16string::npos);  // the decimals it needs
     EXPECT_EQ(text.substr(0, 8), u"Qel 1.0\n");
     EXPECT_EQ(text.substr(text.size() - 4), u"end\n");
 
