@@ -78,6 +78,7 @@ struct CalcState {
     double stack_far = 0;
     double stack_range = 0;
     double macro_factor = 0;
+    double macro_effective_f_stop = 0;  // effective_f_stop * (1 + magnification), for diffraction
     double macro_depth = 0;
 
     // Scale windows, written by recompute when it re-centres.

@@ -10,7 +10,11 @@ void compute_macro(CalcState& state, const Camera& camera)
     const double m = camera.frame_width_mm / state.fov;
     state.magnification = m;
     state.macro_factor = m * m / ((m + 1) * n);
-    const double d = n / airy_factor(camera);
+    // Close up the image lies (1 + m) focal lengths behind the lens, not one: the cone of light
+    // that forms it is that much slower than the marked f-number says, and the diffraction disk
+    // that much larger (twice as large at 1:1).
+    state.macro_effective_f_stop = n * (1 + m);
+    const double d = state.macro_effective_f_stop / airy_factor(camera);
     const double allowed = camera.coc * state.blur_threshold;
     // Total depth 2 N c (m + 1) / m^2, with the allowed blur reduced by diffraction in quadrature.
     state.macro_depth =

@@ -24,9 +24,17 @@ constexpr int widest_ordinary_line_without_name = 24 + 3 + 3 * 1 + 2 * 10 + 2 * 
 static_assert(camera_name_edit_limit == static_cast<int>(settings_line_units) - widest_ordinary_line_without_name);
 static_assert(camera_name_edit_limit <= static_cast<int>(camera_name_units));
 
+// The white-space characters of Unicode that fit one UTF-16 unit (all of them do).
+bool is_white_space(char16_t u)
+{
+    return (u >= 0x09 && u <= 0x0D) || u == 0x20 || u == 0x85 || u == 0xA0 || u == 0x1680 ||
+           (u >= 0x2000 && u <= 0x200A) || u == 0x2028 || u == 0x2029 || u == 0x202F || u == 0x205F ||
+           u == 0x3000;
+}
+
 bool is_unnamed(const CameraTable& table)
 {
-    return camera_name(current_camera(table)) == unnamed_camera_name;
+    return !is_camera_named(camera_name(current_camera(table)));
 }
 
 // The shown text of a number: "%<decimals>f", with trailing zeros dropped when `trimmed`.
@@ -179,6 +187,11 @@ void step(CameraTable& table, CameraDialogView& view, int delta)
 }
 
 }  // namespace
+
+bool is_camera_named(std::u16string_view name)
+{
+    return name != unnamed_camera_name && !std::all_of(name.begin(), name.end(), is_white_space);
+}
 
 void fill_camera_dialog(const CameraTable& table, CameraDialogView& view)
 {

@@ -48,6 +48,10 @@ inline constexpr int combo_selection_changed = 1;
 /// The name a new camera carries until the user names it; such a camera cannot be left.
 inline constexpr std::u16string_view unnamed_camera_name = u"Enter name here";
 
+/// False for the placeholder name and for a name that is empty or white space only: the dialog
+/// does not let the user leave a camera so named (Prev, Next, New and closing are refused).
+bool is_camera_named(std::u16string_view name);
+
 /// The longest name the name edit lets the user type (EM_LIMITTEXT): with it, a camera line of the
 /// settings file fits its 255 units whatever the index (up to 999), the pixel counts (any 32-bit
 /// value) and the bounded fields, as long as the other lengths, resolutions and the custom CoC stay

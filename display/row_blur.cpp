@@ -104,8 +104,9 @@ void compute_row_blur(std::span<double> row_blur, const CalcState& s, const Came
         const double f = n > 1 ? static_cast<double>(j) / (n - 1) : 0;
         double blur = 0;
         if (s.mode == Mode::Macro) {
+            // Diffraction at the f-number of the close-up, N (1 + m), as in the depth of field.
             const double offset = std::fabs((f - 0.5) * 2 * s.maxblur_far * s.macro_factor);
-            blur = portable::hypot(offset, s.effective_f_stop / optics.airy) / optics.coc;
+            blur = portable::hypot(offset, s.macro_effective_f_stop / optics.airy) / optics.coc;
         } else {
             const double distance = recip_value(f, s.maxblur_near, s.maxblur_far);
             switch (s.mode) {

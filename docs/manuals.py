@@ -120,8 +120,14 @@ FORMULA_CHECKS = [
     ("examples/stack-infinity.txt", "near_limit / (1 - 1 / (ni - 1))", "focus_points[1]"),
     # Macro.
     ("examples/macro.txt", "W / fov", "magnification"),
+    ("examples/macro.txt", "N * (magnification + 1)", "macro_effective_f_stop"),
     ("examples/macro.txt",
-     "2 * N * sqrt((c*t)**2 - (N/G)**2) * (magnification + 1) / magnification**2", "macro_depth"),
+     "2 * N * sqrt((c*t)**2 - (N * (magnification + 1) / G)**2) * (magnification + 1) / magnification**2",
+     "macro_depth"),
+    ("examples/macro-half.txt", "f_stop * teleconverter * (W / fov + 1)", "macro_effective_f_stop"),
+    ("examples/macro-half.txt",
+     "2 * N * sqrt((c*t)**2 - (N * (magnification + 1) / G)**2) * (magnification + 1) / magnification**2",
+     "macro_depth"),
     # The ends of the distance scale.
     ("examples/dof.txt", "f**2 * s / (f**2 + maxblur * N * c * (s - f))", "maxblur_near"),
     ("examples/dof.txt", "f**2 * s / (f**2 - maxblur * N * c * (s - f))", "maxblur_far"),

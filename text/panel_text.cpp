@@ -147,6 +147,9 @@ void macro_lines(PanelWriter& w, const CalcState& s, const Camera& camera)
     w.line(u"  Diag: %s", {format_distance(s, portable::hypot(s.fov, height)).view()});
     w.gap();
     macro_magnification_line(w, s.magnification);
+    w.gap();
+    // The f-number at the sensor, from which the diffraction of a close-up is computed.
+    w.line(u"Effective f-number: f/%s", {plain_number(s.macro_effective_f_stop).view()});
 }
 
 }  // namespace

@@ -362,6 +362,7 @@ void print_state(const CalcState& s, const CameraTable& table)
     print_number("stack_far", s.stack_far);
     print_number("stack_range", s.stack_range);
     print_number("macro_factor", s.macro_factor);
+    print_number("macro_effective_f_stop", s.macro_effective_f_stop);
     print_number("macro_depth", s.macro_depth);
 
     print_number("fl_low", s.fl_low);

@@ -31,6 +31,13 @@ inline double airy_disk(double wavelength_nm, double n)
     return 2.44 * wavelength_nm * 1e-6 * n;
 }
 
+/// The f-number the sensor sees with the lens focused at `focus`: the image distance over the
+/// aperture's diameter f / N. It exceeds N close up, by the factor 1 + m at magnification m.
+inline double working_f_number(double f, double n, double focus)
+{
+    return image_distance(f, focus) * n / f;
+}
+
 /// Total blur (mm): defocus and diffraction added in quadrature.
 inline double total_blur(double f, double n, double wavelength_nm, double focus, double object)
 {

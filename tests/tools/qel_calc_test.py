@@ -103,7 +103,15 @@ class StateTest(Files):
         self.assertGreater(blur["blur"], 1)  # the object at 6 ft lies beyond the far limit
         macro = self.state(self.write(with_setting(DEFAULT_TEXT, "mode", 4)))
         self.assertAlmostEqual(macro["magnification"], 36 / 20, places=12)
+        # Diffraction close up is that of the f-number at the sensor, N (1 + m).
+        self.assertAlmostEqual(macro["macro_effective_f_stop"], 8 * (1 + 36 / 20), places=12)
         self.assertGreater(macro["macro_depth"], 0)
+        # At 1:1 f/16 is f/32 at the sensor, whose Airy disk exceeds the CoC: no depth is left.
+        one_to_one = with_setting(with_setting(with_setting(DEFAULT_TEXT, "mode", 4), "fov", "36.00"),
+                                  "f_stop", "16.00000")
+        life_size = self.state(self.write(one_to_one))
+        self.assertAlmostEqual(life_size["macro_effective_f_stop"], 32, places=12)
+        self.assertEqual(life_size["macro_depth"], 0)
 
     def test_any_bytes_load_without_a_crash(self):
         junk = [

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -528,7 +529,7 @@ TEST(CameraDialogName, AcceptedLongNameSurvivesSavingAndLoading)
     EXPECT_TRUE(same_inputs(loaded->cameras[0], d.shown()));
 }
 
-TEST(CameraDialogName, DoubleQuoteIsRefusedOtherQuotesAndEmptyNamesAreKept)
+TEST(CameraDialogName, DoubleQuoteIsRefusedOtherQuotesAreKept)
 {
     Dialog d;
     d.open();
@@ -542,12 +543,6 @@ TEST(CameraDialogName, DoubleQuoteIsRefusedOtherQuotesAndEmptyNamesAreKept)
     EXPECT_EQ(d.view.errors.size(), 1u);
     EXPECT_EQ(name_of(d.shown()), u"Nikon \u201CF\u201D");
     EXPECT_EQ(d.view.main_title, u"Qel 4.22 - Settings: Nikon \u201CF\u201D");
-
-    d.type(id::name, u"");
-    camera_dialog_close(*d.table, d.view);
-    EXPECT_EQ(d.view.errors.size(), 1u);
-    EXPECT_EQ(name_of(d.shown()), u"");
-    EXPECT_EQ(d.view.ended, 1);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -690,28 +685,76 @@ TEST(CameraDialogNew, CopiesTheCurrentCameraUnderThePlaceholderName)
 
 TEST(CameraDialogNew, UnnamedCameraCannotBeLeftUntilNamed)
 {
+    // The placeholder as New leaves it, and the names typed over it that name nothing either.
+    const std::u16string_view no_names[] = {
+        u"Enter name here", u"", u" ", u"   ", u"\t", u" \t \r\n ",
+        u"\u00A0", u"\u3000 \u2003",  // no-break, ideographic and em spaces
+    };
+    const int leave_by[] = {id::new_camera, id::prev, id::next, 0 /* close */};
+    for (std::u16string_view no_name : no_names) {
+        SCOPED_TRACE(testing::Message() << "name of " << no_name.size() << " units");
+        Dialog d;
+        d.open();
+        d.press(id::new_camera);
+        ASSERT_EQ(d.table->current, 1);
+        d.type(id::name, no_name);
+
+        for (int control : leave_by) {
+            const std::size_t reported = d.view.errors.size();
+            if (control == 0)
+                camera_dialog_close(*d.table, d.view);
+            else
+                d.press(control);
+            ASSERT_EQ(d.view.errors.size(), reported + 1) << control;
+            EXPECT_EQ(d.last_error(), u"No name specified for current camera");
+            EXPECT_EQ(d.table->count, 2);
+            EXPECT_EQ(d.table->current, 1);
+            EXPECT_EQ(d.view.ended, 0);
+        }
+        // Delete still removes it.
+        d.press(id::delete_camera);
+        EXPECT_EQ(d.table->count, 1);
+        EXPECT_EQ(d.view.errors.size(), std::size(leave_by));
+    }
+}
+
+TEST(CameraDialogNew, NamesThatCountAsNames)
+{
+    // The placeholder is compared exactly, and white space only matters when it is all there is.
+    const std::u16string_view names[] = {
+        u"enter name here", u"Enter name here ", u" Enter name here", u"x", u" x ", u"\t1\t",
+        u"\u00A0A", u"\u200B",  // a zero-width space is not white space
+    };
+    for (std::u16string_view name : names) {
+        SCOPED_TRACE(testing::Message() << "name of " << name.size() << " units");
+        Dialog d;
+        d.open();
+        d.press(id::new_camera);
+        d.type(id::name, name);
+        d.press(id::prev);
+        EXPECT_EQ(d.table->current, 0);
+        EXPECT_EQ(name_of(d.table->cameras[1]), name);
+        d.press(id::next);
+        camera_dialog_close(*d.table, d.view);
+        EXPECT_EQ(d.view.ended, 1);
+        EXPECT_TRUE(d.view.errors.empty());
+    }
+}
+
+TEST(CameraDialogClose, EmptyNameOfAnExistingCameraIsRefused)
+{
     Dialog d;
     d.open();
-    d.press(id::new_camera);
-    ASSERT_EQ(d.table->current, 1);
+    d.type(id::name, u"");
+    camera_dialog_close(*d.table, d.view);
+    EXPECT_EQ(d.view.errors, std::vector<std::u16string>{u"No name specified for current camera"});
+    EXPECT_EQ(d.view.ended, 0);
 
-    const int leave_by[] = {id::new_camera, id::prev, id::next, 0 /* close */};
-    for (int control : leave_by) {
-        const std::size_t reported = d.view.errors.size();
-        if (control == 0)
-            camera_dialog_close(*d.table, d.view);
-        else
-            d.press(control);
-        ASSERT_EQ(d.view.errors.size(), reported + 1) << control;
-        EXPECT_EQ(d.last_error(), u"No name specified for current camera");
-        EXPECT_EQ(d.table->count, 2);
-        EXPECT_EQ(d.table->current, 1);
-        EXPECT_EQ(d.view.ended, 0);
-    }
-    // The placeholder is compared exactly.
-    d.type(id::name, u"enter name here");
-    d.press(id::prev);
-    EXPECT_EQ(d.table->current, 0);
+    d.type(id::name, u"Mine");
+    camera_dialog_close(*d.table, d.view);
+    EXPECT_EQ(d.view.ended, 1);
+    EXPECT_EQ(name_of(d.shown()), u"Mine");
+    EXPECT_EQ(d.view.errors.size(), 1u);
 }
 
 TEST(CameraDialogNew, RefusedApplyStillAddsACopyOfTheStoredCamera)

@@ -93,20 +93,37 @@ TEST(RowBlur, FocusInsideTheFocalLengthIsUndefined)
         EXPECT_EQ(b, -1);
 }
 
-TEST(RowBlur, MacroIsSymmetricWithDiffractionAtTheCentre)
+TEST(RowBlur, MacroIsSymmetricWithTheCloseUpsDiffractionAtTheCentre)
 {
-    CalcState s;
-    s.mode = Mode::Macro;
-    s.effective_f_stop = 8;
-    s.macro_factor = 0.02;
-    s.maxblur_far = 0.0314159 * 16 / 0.02;
-    s.maxblur_near = -s.maxblur_far;
-    std::vector<double> blur(201);
-    compute_row_blur(blur, s, film_camera());
-    for (std::size_t j = 0; j < blur.size(); ++j)
-        EXPECT_NEAR(blur[j], blur[blur.size() - 1 - j], 1e-9) << j;
-    EXPECT_NEAR(blur[100], 0.341747, 1e-5);
-    EXPECT_NEAR(blur[0], std::hypot(16, 0.341747), 1e-6);
+    Camera camera = film_camera();
+    camera.frame_width_mm = 36;
+    // The diffraction disk is that of the f-number at the sensor, N (1 + m); in CoCs
+    // 2.44 * 550 nm * 8 / 0.0314159 = 0.3417378 at f/8.
+    const struct {
+        double fov;
+        double f_stop;
+        double teleconverter;
+        double centre;  // blur at the plane of focus, CoCs
+    } rows[] = {
+        {36, 8, 1, 2 * 0.3417378},          // 1:1: twice the disk of the marked f/8
+        {18, 4, 1, 1.5 * 0.3417378},        // 2:1 at f/4: f/12 at the sensor
+        {144, 5.6, 1.4, 1.225 * 0.3417378}, // 1:4 at f/5.6 x 1.4: f/9.8 at the sensor
+    };
+    for (const auto& r : rows) {
+        CalcState s;
+        s.mode = Mode::Macro;
+        s.fov = r.fov;
+        s.f_stop = r.f_stop;
+        s.teleconverter = r.teleconverter;
+        s.maxblur = 16;
+        recompute(s, camera, true);
+        std::vector<double> blur(201);
+        compute_row_blur(blur, s, camera);
+        for (std::size_t j = 0; j < blur.size(); ++j)
+            EXPECT_NEAR(blur[j], blur[blur.size() - 1 - j], 1e-9) << r.fov << " row " << j;
+        EXPECT_NEAR(blur[100], r.centre, 1e-6) << r.fov;
+        EXPECT_NEAR(blur[0], std::hypot(16, blur[100]), 1e-9) << r.fov;
+    }
 }
 
 TEST(RowBlur, FocusStackTakesTheSharpestImage)

@@ -21,12 +21,20 @@ CalcState macro_state(double fov, double f_stop, double teleconverter = 1)
     return s;
 }
 
+// The thin-lens blur (mm) of an object at `object`: its defocus and the Airy disk of the f-number
+// the sensor sees, which close up exceeds the marked one, added in quadrature.
+double close_up_blur(double f, double n, double focus, double object)
+{
+    return std::hypot(thin_lens::defocus_blur(f, n, focus, object),
+                      thin_lens::airy_disk(550, thin_lens::working_f_number(f, n, focus)));
+}
+
 // Where the total thin-lens blur reaches `allowed`, searched by bisection between `sharp` and `blurred`.
 double limit_of(double f, double n, double focus, double allowed, double sharp, double blurred)
 {
     for (int i = 0; i < 200; ++i) {
         const double mid = (sharp + blurred) / 2;
-        (thin_lens::total_blur(f, n, 550, focus, mid) < allowed ? sharp : blurred) = mid;
+        (close_up_blur(f, n, focus, mid) < allowed ? sharp : blurred) = mid;
     }
     return (sharp + blurred) / 2;
 }
@@ -55,6 +63,7 @@ TEST_P(MacroDepth, MatchesTheThinLensDepthAtThatMagnification)
     const double m = 36 / c.fov;
     const double n = c.f_stop * c.teleconverter;
     EXPECT_TRUE(close_to(s.magnification, m, 1e-15));
+    EXPECT_TRUE(close_to(s.macro_effective_f_stop, n * (1 + m), 1e-15));
 
     // The depth does not depend on the focal length; the thin-lens depth approaches it as the
     // lens gets longer (the difference falls with the square of the focal length).
@@ -79,8 +88,9 @@ TEST_P(MacroDepth, MatchesTheThinLensDepthAtThatMagnification)
 
 INSTANTIATE_TEST_SUITE_P(Cases, MacroDepth,
                          testing::Values(MacroCase{20, 8, 1, 1}, MacroCase{36, 5.6, 1, 1},
-                                         MacroCase{100, 11, 1, 1.5}, MacroCase{10, 4, 1.4, 1},
-                                         MacroCase{50, 16, 1, 2}));
+                                         MacroCase{100, 11, 1, 1.5}, MacroCase{10, 2.8, 1.4, 1},
+                                         MacroCase{50, 16, 1, 2}, MacroCase{36, 11, 1, 1},
+                                         MacroCase{12, 2.8, 2, 1}, MacroCase{9, 4, 1, 1.2}));
 
 TEST(Macro, DiffractionBeyondTheAllowedBlurLeavesNoDepth)
 {
@@ -95,6 +105,38 @@ TEST(Macro, DiffractionBeyondTheAllowedBlurLeavesNoDepth)
     s.teleconverter = 2;  // the same effective f/32
     recompute(s, camera, false);
     EXPECT_EQ(s.macro_depth, 0);
+}
+
+TEST(Macro, DiffractionGrowsWithTheMagnification)
+{
+    // The Airy disk follows the f-number the sensor sees, N (1 + m): at 1:1, f/16 diffracts like
+    // f/32 and leaves no depth, while at 1:4 the same f/16 (f/20 at the sensor) still leaves some.
+    const Camera camera = hand_default_camera();
+    ASSERT_LT(thin_lens::airy_disk(550, 16), camera.coc);
+    ASSERT_GT(thin_lens::airy_disk(550, 32), camera.coc);
+    ASSERT_LT(thin_lens::airy_disk(550, 20), camera.coc);
+    ASSERT_GT(thin_lens::airy_disk(550, 24), camera.coc);
+    const struct {
+        double fov;
+        double f_stop;
+        double teleconverter;
+        double effective;  // f-number at the sensor
+        bool any_depth;
+    } rows[] = {
+        {36, 16, 1, 32, false},    // 1:1
+        {144, 16, 1, 20, true},    // 1:4
+        {18, 5.6, 1, 16.8, true},  // 2:1
+        {18, 8, 1, 24, false},     // 2:1
+        {72, 11, 1.4, 23.1, true}, // 1:2 through a 1.4x converter
+        {36, 11, 1.4, 30.8, false},
+    };
+    for (const auto& r : rows) {
+        CalcState s = macro_state(r.fov, r.f_stop, r.teleconverter);
+        recompute(s, camera, false);
+        EXPECT_NEAR(s.macro_effective_f_stop, r.effective, 1e-12) << r.fov << " f/" << r.f_stop;
+        EXPECT_EQ(s.macro_depth > 0, r.any_depth) << r.fov << " f/" << r.f_stop;
+        EXPECT_NEAR(s.effective_f_stop, r.f_stop * r.teleconverter, 1e-12) << "the marked f-number stays";
+    }
 }
 
 }  // namespace

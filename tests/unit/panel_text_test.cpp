@@ -296,6 +296,7 @@ TEST(PanelText, MacroLines)
     s.fov = 20;
     s.macro_depth = 0.5;
     s.magnification = 36.0 / 20;
+    s.macro_effective_f_stop = 8 * 2.8;
     expect_lines(lines_of(s, frame_36x24()),
                  {
                      u"Front: 0.25 mm",
@@ -310,6 +311,8 @@ TEST(PanelText, MacroLines)
                      u"  Diag: 24 mm",
                      gap,
                      u"Magnification: 1.80 : 1",
+                     gap,
+                     u"Effective f-number: f/22.4",
                  });
 }
 
@@ -326,7 +329,27 @@ TEST(PanelText, MacroMagnificationHasNoZeroCase)
     };
     for (const auto& [m, expected] : cases) {
         s.magnification = m;
-        EXPECT_EQ(lines_of(s, frame_36x24()).back(), expected) << m;
+        EXPECT_EQ(lines_of(s, frame_36x24())[11], expected) << m;
+    }
+}
+
+TEST(PanelText, MacroEffectiveFNumberHasTwoDecimalsTrimmed)
+{
+    CalcState s;
+    s.mode = Mode::Macro;
+    s.fov = 20;
+    s.magnification = 1;
+    const std::pair<double, const char16_t*> cases[] = {
+        {16, u"Effective f-number: f/16"},
+        {11.2, u"Effective f-number: f/11.2"},
+        {5.6 * 1.4 * 1.5, u"Effective f-number: f/11.76"},
+        {8 * (1 + 36 / 7.0), u"Effective f-number: f/49.14"},
+        {22.627, u"Effective f-number: f/22.63"},
+        {128.004, u"Effective f-number: f/128"},
+    };
+    for (const auto& [n, expected] : cases) {
+        s.macro_effective_f_stop = n;
+        EXPECT_EQ(lines_of(s, frame_36x24()).back(), expected) << n;
     }
 }
 
@@ -341,14 +364,16 @@ TEST(PanelText, MacroZeroDepthAndPortraitFrame)
     Camera portrait;
     portrait.frame_width_mm = 24;
     portrait.frame_height_mm = 36;
+    s.macro_effective_f_stop = 8 * 1.3;
     const auto lines = lines_of(s, portrait);
-    ASSERT_EQ(lines.size(), 12u);
+    ASSERT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[0], u"Front: 0 cm");
     EXPECT_EQ(lines[2], u"Range: 0 cm");
     EXPECT_EQ(lines[7], u"  Width: 5 cm");
     EXPECT_EQ(lines[8], u"  Height: 7.5 cm");
     EXPECT_EQ(lines[9], u"  Diag: 9.01 cm");
     EXPECT_EQ(lines[11], u"Magnification: 1 : 3.33");
+    EXPECT_EQ(lines[13], u"Effective f-number: f/10.4");
 }
 
 TEST(PanelText, UnknownModeHasNoLines)
