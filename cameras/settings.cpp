@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <bitset>
-#include <charconv>
+#include <cstring>
+#include <optional>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -134,33 +135,9 @@ int32_t read_int(std::u16string_view token)
     return value;
 }
 
-// A plain decimal number (digits with one decimal point, ".", "," or the one in use, and "-" or
-// U+2212 in front) is read correctly rounded, so that the longest numbers the writer puts read
-// back as the very same double; any other token (an exponent, a percent sign) goes through
-// parse_number.
 double read_number(std::u16string_view token)
 {
-    char ascii[64];
-    std::size_t n = 0;
-    bool plain = !token.empty() && token.size() < sizeof ascii;
-    for (std::size_t i = 0; plain && i < token.size(); ++i) {
-        const char16_t c = token[i];
-        if (c >= u'0' && c <= u'9')
-            ascii[n++] = static_cast<char>(c);
-        else if (i == 0 && (c == u'-' || c == minus_sign))
-            ascii[n++] = '-';
-        else if (c == u'.' || c == u',' || c == decimal_point())
-            ascii[n++] = '.';
-        else
-            plain = false;
-    }
     double value = 0;
-    if (plain) {
-        const auto [end, error] = std::from_chars(ascii, ascii + n, value, std::chars_format::fixed);
-        if (error == std::errc() && end == ascii + n)
-            return value;
-    }
-    value = 0;
     std::size_t position = 0;
     parse_number(token, position, value);
     return value;
@@ -192,6 +169,8 @@ bool next_line(std::u16string_view text, std::size_t& position, std::u16string_v
     return false;
 }
 
+std::optional<double> exact_value(const SettingKey& key, const LineTokens& t, double number);
+
 struct Reader {
     CalcState& state;
     CameraTable& table;
@@ -201,8 +180,10 @@ struct Reader {
     {
         if (t.count < 2)
             return;
-        if (key.number)
-            state.*key.number = read_number(t.tokens[1]);
+        if (key.number) {
+            const double number = read_number(t.tokens[1]);
+            state.*key.number = exact_value(key, t, number).value_or(number);
+        }
         else
             key.set(state, read_int(t.tokens[1]));
     }
@@ -315,28 +296,52 @@ double read_back(std::u16string_view number_format, double value)
     return read_number(std::u16string_view(text, n));
 }
 
-// Writes a setting's value with its usual decimals, or with as many more as it takes to read back
-// as the same double, so that a file Qel saved loads to exactly the state it was saved from: a
-// focus dragged to 1234.5678 mm is not moved to 1234.57. Round values keep their usual form
-// ("50.00").
+// A setting whose usual decimals do not read back as its value is followed by its exact value:
+// "x" and the 16 hexadecimal digits of its IEEE 754 bits ("focus_at 564.79 x4081A6565209240B").
+// The reader takes the exact value as long as the number in front of it still stands for it, so
+// a file Qel saved loads to exactly the state it was saved from, a number edited by hand counts
+// as edited, and any reader that looks at the number alone reads it as before.
+constexpr char16_t exact_mark = u'x';
+constexpr std::size_t exact_digits = 16;
+
+// The usual decimals of `key`, and the exact value after them when they do not read back as it.
+// A number too large to keep, or below a billionth (which its decimals write as a zero, and which
+// then takes its default), has no exact value.
 std::size_t write_setting_number(std::span<char16_t> out, const SettingKey& key, double value)
 {
-    const std::size_t n = number_to_text(out, key.decimals, value);
-    // A number too large to keep is not read back anyway, and one below a nanometre or a
-    // billionth of a stop is written as the zero its usual decimals make of it.
+    std::size_t n = number_to_text(out, key.decimals, value);
     if (!key.exact || !writable(value) || std::fabs(value) < 1e-9 ||
-        read_number(std::u16string_view(out.data(), n)) == value)
+        read_number(std::u16string_view(out.data(), n)) == value || n + 2 + exact_digits >= out.size())
         return n;
-    // The shortest decimals that read back as the same double.
-    char ascii[64];
-    const auto [end, error] = std::to_chars(ascii, ascii + sizeof ascii, value, std::chars_format::fixed);
-    if (error != std::errc() || static_cast<std::size_t>(end - ascii) >= out.size())
-        return n;
-    std::size_t length = 0;
-    for (const char* c = ascii; c != end; ++c)
-        out[length++] = *c == '-' ? minus_sign : (*c == '.' ? decimal_point() : static_cast<char16_t>(*c));
-    out[length] = 0;
-    return length;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    out[n++] = u' ';
+    out[n++] = exact_mark;
+    for (int shift = 60; shift >= 0; shift -= 4)
+        out[n++] = u"0123456789ABCDEF"[(bits >> shift) & 0xF];
+    out[n] = 0;
+    return n;
+}
+
+// The exact value a setting line carries after its number (see write_setting_number), if its
+// number, written with the key's decimals, still reads as the number in the file.
+std::optional<double> exact_value(const SettingKey& key, const LineTokens& t, double number)
+{
+    if (!key.exact || t.count < 3 || t.tokens[2].size() != 1 + exact_digits || t.tokens[2][0] != exact_mark)
+        return std::nullopt;
+    std::uint64_t bits = 0;
+    for (const char16_t c : t.tokens[2].substr(1)) {
+        const int digit = c >= u'0' && c <= u'9' ? c - u'0' : (c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1);
+        if (digit < 0)
+            return std::nullopt;
+        bits = bits << 4 | static_cast<std::uint64_t>(digit);
+    }
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    char16_t text[64];  // ten integer digits, a sign and the decimals
+    if (!writable(value) || read_number(std::u16string_view(text, number_to_text(text, key.decimals, value))) != number)
+        return std::nullopt;
+    return value;
 }
 
 // What the file holds for the setting that holds `field` once it is written and read back.
@@ -344,9 +349,11 @@ double written_value(double CalcState::*field, double value)
 {
     for (const SettingKey& key : setting_keys) {
         if (key.number == field) {
-            char16_t text[64];  // ten integer digits, a sign and fifteen decimals
+            // The exact value, unless the decimals alone are written.
+            char16_t text[64];  // ten integer digits, a sign, the decimals and the exact value
             const std::size_t n = write_setting_number(text, key, value);
-            return read_number(std::u16string_view(text, n));
+            const std::u16string_view written(text, n);
+            return written.find(exact_mark) != std::u16string_view::npos ? value : read_number(written);
         }
     }
     return value;

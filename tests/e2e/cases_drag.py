@@ -105,7 +105,7 @@ def dof(f, n, s):
 
 
 def saved_number(text, key):
-    return float(C.setting(text, key))
+    return C.saved_value(text, key)
 
 
 def path(start, *targets):
@@ -302,7 +302,7 @@ def aperture_clicks(ctx, sandboxes):
 
     saved = C.run(ctx, box, "aperture_top", top)
     # Saved with the decimals it takes to read back as the very same f-number.
-    check(float(C.setting(saved, "f_stop")) == table[-1], f"top row saved f_stop {C.setting(saved, 'f_stop')}")
+    check(C.saved_value(saved, "f_stop") == table[-1], f"top row saved f_stop {C.setting(saved, 'f_stop')}")
     check(abs(table[-1] - 128) < 1e-9, "the half-stop table does not end at 128")
 
     box = sandboxes.new()
@@ -321,7 +321,7 @@ def aperture_clicks(ctx, sandboxes):
 
     saved = C.run(ctx, box, "aperture_bottom", bottom)
     # Saved with the decimals it takes to read back as the very same f-number.
-    check(float(C.setting(saved, "f_stop")) == table[0] and abs(table[0] - 0.70711) < 5e-6,
+    check(C.saved_value(saved, "f_stop") == table[0] and abs(table[0] - 0.70711) < 5e-6,
           f"bottom row saved f_stop {C.setting(saved, 'f_stop')}")
 
 

@@ -147,23 +147,51 @@ TEST(SettingsRoundTrip, NumbersTooLargeToWriteBackAreReplaced)
 
 TEST(SettingsRoundTrip, PositiveValuesMustStayPositiveWhenWritten)
 {
-    // A value is kept as the file holds it, snapping on or not, and written back with the
-    // decimals it needs: tiny values survive the round trip.
+    // A value is kept as the file holds it, snapping on or not, and written back exactly: tiny
+    // values survive the round trip.
     const Settings snapped = load(header + u"snap 1\nblur_threshold 0.00005\nfocal_length 0.00001\nfov 0.006\nend\n");
     EXPECT_EQ(snapped.state.blur_threshold, 0.00005);
     EXPECT_EQ(snapped.state.focal_length, 0.00001);
     EXPECT_EQ(snapped.state.fov, 0.006);
     const std::u16string text = saved(snapped);
-    EXPECT_NE(text.find(u"\nblur_threshold 0.00005\n"), std::u16string::npos);
-    EXPECT_NE(text.find(u"\nfocal_length 0.00001\n"), std::u16string::npos);
-    EXPECT_NE(text.find(u"\nfov 0.006\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nblur_threshold 0.00005\n"), std::u16string::npos);  // its decimals suffice
+    // Values the decimals cannot hold are followed by their exact bits.
+    EXPECT_NE(text.find(u"\nfocal_length 0.00 x3EE4F8B588E368F1\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nfov 0.01 x3F789374BC6A7EFA\n"), std::u16string::npos);
+    const Settings back = load(text);
+    EXPECT_EQ(back.state.focal_length, 0.00001);
+    EXPECT_EQ(back.state.fov, 0.006);
 
-    // Only a value below what fifteen decimals can write reads back as 0, and takes its default.
+    // A value below a billionth is written as the zero its decimals make of it, and takes its default.
     const Settings tiny = load(header + u"snap 0\nteleconverter 4e-16\nfocal_length 0.0049\nend\n");
     EXPECT_EQ(tiny.state.teleconverter, 1);
     EXPECT_EQ(tiny.state.focal_length, 0.0049);
 }
 
+TEST(SettingsRoundTrip, AnExactValueCountsOnlyWhileItsNumberStandsForIt)
+{
+    const struct {
+        std::u16string_view line;
+        double focal_length;
+    } rows[] = {
+        {u"focal_length 35.13 x4041900000000000", 35.125},    // as saved
+        {u"focal_length 35,13 x4041900000000000", 35.125},    // saved with a decimal comma
+        {u"focal_length 40.00 x4041900000000000", 40},        // the number edited by hand wins
+        {u"focal_length 35.13 x4041900000000", 35.13},        // too few digits
+        {u"focal_length 35.13 x404190000000000G", 35.13},     // not hexadecimal
+        {u"focal_length 35.13 y4041900000000000", 35.13},     // not the mark
+        {u"focal_length 35.13 x7FF0000000000000", 35.13},     // infinity is no focal length
+        {u"focal_length 35.13 x4041900000000000 9", 35.125},  // what follows is ignored, as ever
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(load(header + std::u16string(row.line) + u"\nend\n").state.focal_length, row.focal_length)
+            << utf16_to_utf8(row.line);
+    // Near and far are worked out afresh at every load: they carry no exact value.
+    const Settings s = load(header + u"near 1000.25 x408F420000000000\nend\n");
+    EXPECT_EQ(s.state.near, 1000.25);
+}
+
+// A negative camera value that its decimals write as a negative zero would read back as 0.
 TEST(SettingsRoundTrip, NegativeValuesWrittenAsZero)
 {
     const Settings s = load(header + u"near_limit \u22121e-16\nfar_limit -0.01\nncameras 1 0\n"
