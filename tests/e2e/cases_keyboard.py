@@ -4,7 +4,7 @@ key presses into qel.exe."""
 import os
 
 import cases as C
-from cases import case, run, setting, settings_with
+from cases import case, run, saved_value, setting, settings_with
 from cases_docs import opened, use_stand_in_viewer
 from harness import check, xdo
 
@@ -81,6 +81,9 @@ def keyboard(ctx, sandboxes):
         check(got == [r"C:\Qel\Qel Quick Start.pdf"], f"F1 asked the viewer to open {got}")
 
     saved = run(ctx, box, "keyboard", actions)
-    expected = {"mode": "0", "ni": "3", "snap": "1", "f_stop": "9.51366", "focal_length": "52.00", "units": "5"}
+    expected = {"mode": "0", "ni": "3", "snap": "1", "focal_length": "52.00", "units": "5"}
     got = {key: setting(saved, key) for key in expected}
     check(got == expected, f"saved {got}, expected {expected}")
+    # f/9.51 is the half stop 2^3.25, kept exactly: its decimals and then its bits.
+    check(setting(saved, "f_stop").startswith("9.51366 x") and abs(saved_value(saved, "f_stop") - 2 ** 3.25) < 1e-12,
+          f"saved f_stop {setting(saved, 'f_stop')}")
