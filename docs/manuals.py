@@ -22,7 +22,7 @@ Symbols in EXPR besides the state names: f (effective focal length), N (effectiv
 s (focus distance), c (circle of confusion), t (allowed blur), lam (wavelength, nm),
 G = 500000 / (1.22 lam), W and H (frame size, mm), and the camera's inputs under their field
 names (frame_width_px, film_resolution, allowable_blur, print_size, ...); sqrt, atan, tan,
-hypot, log2, degrees, radians, pi.
+hypot, log2, degrees, radians, pi, round.
 
   manuals.py check --qel-calc PATH             every placeholder resolves, every example file is
                                                exactly what Qel would save, and the formulas the
@@ -79,6 +79,8 @@ FORMULA_CHECKS = [
     ("examples/dof.txt", "s - near", "front"),
     ("examples/dof.txt", "far - s", "back"),
     ("examples/dof.txt", "f / (s - f)", "magnification"),
+    # The third stop nearest the best aperture, which the best f-stop tip names (f/14 = 2^(26/6 - 1/2)).
+    ("examples/best.txt", "2 ** (26/6 - 1/2)", "2 ** (round((log2(optimum_f_stop) + 1/2) * 6) / 6 - 1/2)"),
     ("examples/dof.txt", "W * s / f", "field_width"),
     ("examples/dof.txt", "degrees(2 * atan(W / (2 * f)))", "angle_width"),
     ("examples/dof-digital.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N) + f", "hyperfocal"),
@@ -220,6 +222,7 @@ class Examples:
 MATH = {name: getattr(math, name) for name in
         ("sqrt", "atan", "tan", "hypot", "log2", "degrees", "radians", "pi")}
 MATH["abs"] = abs
+MATH["round"] = round
 
 
 def evaluate(expression, values):
