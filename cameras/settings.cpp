@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <bitset>
-#include <cstring>
-#include <optional>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <span>
 #include <type_traits>
 
 #include "calc/recompute.h"
-#include "calc/snap.h"
 #include "text/format.h"
 #include "text/parse.h"
 
@@ -18,7 +17,7 @@ namespace {
 
 // One setting line: its key, the decimals a number is usually written with, and the field it
 // holds (a double member, or a pair of accessors for the integer and enumeration fields).
-// An `exact` number takes more decimals when its usual ones would not read back as the same value.
+// An `exact` number is followed by its exact value when its usual decimals do not read back as it.
 struct SettingKey {
     std::u16string_view key;
     int decimals;
@@ -365,8 +364,8 @@ void sanitise_state(CalcState& s)
     const CalcState defaults{};
     for (double CalcState::*distance : {&CalcState::near, &CalcState::focus_at, &CalcState::far,
                                         &CalcState::near_limit, &CalcState::far_limit, &CalcState::blur_distance}) {
-        // Infinity (-1) for a distance too large to keep, and for a negative one so small that
-        // even fifteen decimals would write it as a (negative) zero, which reads back as 0 mm.
+        // Infinity (-1) for a distance too large to keep, and for a negative one so small (above
+        // minus a billionth) that it is written as a (negative) zero, which reads back as 0 mm.
         const double v = s.*distance;
         if (std::isfinite(v) && (!writable(v) || (v < 0 && !(written_value(distance, v) < 0))))
             s.*distance = -1;
