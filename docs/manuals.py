@@ -347,6 +347,34 @@ def project_version():
 HARMLESS_WEASYPRINT_OUTPUT = re.compile(r"'created' timestamp seems very low")
 
 
+HEADING_ID = re.compile(r'<(?:section|h[1-6])\b[^>]*?\bid="([^"]+)"[^>]*>', re.S)
+DATA_NUMBER = re.compile(r'\bdata-number="([^"]+)"')
+INTERNAL_LINK = re.compile(r'<a href="#([^"]+)">')
+
+
+def mark_cross_references(html):
+    """Gives every link to a heading in the body the heading's section number (data-section), so
+    that the stylesheet writes ", section 3.2, page 14" after it; the page comes from WeasyPrint's
+    target-counter. The contents list keeps its own page numbers."""
+    numbers = {}
+    for match in HEADING_ID.finditer(html):
+        number = DATA_NUMBER.search(match.group(0))
+        numbers[match.group(1)] = number.group(1) if number else ""
+    start = html.find("<main>")
+    if start < 0:
+        return html
+
+    def link(match):
+        target = match.group(1)
+        if target not in numbers:
+            return match.group(0)
+        number = numbers[target]
+        section = f' data-section="{number}"' if number else ""
+        return f'<a class="xref" href="#{target}"{section}>'
+
+    return html[:start] + INTERNAL_LINK.sub(link, html[start:])
+
+
 def build_pdf(markdown, options, pdf_path, workdir, title):
     html_path = os.path.join(workdir, os.path.basename(pdf_path) + ".html")
     subprocess.run(
@@ -354,6 +382,10 @@ def build_pdf(markdown, options, pdf_path, workdir, title):
          "--template", os.path.join(DOCS, "template.html"),
          "--metadata", f"pagetitle={title}", "--output", html_path],
         input=markdown.encode("utf-8"), check=True)
+    with open(html_path, encoding="utf-8") as f:
+        html = mark_cross_references(f.read())
+    with open(html_path, "w", encoding="utf-8") as f:
+        f.write(html)
     result = subprocess.run(
         ["weasyprint", "--quiet", "--base-url", DOCS + os.sep,
          "--stylesheet", os.path.join(DOCS, "manual.css"), html_path, pdf_path],
