@@ -375,6 +375,83 @@ def mark_cross_references(html):
     return html[:start] + INTERNAL_LINK.sub(link, html[start:])
 
 
+# The Reference Manual's index: each term points to its first mention in every chapter (h1), with
+# the page WeasyPrint puts it on. Matched without regard to case, as whole words, plurals too.
+INDEX_TERMS = [
+    "35 mm equivalent", "allowable blur", "allowed blur", "aperture scale", "Airy disk", "backup",
+    "best aperture", "best f-stop", "best focus", "blur colours", "blur mode", "blur scale",
+    "blur strip", "browser", "camera dialog", "circle of confusion", "contour ticks", "crop factor",
+    "Custom CoC", "decimal comma", "depth of field", "details panel", "diffraction",
+    "diffraction limit", "distance column", "effective f-number", "f-stop increments", "far limit",
+    "field card", "field of view", "focus stacking", "hyperfocal distance", "infinity",
+    "keyboard", "lens scale", "macro mode", "magnification", "near limit", "popup help",
+    "qel-calc", "Reset Scales", "re-centres", "settings file", "Sharp Image", "Sharp Print",
+    "snapping", "teleconverter", "touch", "units menu", "wavelength", "zoom",
+]
+TAG_OR_TEXT = re.compile(r"(<[^>]+>)")
+
+
+def add_index(html):
+    """Anchors the first mention of each index term in each chapter of <main> (outside headings
+    and links) and appends an "Index" chapter that lists them with their pages."""
+    start = html.find("<main>")
+    end = html.find("</main>")
+    if start < 0 or end < 0:
+        return html
+    patterns = [(term, re.compile(r"(?<![\w-])" + re.escape(term) + r"s?(?![\w-])", re.I)) for term in INDEX_TERMS]
+    places = {term: [] for term in INDEX_TERMS}
+    chapter = 0
+    skip = []  # open elements whose text is not indexed
+    pieces = TAG_OR_TEXT.split(html[start:end])
+    for i, piece in enumerate(pieces):
+        if piece.startswith("<"):
+            tag = re.match(r"</?([a-zA-Z0-9]+)", piece)
+            name = tag.group(1).lower() if tag else ""
+            if name in ("h1", "h2", "h3", "a", "nav"):
+                if piece.startswith("</"):
+                    if name in skip:
+                        skip.remove(name)
+                else:
+                    skip.append(name)
+                    if name == "h1":
+                        chapter += 1
+            continue
+        if skip or not piece.strip():
+            continue
+        found = []
+        for term, pattern in patterns:
+            if places[term] and places[term][-1][0] == chapter:
+                continue
+            match = pattern.search(piece)
+            if match:
+                found.append((match.start(), match.end(), term))
+        # Anchor the earliest mentions first, leaving out any that overlap an anchored one.
+        taken = []
+        for begin, finish, term in sorted(found):
+            if any(begin < e and b < finish for b, e, _ in taken):
+                continue
+            taken.append((begin, finish, term))
+        for begin, finish, term in sorted(taken, reverse=True):
+            anchor = f"ix-{INDEX_TERMS.index(term)}-{chapter}"
+            places[term].append((chapter, anchor))
+            piece = f'{piece[:begin]}<span id="{anchor}">{piece[begin:finish]}</span>{piece[finish:]}'
+        pieces[i] = piece
+    entries = []
+    for term in sorted(INDEX_TERMS, key=str.lower):
+        if places[term]:
+            links = ", ".join(f'<a class="page" href="#{anchor}"></a>' for _, anchor in places[term])
+            entries.append(f'<p><span class="term">{term}</span> {links}</p>')
+    index = ('<h1 id="index" class="unnumbered">Index</h1>\n<div class="index">\n' + "\n".join(entries) +
+             "\n</div>\n")
+    html = html[:start] + "".join(pieces) + index + html[end:]
+    # The contents list ends with the index.
+    toc_end = html.find("</nav>")
+    last_list = html.rfind("</ul>", 0, toc_end)
+    if toc_end >= 0 and last_list >= 0:
+        html = html[:last_list] + '<li><a href="#index">Index</a></li>\n' + html[last_list:]
+    return html
+
+
 def build_pdf(markdown, options, pdf_path, workdir, title):
     html_path = os.path.join(workdir, os.path.basename(pdf_path) + ".html")
     subprocess.run(
@@ -384,6 +461,8 @@ def build_pdf(markdown, options, pdf_path, workdir, title):
         input=markdown.encode("utf-8"), check=True)
     with open(html_path, encoding="utf-8") as f:
         html = mark_cross_references(f.read())
+    if "--number-sections" in options:  # the Reference Manual
+        html = add_index(html)
     with open(html_path, "w", encoding="utf-8") as f:
         f.write(html)
     result = subprocess.run(

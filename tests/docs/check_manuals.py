@@ -55,6 +55,12 @@ class Manuals(unittest.TestCase):
             self.assertIn(chapter, self.reference)
         self.assertGreater(pdf_pages(ARGS.reference), 15)
 
+    def test_reference_manual_ends_with_an_index_of_pages(self):
+        index = self.reference[-5000:]  # the last pages
+        for term in ("blur strip", "camera dialog", "field card", "hyperfocal distance", "snapping"):
+            self.assertRegex(index, re.escape(term) + r" \d+(, \d+)*", term)
+        self.assertIn("Index", self.reference[:self.reference.index("Introduction", 200)], "the contents list the index")
+
     def test_both_carry_the_version(self):
         for text in (self.quick, self.reference):
             self.assertIn(f"QEL {ARGS.version}", text.upper())
