@@ -452,6 +452,30 @@ def add_index(html):
     return html
 
 
+INLINE_CODE = re.compile(r"<code>([^<]*)</code>")
+CODE_LIKE = re.compile(r"_|^qel|^--|\.(txt|pdf|exe|html)\b|^[A-Z]:\\|^Qel 1\.0$|^x$|^\{\{")
+SETTINGS_CHAPTER = 'id="the-settings-file"'
+
+
+def mark_ui_labels(html):
+    """Inline code that names something on the screen (a button, menu item, dialog field, caption
+    or reading) is set as a label in the body font; file names, commands, options and the settings
+    file's own words stay code. In the settings file's chapter every inline code is the file's."""
+    start = html.find("<main>")
+    settings = html.find(SETTINGS_CHAPTER, start)
+    settings_end = html.find("<h1", settings + 1) if settings >= 0 else -1
+
+    def label(match):
+        at = match.start()
+        in_settings_chapter = settings >= 0 and settings <= at and (settings_end < 0 or at < settings_end)
+        text = match.group(1)
+        if in_settings_chapter or CODE_LIKE.search(text):
+            return match.group(0)
+        return f'<span class="ui">{text}</span>'
+
+    return html[:start] + INLINE_CODE.sub(label, html[start:])
+
+
 def build_pdf(markdown, options, pdf_path, workdir, title):
     html_path = os.path.join(workdir, os.path.basename(pdf_path) + ".html")
     subprocess.run(
@@ -460,7 +484,7 @@ def build_pdf(markdown, options, pdf_path, workdir, title):
          "--metadata", f"pagetitle={title}", "--output", html_path],
         input=markdown.encode("utf-8"), check=True)
     with open(html_path, encoding="utf-8") as f:
-        html = mark_cross_references(f.read())
+        html = mark_ui_labels(mark_cross_references(f.read()))
     if "--number-sections" in options:  # the Reference Manual
         html = add_index(html)
     with open(html_path, "w", encoding="utf-8") as f:
