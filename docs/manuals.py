@@ -476,6 +476,15 @@ def mark_ui_labels(html):
     return html[:start] + INLINE_CODE.sub(label, html[start:])
 
 
+LEAD_IN = re.compile(r"<p>((?:(?!</p>).)*:)</p>(\s*<(?:table|ul|ol|div class=\"formula\"|pre))", re.S)
+
+
+def keep_lead_ins(html):
+    """A paragraph that ends with a colon introduces what follows it (a table, a list, a formula):
+    the stylesheet keeps the two on one page."""
+    return LEAD_IN.sub(lambda m: f'<p class="lead-in">{m.group(1)}</p>{m.group(2)}', html)
+
+
 def build_pdf(markdown, options, pdf_path, workdir, title):
     html_path = os.path.join(workdir, os.path.basename(pdf_path) + ".html")
     subprocess.run(
@@ -484,7 +493,7 @@ def build_pdf(markdown, options, pdf_path, workdir, title):
          "--metadata", f"pagetitle={title}", "--output", html_path],
         input=markdown.encode("utf-8"), check=True)
     with open(html_path, encoding="utf-8") as f:
-        html = mark_ui_labels(mark_cross_references(f.read()))
+        html = keep_lead_ins(mark_ui_labels(mark_cross_references(f.read())))
     if "--number-sections" in options:  # the Reference Manual
         html = add_index(html)
     with open(html_path, "w", encoding="utf-8") as f:
