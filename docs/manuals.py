@@ -485,6 +485,19 @@ def keep_lead_ins(html):
     return LEAD_IN.sub(lambda m: f'<p class="lead-in">{m.group(1)}</p>{m.group(2)}', html)
 
 
+LONG_PRE = re.compile(r"<pre>((?:(?!</pre>).)*)</pre>", re.S)
+
+
+def let_long_listings_break(html):
+    """A listing of more than 15 lines (the example settings file) may run on to the next page
+    rather than leave half a page empty before it."""
+    def mark(match):
+        body = match.group(1)
+        return f'<pre class="long">{body}</pre>' if body.count("\n") > 15 else match.group(0)
+
+    return LONG_PRE.sub(mark, html)
+
+
 def build_pdf(markdown, options, pdf_path, workdir, title):
     html_path = os.path.join(workdir, os.path.basename(pdf_path) + ".html")
     subprocess.run(
@@ -493,7 +506,7 @@ def build_pdf(markdown, options, pdf_path, workdir, title):
          "--metadata", f"pagetitle={title}", "--output", html_path],
         input=markdown.encode("utf-8"), check=True)
     with open(html_path, encoding="utf-8") as f:
-        html = keep_lead_ins(mark_ui_labels(mark_cross_references(f.read())))
+        html = let_long_listings_break(keep_lead_ins(mark_ui_labels(mark_cross_references(f.read()))))
     if "--number-sections" in options:  # the Reference Manual
         html = add_index(html)
     with open(html_path, "w", encoding="utf-8") as f:
