@@ -469,7 +469,8 @@ def mark_ui_labels(html):
         at = match.start()
         in_settings_chapter = settings >= 0 and settings <= at and (settings_end < 0 or at < settings_end)
         text = match.group(1)
-        if in_settings_chapter or CODE_LIKE.search(text):
+        in_listing = re.search(r"<pre[^>]*>\s*$", html[max(at - 80, 0):at]) is not None
+        if in_settings_chapter or in_listing or CODE_LIKE.search(text):
             return match.group(0)
         return f'<span class="ui">{text}</span>'
 
