@@ -60,12 +60,12 @@ Cell single(u16string text, bool muted = false)
 
 constexpr char16_t diffraction_word[] = u"diffraction";
 
-// The state the distance texts are written for: depth of field, so that the card's own unit
-// (not the macro unit) is used whatever mode the file was left in.
-CalcState card_state(const CalcState& settings)
+// The state the distance texts are written for, in a mode that uses the card's own unit (not
+// the macro unit) whatever mode the file was left in.
+CalcState card_state(const CalcState& settings, Mode mode)
 {
     CalcState s = settings;
-    s.mode = Mode::DepthOfField;
+    s.mode = mode;
     return s;
 }
 
@@ -94,7 +94,7 @@ double diffraction_f_number(const CalcState& s, const Camera& camera)
 Card depth_table_card(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
                       std::span<const double> distances)
 {
-    const CalcState s = card_state(settings);
+    const CalcState s = card_state(settings, Mode::DepthOfField);
     const auto distance = [&](double mm) { return str(format_distance(s, mm)); };
     Card card;
     card.title = u"Depth of field";
@@ -150,11 +150,7 @@ Card depth_table_card(const CalcState& settings, const Camera& camera, std::span
 
 Card stack_card(const CalcState& stack, const Camera& camera, int fewest)
 {
-    const CalcState s = [&] {
-        CalcState display = stack;
-        display.mode = Mode::FocusStacking;
-        return display;
-    }();
+    const CalcState s = card_state(stack, Mode::FocusStacking);
     const auto distance = [&](double mm) { return str(format_distance(s, mm)); };
     const int images = std::clamp(s.ni, 2, max_focus_points);
     const u16string aperture = str(format(u"f/%s", {plain_number(s.optimum_f_stop).view()}));

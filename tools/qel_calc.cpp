@@ -69,6 +69,34 @@ struct Options {
     const char* images = nullptr;
 };
 
+template <typename T>
+struct Named {
+    std::string_view name;
+    T value;
+};
+
+constexpr Named<Command> commands[] = {
+    {"state", Command::State}, {"show", Command::Show},   {"save", Command::Save},
+    {"table", Command::Table}, {"stack", Command::Stack},
+};
+
+constexpr Named<CardFormat> formats[] = {
+    {"text", CardFormat::Text}, {"csv", CardFormat::Csv}, {"markdown", CardFormat::Markdown}, {"html", CardFormat::Html},
+};
+
+// Sets `value` to the entry called `name`; false when there is none.
+template <typename T, std::size_t N>
+bool find_named(const Named<T> (&table)[N], std::string_view name, T& value)
+{
+    for (const Named<T>& entry : table) {
+        if (entry.name == name) {
+            value = entry.value;
+            return true;
+        }
+    }
+    return false;
+}
+
 int fail_usage(const char* message)
 {
     std::fprintf(stderr, "qel-calc: %s (try qel-calc --help)\n", message);
@@ -105,16 +133,7 @@ int read_options(int argc, char** argv, Options& options)
         } else if (arg == "--format") {
             if (i + 1 >= argc)
                 return fail_usage("--format needs text, csv, markdown or html");
-            const std::string_view format = argv[++i];
-            if (format == "text")
-                options.format = CardFormat::Text;
-            else if (format == "csv")
-                options.format = CardFormat::Csv;
-            else if (format == "markdown")
-                options.format = CardFormat::Markdown;
-            else if (format == "html")
-                options.format = CardFormat::Html;
-            else
+            if (!find_named(formats, argv[++i], options.format))
                 return fail_usage("--format takes text, csv, markdown or html");
             have_format = true;
         } else if (value_option != std::end(value_options)) {
@@ -124,17 +143,7 @@ int read_options(int argc, char** argv, Options& options)
             }
             *value_option->value = argv[++i];
         } else if (!have_command) {
-            if (arg == "state")
-                options.command = Command::State;
-            else if (arg == "show")
-                options.command = Command::Show;
-            else if (arg == "save")
-                options.command = Command::Save;
-            else if (arg == "table")
-                options.command = Command::Table;
-            else if (arg == "stack")
-                options.command = Command::Stack;
-            else
+            if (!find_named(commands, arg, options.command))
                 return fail_usage("unknown command");
             have_command = true;
         } else if (!have_file) {
