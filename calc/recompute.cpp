@@ -3,6 +3,7 @@
 #include "calc/recompute.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "calc/recompute_modes.h"
 
@@ -75,9 +76,27 @@ void set_effective_values(CalcState& state, const Camera& camera)
     state.effective_f_stop = state.f_stop * state.teleconverter;
 }
 
+void raise_to_closest_focus(double& distance, double effective_focal_length)
+{
+    const double closest = 2 * effective_focal_length;
+    if (distance >= 0 && distance < closest && std::isfinite(closest))
+        distance = closest;
+}
+
+void keep_focusable(CalcState& state)
+{
+    const double f = state.effective_focal_length;
+    raise_to_closest_focus(state.focus_at, f);
+    raise_to_closest_focus(state.near_limit, f);
+    raise_to_closest_focus(state.far_limit, f);
+    if (state.blur_distance == 0 && std::isfinite(f))
+        state.blur_distance = 2 * f;
+}
+
 void recompute(CalcState& state, const Camera& camera, bool rescale)
 {
     set_effective_values(state, camera);
+    keep_focusable(state);
 
     switch (state.mode) {
     case Mode::DepthOfField: compute_depth_of_field(state, camera); break;

@@ -6,8 +6,18 @@
 
 /// Derives all results for the state's mode. With `rescale` it also re-centres the lens,
 /// field-width and blur scale windows and moves the distance window (update_distance_window).
-/// The caller repaints afterwards.
+/// Distances the lens cannot focus on are first moved where it can (keep_focusable), whatever
+/// changed the lens: a teleconverter, another camera, a settings file. The caller repaints afterwards.
 void recompute(CalcState& state, const Camera& camera, bool rescale);
+
+/// Nothing is focused closer than twice the focal length (beyond 1:1): a positive distance below
+/// that, or 0, is raised to it; infinity (negative) stays.
+void raise_to_closest_focus(double& distance, double effective_focal_length);
+
+/// raise_to_closest_focus for the focus distance and both limits at the state's effective focal
+/// length; the object whose blur is computed is never at the lens (0), where its blur would be
+/// infinite. (The limit modes put the two limits in order themselves.)
+void keep_focusable(CalcState& state);
 
 /// focal_length through the teleconverter, divided by the crop factor when the camera's focal
 /// lengths are entered as 35 mm equivalents.

@@ -10,6 +10,7 @@
 #include <type_traits>
 
 #include "calc/recompute.h"
+#include "cameras/camera_rules.h"
 #include "text/format.h"
 #include "text/parse.h"
 
@@ -144,8 +145,8 @@ double read_number(std::u16string_view token)
 
 // The next line of `text` from `position`: up to a line feed or 255 units. Empty lines do not
 // exist for the reader; a carriage return before the line end is dropped with it, so files
-// edited with CR LF line ends read the same. `split` tells a line cut at 255 units inside a token,
-// whose last token is then only the start of one.
+// edited with CR LF line ends read the same. `split` tells a line cut at 255 units inside a token
+// (a letter on both sides of the cut), whose last token is then only the start of one.
 bool next_line(std::u16string_view text, std::size_t& position, std::u16string_view& line, bool& split)
 {
     while (position < text.size()) {
@@ -159,7 +160,7 @@ bool next_line(std::u16string_view text, std::size_t& position, std::u16string_v
         if (end < text.size() && text[end] == u'\n')
             ++position;
         line = text.substr(start, end - start);
-        split = !at_line_end && !is_separator(text[end]);
+        split = !at_line_end && !is_separator(text[end]) && end > start && !is_separator(text[end - 1]);
         if (at_line_end && !line.empty() && line.back() == u'\r')
             line.remove_suffix(1);
         if (!line.empty())
@@ -180,7 +181,12 @@ struct Reader {
         if (t.count < 2)
             return;
         if (key.number) {
-            const double number = read_number(t.tokens[1]);
+            // A value that is not a number at all (the number deleted, its exact value left
+            // behind) keeps the default: it is not 0 mm.
+            double number = 0;
+            std::size_t position = 0;
+            if (!parse_number(t.tokens[1], position, number) && position == 0)
+                return;
             state.*key.number = exact_value(key, t, number).value_or(number);
         }
         else
@@ -283,16 +289,6 @@ constexpr double largest_number = largest_setting_number;
 bool writable(double v)
 {
     return std::isfinite(v) && std::fabs(v) <= largest_number;
-}
-
-// What the file holds for `value` once it is written with `number_format` ("%2f" ...) and read
-// back: a value below half a unit of the last decimal is written as a zero (with U+2212 when it
-// is negative) and reads back as 0.
-double read_back(std::u16string_view number_format, double value)
-{
-    char16_t text[32];  // a number of at most ten integer digits
-    const std::size_t n = format_text(text, number_format, {value});
-    return read_number(std::u16string_view(text, n));
 }
 
 // A setting whose usual decimals do not read back as its value is followed by its exact value:
@@ -400,35 +396,6 @@ void sanitise_state(CalcState& s)
     clamp_to(s.ni, 2, max_focus_points);
 }
 
-// The camera's numbers with the decimals the camera line writes them with.
-struct CameraNumber {
-    double Camera::*field;
-    std::u16string_view format;
-};
-constexpr CameraNumber camera_numbers[] = {
-    {&Camera::frame_width_mm, u"%2f"}, {&Camera::frame_height_mm, u"%2f"},   {&Camera::film_resolution, u"%2f"},
-    {&Camera::custom_coc, u"%5f"},     {&Camera::allowable_blur, u"%3f"},    {&Camera::visual_resolution, u"%3f"},
-    {&Camera::print_size, u"%3f"},     {&Camera::viewing_distance, u"%3f"}, {&Camera::wavelength, u"%2f"},
-};
-
-void sanitise_camera(Camera& c, const Camera& defaults)
-{
-    for (const CameraNumber& number : camera_numbers) {
-        double& v = c.*number.field;
-        if (!writable(v))
-            v = defaults.*number.field;
-        else if (v < 0 && !(read_back(number.format, v) < 0))
-            v = 0;  // what its line will hold
-    }
-    if (c.type != CameraType::Digital && c.type != CameraType::Film)
-        c.type = defaults.type;
-    if (c.coc_method != CocMethod::SharpImage && c.coc_method != CocMethod::SharpPrint &&
-        c.coc_method != CocMethod::CustomCoc)
-        c.coc_method = defaults.coc_method;
-    if (c.focal_length_entry != FocalLengthEntry::Actual && c.focal_length_entry != FocalLengthEntry::Equivalent35mm)
-        c.focal_length_entry = defaults.focal_length_entry;
-}
-
 std::size_t format_camera_line(std::span<char16_t> line, int index, const Camera& c, std::u16string_view name)
 {
     return format_text(line, camera_line_format,
@@ -470,7 +437,7 @@ void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_li
             c = defaults;
             continue;
         }
-        sanitise_camera(c, defaults);
+        repair_camera(c);
     }
     fit_names(table);
 }

@@ -35,9 +35,11 @@ void install_default_settings(CalcState& state, CameraTable& table);
 
 /// Installs the defaults, then reads the settings text over them. Values the program cannot work
 /// with (unknown modes and units, non-finite lengths, positive ones that their decimals would write
-/// as 0, numbers beyond 1e9, missing camera lines ...) are replaced by their defaults, a distance
-/// beyond 1e9 mm or written as a negative zero by infinity (-1), and the table always ends with 1 to
-/// 1000 cameras. An "ncameras" line without the current index makes camera 0 current; a camera line
+/// as 0, numbers beyond 1e9, a value that is no number at all, missing camera lines, camera values
+/// the camera dialog would refuse ...) are replaced by their defaults, a distance beyond 1e9 mm or
+/// written as a negative zero by infinity (-1), and the table always ends with 1 to 1000 cameras,
+/// each holding its values as its camera line keeps them. (A distance closer than the lens can
+/// focus is moved by the first recompute.) An "ncameras" line without the current index makes camera 0 current; a camera line
 /// that ends early keeps its name and the values it has, the missing ones are the default camera's.
 /// What is read is what settings_text writes back: a '"' in a camera name reads as U+201D, and a
 /// name is cut to the room its camera line has at the index the camera ends up with.

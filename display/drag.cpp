@@ -21,15 +21,6 @@ bool has_rows(Rect scale) { return scale.bottom > scale.top; }
 
 int clamp_row(int y, Rect scale) { return std::clamp(y, scale.top, scale.bottom); }
 
-/// Nothing is focused closer than twice the focal length (beyond 1:1): a positive distance below
-/// that is raised to it; infinity (negative) stays.
-void apply_2f_rule(double& distance, double effective_focal_length)
-{
-    const double closest = 2 * effective_focal_length;
-    if (distance > 0 && distance < closest)
-        distance = closest;
-}
-
 /// The distance (mm) under absolute fraction t of the fixed distance window, snapped in the
 /// display unit.
 double distance_at(const CalcState& state, double t)
@@ -57,7 +48,7 @@ bool focus_step(int y, Rect scale, CalcState& state, const Camera& camera)
     if (v == state.focus_at)
         return false;
     state.focus_at = v;
-    apply_2f_rule(state.focus_at, state.effective_focal_length);
+    raise_to_closest_focus(state.focus_at, state.effective_focal_length);
     return recompute_fixed(state, camera);
 }
 
@@ -93,7 +84,7 @@ bool accept_near_limit(double v, CalcState& state)
     if (v == state.near_limit || v == state.far_limit || (state.far_limit > 0 && v > state.far_limit))
         return false;
     state.near_limit = v;
-    apply_2f_rule(state.near_limit, state.effective_focal_length);
+    raise_to_closest_focus(state.near_limit, state.effective_focal_length);
     if (state.far_limit > 0 && state.near_limit > state.far_limit)
         state.far_limit = state.near_limit;
     return true;
@@ -105,7 +96,7 @@ bool accept_far_limit(double v, CalcState& state)
     if (v == state.far_limit || v == state.near_limit || (v > 0 && v < state.near_limit))
         return false;
     state.far_limit = v;
-    apply_2f_rule(state.far_limit, state.effective_focal_length);
+    raise_to_closest_focus(state.far_limit, state.effective_focal_length);
     return true;
 }
 
@@ -148,9 +139,7 @@ void set_focal_length(double v, CalcState& state, const Camera& camera)
 {
     state.focal_length = v;
     state.effective_focal_length = effective_focal_length_of(state, camera);
-    apply_2f_rule(state.focus_at, state.effective_focal_length);
-    apply_2f_rule(state.near_limit, state.effective_focal_length);
-    apply_2f_rule(state.far_limit, state.effective_focal_length);
+    keep_focusable(state);
     if (state.far_limit > 0 && state.far_limit < state.near_limit)
         state.far_limit = state.near_limit;
 }
@@ -484,7 +473,7 @@ bool step_scale_value(ScaleValue value, int direction, bool page, CalcState& sta
     case ScaleValue::Focus: {
         const double before = state.focus_at;
         state.focus_at = step_distance(before, direction, page, state, unit);
-        apply_2f_rule(state.focus_at, state.effective_focal_length);
+        raise_to_closest_focus(state.focus_at, state.effective_focal_length);
         if (state.focus_at == before)
             return false;
         break;

@@ -54,6 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LimitsCase{2000, 2000, 1800, 2000},      // equal: near becomes 0.9 far
                     LimitsCase{-1, -1, 1000, -1},            // both infinite: near becomes 1 m
                     LimitsCase{3000, 2000, 2000, 3000},      // reversed: swapped
+                    LimitsCase{30, 60, 90, 100},             // inside 2f (50 mm lens): both raised to 100
                     LimitsCase{914.4, 1828.8, 914.4, 1828.8},  // already in order
                     LimitsCase{5000, -1, 5000, -1},          // finite to infinity: in order
                     LimitsCase{-2, -7, 1000, -7},            // two infinities are equal limits
@@ -164,15 +165,6 @@ TEST(BestFStop, InfiniteFarLimit)
     EXPECT_EQ(s.back, -1);
     EXPECT_EQ(s.range, -1);
     EXPECT_EQ(s.front, 2500);
-}
-
-TEST(BestFStop, BestFocusInsideTheFocalLengthLeavesTheBlurUndefined)
-{
-    const Camera camera = hand_default_camera();
-    CalcState s = best_state(30, 60);  // best focus 40 mm with a 50 mm lens
-    recompute(s, camera, false);
-    EXPECT_TRUE(close_to(s.best_focus, 40));
-    EXPECT_EQ(s.optimum_blur, -1);
 }
 
 TEST(BestFStop, FieldOfViewFollowsANewNearLimitInTheSameCall)

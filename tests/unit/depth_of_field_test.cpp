@@ -328,12 +328,6 @@ TEST(Blur, AnObjectAtInfinityBlursAsAFarObjectDoes)
         recompute(far_away, camera, false);
         EXPECT_TRUE(close_to(at_infinity.blur, far_away.blur, 1e-5)) << focus;
     }
-    // Focused at or inside the focal length there is no image: blur -1 as before.
-    for (const double focus : {50.0, 20.0}) {
-        CalcState inside = blur_state(focus, infinity);
-        recompute(inside, camera, false);
-        EXPECT_EQ(inside.blur, -1) << focus;
-    }
 }
 
 TEST(Blur, AtTheDepthOfFieldLimitsEqualsTheThreshold)
@@ -349,19 +343,6 @@ TEST(Blur, AtTheDepthOfFieldLimitsEqualsTheThreshold)
             recompute(s, camera, false);
             EXPECT_TRUE(close_to(s.blur, threshold, 1e-7)) << "threshold " << threshold;
         }
-    }
-}
-
-TEST(Blur, FocusInsideTheFocalLengthIsUndefined)
-{
-    const Camera camera = hand_default_camera();
-    for (const double focus : {40.0, 50.0}) {
-        CalcState s = blur_state(focus, 1000);
-        recompute(s, camera, true);
-        EXPECT_EQ(s.blur, -1) << "focus " << focus;
-        // The blur window clamps the high end to one CoC.
-        EXPECT_EQ(s.blur_high, 1);
-        EXPECT_TRUE(close_to(s.blur_low, 1.0 / 9));
     }
 }
 

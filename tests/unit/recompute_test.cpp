@@ -465,10 +465,46 @@ TEST(Recompute, DegenerateInputsFinishAndLeaveOtherInputsAlone)
             EXPECT_TRUE(std::isnan(before.focal_length) ? std::isnan(s.focal_length)
                                                         : s.focal_length == before.focal_length)
                 << c.what;
+            // A focus distance the lens cannot reach is moved to the closest it can.
             EXPECT_TRUE(std::isnan(before.focus_at) ? std::isnan(s.focus_at)
-                                                    : s.focus_at == before.focus_at)
+                                                    : s.focus_at == before.focus_at ||
+                                                          s.focus_at == 2 * s.effective_focal_length)
                 << c.what;
             EXPECT_TRUE(std::isnan(before.fov) ? std::isnan(s.fov) : s.fov == before.fov) << c.what;
+        }
+    }
+}
+
+// Whatever brought the lens closer than it can focus (a teleconverter, another camera, a settings
+// file), recompute moves the distance to twice the effective focal length first, in every mode.
+TEST(Recompute, DistancesTheLensCannotFocusAreRaisedToTwiceItsFocalLength)
+{
+    struct Row {
+        double CalcState::*field;
+        double teleconverter;
+        double set;
+        double expected;
+    };
+    const Row rows[] = {
+        {&CalcState::focus_at, 1, 0, 100},          {&CalcState::focus_at, 1, 40, 100},
+        {&CalcState::focus_at, 1, 99.99, 100},      {&CalcState::focus_at, 1, 100.01, 100.01},
+        {&CalcState::focus_at, 1, -1, -1},          {&CalcState::focus_at, 2, 150, 200},
+        {&CalcState::near_limit, 1, 30, 100},       {&CalcState::far_limit, 1, 60, 100},
+        {&CalcState::blur_distance, 1, 0, 100},     {&CalcState::blur_distance, 1, 1, 1},
+        {&CalcState::blur_distance, 1, -1, -1},
+    };
+    const Camera camera = hand_default_camera();
+    for (const Row& row : rows) {
+        for (const Mode mode : all_modes) {
+            CalcState s;
+            s.mode = mode;
+            s.teleconverter = row.teleconverter;
+            s.near_limit = 100;  // the limit modes order the limits: the one set is the farther
+            s.far_limit = -1;
+            s.*row.field = row.set;
+            recompute(s, camera, true);
+            EXPECT_EQ(s.*row.field, row.expected) << row.set << " mode " << static_cast<int>(mode);
+            EXPECT_TRUE(std::isfinite(s.blur) && std::isfinite(s.magnification) && s.magnification >= 0);
         }
     }
 }

@@ -191,7 +191,8 @@ TEST(SettingsRoundTrip, AnExactValueCountsOnlyWhileItsNumberStandsForIt)
     EXPECT_EQ(s.state.near, 1000.25);
 }
 
-// A negative camera value that its decimals write as a negative zero would read back as 0.
+// A negative distance that its decimals write as a negative zero would read back as 0 mm; a camera
+// value the dialog would refuse (negative, or positive but written as zero) is the default camera's.
 TEST(SettingsRoundTrip, NegativeValuesWrittenAsZero)
 {
     const Settings s = load(header + u"near_limit \u22121e-16\nfar_limit -0.01\nncameras 1 0\n"
@@ -199,10 +200,10 @@ TEST(SettingsRoundTrip, NegativeValuesWrittenAsZero)
                                      u"end\n");
     EXPECT_EQ(s.state.near_limit, -1);  // a negative distance is infinity, and stays so
     EXPECT_EQ(s.state.far_limit, -0.01);
-    EXPECT_EQ(s.camera(0).frame_height_mm, 0);
-    EXPECT_EQ(s.camera(0).custom_coc, 0);
-    EXPECT_EQ(s.camera(0).allowable_blur, 0);
-    EXPECT_EQ(s.camera(0).viewing_distance, -0.01);
+    EXPECT_EQ(s.camera(0).frame_height_mm, 24);
+    EXPECT_EQ(s.camera(0).custom_coc, 0.033);
+    EXPECT_EQ(s.camera(0).allowable_blur, 2);
+    EXPECT_EQ(s.camera(0).viewing_distance, 18);
 }
 
 // Cutting a name as the writer must, already when reading, keeps the camera order and the current
@@ -211,12 +212,12 @@ TEST(SettingsRoundTrip, NamesCutWhenReadKeepTheirOrder)
 {
     const std::u16string shared(150, u'M');
     const Settings s = load(header + u"ncameras 2 1\ncamera 0 \"" + shared +
-                            u"a\" 0 0 1e8 1 1e8 1 1e8 1e8 1e8 1e8 1e8 1e8 1e8 0\ncamera 1 \"" + shared +
-                            u"Z\" 0 0 1 1 1 1 1 1 1 1 1 1 1 0\nend\n");
+                            u"a\" 0 0 1e8 2000000000 1e8 2000000000 1e8 1e8 100 4999 1e8 1e8 5000 0\ncamera 1 \"" +
+                            shared + u"Z\" 0 0 1 2 1 2 1 1 1 1 1 1 5 0\nend\n");
     EXPECT_LT(s.name(0).size(), shared.size());
     EXPECT_EQ(s.name(1), shared + u"Z");
     EXPECT_EQ(s.table->current, 1);
-    EXPECT_EQ(s.camera(1).wavelength, 1);
+    EXPECT_EQ(s.camera(1).wavelength, 5);
     const Settings back = load(saved(s));
     EXPECT_EQ(back.name(0), s.name(0));
     EXPECT_EQ(back.table->current, 1);
