@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "cameras/camera_rules.h"
 #include "cameras/settings.h"
 #include "text/parse.h"
 #include "text/title.h"
@@ -37,20 +38,6 @@ bool is_unnamed(const CameraTable& table)
     return !is_camera_named(camera_name(current_camera(table)));
 }
 
-// The shown text of a number: "%<decimals>f", with trailing zeros dropped when `trimmed`.
-void show_number(CameraDialogView& view, int control, std::u16string_view format_spec, double value, bool trimmed)
-{
-    Text256 text = format(format_spec, {value});
-    if (trimmed)
-        text.length = trim_zeros(text.buffer());
-    view.set_text(control, text.view());
-}
-
-void show_integer(CameraDialogView& view, int control, int32_t value)
-{
-    view.set_text(control, format(u"%d", {static_cast<int>(value)}).view());
-}
-
 // A number field is accepted when the parser reads the whole text.
 bool read_number(std::u16string_view text, double& value)
 {
@@ -58,51 +45,82 @@ bool read_number(std::u16string_view text, double& value)
     return parse_number(text, position, value) && position == text.size();
 }
 
-// Bounds of an accepted value: above (or from) `low`, up to `high`.
-struct Range {
-    double low;
-    bool low_included;
-    double high;
+// A number field's text: its usual decimals, or as many more as its value needs to be shown as
+// it is (up to the decimals the settings file keeps it with), trailing zeros dropped when `trimmed`.
+// Read back, the text is the value: an Apply with nothing typed changes nothing.
+Text256 field_text(double value, int usual_decimals, int most_decimals, bool trimmed)
+{
+    Text256 text;
+    for (int decimals = usual_decimals;; ++decimals) {
+        text.length = number_to_text(text.buffer(), decimals, value);
+        double shown = 0;
+        if (decimals >= most_decimals || (read_number(text.view(), shown) && shown == value))
+            break;
+    }
+    if (trimmed)
+        text.length = trim_zeros(text.buffer());
+    return text;
+}
 
-    bool holds(double v) const { return (low_included ? v >= low : v > low) && v <= high; }
-};
+// A derived value's text: "<prefix><number><suffix>" with the usual decimals, or more (up to 15)
+// for a value above zero that they would show with fewer than two significant digits.
+void show_readout(CameraDialogView& view, int control, std::u16string_view prefix, double value, int decimals,
+                  bool trimmed, std::u16string_view suffix)
+{
+    double unit = 10;  // a value below it shows fewer than two significant digits
+    for (int i = 0; i < decimals; ++i)
+        unit /= 10;
+    for (; value > 0 && value < unit && decimals < 15; unit /= 10)
+        ++decimals;
+    Text256 number;
+    number.length = number_to_text(number.buffer(), decimals, value);
+    if (trimmed)
+        number.length = trim_zeros(number.buffer());
+    view.set_text(control, format(u"%s%s%s", {prefix, number.view(), suffix}).view());
+}
 
-// Larger values would be replaced by their defaults when the settings file is read.
-constexpr Range positive{0, false, largest_setting_number};
-constexpr Range non_negative{0, true, largest_setting_number};
+void show_integer(CameraDialogView& view, int control, int32_t value)
+{
+    view.set_text(control, format(u"%d", {static_cast<int>(value)}).view());
+}
 
 struct NumberCheck {
     int control;
     double Camera::*field;
-    Range range;
     std::u16string_view message;
-    std::u16string_view shown;  // the format fill_camera_dialog shows the value with
+    int shown_decimals;  // the decimals the field shows at least
+    bool trimmed;
 };
 
 struct IntegerCheck {
     int control;
     int32_t Camera::*field;
-    int32_t low;
     std::u16string_view message;
 };
 
-constexpr NumberCheck frame_width_check{id::frame_width_mm, &Camera::frame_width_mm, positive,
-                                        u"Illegal frame width (mm)", u"%2f"};
-constexpr NumberCheck frame_height_check{id::frame_height_mm, &Camera::frame_height_mm, positive,
-                                         u"Illegal frame height (mm)", u"%2f"};
+constexpr NumberCheck frame_width_check{id::frame_width_mm, &Camera::frame_width_mm, u"Illegal frame width (mm)", 2,
+                                        true};
+constexpr NumberCheck frame_height_check{id::frame_height_mm, &Camera::frame_height_mm, u"Illegal frame height (mm)",
+                                         2, true};
 constexpr IntegerCheck pixel_checks[] = {
-    {id::frame_width_px, &Camera::frame_width_px, 2, u"Illegal frame width (pixels)"},
-    {id::frame_height_px, &Camera::frame_height_px, 2, u"Illegal frame height (pixels)"},
+    {id::frame_width_px, &Camera::frame_width_px, u"Illegal frame width (pixels)"},
+    {id::frame_height_px, &Camera::frame_height_px, u"Illegal frame height (pixels)"},
 };
 constexpr NumberCheck later_checks[] = {
-    {id::film_resolution, &Camera::film_resolution, positive, u"Illegal film resolution", u"%2f"},
-    {id::custom_coc, &Camera::custom_coc, positive, u"Illegal circle of confusion", u"%5f"},
-    {id::visual_resolution, &Camera::visual_resolution, non_negative, u"Illegal visual resolution", u"%2f"},
-    {id::allowable_blur, &Camera::allowable_blur, {1, true, 100}, u"Illegal allowable blur", u"%2f"},
-    {id::print_size, &Camera::print_size, positive, u"Illegal print size", u"%2f"},
-    {id::viewing_distance, &Camera::viewing_distance, positive, u"Illegal viewing distance", u"%2f"},
-    {id::wavelength, &Camera::wavelength, {5, true, 5000}, u"Illegal wavelength", u"%2f"},
+    {id::film_resolution, &Camera::film_resolution, u"Illegal film resolution", 2, true},
+    {id::custom_coc, &Camera::custom_coc, u"Illegal circle of confusion", 5, true},
+    {id::visual_resolution, &Camera::visual_resolution, u"Illegal visual resolution", 2, false},
+    {id::allowable_blur, &Camera::allowable_blur, u"Illegal allowable blur", 2, false},
+    {id::print_size, &Camera::print_size, u"Illegal print size", 2, false},
+    {id::viewing_distance, &Camera::viewing_distance, u"Illegal viewing distance", 2, false},
+    {id::wavelength, &Camera::wavelength, u"Illegal wavelength", 2, false},
 };
+
+void show_field(CameraDialogView& view, const Camera& camera, const NumberCheck& c)
+{
+    const int most = camera_number_rule(c.field).saved_decimals;
+    view.set_text(c.control, field_text(camera.*c.field, c.shown_decimals, most, c.trimmed).view());
+}
 
 // The edits of one apply: the camera as checked so far, and the typed name, which is checked
 // last but must keep fitting its settings-file line as the fields are checked.
@@ -113,41 +131,42 @@ struct Edit {
     std::u16string_view name;
     bool name_fitted;  // the name fits the line of the stored values
 
-    // A value that leaves a name that fitted without room is the value's fault, not the name's.
-    bool accept(std::u16string_view message)
+    // The field's text is kept as typed and selected, so that the user can put it right.
+    bool refuse(int control, std::u16string_view message)
     {
-        if (name_fitted && name.size() > camera_name_room(camera, index)) {
-            view.show_error(message);
-            return false;
-        }
+        view.show_error(message);
+        view.select_field(control);
+        return false;
+    }
+
+    // A value that leaves a name that fitted without room is the value's fault, not the name's.
+    bool accept(int control, std::u16string_view message)
+    {
+        if (name_fitted && name.size() > camera_name_room(camera, index))
+            return refuse(control, message);
         return true;
     }
 };
 
+// The value is stored as the settings file keeps it (a frame width of 23.456 mm as 23.46), so
+// that what the dialog shows is what the next start brings back.
 bool check(Edit& edit, const NumberCheck& c)
 {
+    const CameraNumberRule& rule = camera_number_rule(c.field);
     double value = 0;
-    // The value is shown again by the next fill and read back by the next apply, which must not
-    // refuse it (a print size of 0.004 would show as 0.00).
-    double shown = 0;
-    if (!read_number(edit.view.get_text(c.control).view(), value) || !c.range.holds(value) ||
-        !read_number(format(c.shown, {value}).view(), shown) || !c.range.holds(shown)) {
-        edit.view.show_error(c.message);
-        return false;
-    }
-    edit.camera.*c.field = value;
-    return edit.accept(c.message);
+    if (!read_number(edit.view.get_text(c.control).view(), value) || !camera_number_allowed(rule, value))
+        return edit.refuse(c.control, c.message);
+    edit.camera.*c.field = saved_camera_number(rule, value);
+    return edit.accept(c.control, c.message);
 }
 
 bool check(Edit& edit, const IntegerCheck& c)
 {
     int32_t value = 0;
-    if (!parse_int(edit.view.get_text(c.control).view(), value) || value < c.low) {
-        edit.view.show_error(c.message);
-        return false;
-    }
+    if (!parse_int(edit.view.get_text(c.control).view(), value) || value < min_frame_pixels)
+        return edit.refuse(c.control, c.message);
     edit.camera.*c.field = value;
-    return edit.accept(c.message);
+    return edit.accept(c.control, c.message);
 }
 
 // The name as typed, at most 254 units, never ending in half of a surrogate pair.
@@ -197,25 +216,25 @@ void fill_camera_dialog(const CameraTable& table, CameraDialogView& view)
 {
     const Camera& c = current_camera(table);
     view.set_text(id::name, camera_name(c));
+    show_field(view, c, frame_width_check);
+    show_integer(view, id::frame_width_px, c.frame_width_px);
+    show_field(view, c, frame_height_check);
+    show_integer(view, id::frame_height_px, c.frame_height_px);
+    for (const NumberCheck& check : later_checks)
+        show_field(view, c, check);
+    show_camera_state(table, view);
+}
+
+void show_camera_state(const CameraTable& table, CameraDialogView& view)
+{
+    const Camera& c = current_camera(table);
     view.set_selection(id::coc_method, static_cast<int>(c.coc_method));
     view.set_selection(id::type, static_cast<int>(c.type));
     view.set_selection(id::focal_length_entry, static_cast<int>(c.focal_length_entry));
-
-    show_number(view, id::frame_width_mm, u"%2f", c.frame_width_mm, true);
-    show_integer(view, id::frame_width_px, c.frame_width_px);
-    show_number(view, id::frame_height_mm, u"%2f", c.frame_height_mm, true);
-    show_integer(view, id::frame_height_px, c.frame_height_px);
-    show_number(view, id::film_resolution, u"%2f", c.film_resolution, true);
-    show_number(view, id::custom_coc, u"%5f", c.custom_coc, true);
-    show_number(view, id::coc, u"%5f mm", c.coc, false);  // ends in "mm": nothing to trim
-    show_number(view, id::diffraction_limit, u"f/%2f", c.diffraction_limit, true);
-    show_number(view, id::crop_factor, u"%2f", c.crop_factor, true);
-    show_number(view, id::megapixels, u"%2f", c.megapixels, true);
-    show_number(view, id::visual_resolution, u"%2f", c.visual_resolution, false);
-    show_number(view, id::allowable_blur, u"%2f", c.allowable_blur, false);
-    show_number(view, id::print_size, u"%2f", c.print_size, false);
-    show_number(view, id::viewing_distance, u"%2f", c.viewing_distance, false);
-    show_number(view, id::wavelength, u"%2f", c.wavelength, false);
+    show_readout(view, id::coc, u"", c.coc, 5, false, u" mm");
+    show_readout(view, id::diffraction_limit, u"f/", c.diffraction_limit, 2, true, u"");
+    show_readout(view, id::crop_factor, u"", c.crop_factor, 2, true, u"");
+    show_readout(view, id::megapixels, u"", c.megapixels, 2, true, u"");
 
     const int32_t method = static_cast<int32_t>(c.coc_method);
     const bool judged_by_blur = method < 2;  // Sharp Image or Sharp Print
@@ -260,14 +279,10 @@ bool apply_camera_dialog(CameraTable& table, CameraDialogView& view)
     edited.type = selected(view, id::type, type_items, stored.type);
     edited.focal_length_entry = selected(view, id::focal_length_entry, focal_length_items, stored.focal_length_entry);
 
-    if (name.find(u'"') != std::u16string_view::npos) {
-        view.show_error(quote_in_name_message);
-        return false;
-    }
-    if (!name.empty() && name.size() > camera_name_room(edited, index)) {
-        view.show_error(long_name_message);
-        return false;
-    }
+    if (name.find(u'"') != std::u16string_view::npos)
+        return edit.refuse(id::name, quote_in_name_message);
+    if (!name.empty() && name.size() > camera_name_room(edited, index))
+        return edit.refuse(id::name, long_name_message);
     set_camera_name(edited, name);
 
     derive_camera(edited);
@@ -347,40 +362,50 @@ void camera_dialog_close(CameraTable& table, CameraDialogView& view)
     view.end_dialog();
 }
 
+// After an apply: every control shows the stored camera, or, when a field was refused, the typed
+// texts stay for the user to put right and only the boxes, readouts and enabled states follow
+// the stored camera.
+void show_applied(bool applied, const CameraTable& table, CameraDialogView& view)
+{
+    if (applied)
+        fill_camera_dialog(table, view);
+    else
+        show_camera_state(table, view);
+}
+
 void camera_dialog_method_changed(CameraTable& table, CameraDialogView& view)
 {
-    apply_camera_dialog(table, view);
-    fill_camera_dialog(table, view);
+    show_applied(apply_camera_dialog(table, view), table, view);
 }
 
 void camera_dialog_type_changed(CameraTable& table, CameraDialogView& view)
 {
-    apply_camera_dialog(table, view);
+    const bool applied = apply_camera_dialog(table, view);
     Camera& c = current_camera(table);
     c.type = selected(view, id::type, type_items, c.type);
     derive_camera(c);  // the readouts follow the type even when the other fields were refused
-    fill_camera_dialog(table, view);
+    show_applied(applied, table, view);
 }
 
 void camera_dialog_focal_length_changed(CameraTable& table, CameraDialogView& view)
 {
-    apply_camera_dialog(table, view);
+    const bool applied = apply_camera_dialog(table, view);
     Camera& c = current_camera(table);
     c.focal_length_entry = selected(view, id::focal_length_entry, focal_length_items, c.focal_length_entry);
-    fill_camera_dialog(table, view);
+    show_applied(applied, table, view);
 }
 
 void camera_dialog_apply(CameraTable& table, CameraDialogView& view)
 {
-    apply_camera_dialog(table, view);
-    fill_camera_dialog(table, view);
+    show_applied(apply_camera_dialog(table, view), table, view);
 }
 
 void camera_dialog_new(CameraTable& table, CameraDialogView& view)
 {
     if (table.count >= max_cameras)
         return;
-    apply_camera_dialog(table, view);
+    if (!apply_camera_dialog(table, view))
+        return;
     if (is_unnamed(table)) {
         view.show_error(no_name_message);
         return;

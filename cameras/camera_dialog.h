@@ -75,17 +75,24 @@ public:
     virtual void enable(int control_id, bool enabled) = 0;
     /// The error box: caption "Error", an OK button; returns when the user has closed it.
     virtual void show_error(std::u16string_view message) = 0;
+    /// Puts the keyboard focus in the field and selects its text, for the user to correct it.
+    virtual void select_field(int control_id) = 0;
     virtual void set_main_title(std::u16string_view title) = 0;
     /// Closes the dialog (it returns 0).
     virtual void end_dialog() = 0;
 };
 
 /// Shows the current camera in every control, sets the enabled states and the main window's title.
+/// A number shows its usual decimals, or more where its value needs them (a print size of 0.005).
 void fill_camera_dialog(const CameraTable& table, CameraDialogView& view);
+/// fill_camera_dialog without the name and number fields: the boxes, readouts, enabled states and
+/// title, for when the fields keep what the user typed.
+void show_camera_state(const CameraTable& table, CameraDialogView& view);
 
-/// Reads and checks every field in order; at the first one not accepted shows its message and
-/// returns false with nothing stored. Otherwise stores method, values, name, type and focal-length
-/// entry into the current camera, derives it and returns true.
+/// Reads and checks every field in order; at the first one not accepted shows its message, selects
+/// that field and returns false with nothing stored (every field keeps its text). Otherwise stores
+/// method, values (as the settings file keeps them), name, type and focal-length entry into the
+/// current camera, derives it and returns true. The accepted values are those of camera_rules.h.
 bool apply_camera_dialog(CameraTable& table, CameraDialogView& view);
 
 /// WM_INITDIALOG: adds the combo box items (index = enumeration value), limits the name edit,
@@ -103,13 +110,15 @@ void camera_dialog_close(CameraTable& table, CameraDialogView& view);
 
 // The single commands camera_dialog_command dispatches to.
 
-/// A new method picked in the Method box: apply, then fill (a failed apply puts the box back).
+/// A new method picked in the Method box: apply, then fill (a failed apply puts only the box back;
+/// the fields keep what was typed).
 void camera_dialog_method_changed(CameraTable& table, CameraDialogView& view);
-/// Any notification of the Type box: apply; the box's type is stored even when the apply failed; fill.
+/// Any notification of the Type box: apply; the box's type is stored even when the apply failed;
+/// fill (after a failed apply, show_camera_state).
 void camera_dialog_type_changed(CameraTable& table, CameraDialogView& view);
 /// Any notification of the Focal Length box: as for Type, with the focal-length entry.
 void camera_dialog_focal_length_changed(CameraTable& table, CameraDialogView& view);
-/// Apply: apply, then fill.
+/// Apply: apply, then fill (after a failed apply, show_camera_state).
 void camera_dialog_apply(CameraTable& table, CameraDialogView& view);
 /// New: below 1000 cameras, and once the shown camera is valid and named, appends a copy of it named
 /// "Enter name here" and shows it.

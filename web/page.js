@@ -605,6 +605,11 @@
         dialog.hidden = true;
         dialogTitle = "";
       }
+      const refused = state.selected && formControls.get(state.selected);
+      if (refused && !dialog.hidden) {
+        refused.focus();
+        refused.select();
+      }
       update();
     };
     if (state.errors.length) showErrors(state.errors, finish);

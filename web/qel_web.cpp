@@ -124,6 +124,7 @@ public:
     std::map<int, bool> enabled;
     std::map<int, int> limits;
     std::vector<std::u16string> errors;
+    int selected_field = 0;  // the field a refused apply selected; 0 when none
     std::u16string main_title;
     bool ended = false;
 
@@ -150,6 +151,7 @@ public:
     }
     void enable(int control_id, bool on) override { enabled[control_id] = on; }
     void show_error(std::u16string_view message) override { errors.emplace_back(message); }
+    void select_field(int control_id) override { selected_field = control_id; }
     void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
     void end_dialog() override { ended = true; }
 };
@@ -352,6 +354,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         map(",\"limits\":", form.limits, number);
         j.raw(",\"errors\":");
         texts(form.errors);
+        j.raw(",\"selected\":");
+        j.number(form.selected_field);
         j.raw(",\"title\":");
         j.text(form.main_title);
         j.raw(",\"ended\":");
@@ -522,6 +526,7 @@ EMSCRIPTEN_KEEPALIVE const char* qel_form(int action, int control, int notificat
 {
     FormView& form = app->form;
     form.errors.clear();
+    form.selected_field = 0;
     switch (action) {
     case 0:
         form = FormView{};

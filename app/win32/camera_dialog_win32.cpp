@@ -93,6 +93,15 @@ public:
         session_.showing_error = false;
     }
 
+    void select_field(int control_id) override
+    {
+        // WM_NEXTDLGCTL moves the focus as the dialog manager does (the default button follows);
+        // the whole text is selected, so typing replaces it.
+        const HWND field = GetDlgItem(dialog_, control_id);
+        SendMessageW(dialog_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+        SendMessageW(field, EM_SETSEL, 0, -1);
+    }
+
     void set_main_title(std::u16string_view title) override
     {
         SetWindowTextW(session_.main_window, WideText(title).c_str());

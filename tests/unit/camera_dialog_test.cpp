@@ -13,6 +13,7 @@
 #include "cameras/camera_dialog.h"
 #include "cameras/settings.h"
 #include "support/close_to.h"
+#include "support/fake_dialog_view.h"
 #include "support/u16_text.h"
 #include "text/format.h"
 
@@ -22,51 +23,6 @@ namespace id = camera_control;
 
 constexpr int button_clicked = 0;  // BN_CLICKED
 constexpr int combo_set_focus = 3;  // CBN_SETFOCUS
-
-// Behaves like the dialog's controls: texts read back at most 254 units, a selection that names
-// no item is none (-1), and every control starts enabled.
-class FakeDialogView final : public CameraDialogView {
-public:
-    std::map<int, std::u16string> texts;
-    std::map<int, std::vector<std::u16string>> items;
-    std::map<int, int> selections;
-    std::map<int, bool> enabled;
-    std::map<int, int> limits;
-    std::vector<std::u16string> errors;
-    std::u16string main_title;
-    int ended = 0;
-
-    Text256 get_text(int control) override
-    {
-        Text256 t;
-        const std::u16string& s = texts[control];
-        t.length = s.copy(t.data.data(), 254);
-        return t;
-    }
-    void set_text(int control, std::u16string_view text) override { texts[control] = std::u16string(text); }
-    void limit_text(int control, int units) override { limits[control] = units; }
-    void add_item(int combo, std::u16string_view item) override { items[combo].emplace_back(item); }
-    int get_selection(int combo) override
-    {
-        const auto it = selections.find(combo);
-        return it == selections.end() ? -1 : it->second;
-    }
-    void set_selection(int combo, int index) override
-    {
-        const auto count = static_cast<int>(items[combo].size());
-        selections[combo] = index >= 0 && index < count ? index : -1;
-    }
-    void enable(int control, bool on) override { enabled[control] = on; }
-    void show_error(std::u16string_view message) override { errors.emplace_back(message); }
-    void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
-    void end_dialog() override { ++ended; }
-
-    bool is_enabled(int control) const
-    {
-        const auto it = enabled.find(control);
-        return it == enabled.end() || it->second;
-    }
-};
 
 void name_camera(Camera& camera, std::u16string_view name)
 {
@@ -166,6 +122,42 @@ TEST(CameraDialogOpen, ShowsTheDefaultCameraInEveryControl)
     EXPECT_EQ(d.view.main_title, u"Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)");
     EXPECT_TRUE(d.view.errors.empty());
     EXPECT_EQ(d.view.ended, 0);
+}
+
+// A stored value the usual decimals would show wrongly gets the decimals it needs, so an Apply with
+// nothing typed stores exactly what was there; a readout above zero never reads 0.
+TEST(CameraDialogOpen, ShowsEveryStoredValueAsItIs)
+{
+    struct Row {
+        double Camera::*field;
+        double value;
+        int control;
+        std::u16string_view shown;
+    };
+    const Row rows[] = {
+        {&Camera::print_size, 0.005, id::print_size, u"0.005"},
+        {&Camera::print_size, 12.345, id::print_size, u"12.345"},
+        {&Camera::print_size, 12.34, id::print_size, u"12.34"},
+        {&Camera::frame_width_mm, 23.46, id::frame_width_mm, u"23.46"},
+        {&Camera::visual_resolution, 0.001, id::visual_resolution, u"0.001"},
+        {&Camera::custom_coc, 0.00001, id::custom_coc, u"0.00001"},
+        {&Camera::custom_coc, 0.00001, id::coc, u"0.000010 mm"},
+        {&Camera::custom_coc, 0.00001, id::diffraction_limit, u"f/0.0075"},
+        {&Camera::custom_coc, 0.0001, id::diffraction_limit, u"f/0.075"},
+        {&Camera::custom_coc, 0.001, id::diffraction_limit, u"f/0.75"},
+    };
+    for (const Row& row : rows) {
+        Dialog d;
+        d.shown().coc_method = CocMethod::CustomCoc;
+        d.shown().*row.field = row.value;
+        derive_camera(d.shown());
+        d.open();
+        EXPECT_EQ(printable(d.text(row.control)), printable(row.shown)) << row.value;
+        const Camera before = d.shown();
+        d.press(id::apply);
+        EXPECT_TRUE(d.view.errors.empty());
+        EXPECT_TRUE(same_inputs(d.shown(), before)) << row.value;
+    }
 }
 
 TEST(CameraDialogOpen, ComboItemsAreNumberedAsTheirValues)
@@ -279,8 +271,10 @@ const FieldCase field_cases[] = {
     {id::frame_width_mm, u"2e9", u"Illegal frame width (mm)", 0},
     {id::frame_width_mm, u"1e9", u"", 1e9},
     {id::frame_width_mm, u"1e99", u"Illegal frame width (mm)", 0},
-    // A value shown as 0 would be refused by the next apply.
+    // Values are kept with the decimals the settings file has for them: one it writes as 0 is refused.
     {id::frame_width_mm, u"0.004", u"Illegal frame width (mm)", 0},
+    {id::frame_width_mm, u"0.005", u"", 0.01},
+    {id::frame_width_mm, u"23.456", u"", 23.46},
     {id::frame_height_mm, u"0.004", u"Illegal frame height (mm)", 0},
     {id::frame_height_mm, u"0", u"Illegal frame height (mm)", 0},
     {id::frame_height_mm, u"15.6", u"", 15.6},
@@ -298,10 +292,15 @@ const FieldCase field_cases[] = {
     {id::custom_coc, u"0", u"Illegal circle of confusion", 0},
     {id::custom_coc, u"0,02", u"", 0.02},
     {id::custom_coc, u"0.000004", u"Illegal circle of confusion", 0},
+    {id::custom_coc, u"0.000005", u"", 0.00001},
     {id::custom_coc, u"0.00001", u"", 0.00001},
-    {id::visual_resolution, u"0", u"", 0},
+    // No resolution at all would make a Sharp Print CoC of 0; from 90 degrees on it has no tangent.
+    {id::visual_resolution, u"0", u"Illegal visual resolution", 0},
+    {id::visual_resolution, u"0.0004", u"Illegal visual resolution", 0},
     {id::visual_resolution, u"-0.1", u"Illegal visual resolution", 0},
-    {id::visual_resolution, u"0.001", u"", 0.001},  // shown as 0.00, which is accepted too
+    {id::visual_resolution, u"0.001", u"", 0.001},
+    {id::visual_resolution, u"5000", u"", 5000},
+    {id::visual_resolution, u"5000.001", u"Illegal visual resolution", 0},
     {id::visual_resolution, u"1000000001", u"Illegal visual resolution", 0},
     {id::allowable_blur, u"0.5", u"Illegal allowable blur", 0},
     {id::allowable_blur, u"1", u"", 1},
@@ -311,8 +310,9 @@ const FieldCase field_cases[] = {
     {id::print_size, u"0", u"Illegal print size", 0},
     {id::print_size, u"50%", u"", 0.5},
     {id::print_size, u"%", u"Illegal print size", 0},
-    {id::print_size, u"0.004", u"Illegal print size", 0},
-    {id::print_size, u"0.006", u"", 0.006},  // shown as 0.01
+    {id::print_size, u"0.0004", u"Illegal print size", 0},
+    {id::print_size, u"0.004", u"", 0.004},
+    {id::print_size, u"12.3456", u"", 12.346},
     {id::viewing_distance, u"0", u"Illegal viewing distance", 0},
     {id::viewing_distance, u"1.2.3", u"Illegal viewing distance", 0},
     {id::viewing_distance, u"1e99", u"Illegal viewing distance", 0},
@@ -338,13 +338,17 @@ TEST(CameraDialogApply, EachFieldAcceptsExactlyItsRange)
         if (c.error.empty()) {
             EXPECT_TRUE(d.view.errors.empty()) << printable(d.last_error());
             EXPECT_TRUE(close_to(stored(d.shown(), c.control), c.value));
-            d.press(id::apply);  // what is shown now is accepted again
+            const Camera applied = d.shown();
+            d.press(id::apply);  // what is shown now is accepted again, and changes nothing
             EXPECT_TRUE(d.view.errors.empty()) << printable(d.last_error());
+            EXPECT_TRUE(same_inputs(d.shown(), applied));
         } else {
             EXPECT_EQ(d.view.errors, std::vector<std::u16string>{std::u16string(c.error)});
             EXPECT_TRUE(same_inputs(d.shown(), before));
-            EXPECT_EQ(d.text(c.control), shown_before);  // Apply's fill puts the stored value back
+            EXPECT_EQ(d.text(c.control), c.typed);  // kept as typed, selected for correcting
+            EXPECT_EQ(d.view.selected, c.control);
         }
+        (void)shown_before;
     }
 }
 
@@ -536,7 +540,8 @@ TEST(CameraDialogName, DoubleQuoteIsRefusedOtherQuotesAreKept)
     d.type(id::name, u"Nikon \"F\"");
     d.press(id::apply);
     EXPECT_EQ(d.view.errors, std::vector<std::u16string>{u"Illegal camera name (no double quotes)"});
-    EXPECT_EQ(d.text(id::name), u"Generic 35mm film camera (Sharp print)");
+    EXPECT_EQ(d.text(id::name), u"Nikon \"F\"");
+    EXPECT_EQ(name_of(d.shown()), u"Generic 35mm film camera (Sharp print)");
 
     d.type(id::name, u"Nikon \u201CF\u201D");
     d.press(id::apply);
@@ -598,16 +603,19 @@ TEST(CameraDialogMethod, SwitchingToCustomCocShowsTheCustomValue)
     EXPECT_EQ(d.text(id::megapixels), u"19.44");
 }
 
-TEST(CameraDialogMethod, RefusedApplyPutsTheBoxBack)
+TEST(CameraDialogMethod, RefusedApplyPutsTheBoxBackAndKeepsEveryTypedField)
 {
     Dialog d;
     d.open();
+    d.type(id::frame_height_mm, u"30");
     d.type(id::frame_width_mm, u"0");
     d.pick(id::coc_method, 2);
     EXPECT_EQ(d.view.errors, std::vector<std::u16string>{u"Illegal frame width (mm)"});
     EXPECT_EQ(d.shown().coc_method, CocMethod::SharpPrint);
     EXPECT_EQ(d.view.selections[id::coc_method], 1);
-    EXPECT_EQ(d.text(id::frame_width_mm), u"36");
+    EXPECT_EQ(d.text(id::frame_width_mm), u"0");
+    EXPECT_EQ(d.text(id::frame_height_mm), u"30");
+    EXPECT_EQ(d.shown().frame_height_mm, 24);  // nothing applied until every field is valid
 }
 
 TEST(CameraDialogMethod, OnlyASelectionChangeOfTheMethodBoxIsHandled)
@@ -630,7 +638,7 @@ TEST(CameraDialogType, AnyNotificationAppliesAndTheTypeIsStoredEvenWhenRefused)
     EXPECT_EQ(d.view.errors, std::vector<std::u16string>{u"Illegal wavelength"});
     EXPECT_EQ(d.shown().type, CameraType::Digital);
     EXPECT_EQ(d.shown().wavelength, 550);
-    EXPECT_EQ(d.text(id::wavelength), u"550.00");
+    EXPECT_EQ(d.text(id::wavelength), u"1");
     // The readouts follow the new type: one pixel of 36 / 6000 mm, twice.
     EXPECT_EQ(d.text(id::coc), u"0.01200 mm");
     EXPECT_EQ(d.text(id::megapixels), u"24");
@@ -647,7 +655,7 @@ TEST(CameraDialogFocalLength, AnyNotificationAppliesAndTheEntryIsStoredEvenWhenR
     EXPECT_EQ(d.view.errors, std::vector<std::u16string>{u"Illegal print size"});
     EXPECT_EQ(d.shown().focal_length_entry, FocalLengthEntry::Equivalent35mm);
     EXPECT_EQ(d.view.selections[id::focal_length_entry], 1);
-    EXPECT_EQ(d.text(id::print_size), u"12.00");
+    EXPECT_EQ(d.text(id::print_size), u"0");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -757,16 +765,16 @@ TEST(CameraDialogClose, EmptyNameOfAnExistingCameraIsRefused)
     EXPECT_EQ(d.view.errors.size(), 1u);
 }
 
-TEST(CameraDialogNew, RefusedApplyStillAddsACopyOfTheStoredCamera)
+TEST(CameraDialogNew, RefusedApplyAddsNothingAndKeepsTheTypedText)
 {
     Dialog d;
     d.open();
     d.type(id::wavelength, u"1");
     d.press(id::new_camera);
     EXPECT_EQ(d.view.errors, std::vector<std::u16string>{u"Illegal wavelength"});
-    ASSERT_EQ(d.table->count, 2);
-    EXPECT_EQ(d.table->cameras[1].wavelength, 550);
-    EXPECT_EQ(d.text(id::wavelength), u"550.00");
+    EXPECT_EQ(d.table->count, 1);
+    EXPECT_EQ(d.text(id::wavelength), u"1");
+    EXPECT_EQ(d.view.selected, id::wavelength);
 }
 
 TEST(CameraDialogNew, DoesNothingAtAThousandCameras)
