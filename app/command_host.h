@@ -31,6 +31,7 @@ public:
     /// camera_dialog_closed when it closes).
     virtual bool run_camera_dialog() = 0;
     virtual void run_about_box() = 0;
-    /// Opens a help document with its default application; silent when that fails.
+    /// Opens a help document with its default application; says so, and where Qel looked, when
+    /// that fails.
     virtual void open_document(HelpDocument document) = 0;
 };

@@ -13,3 +13,7 @@ std::u16string join_path(std::u16string_view directory, std::u16string_view name
 /// backslash unless a colon precedes it. "D:\dir\prog.exe" -> "D:\dir", "D:\prog.exe" -> "D:\",
 /// "prog.exe" (or an empty path) -> ".".
 std::u16string directory_of(std::u16string_view path);
+
+/// What the user is told when a help document cannot be opened: that it is missing, with the folder
+/// Qel looked in and where it belongs, or (when it is there) that no program opened it.
+std::u16string document_failure_message(std::u16string_view path, bool exists);

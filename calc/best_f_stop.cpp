@@ -10,13 +10,21 @@
 void normalise_limits(CalcState& state)
 {
     // Every negative limit is infinity: two of them are equal limits, and an infinite near limit
-    // lies beyond any finite far one.
+    // lies beyond any finite far one. Equal limits are parted by bringing the near one in by a
+    // tenth, or, where that would be closer than the lens can focus, taking the far one out.
     const double n = state.near_limit;
     const double far = state.far_limit;
-    if (n == far || (n < 0 && far < 0))
-        state.near_limit = far >= 0 ? 0.9 * far : 1000;
-    else if (n < 0 || (far > 0 && n > far))
+    const double closest = 2 * state.effective_focal_length;
+    if (n == far || (n < 0 && far < 0)) {
+        if (far < 0)
+            state.near_limit = 1000 < closest ? closest : 1000;
+        else if (0.9 * far >= closest)
+            state.near_limit = 0.9 * far;
+        else
+            state.far_limit = far / 0.9 > far_cap_mm ? -1 : far / 0.9;
+    } else if (n < 0 || (far > 0 && n > far)) {
         std::swap(state.near_limit, state.far_limit);
+    }
 }
 
 void set_optimum_aperture(CalcState& state, double nearest, double focus, double airy)

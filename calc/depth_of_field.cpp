@@ -34,7 +34,9 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
         const double h = f * f / (c_e * n);
         state.hyperfocal = h + f;
         if (s < 0) {
-            state.near = state.hyperfocal;
+            // Focused at infinity the near limit is the hyperfocal distance; beyond 1000 km it is
+            // infinity too, as a far limit would be.
+            state.near = state.hyperfocal > far_cap_mm ? -1 : state.hyperfocal;
             state.far = -1;
         } else {
             const double near_denominator = h + s - f;

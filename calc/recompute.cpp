@@ -80,17 +80,21 @@ void raise_to_closest_focus(double& distance, double effective_focal_length)
 {
     const double closest = 2 * effective_focal_length;
     if (distance >= 0 && distance < closest && std::isfinite(closest))
-        distance = closest;
+        distance = closest > far_cap_mm ? -1 : closest;  // beyond 1000 km is infinity to every calculation
 }
 
 void keep_focusable(CalcState& state)
 {
+    for (double* distance : {&state.focus_at, &state.near_limit, &state.far_limit, &state.blur_distance}) {
+        if (*distance > far_cap_mm)
+            *distance = -1;  // beyond 1000 km is infinity, as the settings file reads it
+    }
     const double f = state.effective_focal_length;
     raise_to_closest_focus(state.focus_at, f);
     raise_to_closest_focus(state.near_limit, f);
     raise_to_closest_focus(state.far_limit, f);
-    if (state.blur_distance == 0 && std::isfinite(f))
-        state.blur_distance = 2 * f;
+    if (state.blur_distance == 0)
+        raise_to_closest_focus(state.blur_distance, f);
 }
 
 void recompute(CalcState& state, const Camera& camera, bool rescale)

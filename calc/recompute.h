@@ -11,11 +11,12 @@
 void recompute(CalcState& state, const Camera& camera, bool rescale);
 
 /// Nothing is focused closer than twice the focal length (beyond 1:1): a positive distance below
-/// that, or 0, is raised to it; infinity (negative) stays.
+/// that, or 0, is raised to it (to infinity, -1, when that is beyond 1000 km); infinity (negative)
+/// stays.
 void raise_to_closest_focus(double& distance, double effective_focal_length);
 
 /// raise_to_closest_focus for the focus distance and both limits at the state's effective focal
-/// length; the object whose blur is computed is never at the lens (0), where its blur would be
+/// length, and any of them beyond 1000 km made infinity (-1); the object whose blur is computed is never at the lens (0), where its blur would be
 /// infinite. (The limit modes put the two limits in order themselves.)
 void keep_focusable(CalcState& state);
 

@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "calc/recompute.h"
 #include "calc/snap.h"
@@ -23,6 +25,8 @@
 #include "text/format.h"
 #include "text/panel_text.h"
 #include "tests/support/fixed_measure.h"
+#include "tests/support/state_invariants.h"
+#include "cameras/settings.h"
 
 namespace {
 
@@ -114,6 +118,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }
     for (double v : {state->near, state->far, state->maxblur_near, state->maxblur_far, state->hyperfocal})
         check_text(format_distance(*state, v));
+
+    // The same inputs as a settings file brings them back: a state the program can reach, in
+    // which every invariant holds.
+    {
+        static CameraTable table;
+        table.cameras[0] = *camera;
+        table.count = 1;
+        table.current = 0;
+        const std::u16string text = settings_text(*state, table);
+        auto loaded = std::make_unique<CalcState>();
+        load_settings_text(text, *loaded, table);
+        derive_camera_values(table);
+        recompute(*loaded, current_camera(table), true);
+        std::string broken = invariants::state_rule(*loaded, table);
+        if (broken.empty())
+            broken = invariants::display_rule(*loaded, table, *panel, *captions);
+        if (!broken.empty()) {
+            std::fprintf(stderr, "%s\n", broken.c_str());
+            FUZZ_CHECK(broken.empty());
+        }
+    }
 
     // For the inputs that paint, a frame at any text height and window size, twice (the second
     // with warm scratch buffers).

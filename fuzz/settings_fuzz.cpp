@@ -3,6 +3,7 @@
 // from the input) its first frame work, and what the program saves reads back to the same saved
 // text.
 #include <array>
+#include <cstdio>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/paint_share.h"
 #include "fuzz/touching_canvas.h"
+#include "tests/support/state_invariants.h"
 #include "tests/support/fixed_measure.h"
 #include "text/format.h"
 #include "text/title.h"
@@ -176,7 +178,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const std::u16string second_text = saved(second);
     // A file without "end" is neither snapped nor sorted; the saved text always has "end", so only
     // settings read in full must come back unchanged from the first save.
-    if (read_in_full(first))
+    const bool full = read_in_full(first);
+    if (full)
         check_same(first_text, second_text);
 
     // After one save and read every file is read in full: from there on nothing may change.
@@ -192,5 +195,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 
     // The frame is the recompute target's business; here it is the first frame of a loaded file.
     start_and_paint(first, paint_choice(data, size, 32));
+
+    // Whatever the file held, the started program keeps every invariant, and what it saves brings
+    // the same settings back at the next start (a file without "end" is not sorted at the first).
+    static PanelText panel;
+    static CaptionTexts captions;
+    std::string broken = invariants::state_rule(first.state, first.table);
+    if (broken.empty())
+        broken = invariants::display_rule(first.state, first.table, panel, captions);
+    if (broken.empty() && full) {
+        Settings& restarted = new_settings(1);
+        load(saved(first), restarted);
+        derive_camera_values(restarted.table);
+        recompute(restarted.state, current_camera(restarted.table), true);
+        broken = invariants::restart_rule(first.state, first.table, restarted.state, restarted.table);
+    }
+    if (!broken.empty()) {
+        std::fprintf(stderr, "%s\n", broken.c_str());
+        FUZZ_CHECK(broken.empty());
+    }
     return 0;
 }

@@ -11,7 +11,7 @@
 #                                       $QEL_FUZZ_CORPUS/<target> (default ~/.cache/qel-fuzz/<target>);
 #                                       findings go to $QEL_FUZZ_CORPUS/findings/<target>/, logs to
 #                                       $QEL_FUZZ_CORPUS/logs/
-#   --only TARGET...                    only these targets (settings parse format recompute)
+#   --only TARGET...                    only these targets (settings parse format recompute session)
 #   --jobs N                            fuzz up to N targets at once (default 1)
 #
 # A campaign's findings are not kept by themselves: the run prints where each input is and how to
@@ -19,7 +19,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/fuzz
-all_targets=(settings parse format recompute)
+all_targets=(settings parse format recompute session)
 targets=()
 minutes=""
 jobs=1

@@ -2,6 +2,7 @@
 
 #include "app/commands.h"
 #include "app/mouse_input.h"
+#include "app/paths.h"
 #include "app/text_height.h"
 #include "app/toolbar_layout.h"
 #include "app/win32/camera_dialog_win32.h"
@@ -504,7 +505,11 @@ void MainWindow::open_document(HelpDocument document)
     info.lpVerb = L"open";
     info.lpFile = wide(path.c_str());
     info.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&info);
+    if (ShellExecuteExW(&info))
+        return;
+    const bool exists = GetFileAttributesW(wide(path.c_str())) != INVALID_FILE_ATTRIBUTES;
+    const std::u16string message = document_failure_message(path, exists);
+    MessageBoxW(window_, wide(message.c_str()), L"Qel", MB_OK | MB_ICONINFORMATION);
 }
 
 void MainWindow::capture_mouse() { SetCapture(window_); }

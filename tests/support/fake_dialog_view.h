@@ -19,6 +19,7 @@ public:
     std::map<int, int> limits;
     std::vector<std::u16string> errors;
     int selected = 0;  // the field the last refusal selected
+    std::map<int, int> writes;  // how often the dialog has set each control's text
     std::u16string main_title;
     int ended = 0;
 
@@ -29,7 +30,11 @@ public:
         t.length = s.copy(t.data.data(), 254);
         return t;
     }
-    void set_text(int control, std::u16string_view text) override { texts[control] = std::u16string(text); }
+    void set_text(int control, std::u16string_view text) override
+    {
+        texts[control] = std::u16string(text);
+        ++writes[control];
+    }
     void limit_text(int control, int units) override { limits[control] = units; }
     void add_item(int combo, std::u16string_view item) override { items[combo].emplace_back(item); }
     int get_selection(int combo) override

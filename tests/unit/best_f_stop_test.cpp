@@ -54,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(LimitsCase{2000, 2000, 1800, 2000},      // equal: near becomes 0.9 far
                     LimitsCase{-1, -1, 1000, -1},            // both infinite: near becomes 1 m
                     LimitsCase{3000, 2000, 2000, 3000},      // reversed: swapped
-                    LimitsCase{30, 60, 90, 100},             // inside 2f (50 mm lens): both raised to 100
+                    LimitsCase{30, 60, 100, 100 / 0.9},      // inside 2f (50 mm lens): raised to 100, far parted
+                    LimitsCase{105, 105, 105, 105 / 0.9},    // a tenth nearer would be inside 2f
                     LimitsCase{914.4, 1828.8, 914.4, 1828.8},  // already in order
                     LimitsCase{5000, -1, 5000, -1},          // finite to infinity: in order
                     LimitsCase{-2, -7, 1000, -7},            // two infinities are equal limits

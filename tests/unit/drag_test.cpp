@@ -231,8 +231,9 @@ TEST_F(DragFixture, DraggedDistancesStayAtTwiceTheFocalLengthExceptTheObjectLine
         {"object", Mode::Blur, 400, 100, 0, 914.4, DragState::NearLine, &CalcState::blur_distance, 150},
         {"best near", Mode::BestFStop, 400, 0, 150, 914.4, DragState::NearLine, &CalcState::near_limit, 200},
         {"stack near", Mode::FocusStacking, 400, 0, 150, 914.4, DragState::NearLine, &CalcState::near_limit, 200},
-        {"best far", Mode::BestFStop, 450, 0, 400, 120, DragState::FarLine, &CalcState::far_limit, 200},
-        {"stack far", Mode::FocusStacking, 450, 0, 400, 120, DragState::FarLine, &CalcState::far_limit, 200},
+        // The near limit of 120 is raised to 200 as well, and the equal limits are parted outwards.
+        {"best far", Mode::BestFStop, 450, 0, 400, 120, DragState::FarLine, &CalcState::far_limit, 200 / 0.9},
+        {"stack far", Mode::FocusStacking, 450, 0, 400, 120, DragState::FarLine, &CalcState::far_limit, 200 / 0.9},
     };
     for (const Case& c : cases) {
         state = CalcState{};
@@ -490,7 +491,8 @@ TEST_F(FocusStackingDrag, ANearLimitRaisedByTheRuleCarriesTheFarLimit)
     state.far_limit = 180;
     set_rows(450, 300, 100);
     EXPECT_TRUE(press(400));  // 150, raised to 200, past the far limit of 180
-    EXPECT_NEAR(state.far_limit, 200, 1e-9);
+    EXPECT_NEAR(state.near_limit, 200, 1e-9);
+    EXPECT_NEAR(state.far_limit, 200 / 0.9, 1e-9);  // carried, then parted beyond it
 }
 
 // ---- Blur: the object line and the focus line -----------------------------------------------

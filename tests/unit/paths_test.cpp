@@ -66,4 +66,16 @@ TEST(PathLimits, ProgramFolderGivesTheHelpDocuments)
     EXPECT_EQ(join_path(directory_of(u"C:\\Qel\\Qel.txt"), u"qel backup.txt"), u"C:\\Qel\\qel backup.txt");
 }
 
+// The message names the document and the folder apart, each whole, however long the path.
+TEST(PathLimits, AFailedHelpDocumentNamesTheFileAndTheFolder)
+{
+    const std::u16string folder = u"C:\\Users\\Jos\u00E9\\" + std::u16string(300, u'q');
+    for (const bool exists : {false, true}) {
+        const std::u16string text = document_failure_message(join_path(folder, u"Qel Quick Start.pdf"), exists);
+        EXPECT_NE(text.find(u"\u201CQel Quick Start.pdf\u201D"), std::u16string::npos);
+        EXPECT_NE(text.find(u"\n" + folder + u"\n"), std::u16string::npos);
+        EXPECT_NE(text.find(exists ? u"could not open" : u"could not find"), std::u16string::npos);
+    }
+}
+
 }  // namespace

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "calc/recompute.h"
 #include "cameras/settings.h"
 #include "support/decimal_point.h"
+#include "support/state_invariants.h"
 #include "support/u16_text.h"
 #include "text/format.h"
 #include "text/utf8.h"
@@ -73,7 +75,8 @@ void set_name(Camera& camera, std::u16string_view name)
     name.copy(camera.name, name.size());
 }
 
-// The values every other part of the program relies on after any load.
+// The values every other part of the program relies on after any load, and every invariant of
+// the started program (start-up derives the cameras and recomputes).
 void expect_usable(const Loaded& l)
 {
     const CalcState& s = l.state;
@@ -87,34 +90,26 @@ void expect_usable(const Loaded& l)
     EXPECT_TRUE(s.snap == 0 || s.snap == 1);
     EXPECT_GE(s.ni, 2);
     EXPECT_LE(s.ni, 100);
-    for (double v : {s.focal_length, s.teleconverter, s.f_stop, s.blur_threshold, s.fov})
-        EXPECT_GT(v, 0);
     for (double v : {s.fl_zoom, s.fov_zoom, s.blur_zoom}) {
         EXPECT_GE(v, 1.5);
         EXPECT_LE(v, 32);
     }
     EXPECT_GE(s.maxblur, 0.01);
     EXPECT_LE(s.maxblur, 10000);
-    for (double v : {s.near, s.focus_at, s.far, s.near_limit, s.far_limit, s.blur_distance, s.effective_f_stop,
-                     s.effective_focal_length})
-        EXPECT_TRUE(std::isfinite(v));
-    const CameraTable& t = *l.table;
-    EXPECT_GE(t.count, 1);
-    EXPECT_LE(t.count, max_cameras);
-    EXPECT_GE(t.current, 0);
-    EXPECT_LT(t.current, t.count);
-    for (int i = 0; i < t.count; ++i) {
-        const Camera& c = t.cameras[static_cast<std::size_t>(i)];
+    for (int i = 0; i < l.table->count; ++i) {
+        const Camera& c = l.table->cameras[static_cast<std::size_t>(i)];
         EXPECT_TRUE(c.type == CameraType::Digital || c.type == CameraType::Film);
         EXPECT_TRUE(c.coc_method == CocMethod::SharpImage || c.coc_method == CocMethod::SharpPrint ||
                     c.coc_method == CocMethod::CustomCoc);
         EXPECT_TRUE(c.focal_length_entry == FocalLengthEntry::Actual ||
                     c.focal_length_entry == FocalLengthEntry::Equivalent35mm);
-        for (double v : {c.frame_width_mm, c.frame_height_mm, c.film_resolution, c.custom_coc, c.visual_resolution,
-                         c.allowable_blur, c.print_size, c.viewing_distance, c.wavelength})
-            EXPECT_TRUE(std::isfinite(v));
         EXPECT_LT(name_of(c).size(), static_cast<std::size_t>(camera_name_capacity));
     }
+    CalcState started = s;
+    auto table = std::make_unique<CameraTable>(*l.table);
+    derive_camera_values(*table);
+    recompute(started, current_camera(*table), true);
+    EXPECT_EQ(invariants::state_rule(started, *table), "");
 }
 
 void expect_default_state(const Loaded& l)
@@ -589,6 +584,13 @@ TEST(CameraLines, LinesCutByTheLineLengthKeepWhatWasWhole)
     const Loaded s = load(with_header(split + u"\n"));
     EXPECT_EQ(s.camera(0).type, CameraType::Digital);
     EXPECT_EQ(s.camera(0).frame_width_mm, 36);
+    // A cut between two tokens keeps the one before it whole: padded so that the final "1" is
+    // unit 256, the wavelength before the spaces is read.
+    std::u16string padded = u"camera 0 \"Cam\" 2 0 23.51 6001 15.61 4001 60.01 0.02001 1.501 0.501 10.001 12.001 456.78";
+    padded.append(settings_line_units - padded.size(), u' ');
+    const Loaded p = load(with_header(padded + u"1\n"));
+    EXPECT_EQ(p.camera(0).wavelength, 456.78);
+    EXPECT_EQ(load(with_header(padded + u" 1\n")).camera(0).wavelength, 456.78);
 
     // A name that fits the hand-made line is read, but only as much of it as the line the
     // program writes for it can carry (its values take more room there): saving then keeps it.
@@ -634,9 +636,10 @@ const std::u16string overflowing = std::u16string(212, u'9') + u"e99";
 
 TEST(CameraLines, BadValuesGiveTheDefaultCamerasValue)
 {
-    const Loaded l = load(with_header(u"ncameras 2 0\n"
+    const Loaded l = load(with_header(u"ncameras 3 0\n"
                                       u"camera 0 \"enums\" 7 \u22121 36 6000 24 4000 75 0.033 2 1 12 18 550 5\n"
-                                      u"camera 1 \"fine\" 2 0 36 6000 24 4000 75 0.033 2 1 12 18 600 1\n"));
+                                      u"camera 1 \"fine\" 2 0 36 6000 24 4000 75 0.033 2 1 12 18 600 1\n"
+                                      u"camera 2 \"no eye\" 1 1 36 1 24 0 75 0.033 2 0 12 18 550 0\n"));
     const Camera& e = l.camera(0);
     EXPECT_EQ(e.coc_method, CocMethod::SharpPrint);
     EXPECT_EQ(e.type, CameraType::Film);
@@ -647,6 +650,11 @@ TEST(CameraLines, BadValuesGiveTheDefaultCamerasValue)
     EXPECT_EQ(f.type, CameraType::Digital);
     EXPECT_EQ(f.focal_length_entry, FocalLengthEntry::Equivalent35mm);
     EXPECT_EQ(f.wavelength, 600);
+    // What the dialog refuses: a visual resolution of 0 (a CoC of 0), fewer than 2 pixels.
+    const Camera& z = l.camera(2);
+    EXPECT_EQ(z.visual_resolution, 1);
+    EXPECT_EQ(z.frame_width_px, 6000);
+    EXPECT_EQ(z.frame_height_px, 4000);
     expect_usable(l);
 
     // One overflowing value per line (only one fits in 255 units), at each double's token.
@@ -705,7 +713,12 @@ INSTANTIATE_TEST_SUITE_P(
         SanitiseCase{u"near -1", &CalcState::near, -1}, SanitiseCase{u"far \u22125", &CalcState::far, -5},
         SanitiseCase{u"far_limit " + overflowing, &CalcState::far_limit, 1828.8},
         SanitiseCase{u"focus_at \u2212" + overflowing, &CalcState::focus_at, 1219.2},
-        SanitiseCase{u"blur_distance 0", &CalcState::blur_distance, 0}));
+        SanitiseCase{u"blur_distance 0", &CalcState::blur_distance, 0},
+        // No number at all keeps the default rather than reading as 0 mm (a deleted number whose
+        // exact value was left behind; a "?" an old fault wrote).
+        SanitiseCase{u"focus_at x4094AD9CD0B1E571", &CalcState::focus_at, 1219.2},
+        SanitiseCase{u"near_limit ?", &CalcState::near_limit, 914.4},
+        SanitiseCase{u"focus_at 10", &CalcState::focus_at, 10}));  // recompute raises it to 2f
 
 TEST(SanitiseSettings, IntegersOutsideTheirRanges)
 {
