@@ -29,9 +29,11 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
 
     const double d = n / airy_factor(camera);
     const double allowed = camera.coc * state.blur_threshold;
-    if (d < allowed) {
-        const double c_e = std::sqrt(allowed * allowed - d * d);  // what diffraction leaves
-        const double h = f * f / (c_e * n);
+    const double c_e = d < allowed ? std::sqrt(allowed * allowed - d * d) : 0;  // what diffraction leaves
+    const double h = f * f / (c_e * n);
+    // Where diffraction leaves (next to) nothing of the allowed blur, nothing but the focus
+    // distance itself is sharp.
+    if (d < allowed && std::isfinite(h)) {
         state.hyperfocal = h + f;
         if (s < 0) {
             // Focused at infinity the near limit is the hyperfocal distance; beyond 1000 km it is

@@ -8,11 +8,15 @@
 #include <span>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/paint_share.h"
 #include "support/session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    const SessionResult result = run_session(std::span<const uint8_t>(data, size), false);
+    // The texts after every step and a painted frame cost more than the session: the texts are
+    // checked at the end, and one input in 16 paints.
+    const SessionChecks checks{false, paint_choice(data, size, 16).paints};
+    const SessionResult result = run_session(std::span<const uint8_t>(data, size), checks);
     if (!result.broken.empty()) {
         std::fprintf(stderr, "%s\n", result.broken.c_str());
         FUZZ_CHECK(result.broken.empty());

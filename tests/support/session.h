@@ -33,6 +33,13 @@ struct SessionResult {
     int steps = 0;
 };
 
-/// Runs the session drawn from `bytes`. `check_texts` also checks every text the window would
-/// show after each step (slower); the texts are always checked at the end and after a restart.
-SessionResult run_session(std::span<const uint8_t> bytes, bool check_texts);
+struct SessionChecks {
+    /// Every text the window would show, after each step (slower); they are always checked at the end.
+    bool texts_each_step = true;
+    /// A frame painted at the end, every text it draws checked.
+    bool paint = true;
+};
+
+/// Runs the session drawn from `bytes`. The records of one run are kept for the next (a session
+/// starts from a settings text, which puts every one of them back).
+SessionResult run_session(std::span<const uint8_t> bytes, SessionChecks checks = {});

@@ -35,7 +35,7 @@ TEST(SessionProperty, EveryStateASessionReachesKeepsTheInvariants)
         std::vector<uint8_t> bytes(static_cast<std::size_t>(random() % 600));
         for (uint8_t& b : bytes)
             b = static_cast<uint8_t>(random());
-        const SessionResult result = run_session(bytes, true);
+        const SessionResult result = run_session(bytes);
         ASSERT_EQ(result.broken, "") << "session bytes " << hex(bytes);
         steps += result.steps;
     }
