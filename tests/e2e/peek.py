@@ -24,6 +24,7 @@ class WindowContents:
     """One listing: controls by id (static labels without an id are kept in `labels`)."""
 
     def __init__(self, text):
+        self.raw = text  # the listing itself: a control's text may run over several lines
         self.controls = {}
         self.labels = []
         self.focus = 0
