@@ -15,7 +15,9 @@ void normalise_limits(CalcState& state)
     const double n = state.near_limit;
     const double far = state.far_limit;
     const double closest = 2 * state.effective_focal_length;
-    if (n == far || (n < 0 && far < 0)) {
+    // Limits a billionth apart are one: the focus between them would round onto the near one, and
+    // no aperture would be needed.
+    if (std::fabs(n - far) <= far * 1e-9 || (n < 0 && far < 0)) {
         if (far < 0)
             state.near_limit = 1000 < closest ? closest : 1000;
         else if (0.9 * far >= closest)

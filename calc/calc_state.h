@@ -30,6 +30,11 @@ enum class FStopIncrement : int {
 
 inline constexpr int max_focus_points = 100;
 
+/// The magnitudes the settings file keeps: a number beyond the largest is read back as its default
+/// (a distance as infinity), a positive one below the smallest as 0.
+inline constexpr double largest_kept_number = 1e9;
+inline constexpr double smallest_kept_number = 1e-9;
+
 struct CalcState {
     // Inputs, persisted under their own names in the settings file.
     Mode mode = Mode::DepthOfField;

@@ -83,24 +83,31 @@ void raise_to_closest_focus(double& distance, double effective_focal_length)
         distance = closest > far_cap_mm ? -1 : closest;  // beyond 1000 km is infinity to every calculation
 }
 
-void keep_focusable(CalcState& state)
+void keep_inputs_usable(CalcState& state, const Camera& camera)
 {
+    for (double* positive : {&state.focal_length, &state.teleconverter, &state.f_stop, &state.blur_threshold,
+                             &state.fov}) {
+        if (*positive > largest_kept_number)
+            *positive = largest_kept_number;
+        else if (*positive < smallest_kept_number)
+            *positive = smallest_kept_number;
+    }
     for (double* distance : {&state.focus_at, &state.near_limit, &state.far_limit, &state.blur_distance}) {
         if (*distance > far_cap_mm)
             *distance = -1;  // beyond 1000 km is infinity, as the settings file reads it
     }
+    set_effective_values(state, camera);
     const double f = state.effective_focal_length;
     raise_to_closest_focus(state.focus_at, f);
     raise_to_closest_focus(state.near_limit, f);
     raise_to_closest_focus(state.far_limit, f);
-    if (state.blur_distance == 0)
+    if (state.blur_distance >= 0 && state.blur_distance < smallest_kept_number)
         raise_to_closest_focus(state.blur_distance, f);
 }
 
 void recompute(CalcState& state, const Camera& camera, bool rescale)
 {
-    set_effective_values(state, camera);
-    keep_focusable(state);
+    keep_inputs_usable(state, camera);
 
     switch (state.mode) {
     case Mode::DepthOfField: compute_depth_of_field(state, camera); break;

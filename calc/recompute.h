@@ -6,8 +6,8 @@
 
 /// Derives all results for the state's mode. With `rescale` it also re-centres the lens,
 /// field-width and blur scale windows and moves the distance window (update_distance_window).
-/// Distances the lens cannot focus on are first moved where it can (keep_focusable), whatever
-/// changed the lens: a teleconverter, another camera, a settings file. The caller repaints afterwards.
+/// The inputs are first kept usable (keep_inputs_usable), whatever changed them: a teleconverter,
+/// another camera, a key stepping a value, a settings file. The caller repaints afterwards.
 void recompute(CalcState& state, const Camera& camera, bool rescale);
 
 /// Nothing is focused closer than twice the focal length (beyond 1:1): a positive distance below
@@ -15,10 +15,13 @@ void recompute(CalcState& state, const Camera& camera, bool rescale);
 /// stays.
 void raise_to_closest_focus(double& distance, double effective_focal_length);
 
-/// raise_to_closest_focus for the focus distance and both limits at the state's effective focal
-/// length, and any of them beyond 1000 km made infinity (-1); the object whose blur is computed is never at the lens (0), where its blur would be
-/// infinite. (The limit modes put the two limits in order themselves.)
-void keep_focusable(CalcState& state);
+/// Keeps the inputs where every calculation and the settings file can take them: the focal length,
+/// teleconverter, f-number, allowed blur and field width within the magnitudes the file keeps;
+/// a distance beyond 1000 km made infinity (-1); the effective values set (set_effective_values);
+/// raise_to_closest_focus for the focus distance and both limits at the effective focal length; the object whose blur is computed never at
+/// the lens (0, or closer than the file keeps), where its blur would be infinite. (The limit modes
+/// put the two limits in order themselves.)
+void keep_inputs_usable(CalcState& state, const Camera& camera);
 
 /// focal_length through the teleconverter, divided by the crop factor when the camera's focal
 /// lengths are entered as 35 mm equivalents.

@@ -305,7 +305,7 @@ constexpr std::size_t exact_digits = 16;
 std::size_t write_setting_number(std::span<char16_t> out, const SettingKey& key, double value)
 {
     std::size_t n = number_to_text(out, key.decimals, value);
-    if (!key.exact || !writable(value) || std::fabs(value) < 1e-9 ||
+    if (!key.exact || !writable(value) || std::fabs(value) < smallest_kept_number ||
         read_number(std::u16string_view(out.data(), n)) == value || n + 2 + exact_digits >= out.size())
         return n;
     std::uint64_t bits = 0;

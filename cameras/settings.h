@@ -17,7 +17,7 @@ inline constexpr std::size_t camera_name_units = 254;    // the longest name the
 
 /// The largest magnitude of a number the reader keeps: larger ones do not survive being written
 /// with their decimals and read back digit by digit, and take their defaults when read.
-inline constexpr double largest_setting_number = 1e9;
+inline constexpr double largest_setting_number = largest_kept_number;
 
 /// The tokens of one line. Each token views the line text (quotes excluded), so the tokens are
 /// valid as long as that text is; a splitter reuses the same record for every line.

@@ -138,8 +138,7 @@ bool stack_far(int y, Rect scale, CalcState& state, const Camera& camera, ScaleG
 void set_focal_length(double v, CalcState& state, const Camera& camera)
 {
     state.focal_length = v;
-    state.effective_focal_length = effective_focal_length_of(state, camera);
-    keep_focusable(state);
+    keep_inputs_usable(state, camera);
     if (state.far_limit > 0 && state.far_limit < state.near_limit)
         state.far_limit = state.near_limit;
 }

@@ -24,6 +24,7 @@
 #include "text/distance_text.h"
 #include "text/format.h"
 #include "text/panel_text.h"
+#include "text/utf8.h"
 #include "tests/support/fixed_measure.h"
 #include "tests/support/state_invariants.h"
 #include "cameras/settings.h"
@@ -135,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         if (broken.empty())
             broken = invariants::display_rule(*loaded, table, *panel, *captions);
         if (!broken.empty()) {
-            std::fprintf(stderr, "%s\n", broken.c_str());
+            std::fprintf(stderr, "%s\nfrom the settings:\n%s", broken.c_str(), utf16_to_utf8(text).c_str());
             FUZZ_CHECK(broken.empty());
         }
     }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const SessionChecks checks{false, paint_choice(data, size, 16).paints};
     const SessionResult result = run_session(std::span<const uint8_t>(data, size), checks);
     if (!result.broken.empty()) {
-        std::fprintf(stderr, "%s\n", result.broken.c_str());
+        std::fprintf(stderr, "%s\nthe settings then:\n%s", result.broken.c_str(), result.settings.c_str());
         FUZZ_CHECK(result.broken.empty());
     }
     return 0;

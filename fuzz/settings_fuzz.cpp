@@ -211,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         broken = invariants::restart_rule(first.state, first.table, restarted.state, restarted.table);
     }
     if (!broken.empty()) {
-        std::fprintf(stderr, "%s\n", broken.c_str());
+        std::fprintf(stderr, "%s\nstarted with:\n%s", broken.c_str(), utf16_to_utf8(saved(first)).c_str());
         FUZZ_CHECK(broken.empty());
     }
     return 0;

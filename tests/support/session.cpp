@@ -26,6 +26,7 @@
 #include "support/fixed_measure.h"
 #include "support/state_invariants.h"
 #include "text/format.h"
+#include "text/utf8.h"
 
 int ByteChoices::pick(int low, int high)
 {
@@ -491,7 +492,9 @@ SessionResult run_session(std::span<const uint8_t> bytes, SessionChecks checks)
         s.check_frame();
     if (s.broken.empty())
         s.restart();
-    if (!s.broken.empty())
+    if (!s.broken.empty()) {
         result.broken = "step " + std::to_string(result.steps) + ": " + s.broken;
+        result.settings = utf16_to_utf8(settings_text(s.app->state, s.app->cameras));
+    }
     return result;
 }

@@ -31,6 +31,8 @@ private:
 struct SessionResult {
     std::string broken;
     int steps = 0;
+    /// When broken: the settings text of the state that broke it (UTF-8), to start a search from.
+    std::string settings;
 };
 
 struct SessionChecks {
