@@ -22,7 +22,7 @@ import zlib
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
 from make_bitmaps import read_art  # noqa: E402  (the Windows build's own reader of the text art)
 
-PAGE_FILES = ("index.html", "qel.css", "page.js", "sw.js")
+PAGE_FILES = ("index.html", "qel.css", "sw.js")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")
 
 
@@ -83,7 +83,9 @@ def main():
             f.write(data)
         files.append(name)
 
-    for name in PAGE_FILES:
+    # The page's script: ES modules, one per concern, started from page.js.
+    modules = sorted(n for n in os.listdir(a.web) if n.endswith(".js") and n != "sw.js")
+    for name in PAGE_FILES + tuple(modules):
         with open(os.path.join(a.web, name), "rb") as f:
             data = f.read()
         if name == "index.html":

@@ -1,0 +1,36 @@
+// The About box and the error box (messages shown one after another, then what follows them).
+import { shell } from "./shell.js";
+
+export const about = document.getElementById("about");
+export function showAbout() {
+  about.hidden = false;
+  document.getElementById("about-ok").focus();
+}
+export function closeAbout() {
+  about.hidden = true;
+  shell.M._qel_pending_done();
+  shell.update();
+}
+document.getElementById("about-ok").addEventListener("click", closeAbout);
+
+export const errorBox = document.getElementById("error");
+let errorQueue = [];
+let afterErrors = null;
+export function showErrors(messages, then) {
+  errorQueue = messages.slice();
+  afterErrors = then;
+  nextError();
+}
+export function nextError() {
+  if (errorQueue.length === 0) {
+    errorBox.hidden = true;
+    const then = afterErrors;
+    afterErrors = null;
+    if (then) then();
+    return;
+  }
+  document.getElementById("error-text").textContent = errorQueue.shift();
+  errorBox.hidden = false;
+  document.getElementById("error-ok").focus();
+}
+document.getElementById("error-ok").addEventListener("click", nextError);
