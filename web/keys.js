@@ -5,13 +5,8 @@ import { dialog } from "./dialog.js";
 import { menuKey, menuOpen, setOpener } from "./menus.js";
 import { at } from "./pointer.js";
 
-const CODES = {
-  Digit1: 1, Digit2: 2, Digit3: 3, Digit4: 4, Digit5: 5,
-  Numpad1: 1, Numpad2: 2, Numpad3: 3, Numpad4: 4, Numpad5: 5,
-  KeyC: 6, KeyE: 7, KeyF: 8, KeyG: 9, KeyH: 10, KeyR: 11, KeyT: 12, KeyU: 13, F1: 14,
-  NumpadAdd: 15, Equal: 15, NumpadSubtract: 16, Minus: 16,
-  ArrowUp: 17, ArrowDown: 18, PageUp: 19, PageDown: 20, Tab: 21, Escape: 22,
-};
+// The core's key numbers by KeyboardEvent code, and by key for "=+" and "=-" (from the core).
+let keys = null;
 let pointer = { x: 0, y: 0, inside: false };
 canvas.addEventListener("pointermove", (e) => {
   const [x, y] = at(e);
@@ -36,9 +31,8 @@ document.addEventListener("keydown", (e) => {
     menuKey(e);
     return;
   }
-  let key = CODES[e.code] || 0;
-  if (e.key === "+") key = 15;
-  if (e.key === "-") key = 16;
+  if (!keys) keys = JSON.parse(shell.M.UTF8ToString(shell.M._qel_keys()));
+  const key = keys[`=${e.key}`] || keys[e.code] || 0;
   if (!key) return;
   const handled = shell.M._qel_key(key, e.ctrlKey || e.metaKey ? 1 : 0, e.shiftKey ? 1 : 0, e.altKey ? 1 : 0,
                              pointer.x, pointer.y, pointer.inside ? 1 : 0);

@@ -81,6 +81,21 @@ public:
 
 constexpr char16_t settings_path[] = u"Qel.txt";
 
+/// The page's keys: a KeyboardEvent's code, or (starting with "=") its key, and the Key it is.
+struct PageKey {
+    const char* name;
+    Key key;
+};
+constexpr PageKey page_keys[] = {
+    {"Digit1", Key::Digit1}, {"Digit2", Key::Digit2}, {"Digit3", Key::Digit3}, {"Digit4", Key::Digit4},
+    {"Digit5", Key::Digit5}, {"Numpad1", Key::Digit1}, {"Numpad2", Key::Digit2}, {"Numpad3", Key::Digit3},
+    {"Numpad4", Key::Digit4}, {"Numpad5", Key::Digit5}, {"KeyC", Key::C}, {"KeyE", Key::E}, {"KeyF", Key::F},
+    {"KeyG", Key::G}, {"KeyH", Key::H}, {"KeyR", Key::R}, {"KeyT", Key::T}, {"KeyU", Key::U}, {"F1", Key::F1},
+    {"NumpadAdd", Key::Plus}, {"Equal", Key::Plus}, {"=+", Key::Plus}, {"NumpadSubtract", Key::Minus},
+    {"Minus", Key::Minus}, {"=-", Key::Minus}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
+    {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown}, {"Tab", Key::Tab}, {"Escape", Key::Escape},
+};
+
 /// A small JSON writer: every text is escaped to ASCII.
 class Json {
 public:
@@ -487,6 +502,22 @@ EMSCRIPTEN_KEEPALIVE int qel_key(int key, int ctrl, int shift, int alt, int x, i
     const ScaleValue under = inside != 0 ? scale_value_at(x, y, app->state, app->geometry) : ScaleValue::None;
     const KeyPress press{static_cast<Key>(key), ctrl != 0, shift != 0, alt != 0};
     return key_down({app->context(), app->keys, under, app->drag.drag_state != DragState::Idle}, press) ? 1 : 0;
+}
+
+/// The page's keys as JSON: {"ArrowUp": number, ...}, the numbers qel_key takes.
+EMSCRIPTEN_KEEPALIVE const char* qel_keys()
+{
+    Json j;
+    j.raw("{");
+    for (const PageKey& k : page_keys) {
+        j.raw(&k == page_keys ? "" : ",");
+        j.ascii(k.name);
+        j.raw(":");
+        j.number(static_cast<int>(k.key));
+    }
+    j.raw("}");
+    app->json = std::move(j.out);
+    return app->json.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE void qel_toolbar_click(int toolbar, int button) { app->click_button(toolbar, button); }

@@ -268,6 +268,42 @@ test("two_fingers_zoom_a_column", async (_, browserNow) => {
   return null;
 });
 
+test("keys_of_the_windows_program", async (context) => {
+  const page = await open(context, "keys");
+  const value = async (key) => savedNumber(await stored(page), key);
+  const press = async (...keys) => {
+    for (const k of keys) await page.keyboard.press(k);
+    await settle(page, 50);
+  };
+  await press("Tab", "ArrowUp");  // the first Tab shows the focus on the lens
+  const up = await value("focal_length");
+  check(up > 50, `Tab, Up left the focal length at ${up}`);
+  await press("ArrowDown", "ArrowDown");
+  check((await value("focal_length")) < 50, "Down did not step the focal length down");
+  await press("PageUp");
+  check((await value("focal_length")) - up > up - 50, "Page Up did not move further than a step");
+  await press("Tab", "Tab", "PageDown");  // the focus line, a page nearer
+  check((await value("focus_at")) < 1219.2, `Page Down left the focus at ${await value("focus_at")}`);
+  await press("Shift+Tab", "ArrowUp");  // back to the aperture
+  check((await value("f_stop")) > 8, `Shift+Tab, Up left the f-stop at ${await value("f_stop")}`);
+  const f = await value("f_stop");
+  await press("Escape", "ArrowUp");  // no focus and no scale under the pointer: nothing moves
+  check(f === (await value("f_stop")), "Up moved a value with the focus hidden");
+  // The menus' keys: Alt+U opens the units menu, Down and Enter choose, a letter chooses, Escape closes.
+  const units = setting(await stored(page), "units");
+  await press("Alt+U");
+  check(await page.locator("#menu").isVisible(), "Alt+U opened no menu");
+  await press("ArrowDown", "Enter");
+  check(await page.locator("#menu").isHidden(), "Enter left the menu open");
+  const chosen = setting(await stored(page), "units");
+  check(chosen !== units, `Down, Enter in the units menu left the units at ${chosen}`);
+  await press("Alt+C", "Escape");
+  check(await page.locator("#menu").isHidden(), "Escape left the camera menu open");
+  await press("Alt+U", "y");
+  check(setting(await stored(page), "units") !== chosen, "a menu item's letter did not choose it");
+  return page;
+});
+
 test("about_and_the_manuals", async (context) => {
   const page = await open(context, "about");
   await click(page, ...(await toolbarButton(page, 101, 1)));
