@@ -121,6 +121,21 @@ export function menuKey(e) {
   e.preventDefault();
 }
 
+// A press outside the menu closes it and does nothing else, as on Windows: its moves, release and
+// click go nowhere (on a phone nearly every spot outside a menu is a scale).
+let swallowed = null;  // the pointer whose press closed the menu
 document.addEventListener("pointerdown", (e) => {
-  if (!menuBox.hidden && !menuBox.contains(e.target) && e.target !== openedBy) choose(0);
+  if (menuBox.hidden || menuBox.contains(e.target) || e.target === openedBy) return;
+  e.preventDefault();
+  e.stopPropagation();
+  swallowed = e.pointerId;
+  choose(0);
 }, true);
+for (const type of ["pointermove", "pointerup", "pointercancel", "click"]) {
+  document.addEventListener(type, (e) => {
+    if (swallowed === null || (type !== "click" && e.pointerId !== swallowed)) return;
+    e.stopPropagation();
+    if (type === "click" || type === "pointercancel") swallowed = null;
+    if (type === "pointerup") setTimeout(() => { swallowed = null; }, 0);  // its click comes at once
+  }, true);
+}

@@ -151,6 +151,7 @@ async function columns(page) {
 }
 
 const RED = [255, 0, 0], GREEN = [0, 255, 0];
+const PHONE = { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true, deviceScaleFactor: 3 };
 const cases = [];
 const test = (name, body) => cases.push({ name, body });
 
@@ -302,6 +303,29 @@ test("keys_of_the_windows_program", async (context) => {
   await press("Alt+U", "y");
   check(setting(await stored(page), "units") !== chosen, "a menu item's letter did not choose it");
   return page;
+});
+
+test("a_press_that_closes_a_menu_does_nothing_else", async (_, browserNow) => {
+  for (const phone of [false, true]) {
+    const context = await browserNow.newContext(phone ? PHONE : { viewport: { width: 1000, height: 700 } });
+    const page = await open(context, phone ? "menu-phone" : "menu-desktop");
+    const cdp = await context.newCDPSession(page);
+    const tap = async (x, y) => {
+      if (!phone) return click(page, x, y);
+      await cdp.send("Input.dispatchTouchEvent", { type: "touchStart", touchPoints: [{ x, y }] });
+      await cdp.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
+      return settle(page);
+    };
+    const c = await columns(page);
+    await tap(...(await toolbarButton(page, 101, 0)));  // the units menu
+    check(await page.locator("#menu").isVisible(), "no units menu");
+    await tap(Math.round((c.aperture.left + c.aperture.right) / 2), c.aperture.top + 2);
+    check(await page.locator("#menu").isHidden(), "the menu stayed open");
+    const f = setting(await stored(page), "f_stop");
+    check(f === "8.00000", `${phone ? "the tap" : "the click"} closing the menu also set the f-stop to ${f}`);
+    await context.close();
+  }
+  return null;
 });
 
 test("about_and_the_manuals", async (context) => {
