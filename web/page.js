@@ -7,10 +7,10 @@ import { paint, firstPaint } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
 import { showAbout } from "./boxes.js";
-import { openCameraDialog } from "./dialog.js";
-import "./pointer.js";
+import { dialog, openCameraDialog } from "./dialog.js";
+import { pressing } from "./pointer.js";
 import "./keys.js";
-import { STORE, BACKUP, storeSettings, queueSave, saveQueued, withText, decimalPoint } from "./storage.js";
+import { STORE, BACKUP, storeSettings, queueSave, saveQueued, takeExternalSettings, withText, decimalPoint } from "./storage.js";
 
 // ---- Frames and the interface state the core asks for. ----------------------------------------
 let frameQueued = false;
@@ -33,8 +33,10 @@ function update(store = true) {
     });
   }
   if (store) queueSave();
+  takeExternalSettings();
 }
 shell.update = update;
+shell.busy = () => pressing() || menuOpen() || !dialog.hidden;
 
 function resize() {
   const M = shell.M;

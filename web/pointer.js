@@ -8,6 +8,9 @@ let pressed = null;      // {pointer, button} of the press the core is following
 let pendingTouch = null; // a finger down that has not yet become a press
 const touches = new Map();
 
+/// A press (or a finger) is under way on the scales.
+export const pressing = () => pressed !== null || pendingTouch !== null;
+
 export function at(e) {
   const r = canvas.getBoundingClientRect();
   return [Math.floor(e.clientX - r.left), Math.floor(e.clientY - r.top)];

@@ -5,17 +5,51 @@ import { showErrors } from "./boxes.js";
 export const STORE = "qel-settings";
 export const BACKUP = "qel-settings-backup";
 let saveTimer = 0;
+
+const attempt = (action) => {
+  try {
+    action();
+    return true;
+  } catch (err) {
+    return false;
+  }
+};
+
+/// Stores the settings now, keeping the text before them as the backup. When the storage is full
+/// the backup gives way, never the settings: a backup that does not fit is dropped (it would hold
+/// an older text than the one replaced).
 export function storeSettings() {
+  clearTimeout(saveTimer);
   saveTimer = 0;
   const text = shell.M.UTF8ToString(shell.M._qel_settings());
   let old = null;
-  try { old = localStorage.getItem(STORE); } catch (err) { return; }
+  if (!attempt(() => { old = localStorage.getItem(STORE); })) return;  // no storage at all
   if (old === text) return;
-  try {
-    if (old !== null) localStorage.setItem(BACKUP, old);
-    localStorage.setItem(STORE, text);
-  } catch (err) { /* storage full or refused: the settings stay in this page */ }
+  if (old !== null && !attempt(() => localStorage.setItem(BACKUP, old))) attempt(() => localStorage.removeItem(BACKUP));
+  if (!attempt(() => localStorage.setItem(STORE, text))) {
+    attempt(() => localStorage.removeItem(BACKUP));
+    attempt(() => localStorage.setItem(STORE, text));  // else the settings stay in this page only
+  }
 }
+
+// Another tab, or the installed app, stored its settings: this page takes them, so that its next
+// change builds on them (the last action wins) instead of silently writing over them. While a
+// press, a menu or the dialog is under way the text waits for its end (update() calls again).
+let external = null;
+window.addEventListener("storage", (e) => {
+  if (e.key !== STORE || e.newValue === null || e.storageArea !== localStorage) return;
+  external = e.newValue;
+  takeExternalSettings();
+});
+export function takeExternalSettings() {
+  if (external === null || shell.busy()) return;
+  const text = external;
+  external = null;
+  clearTimeout(saveTimer);  // a change of this page older than that text gives way to it
+  saveTimer = 0;
+  if (text !== shell.M.UTF8ToString(shell.M._qel_settings())) shell.start(text);
+}
+
 export function queueSave() {
   if (!saveTimer) saveTimer = setTimeout(storeSettings, 250);
 }

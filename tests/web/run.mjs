@@ -420,6 +420,43 @@ test("corrupt_stored_text", async (context) => {
   return page;
 });
 
+test("a_full_storage_drops_the_backup_not_the_settings", async (context) => {
+  const page = await open(context, "quota");
+  // Another text takes all the room the browser gives the site, but for a few dozen characters.
+  const left = await page.evaluate(() => {
+    let n = 0;
+    for (let step = 1 << 23; step >= 16; step >>= 1) {
+      try { localStorage.setItem("filler", "x".repeat(n + step)); n += step; } catch (err) { /* too long */ }
+    }
+    localStorage.setItem("filler", "x".repeat(n));
+    return n;
+  });
+  check(left > 1000, `the storage took only ${left} characters`);
+  await page.keyboard.press("Control+2");
+  await settle(page);
+  await page.keyboard.press("Control+3");
+  await settle(page);
+  check(setting(await stored(page), "mode") === "2", "with the storage full, a change was not stored");
+  check((await page.evaluate(() => localStorage.getItem("qel-settings-backup"))) === null,
+        "a backup that did not fit was kept (an older text than the settings before the change)");
+  return page;
+});
+
+test("another_tab_s_change_is_picked_up", async (context) => {
+  const first = await open(context, "tab-1");
+  const second = await open(context, "tab-2");
+  await first.keyboard.press("Control+2");
+  await settle(first);
+  await second.waitForFunction(() => document.querySelector('.toolbar[data-toolbar="100"] [data-button="1"]').classList.contains("pressed"),
+                               null, { timeout: 3000 }).catch(() => {});
+  await second.keyboard.press("Control+g");  // snapping off, in the other tab
+  await settle(second);
+  const text = await stored(second);
+  check(setting(text, "mode") === "1" && setting(text, "snap") === "0",
+        `the second tab stored mode ${setting(text, "mode")} and snap ${setting(text, "snap")} over the first tab's change`);
+  return second;
+});
+
 test("a_thousand_cameras_scroll", async (context) => {
   const base = fs.readFileSync(path.join(site, "..", "..", "tests", "data", "default_settings.txt"), "utf-8");
   const line = base.split("\n").find((l) => l.startsWith("camera 0 "));
