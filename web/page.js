@@ -95,6 +95,21 @@ async function main() {
   storeSettings();
   window.addEventListener("resize", resize);
   if ("serviceWorker" in navigator && location.protocol !== "file:") {
+    // A next build that takes over a page loaded from the last one reloads it, once nothing is
+    // under way, so that no file of the two builds is used together.
+    const updating = navigator.serviceWorker.controller !== null;
+    navigator.serviceWorker.addEventListener("controllerchange", () => {
+      if (!updating) return;
+      const reload = () => {
+        if (shell.busy()) {
+          setTimeout(reload, 500);
+          return;
+        }
+        storeSettings();
+        location.reload();
+      };
+      reload();
+    });
     navigator.serviceWorker.register("sw.js").catch(() => {});
   }
   // For the tests and for curious users: the rows of the near, focus and far lines.

@@ -27,9 +27,18 @@ const TYPES = {
   ".wasm": "application/wasm", ".png": "image/png", ".json": "application/json", ".ttf": "font/ttf",
   ".pdf": "application/pdf", ".webmanifest": "application/manifest+json",
 };
+// Like many static servers, it sends Last-Modified without Cache-Control, which lets the browser's
+// HTTP cache keep a file for a while; a test may put a next build's files in `overrides`.
+const overrides = new Map();
+const lastModified = new Date(Date.now() - 365 * 86400e3).toUTCString();
 const server = http.createServer((request, response) => {
   let name = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
   if (name.endsWith("/")) name += "index.html";
+  if (overrides.has(name)) {
+    response.writeHead(200, { "content-type": TYPES[path.extname(name)], "last-modified": new Date().toUTCString() });
+    response.end(overrides.get(name));
+    return;
+  }
   const file = path.join(site, path.normalize(name));
   if (!file.startsWith(site)) {
     response.writeHead(403);
@@ -42,7 +51,8 @@ const server = http.createServer((request, response) => {
       response.end();
       return;
     }
-    response.writeHead(200, { "content-type": TYPES[path.extname(file)] || "application/octet-stream" });
+    response.writeHead(200, { "content-type": TYPES[path.extname(file)] || "application/octet-stream",
+                              "last-modified": lastModified });
     response.end(data);
   });
 });
@@ -510,6 +520,27 @@ test("offline_after_the_first_visit", async (context) => {
   const manual = await again.evaluate(() => fetch("Qel Quick Start.pdf").then((r) => r.ok));
   check(manual, "offline, the Quick Start is not there");
   return again;
+});
+
+test("an_update_keeps_the_next_build_whole", async (context) => {
+  const page = await open(context, "update");
+  await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+  const css = `${fs.readFileSync(path.join(site, "qel.css"), "utf-8")}\n/* the next build */\n`;
+  const worker = fs.readFileSync(path.join(site, "sw.js"), "utf-8").replace(/const CACHE = "([^"]*)"/, 'const CACHE = "$1-next"');
+  overrides.set("/qel.css", css);
+  overrides.set("/sw.js", worker);
+  try {
+    await page.reload();
+    // The next build takes over and reloads the page (whose evaluations then end with it).
+    const taken = () => page.evaluate(() => caches.keys().then((k) => k.length === 1 && k[0].endsWith("-next"))).catch(() => false);
+    for (let tries = 0; tries < 100 && !(await taken()); ++tries) await page.waitForTimeout(100);
+    await page.waitForFunction(() => window.qelReady === true, null, { timeout: 10000 });
+    const kept = await page.evaluate(() => caches.keys().then((k) => caches.open(k[0])).then((c) => c.match("qel.css")).then((r) => r.text()));
+    check(kept === css, "the next build's cache holds the last build's qel.css");
+  } finally {
+    overrides.clear();
+  }
+  return page;
 });
 
 // ---- Running them. ------------------------------------------------------------------------------
