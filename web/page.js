@@ -138,6 +138,20 @@ async function main() {
     update();
     return mean;
   };
+  // The blur strips of the last frame as the core painted them: place and pixels (blue, green, red).
+  window.qelImages = () => {
+    const ops = new Int32Array(M.HEAP32.buffer, M._qel_ops(), M._qel_op_count());
+    const images = [];
+    for (let i = 0; i < ops.length; i += M._qel_op_length(ops[i])) {
+      if (ops[i] !== 8) continue;
+      const [x, y, w, h, index, stride] = ops.subarray(i + 1, i + 7);
+      const source = M._qel_image(index);
+      const rows = [];
+      for (let row = 0; row < h; ++row) rows.push(Array.from(M.HEAPU8.subarray(source + row * stride, source + row * stride + 3 * w)));
+      images.push({ x, y, w, h, rows });
+    }
+    return images;
+  };
   window.qelReady = true;
 }
 

@@ -279,6 +279,42 @@ test("two_fingers_zoom_a_column", async (_, browserNow) => {
   return null;
 });
 
+test("blur_strips_painted_as_the_core_made_them", async (_, browserNow) => {
+  // The strip's pixels on the canvas are the core's image (the native build's, as same_ops.mjs
+  // checks), blue, green and red in their places, in the modes that show one, at 1x and at 3x.
+  const defaults = fs.readFileSync(path.join(site, "..", "..", "tests", "data", "default_settings.txt"), "utf-8");
+  for (const [mode, scale] of [["0", 1], ["2", 3], ["3", 1]]) {
+    const context = await browserNow.newContext({ viewport: { width: 900, height: 600 }, deviceScaleFactor: scale });
+    await context.addInitScript((t) => localStorage.setItem("qel-settings", t),
+                                defaults.replace("mode 0", `mode ${mode}`).replace("f_stop 8.00000", "f_stop 2.80000"));
+    const page = await open(context, `strip-${mode}`);
+    const wrong = await page.evaluate((dpr) => {
+      const canvas = document.getElementById("scales");
+      const problems = [];
+      let total = 0, swapped = 0;
+      for (const image of window.qelImages()) {
+        const shown = canvas.getContext("2d").getImageData(image.x * dpr, image.y * dpr, image.w * dpr, image.h * dpr).data;
+        for (let y = 0; y < image.h; ++y) {
+          for (let x = 0; x < image.w; ++x) {
+            const at = 4 * ((y * dpr + (dpr >> 1)) * image.w * dpr + x * dpr + (dpr >> 1));
+            const [b, g, r] = image.rows[y].slice(3 * x, 3 * x + 3);
+            total += 1;
+            if (shown[at] === r && shown[at + 1] === g && shown[at + 2] === b) continue;
+            swapped += r !== b && shown[at] === b && shown[at + 1] === g && shown[at + 2] === r ? 1 : 0;
+            problems.push(`(${x}, ${y}) ${shown.slice(at, at + 3)} not ${[r, g, b]}`);
+          }
+        }
+      }
+      return { total, swapped, problems };
+    }, scale);
+    // The strip's lines, ticks and texts are drawn over some of its pixels, never over a twentieth.
+    check(wrong.total > 1000 && wrong.swapped === 0 && wrong.problems.length < wrong.total / 20,
+          `mode ${mode} at ${scale}x: of ${wrong.total} strip pixels ${wrong.problems.length} differ, ${wrong.swapped} with red and blue swapped: ${wrong.problems.slice(0, 3).join("; ")}`);
+    await context.close();
+  }
+  return null;
+});
+
 test("keys_of_the_windows_program", async (context) => {
   const page = await open(context, "keys");
   const value = async (key) => savedNumber(await stored(page), key);
