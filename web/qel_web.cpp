@@ -18,6 +18,7 @@
 #include "app/text_height.h"
 #include "app/toolbar_layout.h"
 #include "app/toolbar_logic.h"
+#include "app/touch_gesture.h"
 #include "calc/recompute.h"
 #include "cameras/camera_dialog.h"
 #include "cameras/settings.h"
@@ -184,6 +185,7 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     bool needs_paint = true;
     int ui_version = 1;
     FormView form;
+    TouchGesture touch;
     std::string json;
     std::string settings_bytes;
 
@@ -409,6 +411,7 @@ EMSCRIPTEN_KEEPALIVE int qel_start(const char* settings, int length, int decimal
     app->pending = Pending::None;
     app->drag = DragContext{};
     app->keys = KeyFocus{};
+    app->touch = TouchGesture{};
     app->changed_ui();
     app->needs_paint = true;
     return taken ? 1 : 0;
@@ -497,6 +500,24 @@ EMSCRIPTEN_KEEPALIVE void qel_mouse(int kind, int button, int x, int y)
     default: mouse_capture_lost(app->state, camera, app->drag, *app); break;
     }
 }
+
+/// A finger on the scales: kind 0 down, 1 move, 2 up, 3 the browser took the fingers; `id` tells
+/// the fingers apart. They act as the mouse (one finger the left button, two a right-button zoom).
+EMSCRIPTEN_KEEPALIVE void qel_touch(int kind, int id, int x, int y)
+{
+    const Point at{x, y};
+    const MouseEvents events = kind == 0   ? touch_down(app->touch, id, at)
+                               : kind == 1 ? touch_move(app->touch, id, at)
+                               : kind == 2 ? touch_up(app->touch, id, at)
+                                           : touch_cancel(app->touch);
+    for (int i = 0; i < events.count; ++i) {
+        const MouseEvent& e = events.events[static_cast<std::size_t>(i)];
+        qel_mouse(static_cast<int>(e.kind), e.right ? 2 : 0, e.at.x, e.at.y);
+    }
+}
+
+/// Fingers are down on the scales.
+EMSCRIPTEN_KEEPALIVE int qel_touching() { return app->touch.down > 0 ? 1 : 0; }
 
 /// A key with its modifiers, and the pointer (inside 0 when it is off the canvas). Returns 1 when
 /// the key was Qel's.
