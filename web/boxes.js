@@ -34,3 +34,14 @@ export function nextError() {
   document.getElementById("error-ok").focus();
 }
 document.getElementById("error-ok").addEventListener("click", nextError);
+
+/// Tab and Shift+Tab go round the enabled controls of `box` and never leave it.
+export function keepTabIn(box, e) {
+  const stops = [...box.querySelectorAll("button, input, select, textarea, [tabindex]")]
+    .filter((n) => !n.disabled && n.tabIndex >= 0 && n.getClientRects().length > 0);
+  if (stops.length === 0) return;
+  e.preventDefault();
+  const at = stops.indexOf(document.activeElement);
+  const next = at < 0 ? (e.shiftKey ? stops.length - 1 : 0) : (at + (e.shiftKey ? stops.length - 1 : 1)) % stops.length;
+  stops[next].focus();
+}

@@ -4,20 +4,81 @@ import { showErrors } from "./boxes.js";
 
 export const dialog = document.getElementById("camera-dialog");
 const form = document.getElementById("camera-form");
+const buttonBar = document.getElementById("camera-buttons");
 let formControls = null;  // id -> element
+let buttons = [];         // the push buttons, in the template's order
+let templateSize = null;  // the template's size in CSS pixels
 const DLU_X = 1.75, DLU_Y = 1.75;
+const HALF = 200;  // dialog units: controls from here rightwards are the template's second half
+const ROW = 4;     // controls within this many dialog units of a row's top are on that row
+
+/// On a small screen the form is a grid: each row's label, field and unit side by side, the
+/// template's halves one above the other (side by side when there is room), and the buttons in a
+/// bar that stays in view. The grid places come from the template's rows.
+function placeInGrid(layout, nodes) {
+  const halves = [[], []];
+  for (const c of layout.controls) {
+    if (c.kind === "PUSHBUTTON") continue;
+    const half = halves[c.x >= HALF ? 1 : 0];
+    let row = half.find((r) => Math.abs(r.y - c.y) <= ROW);
+    if (!row) half.push(row = { y: c.y, controls: [] });
+    row.controls.push(c);
+  }
+  let narrowRow = 1;
+  halves.forEach((rows, half) => {
+    rows.sort((a, b) => a.y - b.y);
+    let label = null;
+    rows.forEach((row, i) => {
+      row.controls.sort((a, b) => a.x - b.x);
+      const labelled = row.controls[0].kind === "LTEXT" && row.controls.length > 1;
+      if (labelled) label = nodes.get(row.controls[0]);
+      const names = [];
+      row.controls.forEach((c, k) => {
+        const node = nodes.get(c);
+        const column = Math.min(labelled ? k : k + 1, 2);
+        node.style.setProperty("--column", String(half * 3 + column + 1));
+        node.style.setProperty("--narrow-column", String(column + 1));
+        node.style.setProperty("--row", String(i + 1));
+        node.style.setProperty("--narrow-row", String(narrowRow));
+        if (column !== 1 && c.kind === "LTEXT") {
+          if (!node.id) node.id = `label-${half}-${i}-${k}`;
+          if (column === 2) names.push(node.id);
+        }
+      });
+      // A field is named by its row's label (or the row's above it) and its unit: "Frame Width pixels".
+      if (label && label.id) names.unshift(label.id);
+      for (const c of row.controls) {
+        const node = nodes.get(c);
+        if (c.kind === "EDITTEXT" || c.kind === "COMBOBOX") node.setAttribute("aria-labelledby", names.join(" "));
+      }
+      narrowRow += 1;
+    });
+  });
+}
+
+/// The template's absolute layout where it fits the window, else the grid.
+function fitForm() {
+  if (!templateSize) return;
+  const grid = window.innerWidth < templateSize.width + 24 || window.innerHeight < templateSize.height + 48;
+  dialog.classList.toggle("grid", grid);
+  for (const b of buttons) (grid ? buttonBar : form).appendChild(b);
+}
+window.addEventListener("resize", fitForm);
 
 async function buildForm() {
   const layout = await (await fetch("camera-dialog.json")).json();
   formControls = new Map();
-  form.style.width = `${layout.width * DLU_X}px`;
-  form.style.height = `${layout.height * DLU_Y}px`;
+  templateSize = { width: layout.width * DLU_X, height: layout.height * DLU_Y };
+  form.style.setProperty("--width", `${templateSize.width}px`);
+  form.style.setProperty("--height", `${templateSize.height}px`);
+  const nodes = new Map();
   for (const c of layout.controls) {
     let node;
     if (c.kind === "EDITTEXT") {
       node = document.createElement("input");
       node.type = "text";
       node.spellcheck = false;
+      node.autocomplete = "off";
     } else if (c.kind === "COMBOBOX") {
       node = document.createElement("select");
       node.addEventListener("change", () => formCommand(c.id, 1));
@@ -26,22 +87,25 @@ async function buildForm() {
       node.type = "button";
       node.textContent = c.text;
       node.addEventListener("click", () => formCommand(c.id, 0));
+      buttons.push(node);
     } else {
       node = document.createElement("div");
       node.className = "label";
       node.textContent = c.text;
     }
     node.classList.add("control");
-    node.style.left = `${c.x * DLU_X}px`;
-    node.style.top = `${c.y * DLU_Y}px`;
-    node.style.width = `${c.width * DLU_X}px`;
-    node.style.height = `${(c.kind === "COMBOBOX" ? 14 : c.height) * DLU_Y}px`;
+    node.style.setProperty("--left", `${c.x * DLU_X}px`);
+    node.style.setProperty("--top", `${c.y * DLU_Y}px`);
+    node.style.setProperty("--width", `${c.width * DLU_X}px`);
+    node.style.setProperty("--height", `${(c.kind === "COMBOBOX" ? 14 : c.height) * DLU_Y}px`);
     if (c.id > 0) {
       node.id = `control-${c.id}`;
       formControls.set(c.id, node);
     }
+    nodes.set(c, node);
     form.appendChild(node);
   }
+  placeInGrid(layout, nodes);
 }
 
 function pushForm() {
@@ -59,7 +123,15 @@ function pushForm() {
   }
 }
 
+let nameField = 0;  // the one field that takes text; the others take numbers
+
 function showForm(state) {
+  if (nameField !== state.name) {
+    nameField = state.name;
+    for (const [id, node] of formControls) {
+      if (node.tagName === "INPUT") node.inputMode = id === nameField ? "text" : "decimal";
+    }
+  }
   for (const [id, items] of Object.entries(state.items)) {
     const node = formControls.get(Number(id));
     if (node && node.options.length !== items.length) {
@@ -115,9 +187,10 @@ export async function openCameraDialog() {
   dialogOpening = true;
   if (!formControls) await buildForm();
   dialogOpening = false;
+  fitForm();
   dialog.hidden = false;
   runForm(0, 0, 0);
-  const name = formControls.get(4001);
+  const name = formControls.get(nameField);
   if (name) name.focus();
 }
 document.getElementById("camera-close").addEventListener("click", () => runForm(2, 0, 0));

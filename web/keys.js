@@ -1,6 +1,6 @@
 // The keyboard: the Windows program's keys, and the keys of the boxes, the dialog and the menus.
 import { shell, canvas } from "./shell.js";
-import { about, closeAbout, errorBox, nextError } from "./boxes.js";
+import { about, closeAbout, errorBox, keepTabIn, nextError } from "./boxes.js";
 import { dialog } from "./dialog.js";
 import { menuKey, menuOpen, setOpener } from "./menus.js";
 import { at } from "./pointer.js";
@@ -15,6 +15,12 @@ canvas.addEventListener("pointermove", (e) => {
 canvas.addEventListener("pointerleave", () => { pointer.inside = false; });
 
 document.addEventListener("keydown", (e) => {
+  // A box or the dialog keeps Tab to itself, as a modal window does.
+  const modal = [errorBox, about, dialog].find((box) => !box.hidden);
+  if (modal && e.key === "Tab") {
+    keepTabIn(modal, e);
+    return;
+  }
   if (!errorBox.hidden) {
     if (e.key === "Enter" || e.key === "Escape") { e.preventDefault(); nextError(); }
     return;

@@ -369,6 +369,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         map(",\"limits\":", form.limits, number);
         j.raw(",\"errors\":");
         texts(form.errors);
+        j.raw(",\"name\":");
+        j.number(camera_control::name);
         j.raw(",\"title\":");
         j.text(form.main_title);
         j.raw(",\"ended\":");

@@ -427,6 +427,57 @@ test("camera_dialog_and_reload", async (context) => {
   return page;
 });
 
+test("camera_dialog_as_a_phone_form", async (_, browserNow) => {
+  for (const [width, height, scale] of [[320, 568, 2], [390, 844, 3], [844, 390, 2]]) {
+    const context = await browserNow.newContext({ ...PHONE, viewport: { width, height }, deviceScaleFactor: scale });
+    const page = await open(context, `dialog-${width}`);
+    await page.locator('.toolbar[data-toolbar="102"] [data-button="0"]').tap();
+    await page.locator("#menu .item").first().tap();
+    await page.waitForSelector("#camera-dialog:not([hidden])");
+    await page.waitForTimeout(200);
+    await page.screenshot({ path: path.join(shots, `dialog-${width}x${height}.png`) });
+    const where = `at ${width} x ${height}`;
+    const problems = await page.evaluate(() => {
+      const problems = [];
+      const box = document.querySelector("#camera-dialog .box").getBoundingClientRect();
+      const inside = (r) => r.left >= 0 && r.top >= 0 && r.right <= innerWidth + 0.5 && r.bottom <= innerHeight + 0.5;
+      if (!inside(box)) problems.push(`the dialog lies at ${box.left}, ${box.top} to ${box.right}, ${box.bottom}`);
+      const form = document.getElementById("camera-form");
+      if (form.scrollWidth > form.clientWidth) problems.push(`the form is ${form.scrollWidth} wide in ${form.clientWidth}`);
+      const fields = [...form.querySelectorAll("input, select, .label")];
+      for (const label of form.querySelectorAll(".label")) {
+        const l = label.getBoundingClientRect();
+        if (!label.textContent || /\d/.test(label.textContent) || l.left > box.left + box.width / 3) continue;  // units, results
+        const middle = (l.top + l.bottom) / 2;
+        const beside = fields.some((f) => {
+          const r = f.getBoundingClientRect();
+          return f !== label && r.left >= l.right - 1 && r.top <= middle && r.bottom >= middle && r.right <= innerWidth;
+        });
+        if (!beside) problems.push(`no field beside "${label.textContent}"`);
+      }
+      for (const b of [...document.querySelectorAll("#camera-dialog button")]) {
+        const r = b.getBoundingClientRect();
+        const hit = document.elementFromPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        if (!inside(r) || (hit !== b && !b.contains(hit))) problems.push(`"${b.textContent}" cannot be reached`);
+      }
+      for (const input of form.querySelectorAll("input")) {
+        if (input.inputMode !== (input.id === "control-4001" ? "text" : "decimal")) problems.push(`${input.id} brings up the ${input.inputMode || "default"} keyboard`);
+      }
+      return problems;
+    });
+    check(problems.length === 0, `${where}: ${problems.join("; ")}`);
+    // Tab goes round the dialog's controls and never leaves it.
+    await page.evaluate(() => {
+      window.strayed = 0;
+      document.addEventListener("focusin", (e) => { if (!document.getElementById("camera-dialog").contains(e.target)) window.strayed += 1; });
+    });
+    for (let i = 0; i < 30; ++i) await page.keyboard.press(i % 7 === 6 ? "Shift+Tab" : "Tab");
+    check((await page.evaluate(() => window.strayed)) === 0, `${where}: Tab left the dialog`);
+    await context.close();
+  }
+  return null;
+});
+
 test("open_and_save_a_settings_file", async (context) => {
   const page = await open(context, "files");
   const source = path.join(shots, "macro.txt");
