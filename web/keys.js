@@ -7,6 +7,7 @@ import { at } from "./pointer.js";
 
 // The core's key numbers by KeyboardEvent code, and by key for "=+" and "=-" (from the core).
 let keys = null;
+let tabbing = false;
 let pointer = { x: 0, y: 0, inside: false };
 canvas.addEventListener("pointermove", (e) => {
   const [x, y] = at(e);
@@ -40,6 +41,16 @@ document.addEventListener("keydown", (e) => {
   if (!keys) keys = JSON.parse(shell.M.UTF8ToString(shell.M._qel_keys()));
   const key = keys[`=${e.key}`] || keys[e.code] || 0;
   if (!key) return;
+  if (key === keys.Tab && !e.ctrlKey && !e.altKey && !e.metaKey) {
+    // Tab moves through the scales' values while the scales have the focus, then on to the
+    // toolbar buttons, which the browser takes through.
+    const active = document.activeElement;
+    if (active && active !== document.body && active !== canvas) return;
+    if (active === canvas && shell.M._qel_tab_leaves(e.shiftKey ? 1 : 0)) return;  // blur hides the cue
+    tabbing = true;  // this Tab itself shows the cue
+    canvas.focus({ preventScroll: true });
+    tabbing = false;
+  }
   const handled = shell.M._qel_key(key, e.ctrlKey || e.metaKey ? 1 : 0, e.shiftKey ? 1 : 0, e.altKey ? 1 : 0,
                              pointer.x, pointer.y, pointer.inside ? 1 : 0);
   if (handled) {
@@ -48,3 +59,14 @@ document.addEventListener("keydown", (e) => {
     shell.update();
   }
 });
+
+const coreKey = (name) => {
+  if (!keys) keys = JSON.parse(shell.M.UTF8ToString(shell.M._qel_keys()));
+  shell.M._qel_key(keys[name], 0, 0, 0, 0, 0, 0);
+  shell.update();
+};
+// The scales reached with Tab from the toolbars show the cue; left, they hide it.
+canvas.addEventListener("focus", () => {
+  if (!tabbing && canvas.matches(":focus-visible") && !shell.M._qel_focus_shown()) coreKey("Tab");
+});
+canvas.addEventListener("blur", () => coreKey("Escape"));

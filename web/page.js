@@ -9,6 +9,7 @@ import { openMenu, menuOpen } from "./menus.js";
 import { showAbout } from "./boxes.js";
 import { dialog, openCameraDialog } from "./dialog.js";
 import { pressing } from "./pointer.js";
+import { queueReadout } from "./readout.js";
 import "./keys.js";
 import { STORE, BACKUP, storeSettings, queueSave, saveQueued, takeExternalSettings, withText, decimalPoint } from "./storage.js";
 
@@ -32,7 +33,10 @@ function update(store = true) {
       paint();
     });
   }
-  if (store) queueSave();
+  if (store) {
+    queueSave();
+    queueReadout();
+  }
   takeExternalSettings();
 }
 shell.update = update;

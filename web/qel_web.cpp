@@ -24,7 +24,9 @@
 #include "cameras/settings.h"
 #include "cameras/settings_file.h"
 #include "display/paint.h"
+#include "text/caption_text.h"
 #include "text/format.h"
+#include "text/panel_text.h"
 #include "text/title.h"
 #include "text/utf8.h"
 #include "web/web_canvas.h"
@@ -186,6 +188,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     int ui_version = 1;
     FormView form;
     TouchGesture touch;
+    CaptionTexts readout_captions;
+    PanelText readout_panel;
     std::string json;
     std::string settings_bytes;
 
@@ -289,6 +293,9 @@ struct PageApp final : AppState, CommandHost, MouseHost {
             j.raw(first ? "{\"id\":" : ",{\"id\":");
             first = false;
             j.number(d.control_id);
+            j.raw(",\"kind\":");
+            static constexpr const char* kind_names[] = {"push", "radio", "toggle"};
+            j.ascii(kind_names[static_cast<int>(d.kind)]);
             j.raw(",\"x\":");
             j.number(p.x);
             j.raw(",\"y\":");
@@ -529,6 +536,56 @@ EMSCRIPTEN_KEEPALIVE int qel_key(int key, int ctrl, int shift, int alt, int x, i
     const KeyPress press{static_cast<Key>(key), ctrl != 0, shift != 0, alt != 0};
     return key_down({app->context(), app->keys, under, app->drag.drag_state != DragState::Idle}, press) ? 1 : 0;
 }
+
+/// What the window shows, as text for a screen reader: {"title", "columns": one text per scale
+/// column ("near 3.6 ft, distance 4 ft, far 4.5 ft"), "details": the details panel's lines}.
+EMSCRIPTEN_KEEPALIVE const char* qel_readout()
+{
+    Json j;
+    j.raw("{\"title\":");
+    j.text(window_title(app->cameras).view());
+    caption_texts(app->state, app->readout_captions);
+    j.raw(",\"columns\":[");
+    for (int c = 0; c < column_count - 1; ++c) {
+        std::u16string column;
+        for (int p = 0; p < caption_place_count; ++p) {
+            const std::u16string_view name = app->readout_captions.name[c][p].view();
+            const std::u16string_view value = app->readout_captions.value[c][p].view();
+            if (name.empty() && value.empty())
+                continue;
+            column += column.empty() ? u"" : u", ";
+            column += name;
+            column += !name.empty() && !value.empty() ? u" " : u"";
+            column += value;
+        }
+        j.raw(c == 0 ? "" : ",");
+        j.text(column);
+    }
+    panel_text(app->state, current_camera(app->cameras), app->readout_panel);
+    j.raw("],\"details\":[");
+    bool first = true;
+    for (int i = 0; i < app->readout_panel.count; ++i) {
+        const PanelLine& line = app->readout_panel.lines[static_cast<std::size_t>(i)];
+        if (line.slot != PanelSlot::Line || line.text.view().empty())
+            continue;
+        j.raw(first ? "" : ",");
+        first = false;
+        j.text(line.text.view());
+    }
+    j.raw("]}");
+    app->json = std::move(j.out);
+    return app->json.c_str();
+}
+
+/// Whether Tab (Shift+Tab when `backwards`) goes on from the scales to the page's next control:
+/// the keyboard focus is on the mode's last (first) value.
+EMSCRIPTEN_KEEPALIVE int qel_tab_leaves(int backwards)
+{
+    return tab_leaves_values(app->keys, app->state.mode, backwards != 0) ? 1 : 0;
+}
+
+/// The keyboard focus cue is shown around a value.
+EMSCRIPTEN_KEEPALIVE int qel_focus_shown() { return focus_cue(app->keys, app->state.mode) != ScaleValue::None ? 1 : 0; }
 
 /// The page's keys as JSON: {"ArrowUp": number, ...}, the numbers qel_key takes.
 EMSCRIPTEN_KEEPALIVE const char* qel_keys()

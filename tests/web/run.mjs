@@ -136,7 +136,7 @@ async function distanceLineRow(page, row, colour) {
 }
 
 async function toolbarButton(page, toolbar, index) {
-  const box = await page.locator(`.toolbar[data-toolbar="${toolbar}"] img`).nth(index).boundingBox();
+  const box = await page.locator(`.toolbar[data-toolbar="${toolbar}"] button`).nth(index).boundingBox();
   return [box.x + box.width / 2, box.y + box.height / 2];
 }
 
@@ -188,7 +188,7 @@ test("modes_by_buttons_and_keys", async (context) => {
   const page = await open(context, "modes");
   for (const mode of [1, 2, 3, 4]) {
     await click(page, ...(await toolbarButton(page, 100, mode)));
-    const pressed = await page.locator('.toolbar[data-toolbar="100"] img.pressed').count();
+    const pressed = await page.locator('.toolbar[data-toolbar="100"] button.pressed').count();
     check(pressed === 1, `${pressed} mode buttons pressed`);
     check(setting(await stored(page), "mode") === String(mode), `mode ${mode} not stored`);
     const images = await page.locator('.toolbar[data-toolbar="106"]').isVisible();
@@ -587,6 +587,77 @@ test("a_thousand_cameras_scroll", async (context) => {
   return page;
 });
 
+test("read_aloud_and_reached_by_keys", async (context) => {
+  const page = await open(context, "readout");
+  // The live region holds what qel-calc shows for the same settings: title, captions, details.
+  const shown = async () => {
+    const file = path.join(shots, "readout.txt");
+    fs.writeFileSync(file, await stored(page));
+    const lines = execFileSync(qelCalc, ["show", file], { encoding: "utf-8" }).split("\n");
+    const captions = (kind) => lines.filter((l) => l.startsWith(`caption `) && l.includes(` ${kind}: `) && !l.startsWith("caption details"))
+      .map((l) => l.slice(l.indexOf(": ") + 2).split("|"));
+    const names = captions("name"), values = captions("value");
+    const columns = names.map((n, c) => n.map((name, p) => [name, values[c][p]].filter((t) => t).join(" ")).filter((t) => t).join(", "));
+    return [lines[0].slice("title: ".length), ...columns, ...lines.filter((l) => l.startsWith("details: ")).map((l) => l.slice(9))];
+  };
+  const readout = () => page.evaluate(() => [...document.querySelectorAll("#readout[role=status][aria-live=polite] p")].map((p) => p.textContent));
+  await page.waitForTimeout(400);
+  check(JSON.stringify(await readout()) === JSON.stringify(await shown()), `the live region reads ${JSON.stringify(await readout())}`);
+  const stacking = page.getByRole("button", { name: "Focus stacking mode (Ctrl+3)" });
+  check((await stacking.getAttribute("aria-pressed")) === "false", "the focus stacking button is no toggle button");
+  await page.keyboard.press("Control+3");
+  await page.waitForTimeout(400);
+  check((await stacking.getAttribute("aria-pressed")) === "true", "the focus stacking button is not shown pressed");
+  check(JSON.stringify(await readout()) === JSON.stringify(await shown()), "the live region did not follow the mode");
+  // Tab goes through the three values of the mode, then on to the toolbar buttons, with a visible focus.
+  for (let i = 0; i < 4; ++i) await page.keyboard.press("Tab");
+  const focused = () => page.evaluate(() => {
+    const a = document.activeElement;
+    return { toolbar: a.closest(".toolbar") ? a.closest(".toolbar").dataset.toolbar : null, button: a.dataset.button,
+             outline: getComputedStyle(a).outlineStyle };
+  });
+  let f = await focused();
+  check(f.toolbar === "102" && f.outline !== "none", `after the values Tab reached ${JSON.stringify(f)}`);
+  await page.keyboard.press("Tab");
+  f = await focused();
+  check(f.toolbar === "100" && f.button === "0", `the second Tab reached ${JSON.stringify(f)}`);
+  await page.keyboard.press("Space");
+  await settle(page);
+  check(setting(await stored(page), "mode") === "0", "Space on the depth of field button did not choose it");
+  return page;
+});
+
+test("fingers_reach_buttons_and_hold_them_for_help", async (_, browserNow) => {
+  const context = await browserNow.newContext(PHONE);
+  const page = await open(context, "fingers");
+  const cdp = await context.newCDPSession(page);
+  const touch = (type, x, y) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: type === "touchEnd" ? [] : [{ x, y }] });
+  // A touch 20 pixels below a button's centre, or beside a toolbar's end, is still on it.
+  for (const [toolbar, index, dx, dy, key, value] of [[100, 2, 0, 20, "mode", "2"], [105, 0, 20, 0, "snap", "0"],
+                                                      [100, 3, 0, 20, "mode", "3"]]) {
+    const [x, y] = await toolbarButton(page, toolbar, index);
+    await touch("touchStart", x + dx, y + dy);
+    await touch("touchEnd");
+    await settle(page);
+    check(setting(await stored(page), key) === value, `a touch ${dx}, ${dy} pixels from button ${index} of ${toolbar} missed it`);
+  }
+  await page.locator('.toolbar[data-toolbar="101"] [data-button="0"]').tap();
+  const heights = await page.locator("#menu .item").evaluateAll((items) => items.map((i) => i.getBoundingClientRect().height));
+  check(heights.length > 0 && Math.min(...heights) >= 44, `menu items ${heights} pixels high`);
+  await page.keyboard.press("Escape");
+  // Held, a button shows its help and does nothing else.
+  const [x, y] = await toolbarButton(page, 101, 1);
+  await touch("touchStart", x, y);
+  await page.waitForTimeout(800);
+  const help = await page.locator("#popup-help").isVisible() && await page.locator("#popup-help").textContent();
+  await touch("touchEnd");
+  await settle(page);
+  check(help === "Help commands (Alt+H)", `a long press on the help button showed ${JSON.stringify(help)}`);
+  check(await page.locator("#menu").isHidden(), "the long press also opened the help menu");
+  await context.close();
+  return null;
+});
+
 test("popup_help_after_a_rest", async (context) => {
   const page = await open(context, "help");
   const [x, y] = await toolbarButton(page, 100, 2);
@@ -610,7 +681,7 @@ test("offline_after_the_first_visit", async (context) => {
   await context.setOffline(true);
   const again = await open(context, "offline-again");
   check(setting(await stored(again), "mode") === "1", "the settings did not come back offline");
-  const pressed = await again.locator('.toolbar[data-toolbar="100"] img.pressed').count();
+  const pressed = await again.locator('.toolbar[data-toolbar="100"] button.pressed').count();
   check(pressed === 1, "offline, the toolbars did not load");
   const [, focus] = await again.evaluate(() => window.qelRows());
   check((await distanceLineRow(again, focus, GREEN)) > 40, "offline, the scales were not drawn");
