@@ -5,6 +5,7 @@ dialog's layout read from its resource script, the Carlito font, the two manuals
 manifest and the service worker with the list of everything it keeps for offline use.
 
     make_site.py --site DIR --web DIR --resources DIR --module DIR --manuals DIR --font FILE --version V --zip ZIP
+                 --subset PYFTSUBSET --sources DIR
 
 Standard library only.
 """
@@ -14,6 +15,7 @@ import json
 import os
 import re
 import shutil
+import subprocess
 import struct
 import sys
 import zipfile
@@ -23,6 +25,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from make_bitmaps import read_art  # noqa: E402  (the Windows build's own reader of the text art)
 
 PAGE_FILES = ("index.html", "qel.css", "sw.js")
+# The folders of the core whose texts the page draws: the font subset holds their characters.
+DRAWN_TEXT_FOLDERS = ("calc", "text", "cameras", "display", "app")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")
 
 
@@ -48,6 +52,34 @@ def scaled(pixels, size):
     return [[pixels[y * h // size][x * w // size] for x in range(size)] for y in range(size)]
 
 
+def windows_metrics(font_path):
+    """The font's own Windows metrics: units per em (head table), usWinAscent and usWinDescent (OS/2)."""
+    with open(font_path, "rb") as f:
+        data = f.read()
+    tables = {}
+    for i in range(struct.unpack_from(">H", data, 4)[0]):
+        tag, _, offset, _ = struct.unpack_from(">4sIII", data, 12 + 16 * i)
+        tables[tag] = offset
+    units_per_em = struct.unpack_from(">H", data, tables[b"head"] + 18)[0]
+    win_ascent, win_descent = struct.unpack_from(">HH", data, tables[b"OS/2"] + 74)
+    return {"unitsPerEm": units_per_em, "winAscent": win_ascent, "winDescent": win_descent}
+
+
+def drawn_characters(sources):
+    """Unicode ranges for the font subset: Basic Latin and Latin-1 (numbers, units, camera names),
+    and every other character written in the core's texts (as a \\uXXXX escape or literally)."""
+    extra = set()
+    for folder in DRAWN_TEXT_FOLDERS:
+        for name in sorted(os.listdir(os.path.join(sources, folder))):
+            if name.endswith((".cpp", ".h")):
+                with open(os.path.join(sources, folder, name), encoding="utf-8") as f:
+                    text = f.read()
+                extra |= {int(h, 16) for h in re.findall(r"\\u([0-9A-Fa-f]{4})", text)}
+                extra |= {ord(c) for c in text if ord(c) > 0xFF}
+    extra = sorted(c for c in extra if c > 0xFF and not 0xE000 <= c <= 0xF8FF and c not in (0xFEFF, 0xFFFD))
+    return ["U+0020-007E", "U+00A0-00FF"] + [f"U+{c:04X}" for c in extra]
+
+
 def dialog_layout(rc_path):
     """The camera dialog's controls in template order: kind, text, id, x, y, width, height (dialog units)."""
     with open(rc_path, encoding="utf-8") as f:
@@ -67,7 +99,8 @@ def dialog_layout(rc_path):
 
 def main():
     parser = argparse.ArgumentParser()
-    for name in ("--site", "--web", "--resources", "--module", "--manuals", "--font", "--version", "--zip"):
+    for name in ("--site", "--web", "--resources", "--module", "--manuals", "--font", "--version", "--zip", "--subset",
+                 "--sources"):
         parser.add_argument(name, required=True)
     a = parser.parse_args()
 
@@ -83,6 +116,16 @@ def main():
             f.write(data)
         files.append(name)
 
+    # The text font: a subset with the characters Qel draws, which the first frame waits for, and
+    # the whole font, fetched only for a character outside the subset (a camera's name).
+    ranges = drawn_characters(a.sources)
+    subset = os.path.join(a.site, "fonts", "Carlito-Qel.woff2")
+    subprocess.run([a.subset, a.font, f"--unicodes={','.join(ranges)}", "--layout-features=kern", "--flavor=woff2",
+                    f"--output-file={subset}"], check=True, stderr=subprocess.DEVNULL)
+    files.append("fonts/Carlito-Qel.woff2")
+    put("font-metrics.js", ("// The text font's Windows metrics, from its head and OS/2 tables.\nexport default "
+                            + json.dumps(windows_metrics(a.font)) + ";\n").encode())
+
     # The page's script: ES modules, one per concern, started from page.js.
     modules = sorted(n for n in os.listdir(a.web) if n.endswith(".js") and n != "sw.js")
     for name in PAGE_FILES + tuple(modules):
@@ -90,6 +133,11 @@ def main():
             data = f.read()
         if name == "index.html":
             data = data.replace(b"@QEL_VERSION@", a.version.encode())
+            # Every module is fetched at once with the page, not one import after another.
+            preloads = "".join(f'<link rel="modulepreload" href="{m}">\n' for m in modules + ["font-metrics.js"])
+            data = data.replace(b"@QEL_MODULES@\n", preloads.encode())
+        if name == "qel.css":
+            data = data.replace(b"@QEL_SUBSET_RANGE@", ", ".join(ranges).encode())
         if name != "sw.js":
             put(name, data)
     for name in ("qel.js", "qel.wasm"):

@@ -2,7 +2,7 @@
 // shows what the core changed (toolbars, title, menus, boxes, the dialog) and queues the frames;
 // the modules beside it replay the drawing, take pointer, touch and keys, and keep the settings.
 import { shell, page, canvas } from "./shell.js";
-import { cell, measureFont, textWidth } from "./text.js";
+import { cell, textWidth } from "./text.js";
 import { paint, firstPaint } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
@@ -86,10 +86,9 @@ shell.start = start;
 async function main() {
   // The font and the core load side by side; nothing is measured before both are there.
   const [core] = await Promise.all([createQel({ qelLineHeight: cell, qelTextWidth: textWidth }),
-                                    document.fonts.load("16px Carlito")]);
+                                    document.fonts.load("16px Carlito", "Qel 0.9")]);
   shell.M = core;
   const M = core;
-  measureFont();
   let stored = "";
   try { stored = localStorage.getItem(STORE) || ""; } catch (err) { stored = ""; }
   if (!start(stored)) {
@@ -117,10 +116,11 @@ async function main() {
     navigator.serviceWorker.register("sw.js").catch(() => {});
   }
   // For the tests and for curious users: the rows of the near, focus and far lines.
+  window.qelTextHeight = () => M._qel_text_height();
   window.qelRows = () => [0, 1, 2].map((k) => M._qel_row(k));
   window.qelColumns = () => {
     const rect = (c) => ({ left: M._qel_scale(c, 0), top: M._qel_scale(c, 1), right: M._qel_scale(c, 2), bottom: M._qel_scale(c, 3) });
-    return { lens: rect(0), aperture: rect(1), distance: rect(2), blur: rect(3) };
+    return { lens: rect(0), aperture: rect(1), distance: rect(2), blur: rect(3), details: rect(4) };
   };
   // Measurements for the README's figures: when the first frame was painted (ms after the
   // navigation began), and the mean time of a drag move (the core's move and a full repaint).

@@ -106,6 +106,7 @@ export function paint() {
   fill = -1;  // a restore, or a resize of the canvas, may have reset them
   font = "";
   ctx.textBaseline = "alphabetic";
+  ctx.fontKerning = "none";  // as Windows sets text
   ctx.textAlign = "left";
   let clipped = false;
   for (let i = 0; i < count;) {

@@ -9,6 +9,7 @@ import { execFileSync } from "node:child_process";
 import fs from "node:fs";
 import http from "node:http";
 import os from "node:os";
+import { createRequire } from "node:module";
 import path from "node:path";
 
 const args = process.argv.slice(2);
@@ -19,6 +20,7 @@ const option = (name, fallback) => {
 const site = path.resolve(option("--site", "build/web"));
 const qelCalc = path.resolve(option("--qel-calc", "build/native/tools/qel-calc"));
 const shots = option("--shots", fs.mkdtempSync(path.join(os.tmpdir(), "qel-web-")));
+const carlito = option("--font", "/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf");
 const only = args.includes("--only") ? args.slice(args.indexOf("--only") + 1).filter((a) => !a.startsWith("--")) : null;
 
 // ---- A static server for the site. -------------------------------------------------------------
@@ -182,6 +184,62 @@ test("first_start", async (context) => {
         "the first start did not store the settings qel.exe would write");
   await page.screenshot({ path: path.join(shots, "first_start.png") });
   return page;
+});
+
+// ---- The layout qel.exe makes: the core (same_ops.mjs checks that qel.wasm draws as the native
+// build does) measuring as Windows does from the font file itself: the cell height is the font's
+// Windows ascent plus descent, the em a whole number of pixels, each character's advance rounded.
+function windowsMeasure(fontFile) {
+  const font = fs.readFileSync(fontFile);
+  const tables = {};
+  for (let i = 0; i < font.readUInt16BE(4); ++i) tables[font.toString("latin1", 12 + 16 * i, 16 + 16 * i)] = font.readUInt32BE(20 + 16 * i);
+  const upem = font.readUInt16BE(tables.head + 18);
+  const cellUnits = font.readUInt16BE(tables["OS/2"] + 74) + font.readUInt16BE(tables["OS/2"] + 76);
+  const metrics = font.readUInt16BE(tables.hhea + 34);
+  let map = 0;  // the Windows Unicode character map (format 4)
+  for (let i = 0; i < font.readUInt16BE(tables.cmap + 2); ++i) {
+    if (font.readUInt32BE(tables.cmap + 4 + 8 * i) === 0x30001) map = tables.cmap + font.readUInt32BE(tables.cmap + 8 + 8 * i);
+  }
+  const segments = font.readUInt16BE(map + 6) / 2;
+  const glyph = (c) => {
+    for (let i = 0; i < segments; ++i) {
+      if (c > font.readUInt16BE(map + 14 + 2 * i)) continue;
+      const start = font.readUInt16BE(map + 16 + 2 * segments + 2 * i);
+      const delta = font.readInt16BE(map + 16 + 4 * segments + 2 * i);
+      const rangeAt = map + 16 + 6 * segments + 2 * i, range = font.readUInt16BE(rangeAt);
+      if (c < start) return 0;
+      const g = range === 0 ? c : font.readUInt16BE(rangeAt + range + 2 * (c - start));
+      return g === 0 ? 0 : (g + delta) & 0xffff;
+    }
+    return 0;
+  };
+  const cell = (h) => (h > 0 ? h : 16);
+  return {
+    qelLineHeight: cell,
+    qelTextWidth: (h, text) => {
+      const em = Math.round((cell(h) * upem) / cellUnits);
+      let w = 0;
+      for (const c of text) w += Math.round((font.readUInt16BE(tables.hmtx + 4 * Math.min(glyph(c.codePointAt(0)), metrics - 1)) * em) / upem);
+      return w;
+    },
+  };
+}
+
+test("lays_out_as_the_windows_program", async (_, browserNow) => {
+  const createQel = createRequire(import.meta.url)(path.join(site, "qel.js"));
+  const M = await createQel({ wasmBinary: fs.readFileSync(path.join(site, "qel.wasm")), ...windowsMeasure(carlito) });
+  M._qel_start(0, 0, 46);
+  for (const [width, height] of [[632, 513], [1000, 700], [1600, 1000]]) {
+    M._qel_resize(width, height);
+    const rect = (c) => ({ left: M._qel_scale(c, 0), top: M._qel_scale(c, 1), right: M._qel_scale(c, 2), bottom: M._qel_scale(c, 3) });
+    const native = JSON.stringify({ height: M._qel_text_height(), lens: rect(0), aperture: rect(1), distance: rect(2), blur: rect(3), details: rect(4) });
+    const context = await browserNow.newContext({ viewport: { width, height } });
+    const page = await open(context, `layout-${width}`);
+    const shown = JSON.stringify(await page.evaluate(() => ({ height: window.qelTextHeight(), ...window.qelColumns() })));
+    await context.close();
+    check(shown === native, `at ${width} x ${height} the page lays out ${shown}, qel.exe ${native}`);
+  }
+  return null;
 });
 
 test("modes_by_buttons_and_keys", async (context) => {
