@@ -52,6 +52,46 @@ def scaled(pixels, size):
     return [[pixels[y * h // size][x * w // size] for x in range(size)] for y in range(size)]
 
 
+IMPORT = re.compile(r'^import\s+(?:(\{[^}]*\}|\w+)\s+from\s+)?"\./([\w-]+)\.js";[ \t]*\n', re.M)
+EXPORT = re.compile(r"^export\s+(?:async\s+function|function|const|let|class)\s+(\w+)", re.M)
+
+
+def bundle(modules, entry):
+    """The page's ES modules as one script (one request instead of one each on a slow link): each
+    module in its own scope, evaluated after the modules it imports, returning what it exports."""
+    order = []
+
+    def visit(name, path=()):
+        if name in order:
+            return
+        if name in path:
+            sys.exit(f"make_site.py: modules import each other: {' -> '.join(path + (name,))}")
+        for _, dependency in IMPORT.findall(modules[name]):
+            visit(dependency, path + (name,))
+        order.append(name)
+
+    visit(entry)
+    scope = lambda name: "$" + re.sub(r"\W", "_", name)
+    parts = ['"use strict";\n(() => {\n']
+    for name in order:
+        text = modules[name]
+        imports = []
+        for names, dependency in IMPORT.findall(text):
+            if names.startswith("{"):
+                imports.append(f"const {names.replace(' as ', ': ')} = {scope(dependency)};\n")
+            elif names:
+                imports.append(f"const {names} = {scope(dependency)}.default;\n")
+        exports = EXPORT.findall(text)
+        body = EXPORT.sub(lambda m: m.group(0)[len("export "):].lstrip(), IMPORT.sub("", text))
+        if "export default " in body:
+            body = body.replace("export default ", "const $default = ")
+            exports.append("default: $default")
+        parts.append(f"// ---- {name}.js\nconst {scope(name)} = (() => {{\n{''.join(imports)}{body}"
+                     f"return {{ {', '.join(exports)} }};\n}})();\n")
+    parts.append("})();\n")
+    return "".join(parts)
+
+
 def windows_metrics(font_path):
     """The font's own Windows metrics: units per em (head table), usWinAscent and usWinDescent (OS/2)."""
     with open(font_path, "rb") as f:
@@ -78,6 +118,18 @@ def drawn_characters(sources):
                 extra |= {ord(c) for c in text if ord(c) > 0xFF}
     extra = sorted(c for c in extra if c > 0xFF and not 0xE000 <= c <= 0xF8FF and c not in (0xFEFF, 0xFFFD))
     return ["U+0020-007E", "U+00A0-00FF"] + [f"U+{c:04X}" for c in extra]
+
+
+def other_characters(ranges):
+    """The Unicode ranges outside `ranges` (each "U+XXXX" or "U+XXXX-YYYY", in order)."""
+    out, start = [], 0
+    for r in ranges:
+        low, _, high = r[2:].partition("-")
+        low, high = int(low, 16), int(high or low, 16)
+        if low > start:
+            out.append(f"U+{start:04X}-{low - 1:04X}")
+        start = high + 1
+    return out + [f"U+{start:04X}-10FFFF"]
 
 
 def dialog_layout(rc_path):
@@ -123,21 +175,21 @@ def main():
     subprocess.run([a.subset, a.font, f"--unicodes={','.join(ranges)}", "--layout-features=kern", "--flavor=woff2",
                     f"--output-file={subset}"], check=True, stderr=subprocess.DEVNULL)
     files.append("fonts/Carlito-Qel.woff2")
-    put("font-metrics.js", ("// The text font's Windows metrics, from its head and OS/2 tables.\nexport default "
-                            + json.dumps(windows_metrics(a.font)) + ";\n").encode())
 
-    # The page's script: ES modules, one per concern, started from page.js.
-    modules = sorted(n for n in os.listdir(a.web) if n.endswith(".js") and n != "sw.js")
-    for name in PAGE_FILES + tuple(modules):
+    # The page's script: ES modules, one per concern, started from page.js, put together in one file.
+    modules = {n[:-3]: open(os.path.join(a.web, n), encoding="utf-8").read()
+               for n in os.listdir(a.web) if n.endswith(".js") and n != "sw.js"}
+    modules["font-metrics"] = ("// The text font's Windows metrics, from its head and OS/2 tables.\nexport default "
+                               + json.dumps(windows_metrics(a.font)) + ";\n")
+    put("qel-page.js", bundle(modules, "page").encode())
+    for name in PAGE_FILES:
         with open(os.path.join(a.web, name), "rb") as f:
             data = f.read()
         if name == "index.html":
             data = data.replace(b"@QEL_VERSION@", a.version.encode())
-            # Every module is fetched at once with the page, not one import after another.
-            preloads = "".join(f'<link rel="modulepreload" href="{m}">\n' for m in modules + ["font-metrics.js"])
-            data = data.replace(b"@QEL_MODULES@\n", preloads.encode())
         if name == "qel.css":
             data = data.replace(b"@QEL_SUBSET_RANGE@", ", ".join(ranges).encode())
+            data = data.replace(b"@QEL_OTHER_RANGE@", ", ".join(other_characters(ranges)).encode())
         if name != "sw.js":
             put(name, data)
     for name in ("qel.js", "qel.wasm"):

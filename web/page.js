@@ -3,7 +3,7 @@
 // the modules beside it replay the drawing, take pointer, touch and keys, and keep the settings.
 import { shell, page, canvas } from "./shell.js";
 import { cell, textWidth } from "./text.js";
-import { paint, firstPaint } from "./replay.js";
+import { paint, firstPaintTime } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
 import { showAbout } from "./boxes.js";
@@ -124,23 +124,27 @@ async function main() {
   };
   // Measurements for the README's figures: when the first frame was painted (ms after the
   // navigation began), and the mean time of a drag move (the core's move and a full repaint).
-  window.qelFirstPaint = () => firstPaint;
+  window.qelFirstPaint = firstPaintTime;
   // Nothing waits to be painted or stored.
   window.qelSettled = () => !saveQueued() && !frameQueued;
-  window.qelDragMoveTime = (moves) => {
+  // The time of each of `moves` moves of a drag of the focus line up and down: the core's move, the
+  // repaint, and the canvas's drawing done (reading a pixel waits for it).
+  window.qelDragMoves = (moves) => {
     const c = window.qelColumns().distance;
     const x = (c.left + c.right) >> 1;
     const from = window.qelRows()[1];
+    const times = [];
     M._qel_mouse(0, 0, x, from);
-    const started = performance.now();
     for (let i = 0; i < moves; ++i) {
-      M._qel_mouse(1, 0, x, from - (i % 60));
+      const started = performance.now();
+      M._qel_mouse(1, 0, x, from - (i % 60) * 2);
       paint();
+      canvas.getContext("2d").getImageData(0, 0, 1, 1);
+      times.push(performance.now() - started);
     }
-    const mean = (performance.now() - started) / moves;
     M._qel_mouse(2, 0, x, from);
     update();
-    return mean;
+    return times;
   };
   // The blur strips of the last frame as the core painted them: place and pixels (blue, green, red).
   window.qelImages = () => {

@@ -92,8 +92,9 @@ function text(x, y, s, h, c) {
   ctx.fillText(s, x, y + f.ascent);
 }
 
-/// When the first frame was painted (ms after the navigation began).
-export let firstPaint = 0;
+/// When the first frame was painted (ms after the navigation began; 0 before it).
+let firstPaint = 0;
+export const firstPaintTime = () => firstPaint;
 
 export function paint() {
   const M = shell.M;
