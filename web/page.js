@@ -3,7 +3,7 @@
 // the modules beside it replay the drawing, take pointer, touch and keys, and keep the settings.
 import { shell, page, canvas } from "./shell.js";
 import { cell, textWidth } from "./text.js";
-import { paint, firstPaintTime } from "./replay.js";
+import { paint, firstPaintTime, lastFrameTiles, repaintAll, setTiles } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
 import { showAbout } from "./boxes.js";
@@ -42,17 +42,33 @@ function update(store = true) {
 shell.update = update;
 shell.busy = () => pressing() || menuOpen() || !dialog.hidden;
 
+// Browser zoom (Ctrl +) keeps the window's size in device pixels and makes each CSS pixel larger:
+// the layout keeps the size in CSS pixels it had before the zoom, so that its text grows with the
+// zoom (and the page scrolls), as a page's text does. Moving to a screen of another density keeps
+// the size in CSS pixels instead, and changes nothing.
+let zoom = 1;
+let lastWindow = null;
+
 function resize() {
   const M = shell.M;
   const dpr = window.devicePixelRatio || 1;
-  const width = Math.max(page.clientWidth, shell.minimumWidth);
-  const height = Math.max(page.clientHeight, 400);
-  canvas.style.width = `${width}px`;
-  canvas.style.height = `${height}px`;
+  const device = { dpr, width: window.innerWidth * dpr, height: window.innerHeight * dpr };
+  if (lastWindow && dpr !== lastWindow.dpr && Math.abs(device.width - lastWindow.width) <= 2 * dpr &&
+      Math.abs(device.height - lastWindow.height) <= 2 * dpr) {
+    zoom = Math.max(1, (zoom * dpr) / lastWindow.dpr);
+  }
+  lastWindow = device;
+  const width = Math.max(Math.round(page.clientWidth * zoom), shell.minimumWidth);
+  const height = Math.max(Math.round(page.clientHeight * zoom), 400);
+  // A whole number of device pixels, shown one to one: nothing is resampled.
   canvas.width = Math.round(width * dpr);
   canvas.height = Math.round(height * dpr);
+  canvas.style.width = `${canvas.width / dpr}px`;
+  canvas.style.height = `${canvas.height / dpr}px`;
   M._qel_resize(width, height);
   shell.layoutHeight = M._qel_text_height();
+  const edges = JSON.parse(M.UTF8ToString(M._qel_tile_edges()));
+  setTiles(edges.xs, edges.ys, width, height);
   paint();  // at once, so that the layout's rows exist before the first press; no frame is queued
   update();
 }
@@ -145,6 +161,12 @@ async function main() {
     M._qel_mouse(2, 0, x, from);
     update();
     return times;
+  };
+  // How many tiles the last frame repainted, of how many; and a frame that repaints all of them.
+  window.qelLastFrameTiles = lastFrameTiles;
+  window.qelRepaintAll = () => {
+    repaintAll();
+    paint();
   };
   // The blur strips of the last frame as the core painted them: place and pixels (blue, green, red).
   window.qelImages = () => {

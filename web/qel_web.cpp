@@ -24,6 +24,7 @@
 #include "cameras/settings.h"
 #include "cameras/settings_file.h"
 #include "display/paint.h"
+#include "display/panel.h"
 #include "text/caption_text.h"
 #include "text/format.h"
 #include "text/panel_text.h"
@@ -586,6 +587,29 @@ EMSCRIPTEN_KEEPALIVE int qel_tab_leaves(int backwards)
 
 /// The keyboard focus cue is shown around a value.
 EMSCRIPTEN_KEEPALIVE int qel_focus_shown() { return focus_cue(app->keys, app->state.mode) != ScaleValue::None ? 1 : 0; }
+
+/// Where the page's canvas is cut into tiles that repaint on their own: {"xs": the panels' and the
+/// blur strip's left and right edges, "ys": the top of the columns, under their captions}.
+EMSCRIPTEN_KEEPALIVE const char* qel_tile_edges()
+{
+    Json j;
+    j.raw("{\"xs\":[");
+    for (int c = 0; c < column_count; ++c) {
+        const Rect p = panel_rect(app->geometry, static_cast<Column>(c));
+        j.number(p.left);
+        j.raw(",");
+        j.number(p.right);
+        j.raw(",");
+    }
+    j.number(app->geometry.strip_left);
+    j.raw(",");
+    j.number(app->geometry.strip_left + strip_width);
+    j.raw("],\"ys\":[");
+    j.number(app->geometry.column_top);
+    j.raw("]}");
+    app->json = std::move(j.out);
+    return app->json.c_str();
+}
 
 /// The page's keys as JSON: {"ArrowUp": number, ...}, the numbers qel_key takes.
 EMSCRIPTEN_KEEPALIVE const char* qel_keys()

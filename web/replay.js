@@ -1,9 +1,17 @@
 // Replays the core's drawing calls on the page's canvas with GDI's rules (end points and
-// right/bottom edges excluded), at the screen's pixel density.
+// right/bottom edges excluded), in device pixels: every edge lands on a device pixel, and lines are
+// as many device pixels wide as one CSS pixel rounds to, so they stay sharp at 125 or 150 %.
+// A frame repaints only the tiles (the columns, the strip and the gaps between them, their
+// captions apart) whose drawing calls differ from the last frame's.
 import { shell, canvas } from "./shell.js";
-import { ascent, fontOf, textWidth } from "./text.js";
+import { ascent, cell, emOf, textWidth } from "./text.js";
 
 const ctx = canvas.getContext("2d", { alpha: false });
+const LENGTHS = [1, 7, 6, 9, 7, 10, 5, 1, 7];  // numbers per call by code (web_canvas.h)
+
+let dpr = 1;
+let lineWidth = 1;
+const X = (v) => Math.round(v * dpr);
 
 const colours = new Map();
 function colour(c) {
@@ -24,23 +32,22 @@ function setFill(c) {
     fill = c;
   }
 }
-function setFont(f) {
-  if (f !== font) {
-    ctx.font = f;
-    font = f;
-  }
+function forgetStyles() {  // a restore may have reset them
+  fill = -1;
+  font = "";
 }
+
+/// A rectangle given in CSS pixels, filled on the device pixels it covers.
+const rect = (l, t, r, b) => ctx.fillRect(X(l), X(t), X(r) - X(l), X(b) - X(t));
 
 function line(x1, y1, x2, y2, c) {
   setFill(c);
   if (y1 === y2) {
-    if (x2 > x1) ctx.fillRect(x1, y1, x2 - x1, 1);
-    else if (x2 < x1) ctx.fillRect(x2 + 1, y1, x1 - x2, 1);
+    if (x2 !== x1) ctx.fillRect(X(Math.min(x1, x2 + 1)), X(y1), X(Math.max(x2, x1 + 1)) - X(Math.min(x1, x2 + 1)), lineWidth);
     return;
   }
   if (x1 === x2) {
-    if (y2 > y1) ctx.fillRect(x1, y1, 1, y2 - y1);
-    else ctx.fillRect(x1, y2 + 1, 1, y1 - y2);
+    ctx.fillRect(X(x1), X(Math.min(y1, y2 + 1)), lineWidth, X(Math.max(y2, y1 + 1)) - X(Math.min(y1, y2 + 1)));
     return;
   }
   // Bresenham, without the end point.
@@ -48,7 +55,7 @@ function line(x1, y1, x2, y2, c) {
   const sx = x2 > x1 ? 1 : -1, sy = y2 > y1 ? 1 : -1;
   let err = dx - dy, x = x1, y = y1;
   while (x !== x2 || y !== y2) {
-    ctx.fillRect(x, y, 1, 1);
+    rect(x, y, x + 1, y + 1);
     const e2 = 2 * err;
     if (e2 > -dy) { err -= dy; x += sx; }
     if (e2 < dx) { err += dx; y += sy; }
@@ -77,116 +84,217 @@ function image(x, y, w, h, index, stride) {
   }
   stripCtx.putImageData(stripData, 0, 0);
   ctx.imageSmoothingEnabled = false;
-  ctx.drawImage(strip, x, y);
+  ctx.drawImage(strip, X(x), X(y), X(x + w) - X(x), X(y + h) - X(y));
 }
 
-const fonts = new Map();
+const fonts = new Map();  // text height -> font and ascent in device pixels
 function text(x, y, s, h, c) {
   let f = fonts.get(h);
   if (!f) {
-    f = { font: fontOf(h), ascent: ascent(h) };
+    f = { font: `${emOf(h) * dpr}px Carlito`, ascent: Math.round(ascent(h) * dpr) };
     fonts.set(h, f);
   }
-  setFont(f.font);
+  if (f.font !== font) {
+    ctx.font = f.font;
+    font = f.font;
+  }
   setFill(c);
-  ctx.fillText(s, x, y + f.ascent);
+  ctx.fillText(s, X(x), X(y) + f.ascent);
+}
+
+// ---- Tiles: which parts of the canvas a frame changes. ------------------------------------------
+let tiles = [];       // {l, t, r, b} in CSS pixels, with the hash of their last frame's calls
+let boxes = new Int32Array(0);  // per call: the CSS pixel box it may draw in (l, t, r, b)
+
+/// The tiles of a new layout: the bands between `xs` across, those between `ys` down. The next
+/// frame repaints them all.
+export function setTiles(xs, ys, width, height) {
+  tiles = [];
+  const across = [...new Set([0, ...xs, width])].filter((x) => x >= 0 && x <= width).sort((a, b) => a - b);
+  const down = [...new Set([0, ...ys, height])].filter((y) => y >= 0 && y <= height).sort((a, b) => a - b);
+  for (let j = 0; j + 1 < down.length; ++j) {
+    for (let i = 0; i + 1 < across.length; ++i) {
+      tiles.push({ l: across[i], t: down[j], r: across[i + 1], b: down[j + 1], hash: NaN, next: 0, image: false });
+    }
+  }
+  fonts.clear();
+}
+
+const fnv = (hash, v) => Math.imul(hash ^ v, 16777619);
+
+/// The box each call may draw in, and each tile's hash of the calls that reach it.
+function hashTiles(ops, count, texts, heap) {
+  if (boxes.length < count + 4) boxes = new Int32Array(2 * count + 4);
+  for (const tile of tiles) {
+    tile.next = 2166136261;
+    tile.image = false;
+  }
+  const all = [-1e9, -1e9, 1e9, 1e9];
+  for (let i = 0; i < count; i += LENGTHS[ops[i]] || count) {
+    let l, t, r, b, textStart = -1, textLength = 0;
+    switch (ops[i]) {
+      case 1: [l, t, r, b] = [ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4]]; break;
+      case 2:
+        l = Math.min(ops[i + 1], ops[i + 3]); r = Math.max(ops[i + 1], ops[i + 3]) + 1;
+        t = Math.min(ops[i + 2], ops[i + 4]); b = Math.max(ops[i + 2], ops[i + 4]) + 1;
+        break;
+      case 3:
+        l = Math.min(ops[i + 1], ops[i + 3], ops[i + 5]) - 1; r = Math.max(ops[i + 1], ops[i + 3], ops[i + 5]) + 2;
+        t = Math.min(ops[i + 2], ops[i + 4], ops[i + 6]) - 1; b = Math.max(ops[i + 2], ops[i + 4], ops[i + 6]) + 2;
+        break;
+      case 4:
+        textStart = ops[i + 5];
+        textLength = ops[i + 6];
+        // No character is wider than the cell is high: a box found without measuring the text.
+        l = ops[i + 1] - 2; t = ops[i + 2] - 2;
+        r = ops[i + 1] + textLength * cell(shell.layoutHeight) + 2;
+        b = ops[i + 2] + cell(shell.layoutHeight) + 2;
+        break;
+      case 5:
+        [l, t, r, b] = [ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4]];
+        textStart = ops[i + 8];
+        textLength = ops[i + 9];
+        break;
+      case 8: [l, t, r, b] = [ops[i + 1], ops[i + 2], ops[i + 1] + ops[i + 3], ops[i + 2] + ops[i + 4]]; break;
+      default: [l, t, r, b] = all; break;  // the clip calls reach every tile
+    }
+    boxes[i] = l;  // a clip call's box is not used: its numbers may overlap the next call's box
+    boxes[i + 1] = t;
+    boxes[i + 2] = r;
+    boxes[i + 3] = b;
+    const n = LENGTHS[ops[i]];
+    // A text call's start in the text buffer moves with the texts before it: its characters count.
+    const skip = ops[i] === 4 ? 5 : ops[i] === 5 ? 8 : -1;
+    for (const tile of tiles) {
+      if (l >= tile.r || r <= tile.l || t >= tile.b || b <= tile.t) continue;
+      let hash = tile.next;
+      for (let k = 0; k < n; ++k) if (k !== skip) hash = fnv(hash, ops[i + k]);
+      for (let k = 0; k < textLength; ++k) hash = fnv(hash, heap[texts + textStart + k]);
+      tile.next = hash;
+      if (ops[i] === 8) tile.image = true;  // the strip's pixels are not compared: it is drawn again
+    }
+  }
+}
+
+function replay(ops, count, texts, heap, tile) {
+  const str = (start, length) => String.fromCharCode.apply(null, heap.subarray(texts + start, texts + start + length));
+  let clipped = false;
+  for (let i = 0; i < count; i += LENGTHS[ops[i]] || count) {
+    const code = ops[i];
+    if (code !== 6 && code !== 7 &&
+        (boxes[i] >= tile.r || boxes[i + 2] <= tile.l || boxes[i + 1] >= tile.b || boxes[i + 3] <= tile.t)) continue;
+    switch (code) {
+      case 1: {  // fill_rect: outline, then the inside
+        const l = ops[i + 1], t = ops[i + 2], r = ops[i + 3], b = ops[i + 4];
+        setFill(ops[i + 5]);
+        rect(l, t, r, b);
+        if (r - l > 2 && b - t > 2 && ops[i + 6] !== ops[i + 5]) {
+          setFill(ops[i + 6]);
+          rect(l + 1, t + 1, r - 1, b - 1);
+        }
+        break;
+      }
+      case 2:
+        line(ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4], ops[i + 5]);
+        break;
+      case 3: {  // triangle
+        const half = lineWidth / 2;
+        ctx.beginPath();
+        ctx.moveTo(X(ops[i + 1]) + half, X(ops[i + 2]) + half);
+        ctx.lineTo(X(ops[i + 3]) + half, X(ops[i + 4]) + half);
+        ctx.lineTo(X(ops[i + 5]) + half, X(ops[i + 6]) + half);
+        ctx.closePath();
+        setFill(ops[i + 8]);
+        ctx.fill();
+        ctx.strokeStyle = colour(ops[i + 7]);
+        ctx.lineWidth = lineWidth;
+        ctx.stroke();
+        break;
+      }
+      case 4:  // text at a point; the symbol font's infinity is the text font's
+        text(ops[i + 1], ops[i + 2], str(ops[i + 5], ops[i + 6]).replace(/\uF0A5/g, "\u221E"), shell.layoutHeight, ops[i + 4]);
+        break;
+      case 5: {  // text at the top of a rectangle, clipped to it
+        const l = ops[i + 1], t = ops[i + 2], r = ops[i + 3], b = ops[i + 4], align = ops[i + 5], h = ops[i + 7];
+        const s = str(ops[i + 8], ops[i + 9]);
+        const w = textWidth(h, s);
+        const x = align === 1 ? l + Math.trunc((r - l - w) / 2) : align === 2 ? r - w : l;
+        ctx.save();
+        ctx.beginPath();
+        ctx.rect(X(l), X(t), X(r) - X(l), X(b) - X(t));
+        ctx.clip();
+        text(x, t, s, h, ops[i + 6]);
+        ctx.restore();
+        forgetStyles();
+        break;
+      }
+      case 6:
+        if (clipped) ctx.restore();
+        forgetStyles();
+        ctx.save();
+        ctx.beginPath();
+        ctx.rect(X(ops[i + 1]), X(ops[i + 2]), X(ops[i + 3]) - X(ops[i + 1]), X(ops[i + 4]) - X(ops[i + 2]));
+        ctx.clip();
+        clipped = true;
+        break;
+      case 7:
+        if (clipped) ctx.restore();
+        forgetStyles();
+        clipped = false;
+        break;
+      case 8:
+        image(ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4], ops[i + 5], ops[i + 6]);
+        break;
+      default:
+        break;
+    }
+  }
+  if (clipped) ctx.restore();
 }
 
 /// When the first frame was painted (ms after the navigation began; 0 before it).
 let firstPaint = 0;
 export const firstPaintTime = () => firstPaint;
+let paintedTiles = 0;
+/// How many tiles the last frame repainted, of how many.
+export const lastFrameTiles = () => [paintedTiles, tiles.length];
+
+/// The next frame repaints every tile.
+export function repaintAll() {
+  for (const tile of tiles) tile.hash = NaN;
+}
 
 export function paint() {
   const M = shell.M;
   const count = M._qel_paint();
   const ops = new Int32Array(M.HEAP32.buffer, M._qel_ops(), count);
   const texts = M._qel_texts() >> 1;
-  const str = (start, length) => String.fromCharCode.apply(null, M.HEAPU16.subarray(texts + start, texts + start + length));
-  const dpr = window.devicePixelRatio || 1;
-  ctx.setTransform(dpr, 0, 0, dpr, 0, 0);
-  fill = -1;  // a restore, or a resize of the canvas, may have reset them
-  font = "";
-  ctx.textBaseline = "alphabetic";
-  ctx.fontKerning = "none";  // as Windows sets text
-  ctx.textAlign = "left";
-  let clipped = false;
-  for (let i = 0; i < count;) {
-    switch (ops[i]) {
-      case 1: {  // fill_rect: outline, then the inside
-        const l = ops[i + 1], t = ops[i + 2], r = ops[i + 3], b = ops[i + 4];
-        setFill(ops[i + 5]);
-        ctx.fillRect(l, t, r - l, b - t);
-        if (r - l > 2 && b - t > 2 && ops[i + 6] !== ops[i + 5]) {
-          setFill(ops[i + 6]);
-          ctx.fillRect(l + 1, t + 1, r - l - 2, b - t - 2);
-        }
-        i += 7;
-        break;
-      }
-      case 2:
-        line(ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4], ops[i + 5]);
-        i += 6;
-        break;
-      case 3: {  // triangle
-        ctx.beginPath();
-        ctx.moveTo(ops[i + 1] + 0.5, ops[i + 2] + 0.5);
-        ctx.lineTo(ops[i + 3] + 0.5, ops[i + 4] + 0.5);
-        ctx.lineTo(ops[i + 5] + 0.5, ops[i + 6] + 0.5);
-        ctx.closePath();
-        setFill(ops[i + 8]);
-        ctx.fill();
-        ctx.strokeStyle = colour(ops[i + 7]);
-        ctx.lineWidth = 1;
-        ctx.stroke();
-        i += 9;
-        break;
-      }
-      case 4:  // text at a point; the symbol font's infinity is the text font's
-        text(ops[i + 1], ops[i + 2], str(ops[i + 5], ops[i + 6]).replace(/\uF0A5/g, "\u221E"), shell.layoutHeight, ops[i + 4]);
-        i += 7;
-        break;
-      case 5: {  // text at the top of a rectangle, clipped to it
-        const [l, t, r, b, align, c, h] = [ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4], ops[i + 5], ops[i + 6], ops[i + 7]];
-        const s = str(ops[i + 8], ops[i + 9]);
-        const w = textWidth(h, s);
-        const x = align === 1 ? l + Math.trunc((r - l - w) / 2) : align === 2 ? r - w : l;
-        ctx.save();
-        ctx.beginPath();
-        ctx.rect(l, t, r - l, b - t);
-        ctx.clip();
-        text(x, t, s, h, c);
-        ctx.restore();
-        fill = -1;
-        font = "";
-        i += 10;
-        break;
-      }
-      case 6:
-        if (clipped) ctx.restore();
-        fill = -1;
-        font = "";
-        ctx.save();
-        ctx.beginPath();
-        ctx.rect(ops[i + 1], ops[i + 2], ops[i + 3] - ops[i + 1], ops[i + 4] - ops[i + 2]);
-        ctx.clip();
-        clipped = true;
-        i += 5;
-        break;
-      case 7:
-        if (clipped) ctx.restore();
-        fill = -1;
-        font = "";
-        clipped = false;
-        i += 1;
-        break;
-      case 8:
-        image(ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4], ops[i + 5], ops[i + 6]);
-        i += 7;
-        break;
-      default:
-        i = count;
-    }
+  const heap = M.HEAPU16;
+  const density = window.devicePixelRatio || 1;
+  if (density !== dpr) {
+    dpr = density;
+    lineWidth = Math.max(1, Math.round(dpr));
+    fonts.clear();
+    for (const tile of tiles) tile.hash = NaN;
   }
-  if (clipped) ctx.restore();
+  ctx.setTransform(1, 0, 0, 1, 0, 0);
+  ctx.textBaseline = "alphabetic";
+  ctx.textAlign = "left";
+  ctx.fontKerning = "none";  // as Windows sets text
+  forgetStyles();
+  hashTiles(ops, count, texts, heap);
+  paintedTiles = 0;
+  for (const tile of tiles) {
+    if (tile.next === tile.hash && !tile.image) continue;
+    tile.hash = tile.next;
+    paintedTiles += 1;
+    ctx.save();
+    ctx.beginPath();
+    ctx.rect(X(tile.l), X(tile.t), X(tile.r) - X(tile.l), X(tile.b) - X(tile.t));
+    ctx.clip();
+    replay(ops, count, texts, heap, tile);
+    ctx.restore();
+    forgetStyles();
+  }
   if (!firstPaint) firstPaint = performance.now();
 }

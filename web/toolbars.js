@@ -123,7 +123,11 @@ export function showToolbars(ui) {
       const node = bar.children[i];
       const img = node.firstChild;
       const src = `pictures/${b.bitmap}.png`;
-      if (img.getAttribute("src") !== src) img.setAttribute("src", src);
+      if (img.getAttribute("src") !== src) {
+        const at = (suffix) => `pictures/${b.bitmap}${suffix}.png`;
+        img.setAttribute("srcset", `${src} 1x, ${at("@1.5x")} 1.5x, ${at("@2x")} 2x, ${at("@3x")} 3x`);
+        img.setAttribute("src", src);
+      }
       node.setAttribute("aria-label", b.help);
       node.classList.toggle("pressed", b.pressed);
       if (t.kind !== "push") node.setAttribute("aria-pressed", String(b.pressed));

@@ -383,6 +383,82 @@ test("blur_strips_painted_as_the_core_made_them", async (_, browserNow) => {
   return null;
 });
 
+test("a_drag_repaints_only_what_it_changes", async (_, browserNow) => {
+  // In every mode, a drag's frames repaint part of the canvas, and it ends as a whole repaint would paint it.
+  for (const [mode, scale] of [[0, 3], [2, 1.5], [4, 1.25]]) {
+    const context = await browserNow.newContext({ viewport: { width: 700, height: 600 }, deviceScaleFactor: scale });
+    const page = await open(context, `tiles-${mode}`);
+    await page.keyboard.press(`Control+${mode + 1}`);
+    await settle(page);
+    const c = await columns(page);
+    const x = Math.round((c.distance.left + c.distance.right) / 2);
+    const rows = await page.evaluate(() => window.qelRows());
+    const from = mode === 4 ? Math.round((c.aperture.top + c.aperture.bottom) / 2) : rows[mode === 0 || mode === 3 ? 1 : 2];
+    const at = mode === 4 ? Math.round((c.aperture.left + c.aperture.right) / 2) : x;
+    const canvasHash = () => page.evaluate(() => {
+      const canvas = document.getElementById("scales");
+      const d = new Uint32Array(canvas.getContext("2d").getImageData(0, 0, canvas.width, canvas.height).data.buffer);
+      let h = 2166136261;
+      for (let i = 0; i < d.length; ++i) h = Math.imul(h ^ d[i], 16777619);
+      return h;
+    });
+    await page.mouse.move(at, from);
+    await page.mouse.down();
+    for (let step = 1; step <= 2; ++step) {
+      await page.mouse.move(at, from - 25 * step);
+      await page.waitForTimeout(50);
+      const [painted, all] = await page.evaluate(() => window.qelLastFrameTiles());
+      const partial = await canvasHash();
+      await page.evaluate(() => window.qelRepaintAll());
+      check(partial === (await canvasHash()), `mode ${mode} at ${scale}x, move ${step}: the frame differs from a whole repaint`);
+      check(painted > 0 && painted < all, `mode ${mode}: a move repainted ${painted} of ${all} tiles`);
+    }
+    await page.mouse.up();
+    await context.close();
+  }
+  return null;
+});
+
+test("sharp_at_every_density", async (_, browserNow) => {
+  for (const scale of [1.25, 1.5, 1.75, 3]) {
+    const context = await browserNow.newContext({ viewport: { width: 700, height: 600 }, deviceScaleFactor: scale });
+    const page = await open(context, `density-${scale}`);
+    // The lens scale's ticks: white lines on black, no grey device pixel along them.
+    const [grey, white] = await page.evaluate(() => {
+      const s = window.qelColumns().lens, dpr = window.devicePixelRatio, canvas = document.getElementById("scales");
+      const x = Math.round(s.left * dpr), y = Math.round(s.top * dpr);
+      const d = canvas.getContext("2d").getImageData(x, y, Math.round(10 * dpr), Math.round((s.bottom - s.top) * dpr)).data;
+      let grey = 0, white = 0;
+      for (let i = 0; i < d.length; i += 4) {
+        if (d[i] !== d[i + 1] || d[i] !== d[i + 2] || d[i] === 0) continue;  // the marker, the panel
+        if (d[i] === 255) white += 1;
+        else grey += 1;
+      }
+      return [grey, white];
+    });
+    check(white > 100 && grey <= white / 50, `at ${scale}x the lens ticks have ${grey} grey pixels to ${white} white`);
+    // The toolbar pictures drawn for this density, one picture pixel to one device pixel.
+    const pictures = await page.locator(".toolbar img").evaluateAll((images) => images.map((i) => i.currentSrc.replace(/.*\/ID[A-Z0-9]+/, "")));
+    const expected = { 1: ".png", 1.5: "@1.5x.png", 2: "@2x.png", 3: "@3x.png" }[scale];
+    check(!expected || pictures.every((p) => p === expected), `at ${scale}x the toolbar pictures are ${[...new Set(pictures)]}`);
+    await context.close();
+  }
+  return null;
+});
+
+test("browser_zoom_makes_the_text_larger", async (context) => {
+  const page = await open(context, "zoom");
+  const before = await page.evaluate(() => window.qelTextHeight());
+  // Zoom 200 %: the same window in device pixels, each CSS pixel two of them.
+  const cdp = await context.newCDPSession(page);
+  await cdp.send("Emulation.setDeviceMetricsOverride", { width: 500, height: 350, deviceScaleFactor: 2, mobile: false });
+  await page.waitForFunction(() => window.devicePixelRatio === 2);
+  await settle(page);
+  const [after, width] = await page.evaluate(() => [window.qelTextHeight(), document.getElementById("scales").getBoundingClientRect().width]);
+  check(after === before && width === 1000, `at 200 % the text height is ${after} (was ${before}) on a canvas ${width} wide`);
+  return page;
+});
+
 test("keys_of_the_windows_program", async (context) => {
   const page = await open(context, "keys");
   const value = async (key) => savedNumber(await stored(page), key);
