@@ -5,7 +5,7 @@ dialog's layout read from its resource script, the Carlito font, the two manuals
 manifest and the service worker with the list of everything it keeps for offline use.
 
     make_site.py --site DIR --web DIR --resources DIR --module DIR --manuals DIR --font FILE --version V --zip ZIP
-                 --subset PYFTSUBSET --sources DIR
+                 --subset PYFTSUBSET --sources DIR --docs DIR
 
 Standard library only.
 """
@@ -28,6 +28,9 @@ PAGE_FILES = ("index.html", "qel.css", "sw.js")
 # The folders of the core whose texts the page draws: the font subset holds their characters.
 DRAWN_TEXT_FOLDERS = ("calc", "text", "cameras", "display", "app")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")
+# The install dialog's screenshots: the program's own, which the page draws the same.
+MANIFEST_SCREENSHOTS = {"dof.png": "Depth of field: near and far limits, hyperfocal distance",
+                        "focus-stacking.png": "Focus stacking: the focus distance of each image"}
 
 
 def png(width, height, rows):
@@ -45,6 +48,12 @@ def png(width, height, rows):
 def art_pixels(path):
     rows, _, palette = read_art(path)
     return [[palette[ch] for ch in row] for row in rows]
+
+
+def png_size(path):
+    """A PNG's width and height, from its header."""
+    with open(path, "rb") as f:
+        return struct.unpack(">II", f.read(24)[16:24])
 
 
 def scaled(pixels, size):
@@ -165,7 +174,7 @@ def dialog_layout(rc_path):
 def main():
     parser = argparse.ArgumentParser()
     for name in ("--site", "--web", "--resources", "--module", "--manuals", "--font", "--version", "--zip", "--subset",
-                 "--sources"):
+                 "--sources", "--docs"):
         parser.add_argument(name, required=True)
     a = parser.parse_args()
 
@@ -220,6 +229,13 @@ def main():
     icon = art_pixels(os.path.join(a.resources, "icon", "qel-32.txt"))
     for size in (32, 192, 512):
         put(f"pictures/qel-{size}.png", png(size, size, scaled(icon, size)))
+    # The maskable icon: the picture within the middle 60 %, which any mask the system cuts leaves whole.
+    inner, background = scaled(icon, 320), (0x40, 0x40, 0x40)
+    put("pictures/qel-maskable-512.png", png(512, 512, [[inner[y - 96][x - 96] if 96 <= x < 416 and 96 <= y < 416 else background
+                                                         for x in range(512)] for y in range(512)]))
+    for name in MANIFEST_SCREENSHOTS:
+        with open(os.path.join(a.docs, "images", name), "rb") as f:
+            put(f"pictures/{name}", f.read())
 
     put("camera-dialog.json", json.dumps(dialog_layout(os.path.join(a.resources, "camera_dialog.rc"))).encode())
     with open(a.font, "rb") as f:
@@ -232,10 +248,14 @@ def main():
             put(name, f.read())
 
     manifest = {
-        "name": "Qel depth of field calculator", "short_name": "Qel", "start_url": "./", "scope": "./",
+        "id": "./", "name": "Qel depth of field calculator", "short_name": "Qel", "start_url": "./", "scope": "./",
         "display": "standalone", "background_color": "#404040", "theme_color": "#000000",
         "description": "Depth of field, the best aperture, focus stacks, blur and macro depth of field.",
-        "icons": [{"src": f"pictures/qel-{s}.png", "sizes": f"{s}x{s}", "type": "image/png"} for s in (192, 512)],
+        "icons": [{"src": f"pictures/qel-{s}.png", "sizes": f"{s}x{s}", "type": "image/png"} for s in (192, 512)]
+        + [{"src": "pictures/qel-maskable-512.png", "sizes": "512x512", "type": "image/png", "purpose": "maskable"}],
+        "screenshots": [{"src": f"pictures/{name}", "sizes": "x".join(map(str, png_size(os.path.join(a.docs, "images", name)))),
+                         "type": "image/png", "form_factor": "wide", "label": label}
+                        for name, label in MANIFEST_SCREENSHOTS.items()],
     }
     put("manifest.webmanifest", json.dumps(manifest, indent=1).encode())
 

@@ -806,6 +806,25 @@ test("popup_help_after_a_rest", async (context) => {
   return page;
 });
 
+test("installable_with_id_maskable_icon_and_screenshots", async (context) => {
+  const page = await open(context, "manifest");
+  const cdp = await context.newCDPSession(page);
+  const { errors, data } = await cdp.send("Page.getAppManifest");
+  check(errors.length === 0, `manifest errors: ${JSON.stringify(errors)}`);
+  const manifest = JSON.parse(data);
+  check(manifest.id && manifest.icons.some((i) => i.purpose === "maskable") && manifest.screenshots.length > 0,
+        "the manifest has no id, no maskable icon or no screenshots");
+  // Each picture it names is there, as large as it says.
+  const sizes = await page.evaluate((pictures) => Promise.all(pictures.map((p) => new Promise((resolve) => {
+    const img = new Image();
+    img.onload = () => resolve(`${img.naturalWidth}x${img.naturalHeight}` === p.sizes);
+    img.onerror = () => resolve(false);
+    img.src = p.src;
+  }))), [...manifest.icons, ...manifest.screenshots]);
+  check(sizes.every((ok) => ok), "a picture of the manifest is missing or not as large as it says");
+  return page;
+});
+
 test("offline_after_the_first_visit", async (context) => {
   const page = await open(context, "offline");
   await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
