@@ -20,6 +20,7 @@ packages=(
   fonttools  # pyftsubset: the web page's subset of Carlito
   # The web version: Emscripten for the core, Node.js for the test driver, Chromium to run it.
   emscripten nodejs chromium
+  ca-certificates curl  # the test driver fetched from the npm registry (curl behind a proxy)
 )
 
 sudo_cmd=()

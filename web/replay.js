@@ -65,6 +65,7 @@ function line(x1, y1, x2, y2, c) {
 const strip = document.createElement("canvas");
 const stripCtx = strip.getContext("2d");
 let stripData = null;
+let stripWords = null;  // stripData's pixels, one 32-bit word each
 
 function image(x, y, w, h, index, stride) {
   if (w <= 0 || h <= 0) return;
@@ -74,9 +75,10 @@ function image(x, y, w, h, index, stride) {
     strip.width = w;
     strip.height = h;
     stripData = stripCtx.createImageData(w, h);
+    stripWords = new Uint32Array(stripData.data.buffer);
   }
   // Blue, green, red rows into opaque RGBA pixels, one 32-bit word each (little-endian).
-  const heap = shell.M.HEAPU8, out = new Uint32Array(stripData.data.buffer);
+  const heap = shell.M.HEAPU8, out = stripWords;
   for (let row = 0, d = 0; row < h; ++row) {
     for (let s = source + row * stride, end = s + 3 * w; s < end; s += 3, ++d) {
       out[d] = 0xff000000 | (heap[s] << 16) | (heap[s + 1] << 8) | heap[s + 2];
@@ -129,11 +131,12 @@ function hashTiles(ops, count, texts, heap) {
     tile.next = 2166136261;
     tile.image = false;
   }
-  const all = [-1e9, -1e9, 1e9, 1e9];
   for (let i = 0; i < count; i += LENGTHS[ops[i]] || count) {
-    let l, t, r, b, textStart = -1, textLength = 0;
+    let l = -1e9, t = -1e9, r = 1e9, b = 1e9, textStart = -1, textLength = 0;  // clip calls reach every tile
     switch (ops[i]) {
-      case 1: [l, t, r, b] = [ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4]]; break;
+      case 1:
+        l = ops[i + 1]; t = ops[i + 2]; r = ops[i + 3]; b = ops[i + 4];
+        break;
       case 2:
         l = Math.min(ops[i + 1], ops[i + 3]); r = Math.max(ops[i + 1], ops[i + 3]) + 1;
         t = Math.min(ops[i + 2], ops[i + 4]); b = Math.max(ops[i + 2], ops[i + 4]) + 1;
@@ -151,12 +154,15 @@ function hashTiles(ops, count, texts, heap) {
         b = ops[i + 2] + cell(shell.layoutHeight) + 2;
         break;
       case 5:
-        [l, t, r, b] = [ops[i + 1], ops[i + 2], ops[i + 3], ops[i + 4]];
+        l = ops[i + 1]; t = ops[i + 2]; r = ops[i + 3]; b = ops[i + 4];
         textStart = ops[i + 8];
         textLength = ops[i + 9];
         break;
-      case 8: [l, t, r, b] = [ops[i + 1], ops[i + 2], ops[i + 1] + ops[i + 3], ops[i + 2] + ops[i + 4]]; break;
-      default: [l, t, r, b] = all; break;  // the clip calls reach every tile
+      case 8:
+        l = ops[i + 1]; t = ops[i + 2]; r = l + ops[i + 3]; b = t + ops[i + 4];
+        break;
+      default:
+        break;
     }
     boxes[i] = l;  // a clip call's box is not used: its numbers may overlap the next call's box
     boxes[i + 1] = t;
@@ -165,7 +171,8 @@ function hashTiles(ops, count, texts, heap) {
     const n = LENGTHS[ops[i]];
     // A text call's start in the text buffer moves with the texts before it: its characters count.
     const skip = ops[i] === 4 ? 5 : ops[i] === 5 ? 8 : -1;
-    for (const tile of tiles) {
+    for (let j = 0; j < tiles.length; ++j) {
+      const tile = tiles[j];
       if (l >= tile.r || r <= tile.l || t >= tile.b || b <= tile.t) continue;
       let hash = tile.next;
       for (let k = 0; k < n; ++k) if (k !== skip) hash = fnv(hash, ops[i + k]);
