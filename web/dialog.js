@@ -61,7 +61,9 @@ function fitForm() {
   if (!templateSize) return;
   const grid = window.innerWidth < templateSize.width + 24 || window.innerHeight < templateSize.height + 48;
   dialog.classList.toggle("grid", grid);
-  for (const b of buttons) (grid ? buttonBar : form).appendChild(b);
+  // In the form in the template's order (its Tab order); in the bar as they stand: New, Delete, Prev, Next, Apply.
+  const order = grid ? [...buttons].sort((a, b) => a.y - b.y || a.x - b.x) : buttons;
+  for (const b of order) (grid ? buttonBar : form).appendChild(b.node);
 }
 window.addEventListener("resize", fitForm);
 
@@ -87,7 +89,7 @@ async function buildForm() {
       node.type = "button";
       node.textContent = c.text;
       node.addEventListener("click", () => formCommand(c.id, 0));
-      buttons.push(node);
+      buttons.push({ node, x: c.x, y: c.y });
     } else {
       node = document.createElement("div");
       node.className = "label";
