@@ -7,6 +7,7 @@ import { at } from "./pointer.js";
 
 // The core's key numbers by KeyboardEvent code, and by key for "=+" and "=-" (from the core).
 let keys = null;
+const keyTable = () => keys || (keys = JSON.parse(shell.M.UTF8ToString(shell.M._qel_keys())));
 let tabbing = false;
 let pointer = { x: 0, y: 0, inside: false };
 canvas.addEventListener("pointermove", (e) => {
@@ -38,8 +39,7 @@ document.addEventListener("keydown", (e) => {
     menuKey(e);
     return;
   }
-  if (!keys) keys = JSON.parse(shell.M.UTF8ToString(shell.M._qel_keys()));
-  const key = keys[`=${e.key}`] || keys[e.code] || 0;
+  const key = keyTable()[`=${e.key}`] || keys[e.code] || 0;
   if (!key) return;
   if (key === keys.Tab && !e.ctrlKey && !e.altKey && !e.metaKey) {
     // Tab moves through the scales' values while the scales have the focus, then on to the
@@ -61,8 +61,7 @@ document.addEventListener("keydown", (e) => {
 });
 
 const coreKey = (name) => {
-  if (!keys) keys = JSON.parse(shell.M.UTF8ToString(shell.M._qel_keys()));
-  shell.M._qel_key(keys[name], 0, 0, 0, 0, 0, 0);
+  shell.M._qel_key(keyTable()[name], 0, 0, 0, 0, 0, 0);
   shell.update();
 };
 // The scales reached with Tab from the toolbars show the cue; left, they hide it.

@@ -3,7 +3,8 @@
 // - the first painted frame on a slow mobile link (1.6 Mbit/s, 300 ms latency, by the browser's
 //   network emulation) from a server that compresses, and the bytes fetched before it;
 // - a drag move (the core's move, the repaint and the canvas drawn) at 390 x 844 at 3x with the
-//   processor slowed down four times (a mid-range phone) and at 1920 x 1080: median and 90th percentile.
+//   processor slowed down four times (a mid-range phone) and at 1920 x 1080: median and 90th
+//   percentile; and the time between the frames of a drag driven by pointer events.
 //
 //     node bench.mjs --site build/web
 import { chromium } from "playwright-core";
@@ -74,6 +75,31 @@ for (const [width, height, scale, slowdown] of [[390, 844, 3, 4], [1920, 1080, 1
   const moves = await page.evaluate(() => window.qelDragMoves(300));
   console.log(`bench: drag move at ${width} x ${height} x ${scale}, processor ${slowdown}x slower: ` +
               `median ${percentile(moves, 0.5).toFixed(2)} ms, 90th percentile ${percentile(moves, 0.9).toFixed(2)} ms`);
+  // A drag as the browser runs it: a pointer move before each frame, the time between frames.
+  const frames = await page.evaluate(() => new Promise((resolve) => {
+    const canvas = document.getElementById("scales"), box = canvas.getBoundingClientRect();
+    const c = window.qelColumns().distance, from = window.qelRows()[1];
+    const pointer = (type, y) => canvas.dispatchEvent(new PointerEvent(type, {
+      pointerId: 1, pointerType: "mouse", button: 0, buttons: 1, bubbles: true,
+      clientX: box.left + ((c.left + c.right) >> 1), clientY: box.top + y }));
+    const times = [];
+    let last = 0;
+    pointer("pointerdown", from);
+    const frame = (now) => {
+      if (last) times.push(now - last);
+      last = now;
+      if (times.length === 200) {
+        pointer("pointerup", from);
+        resolve(times);
+        return;
+      }
+      pointer("pointermove", from - (times.length % 60) * 2);
+      requestAnimationFrame(frame);
+    };
+    requestAnimationFrame(frame);
+  }));
+  console.log(`bench: frames of a drag at ${width} x ${height} x ${scale}, processor ${slowdown}x slower: ` +
+              `median ${percentile(frames, 0.5).toFixed(1)} ms apart, 90th percentile ${percentile(frames, 0.9).toFixed(1)} ms`);
   await context.close();
 }
 await browser.close();
