@@ -7,6 +7,8 @@ export const shell = {
   minimumWidth: 0,   // the narrowest client in which everything is whole
   dialogTitle: "",   // the title the camera dialog gives the window while it is open
   update: null,      // shows what the core changed (page.js)
+  start: null,       // starts the core with a settings text; whether it was Qel's (page.js)
+  busy: null,        // a press, a menu or the dialog is under way (page.js)
 };
 
 export const page = document.getElementById("window");
