@@ -286,6 +286,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         j.raw(",\"pending\":");
         static constexpr const char* pending_names[] = {"", "about", "camera-dialog", "quick-start", "reference-manual"};
         j.ascii(pending_names[static_cast<int>(pending)]);
+        j.raw(",\"pitch\":");
+        j.number(toolbar_pitch);
         j.raw(",\"toolbars\":[");
         const std::array<ToolbarPlace, 7> places = toolbar_places(geometry, state.mode);
         bool first = true;

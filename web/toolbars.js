@@ -3,7 +3,6 @@ import { shell } from "./shell.js";
 import { cell } from "./text.js";
 import { setOpener } from "./menus.js";
 
-const BUTTON_PITCH = 27;
 const REACH = 22;         // a touch this near a button's centre (CSS pixels, across and down) is on it
 const LONG_PRESS = 500;   // ms: a finger held this long on a button shows its help instead
 const toolbarsBox = document.getElementById("toolbars");
@@ -49,13 +48,13 @@ function buildToolbars(ui) {
     bar.dataset.toolbar = t.id;
     bar.setAttribute("role", "toolbar");
     const rows = Math.ceil(t.buttons.length / t.columns);
-    bar.style.width = `${t.columns * BUTTON_PITCH + 2}px`;
-    bar.style.height = `${rows * BUTTON_PITCH + 2}px`;
+    bar.style.width = `${t.columns * ui.pitch + 2}px`;
+    bar.style.height = `${rows * ui.pitch + 2}px`;
     t.buttons.forEach((button, index) => {
       const node = document.createElement("button");
       node.type = "button";
-      node.style.left = `${(index % t.columns) * BUTTON_PITCH}px`;
-      node.style.top = `${Math.floor(index / t.columns) * BUTTON_PITCH}px`;
+      node.style.left = `${(index % t.columns) * ui.pitch}px`;
+      node.style.top = `${Math.floor(index / t.columns) * ui.pitch}px`;
       node.dataset.button = index;
       node.setAttribute("aria-label", button.help);
       const img = document.createElement("img");
