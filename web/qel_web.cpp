@@ -482,7 +482,7 @@ EMSCRIPTEN_KEEPALIVE int qel_scale(int column_index, int edge)
 
 EMSCRIPTEN_KEEPALIVE const int32_t* qel_ops() { return app->canvas.ops().data(); }
 EMSCRIPTEN_KEEPALIVE int qel_op_count() { return static_cast<int>(app->canvas.ops().size()); }
-/// How many numbers the call starting with `code` takes, its code included.
+/// How many numbers the call starting with `code` takes, its code included (0: no call has this code).
 EMSCRIPTEN_KEEPALIVE int qel_op_length(int code) { return web_op::length(code); }
 EMSCRIPTEN_KEEPALIVE const char16_t* qel_texts() { return app->canvas.texts().data(); }
 EMSCRIPTEN_KEEPALIVE const uint8_t* qel_image(int index) { return app->canvas.image_pixels(index); }

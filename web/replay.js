@@ -7,7 +7,7 @@ import { shell, canvas } from "./shell.js";
 import { ascent, cell, emOf, textWidth } from "./text.js";
 
 const ctx = canvas.getContext("2d", { alpha: false });
-const LENGTHS = [1, 7, 6, 9, 7, 10, 5, 1, 7];  // numbers per call by code (web_canvas.h)
+let LENGTHS = null;  // numbers per call by its code, from the core
 
 let dpr = 1;
 let lineWidth = 1;
@@ -273,6 +273,7 @@ export function repaintAll() {
 
 export function paint() {
   const M = shell.M;
+  if (!LENGTHS) LENGTHS = Array.from({ length: 16 }, (_, code) => M._qel_op_length(code));
   const count = M._qel_paint();
   const ops = new Int32Array(M.HEAP32.buffer, M._qel_ops(), count);
   const texts = M._qel_texts() >> 1;
