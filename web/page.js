@@ -172,7 +172,7 @@ async function main() {
   window.qelImages = () => {
     const ops = new Int32Array(M.HEAP32.buffer, M._qel_ops(), M._qel_op_count());
     const images = [];
-    for (let i = 0; i < ops.length; i += M._qel_op_length(ops[i])) {
+    for (let i = 0; i < ops.length; i += M._qel_op_length(ops[i]) || ops.length) {
       if (ops[i] !== 8) continue;
       const [x, y, w, h, index, stride] = ops.subarray(i + 1, i + 7);
       const source = M._qel_image(index);
