@@ -139,6 +139,13 @@ bool key_down(KeyContext c, KeyPress k)
     }
 }
 
+bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards)
+{
+    const ScaleValue cue = focus_cue(focus, mode);
+    const std::span<const ScaleValue> values = scale_values(mode);
+    return cue != ScaleValue::None && cue == (backwards ? values.front() : values.back());
+}
+
 void note_press(KeyFocus& focus, ScaleValue pressed)
 {
     focus.shown = false;

@@ -72,6 +72,11 @@ struct KeyContext {
 /// taken and ignored.
 bool key_down(KeyContext context, KeyPress key);
 
+/// Whether Tab (Shift+Tab when `backwards`) goes on from the scales to the next control of a page
+/// that has more than the scales: the focus cue is shown on the mode's last value (its first going
+/// backwards). Elsewhere Tab moves the focus through the values.
+bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards);
+
 /// A mouse press on the scales hides the focus cue; a press on a value the keyboard can move
 /// makes that value the focused one, so that Tab goes on from there.
 void note_press(KeyFocus& focus, ScaleValue pressed);

@@ -17,8 +17,10 @@ packages=(
   libxfixes3:i386 libxcomposite1:i386 libxxf86vm1:i386
   python3 python3-pil python3-xlib
   pandoc weasyprint poppler-utils fonts-dejavu-core fonts-dejavu-extra
+  fonttools  # pyftsubset: the web page's subset of Carlito
   # The web version: Emscripten for the core, Node.js for the test driver, Chromium to run it.
   emscripten nodejs chromium
+  ca-certificates curl  # the test driver fetched from the npm registry (curl behind a proxy)
 )
 
 sudo_cmd=()

@@ -5,6 +5,7 @@ dialog's layout read from its resource script, the Carlito font, the two manuals
 manifest and the service worker with the list of everything it keeps for offline use.
 
     make_site.py --site DIR --web DIR --resources DIR --module DIR --manuals DIR --font FILE --version V --zip ZIP
+                 --subset PYFTSUBSET --sources DIR --docs DIR
 
 Standard library only.
 """
@@ -14,6 +15,7 @@ import json
 import os
 import re
 import shutil
+import subprocess
 import struct
 import sys
 import zipfile
@@ -22,8 +24,13 @@ import zlib
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
 from make_bitmaps import read_art  # noqa: E402  (the Windows build's own reader of the text art)
 
-PAGE_FILES = ("index.html", "qel.css", "page.js", "sw.js")
+PAGE_FILES = ("index.html", "qel.css", "sw.js")
+# The folders of the core whose texts the page draws: the font subset holds their characters.
+DRAWN_TEXT_FOLDERS = ("calc", "text", "cameras", "display", "app")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")
+# The install dialog's screenshots: the program's own, which the page draws the same.
+MANIFEST_SCREENSHOTS = {"dof.png": "Depth of field: near and far limits, hyperfocal distance",
+                        "focus-stacking.png": "Focus stacking: the focus distance of each image"}
 
 
 def png(width, height, rows):
@@ -43,9 +50,108 @@ def art_pixels(path):
     return [[palette[ch] for ch in row] for row in rows]
 
 
+def png_size(path):
+    """A PNG's width and height, from its header."""
+    with open(path, "rb") as f:
+        return struct.unpack(">II", f.read(24)[16:24])
+
+
 def scaled(pixels, size):
     h, w = len(pixels), len(pixels[0])
     return [[pixels[y * h // size][x * w // size] for x in range(size)] for y in range(size)]
+
+
+IMPORT = re.compile(r'^import\s+(?:(\{[^}]*\}|\w+)\s+from\s+)?"\./([\w-]+)\.js";[ \t]*\n', re.M)
+EXPORT = re.compile(r"^export\s+(?:async\s+function|function|const|let|class)\s+(\w+)", re.M)
+
+
+def bundle(modules, entry):
+    """The page's ES modules as one script (one request instead of one each on a slow link): each
+    module in its own scope, evaluated after the modules it imports, returning what it exports."""
+    order = []
+
+    def visit(name, path=()):
+        if name in order:
+            return
+        if name in path:
+            sys.exit(f"make_site.py: modules import each other: {' -> '.join(path + (name,))}")
+        for _, dependency in IMPORT.findall(modules[name]):
+            visit(dependency, path + (name,))
+        order.append(name)
+
+    visit(entry)
+    scope = lambda name: "$" + re.sub(r"\W", "_", name)
+    parts = ['"use strict";\n(() => {\n']
+    for name in order:
+        text = modules[name]
+        imports = []
+        for names, dependency in IMPORT.findall(text):
+            if names.startswith("{"):
+                imports.append(f"const {names.replace(' as ', ': ')} = {scope(dependency)};\n")
+            elif names:
+                imports.append(f"const {names} = {scope(dependency)}.default;\n")
+        exports = EXPORT.findall(text)
+        body = EXPORT.sub(lambda m: m.group(0)[len("export "):].lstrip(), IMPORT.sub("", text))
+        if "export default " in body:
+            body = body.replace("export default ", "const $default = ")
+            exports.append("default: $default")
+        parts.append(f"// ---- {name}.js\nconst {scope(name)} = (() => {{\n{''.join(imports)}{body}"
+                     f"return {{ {', '.join(exports)} }};\n}})();\n")
+    parts.append("})();\n")
+    return "".join(parts)
+
+
+def windows_metrics(font_path):
+    """The font's own Windows metrics: units per em (head table), usWinAscent and usWinDescent (OS/2)."""
+    with open(font_path, "rb") as f:
+        data = f.read()
+    tables = {}
+    for i in range(struct.unpack_from(">H", data, 4)[0]):
+        tag, _, offset, _ = struct.unpack_from(">4sIII", data, 12 + 16 * i)
+        tables[tag] = offset
+    units_per_em = struct.unpack_from(">H", data, tables[b"head"] + 18)[0]
+    win_ascent, win_descent = struct.unpack_from(">HH", data, tables[b"OS/2"] + 74)
+    return {"unitsPerEm": units_per_em, "winAscent": win_ascent, "winDescent": win_descent}
+
+
+def drawn_characters(sources):
+    """Unicode ranges for the font subset: Basic Latin and Latin-1 (numbers, units, camera names),
+    and every other character written in the core's texts (as a \\uXXXX escape or literally)."""
+    extra = set()
+    for folder in DRAWN_TEXT_FOLDERS:
+        for name in sorted(os.listdir(os.path.join(sources, folder))):
+            if name.endswith((".cpp", ".h")):
+                with open(os.path.join(sources, folder, name), encoding="utf-8") as f:
+                    text = f.read()
+                extra |= {int(h, 16) for h in re.findall(r"\\u([0-9A-Fa-f]{4})", text)}
+                extra |= {ord(c) for c in text if ord(c) > 0xFF}
+    extra = sorted(c for c in extra if c > 0xFF and not 0xE000 <= c <= 0xF8FF and c not in (0xFEFF, 0xFFFD))
+    return ["U+0020-007E", "U+00A0-00FF"] + [f"U+{c:04X}" for c in extra]
+
+
+def other_characters(ranges):
+    """The Unicode ranges outside `ranges` (each "U+XXXX" or "U+XXXX-YYYY", in order)."""
+    out, start = [], 0
+    for r in ranges:
+        low, _, high = r[2:].partition("-")
+        low, high = int(low, 16), int(high or low, 16)
+        if low > start:
+            out.append(f"U+{start:04X}-{low - 1:04X}")
+        start = high + 1
+    return out + [f"U+{start:04X}-10FFFF"]
+
+
+def enlarged(pixels, factor):
+    """Pixel art enlarged by a whole factor, each pixel a square of pixels."""
+    return [[p for p in row for _ in range(factor)] for row in pixels for _ in range(factor)]
+
+
+def one_and_a_half(pixels):
+    """Pixel art at 1.5 times: each 2 x 2 block of the art tripled averages to one pixel, so every
+    stroke is one and a half pixels wide (no stroke one pixel and the next two)."""
+    big = enlarged(pixels, 3)
+    return [[tuple((sum(big[2 * y + dy][2 * x + dx][c] for dy in (0, 1) for dx in (0, 1)) + 2) // 4 for c in range(3))
+             for x in range(len(big[0]) // 2)] for y in range(len(big) // 2)]
 
 
 def dialog_layout(rc_path):
@@ -67,7 +173,8 @@ def dialog_layout(rc_path):
 
 def main():
     parser = argparse.ArgumentParser()
-    for name in ("--site", "--web", "--resources", "--module", "--manuals", "--font", "--version", "--zip"):
+    for name in ("--site", "--web", "--resources", "--module", "--manuals", "--font", "--version", "--zip", "--subset",
+                 "--sources", "--docs"):
         parser.add_argument(name, required=True)
     a = parser.parse_args()
 
@@ -83,11 +190,28 @@ def main():
             f.write(data)
         files.append(name)
 
+    # The text font: a subset with the characters Qel draws, which the first frame waits for, and
+    # the whole font, fetched only for a character outside the subset (a camera's name).
+    ranges = drawn_characters(a.sources)
+    subset = os.path.join(a.site, "fonts", "Carlito-Qel.woff2")
+    subprocess.run([a.subset, a.font, f"--unicodes={','.join(ranges)}", "--layout-features=kern", "--flavor=woff2",
+                    f"--output-file={subset}"], check=True, stderr=subprocess.DEVNULL)
+    files.append("fonts/Carlito-Qel.woff2")
+
+    # The page's script: ES modules, one per concern, started from page.js, put together in one file.
+    modules = {n[:-3]: open(os.path.join(a.web, n), encoding="utf-8").read()
+               for n in os.listdir(a.web) if n.endswith(".js") and n != "sw.js"}
+    modules["font-metrics"] = ("// The text font's Windows metrics, from its head and OS/2 tables.\nexport default "
+                               + json.dumps(windows_metrics(a.font)) + ";\n")
+    put("qel-page.js", bundle(modules, "page").encode())
     for name in PAGE_FILES:
         with open(os.path.join(a.web, name), "rb") as f:
             data = f.read()
         if name == "index.html":
             data = data.replace(b"@QEL_VERSION@", a.version.encode())
+        if name == "qel.css":
+            data = data.replace(b"@QEL_SUBSET_RANGE@", ", ".join(ranges).encode())
+            data = data.replace(b"@QEL_OTHER_RANGE@", ", ".join(other_characters(ranges)).encode())
         if name != "sw.js":
             put(name, data)
     for name in ("qel.js", "qel.wasm"):
@@ -98,10 +222,20 @@ def main():
     for entry in sorted(os.listdir(art)):
         if entry.endswith(".txt"):
             pixels = art_pixels(os.path.join(art, entry))
-            put(f"pictures/{entry[:-4]}.png", png(len(pixels[0]), len(pixels), pixels))
+            # For screens of 1, 1.5, 2 and 3 device pixels per CSS pixel: each shown one to one.
+            for suffix, picture in (("", pixels), ("@1.5x", one_and_a_half(pixels)), ("@2x", enlarged(pixels, 2)),
+                                    ("@3x", enlarged(pixels, 3))):
+                put(f"pictures/{entry[:-4]}{suffix}.png", png(len(picture[0]), len(picture), picture))
     icon = art_pixels(os.path.join(a.resources, "icon", "qel-32.txt"))
     for size in (32, 192, 512):
         put(f"pictures/qel-{size}.png", png(size, size, scaled(icon, size)))
+    # The maskable icon: the picture within the middle 60 %, which any mask the system cuts leaves whole.
+    inner, background = scaled(icon, 320), (0x40, 0x40, 0x40)
+    put("pictures/qel-maskable-512.png", png(512, 512, [[inner[y - 96][x - 96] if 96 <= x < 416 and 96 <= y < 416 else background
+                                                         for x in range(512)] for y in range(512)]))
+    for name in MANIFEST_SCREENSHOTS:
+        with open(os.path.join(a.docs, "images", name), "rb") as f:
+            put(f"pictures/{name}", f.read())
 
     put("camera-dialog.json", json.dumps(dialog_layout(os.path.join(a.resources, "camera_dialog.rc"))).encode())
     with open(a.font, "rb") as f:
@@ -114,10 +248,14 @@ def main():
             put(name, f.read())
 
     manifest = {
-        "name": "Qel depth of field calculator", "short_name": "Qel", "start_url": "./", "scope": "./",
+        "id": "./", "name": "Qel depth of field calculator", "short_name": "Qel", "start_url": "./", "scope": "./",
         "display": "standalone", "background_color": "#404040", "theme_color": "#000000",
         "description": "Depth of field, the best aperture, focus stacks, blur and macro depth of field.",
-        "icons": [{"src": f"pictures/qel-{s}.png", "sizes": f"{s}x{s}", "type": "image/png"} for s in (192, 512)],
+        "icons": [{"src": f"pictures/qel-{s}.png", "sizes": f"{s}x{s}", "type": "image/png"} for s in (192, 512)]
+        + [{"src": "pictures/qel-maskable-512.png", "sizes": "512x512", "type": "image/png", "purpose": "maskable"}],
+        "screenshots": [{"src": f"pictures/{name}", "sizes": "x".join(map(str, png_size(os.path.join(a.docs, "images", name)))),
+                         "type": "image/png", "form_factor": "wide", "label": label}
+                        for name, label in MANIFEST_SCREENSHOTS.items()],
     }
     put("manifest.webmanifest", json.dumps(manifest, indent=1).encode())
 

@@ -18,12 +18,16 @@
 #include "app/text_height.h"
 #include "app/toolbar_layout.h"
 #include "app/toolbar_logic.h"
+#include "app/touch_gesture.h"
 #include "calc/recompute.h"
 #include "cameras/camera_dialog.h"
 #include "cameras/settings.h"
 #include "cameras/settings_file.h"
 #include "display/paint.h"
+#include "display/panel.h"
+#include "text/caption_text.h"
 #include "text/format.h"
+#include "text/panel_text.h"
 #include "text/title.h"
 #include "text/utf8.h"
 #include "web/web_canvas.h"
@@ -80,6 +84,21 @@ public:
 };
 
 constexpr char16_t settings_path[] = u"Qel.txt";
+
+/// The page's keys: a KeyboardEvent's code, or (starting with "=") its key, and the Key it is.
+struct PageKey {
+    const char* name;
+    Key key;
+};
+constexpr PageKey page_keys[] = {
+    {"Digit1", Key::Digit1}, {"Digit2", Key::Digit2}, {"Digit3", Key::Digit3}, {"Digit4", Key::Digit4},
+    {"Digit5", Key::Digit5}, {"Numpad1", Key::Digit1}, {"Numpad2", Key::Digit2}, {"Numpad3", Key::Digit3},
+    {"Numpad4", Key::Digit4}, {"Numpad5", Key::Digit5}, {"KeyC", Key::C}, {"KeyE", Key::E}, {"KeyF", Key::F},
+    {"KeyG", Key::G}, {"KeyH", Key::H}, {"KeyR", Key::R}, {"KeyT", Key::T}, {"KeyU", Key::U}, {"F1", Key::F1},
+    {"NumpadAdd", Key::Plus}, {"Equal", Key::Plus}, {"=+", Key::Plus}, {"NumpadSubtract", Key::Minus},
+    {"Minus", Key::Minus}, {"=-", Key::Minus}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
+    {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown}, {"Tab", Key::Tab}, {"Escape", Key::Escape},
+};
 
 /// A small JSON writer: every text is escaped to ASCII.
 class Json {
@@ -171,6 +190,9 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     bool needs_paint = true;
     int ui_version = 1;
     FormView form;
+    TouchGesture touch;
+    CaptionTexts readout_captions;
+    PanelText readout_panel;
     std::string json;
     std::string settings_bytes;
 
@@ -266,6 +288,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         j.raw(",\"pending\":");
         static constexpr const char* pending_names[] = {"", "about", "camera-dialog", "quick-start", "reference-manual"};
         j.ascii(pending_names[static_cast<int>(pending)]);
+        j.raw(",\"pitch\":");
+        j.number(toolbar_pitch);
         j.raw(",\"toolbars\":[");
         const std::array<ToolbarPlace, 7> places = toolbar_places(geometry, state.mode);
         bool first = true;
@@ -274,6 +298,9 @@ struct PageApp final : AppState, CommandHost, MouseHost {
             j.raw(first ? "{\"id\":" : ",{\"id\":");
             first = false;
             j.number(d.control_id);
+            j.raw(",\"kind\":");
+            static constexpr const char* kind_names[] = {"push", "radio", "toggle"};
+            j.ascii(kind_names[static_cast<int>(d.kind)]);
             j.raw(",\"x\":");
             j.number(p.x);
             j.raw(",\"y\":");
@@ -356,6 +383,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         texts(form.errors);
         j.raw(",\"selected\":");
         j.number(form.selected_field);
+        j.raw(",\"name\":");
+        j.number(camera_control::name);
         j.raw(",\"title\":");
         j.text(form.main_title);
         j.raw(",\"ended\":");
@@ -398,6 +427,7 @@ EMSCRIPTEN_KEEPALIVE int qel_start(const char* settings, int length, int decimal
     app->pending = Pending::None;
     app->drag = DragContext{};
     app->keys = KeyFocus{};
+    app->touch = TouchGesture{};
     app->changed_ui();
     app->needs_paint = true;
     return taken ? 1 : 0;
@@ -455,6 +485,9 @@ EMSCRIPTEN_KEEPALIVE int qel_scale(int column_index, int edge)
 }
 
 EMSCRIPTEN_KEEPALIVE const int32_t* qel_ops() { return app->canvas.ops().data(); }
+EMSCRIPTEN_KEEPALIVE int qel_op_count() { return static_cast<int>(app->canvas.ops().size()); }
+/// How many numbers the call starting with `code` takes, its code included (0: no call has this code).
+EMSCRIPTEN_KEEPALIVE int qel_op_length(int code) { return web_op::length(code); }
 EMSCRIPTEN_KEEPALIVE const char16_t* qel_texts() { return app->canvas.texts().data(); }
 EMSCRIPTEN_KEEPALIVE const uint8_t* qel_image(int index) { return app->canvas.image_pixels(index); }
 EMSCRIPTEN_KEEPALIVE int qel_needs_paint() { return app->needs_paint ? 1 : 0; }
@@ -484,6 +517,24 @@ EMSCRIPTEN_KEEPALIVE void qel_mouse(int kind, int button, int x, int y)
     }
 }
 
+/// A finger on the scales: kind 0 down, 1 move, 2 up, 3 the browser took the fingers; `id` tells
+/// the fingers apart. They act as the mouse (one finger the left button, two a right-button zoom).
+EMSCRIPTEN_KEEPALIVE void qel_touch(int kind, int id, int x, int y)
+{
+    const Point at{x, y};
+    const MouseEvents events = kind == 0   ? touch_down(app->touch, id, at)
+                               : kind == 1 ? touch_move(app->touch, id, at)
+                               : kind == 2 ? touch_up(app->touch, id, at)
+                                           : touch_cancel(app->touch);
+    for (int i = 0; i < events.count; ++i) {
+        const MouseEvent& e = events.events[static_cast<std::size_t>(i)];
+        qel_mouse(static_cast<int>(e.kind), e.right ? 2 : 0, e.at.x, e.at.y);
+    }
+}
+
+/// Fingers are down on the scales.
+EMSCRIPTEN_KEEPALIVE int qel_touching() { return app->touch.down > 0 ? 1 : 0; }
+
 /// A key with its modifiers, and the pointer (inside 0 when it is off the canvas). Returns 1 when
 /// the key was Qel's.
 EMSCRIPTEN_KEEPALIVE int qel_key(int key, int ctrl, int shift, int alt, int x, int y, int inside)
@@ -491,6 +542,95 @@ EMSCRIPTEN_KEEPALIVE int qel_key(int key, int ctrl, int shift, int alt, int x, i
     const ScaleValue under = inside != 0 ? scale_value_at(x, y, app->state, app->geometry) : ScaleValue::None;
     const KeyPress press{static_cast<Key>(key), ctrl != 0, shift != 0, alt != 0};
     return key_down({app->context(), app->keys, under, app->drag.drag_state != DragState::Idle}, press) ? 1 : 0;
+}
+
+/// What the window shows, as text for a screen reader: {"title", "columns": one text per scale
+/// column ("near 3.6 ft, distance 4 ft, far 4.5 ft"), "details": the details panel's lines}.
+EMSCRIPTEN_KEEPALIVE const char* qel_readout()
+{
+    Json j;
+    j.raw("{\"title\":");
+    j.text(window_title(app->cameras).view());
+    caption_texts(app->state, app->readout_captions);
+    j.raw(",\"columns\":[");
+    for (int c = 0; c < column_count - 1; ++c) {
+        std::u16string column;
+        for (int p = 0; p < caption_place_count; ++p) {
+            const std::u16string_view name = app->readout_captions.name[c][p].view();
+            const std::u16string_view value = app->readout_captions.value[c][p].view();
+            if (name.empty() && value.empty())
+                continue;
+            column += column.empty() ? u"" : u", ";
+            column += name;
+            column += !name.empty() && !value.empty() ? u" " : u"";
+            column += value;
+        }
+        j.raw(c == 0 ? "" : ",");
+        j.text(column);
+    }
+    panel_text(app->state, current_camera(app->cameras), app->readout_panel);
+    j.raw("],\"details\":[");
+    bool first = true;
+    for (int i = 0; i < app->readout_panel.count; ++i) {
+        const PanelLine& line = app->readout_panel.lines[static_cast<std::size_t>(i)];
+        if (line.slot != PanelSlot::Line || line.text.view().empty())
+            continue;
+        j.raw(first ? "" : ",");
+        first = false;
+        j.text(line.text.view());
+    }
+    j.raw("]}");
+    app->json = std::move(j.out);
+    return app->json.c_str();
+}
+
+/// Whether Tab (Shift+Tab when `backwards`) goes on from the scales to the page's next control:
+/// the keyboard focus is on the mode's last (first) value.
+EMSCRIPTEN_KEEPALIVE int qel_tab_leaves(int backwards)
+{
+    return tab_leaves_values(app->keys, app->state.mode, backwards != 0) ? 1 : 0;
+}
+
+/// The keyboard focus cue is shown around a value.
+EMSCRIPTEN_KEEPALIVE int qel_focus_shown() { return focus_cue(app->keys, app->state.mode) != ScaleValue::None ? 1 : 0; }
+
+/// Where the page's canvas is cut into tiles that repaint on their own: {"xs": the panels' and the
+/// blur strip's left and right edges, "ys": the top of the columns, under their captions}.
+EMSCRIPTEN_KEEPALIVE const char* qel_tile_edges()
+{
+    Json j;
+    j.raw("{\"xs\":[");
+    for (int c = 0; c < column_count; ++c) {
+        const Rect p = panel_rect(app->geometry, static_cast<Column>(c));
+        j.number(p.left);
+        j.raw(",");
+        j.number(p.right);
+        j.raw(",");
+    }
+    j.number(app->geometry.strip_left);
+    j.raw(",");
+    j.number(app->geometry.strip_left + strip_width);
+    j.raw("],\"ys\":[");
+    j.number(app->geometry.column_top);
+    j.raw("]}");
+    app->json = std::move(j.out);
+    return app->json.c_str();
+}
+
+/// The page's keys as JSON: {"ArrowUp": number, ...}, the numbers qel_key takes.
+EMSCRIPTEN_KEEPALIVE const char* qel_keys()
+{
+    Json j;
+    j.raw("{");
+    for (const PageKey& k : page_keys) {
+        j.raw(&k == page_keys ? "" : ",");
+        j.ascii(k.name);
+        j.raw(":");
+        j.number(static_cast<int>(k.key));
+    }
+    j.raw("}");
+    app->json = std::move(j.out);
+    return app->json.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE void qel_toolbar_click(int toolbar, int button) { app->click_button(toolbar, button); }

@@ -1,12 +1,14 @@
 // Keeps every file of the site for offline use: served from the cache first, fetched (and kept)
 // when missing. A new build has a new cache name; the old caches are dropped when it takes over.
+// Its files are fetched past the browser's HTTP cache, which could still hold the last build's:
+// a cache is one build's files, never a mix.
 "use strict";
 
 const CACHE = "@QEL_CACHE@";
 const FILES = @QEL_FILES@;
 
 self.addEventListener("install", (event) => {
-  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES.map((name) => new Request(name, { cache: "reload" })))).then(() => self.skipWaiting()));
 });
 
 self.addEventListener("activate", (event) => {

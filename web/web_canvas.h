@@ -20,6 +20,12 @@ inline constexpr int32_t text_in_rect = 5;  // left, top, right, bottom, align (
 inline constexpr int32_t set_clip = 6;      // left, top, right, bottom
 inline constexpr int32_t clear_clip = 7;    // (nothing)
 inline constexpr int32_t image = 8;         // x, y, width, height, image index, stride
+/// How many numbers a call takes, its code included (0 for an unknown code).
+constexpr int length(int32_t code)
+{
+    constexpr int lengths[] = {0, 7, 6, 9, 7, 10, 5, 1, 7};
+    return code > 0 && code <= image ? lengths[code] : 0;
+}
 }  // namespace web_op
 
 /// A colour as the page takes it: 0xRRGGBB.

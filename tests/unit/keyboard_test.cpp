@@ -197,6 +197,21 @@ TEST_F(Keyboard, TabCyclesTheModesValuesAndEscapeHidesTheCue)
     EXPECT_EQ(focus.value, ScaleValue::FarLimit);
 }
 
+TEST_F(Keyboard, TabLeavesTheScalesOnlyFromTheLastValueOrShiftTabFromTheFirst)
+{
+    for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop, Mode::FocusStacking, Mode::Blur, Mode::Macro}) {
+        set_mode(mode);
+        focus = KeyFocus{};
+        EXPECT_FALSE(tab_leaves_values(focus, mode, false) || tab_leaves_values(focus, mode, true)) << "no cue shown";
+        const std::size_t n = scale_values(mode).size();
+        for (std::size_t i = 0; i < n; ++i) {
+            EXPECT_TRUE(press(plain(Key::Tab)));
+            EXPECT_EQ(tab_leaves_values(focus, mode, false), i == n - 1) << static_cast<int>(mode) << " value " << i;
+            EXPECT_EQ(tab_leaves_values(focus, mode, true), i == 0) << static_cast<int>(mode) << " value " << i;
+        }
+    }
+}
+
 TEST(ScaleValueAt, IsWhatALeftPressThereWouldSet)
 {
     using scale_fixture::aperture_x;

@@ -27,7 +27,7 @@ std::vector<DrawCall> decode(const WebCanvas& canvas)
     const std::u16string& texts = canvas.texts();
     bool clipped = false;
     Rect clip;
-    for (std::size_t i = 0; i < n.size();) {
+    for (std::size_t i = 0, start = 0; i < n.size(); start = i) {
         DrawCall c;
         const auto text_at = [&](std::size_t k) {
             return texts.substr(static_cast<std::size_t>(n[k]), static_cast<std::size_t>(n[k + 1]));
@@ -96,6 +96,7 @@ std::vector<DrawCall> decode(const WebCanvas& canvas)
             ADD_FAILURE() << "unknown call " << n[i] << " at " << i;
             return calls;
         }
+        EXPECT_EQ(static_cast<std::size_t>(web_op::length(n[start])), i - start) << "the length of call " << n[start];
         if (c.kind == CallKind::SetClip) {
             clipped = true;
             clip = c.rect;

@@ -1,14 +1,17 @@
 // Puts the test driver, playwright-core, into tests/web/node_modules exactly as package-lock.json
-// pins it (version and sha512 integrity): from the copy kept in tests/web/vendor/, or else from the
-// npm registry. No npm is needed, only Node.js (Debian's npm package would bring some 300 packages
-// of its own), and with the kept copy no network either: a build machine behind a proxy that
-// Node.js does not trust still runs the tests. Does nothing when that version is already there.
+// pins it: fetched from the npm registry and checked against the lockfile's sha512 integrity. No
+// npm is needed, only Node.js (Debian's npm package would bring some 300 packages of its own). The
+// download trusts the system's certificate authorities as well as Node's (a proxy's own authority,
+// installed in the system, is trusted as apt and curl trust it); behind a proxy set in https_proxy,
+// or when Node.js cannot reach the registry, curl fetches it. Does nothing when that version is
+// already there.
 import { execFileSync } from "node:child_process";
 import crypto from "node:crypto";
 import fs from "node:fs";
 import https from "node:https";
 import os from "node:os";
 import path from "node:path";
+import tls from "node:tls";
 
 const here = path.dirname(new URL(import.meta.url).pathname);
 const lock = JSON.parse(fs.readFileSync(path.join(here, "package-lock.json"), "utf-8"));
@@ -18,8 +21,10 @@ const installed = path.join(target, "package.json");
 if (fs.existsSync(installed) && JSON.parse(fs.readFileSync(installed, "utf-8")).version === entry.version) process.exit(0);
 
 const url = entry.resolved || `https://registry.npmjs.org/playwright-core/-/playwright-core-${entry.version}.tgz`;
+const systemAuthorities = "/etc/ssl/certs/ca-certificates.crt";
+const ca = [...tls.rootCertificates, ...(fs.existsSync(systemAuthorities) ? [fs.readFileSync(systemAuthorities, "utf-8")] : [])];
 const get = (address) => new Promise((resolve, reject) => {
-  https.get(address, (response) => {
+  https.get(address, { ca, timeout: 60000 }, (response) => {
     if (response.statusCode >= 300 && response.statusCode < 400 && response.headers.location) {
       response.resume();
       resolve(get(new URL(response.headers.location, address).toString()));
@@ -32,11 +37,17 @@ const get = (address) => new Promise((resolve, reject) => {
     const parts = [];
     response.on("data", (d) => parts.push(d));
     response.on("end", () => resolve(Buffer.concat(parts)));
-  }).on("error", reject);
+  }).on("error", reject).on("timeout", function () { this.destroy(new Error(`${address}: no answer`)); });
 });
+const curl = () => execFileSync("curl", ["-fsSL", "--retry", "3", url], { maxBuffer: 64 << 20 });
 
-const kept = path.join(here, "vendor", `playwright-core-${entry.version}.tgz`);
-const tarball = fs.existsSync(kept) ? fs.readFileSync(kept) : await get(url);
+let tarball;
+try {
+  tarball = process.env.https_proxy || process.env.HTTPS_PROXY ? curl() : await get(url);
+} catch (error) {
+  console.error(`fetch_driver: ${error.message}; trying curl`);
+  tarball = curl();
+}
 const digest = `sha512-${crypto.createHash("sha512").update(tarball).digest("base64")}`;
 if (digest !== entry.integrity) {
   console.error(`fetch_driver: playwright-core ${entry.version} does not match the lockfile's integrity`);

@@ -47,8 +47,7 @@ function wasmFrame(text, width, height) {
   const ops = Array.from(new Int32Array(M.HEAP32.buffer, M._qel_ops(), count));
   let textLength = 0;
   const images = [];
-  const sizes = [0, 7, 6, 9, 7, 10, 5, 1, 7];
-  for (let i = 0; i < count; i += sizes[ops[i]] || count) {
+  for (let i = 0; i < count; i += M._qel_op_length(ops[i]) || count) {
     if (ops[i] === 4) textLength = Math.max(textLength, ops[i + 5] + ops[i + 6]);
     if (ops[i] === 5) textLength = Math.max(textLength, ops[i + 8] + ops[i + 9]);
     if (ops[i] === 8) images.push(pixelHash(M._qel_image(ops[i + 5]), ops[i + 3], ops[i + 4], ops[i + 6]));

@@ -1,0 +1,71 @@
+// The keyboard: the Windows program's keys, and the keys of the boxes, the dialog and the menus.
+import { shell, canvas } from "./shell.js";
+import { about, closeAbout, errorBox, keepTabIn, nextError } from "./boxes.js";
+import { dialog } from "./dialog.js";
+import { menuKey, menuOpen, setOpener } from "./menus.js";
+import { at } from "./pointer.js";
+
+// The core's key numbers by KeyboardEvent code, and by key for "=+" and "=-" (from the core).
+let keys = null;
+const keyTable = () => keys || (keys = JSON.parse(shell.M.UTF8ToString(shell.M._qel_keys())));
+let tabbing = false;
+let pointer = { x: 0, y: 0, inside: false };
+canvas.addEventListener("pointermove", (e) => {
+  const [x, y] = at(e);
+  pointer = { x, y, inside: true };
+});
+canvas.addEventListener("pointerleave", () => { pointer.inside = false; });
+
+document.addEventListener("keydown", (e) => {
+  // A box or the dialog keeps Tab to itself, as a modal window does.
+  const modal = [errorBox, about, dialog].find((box) => !box.hidden);
+  if (modal && e.key === "Tab") {
+    keepTabIn(modal, e);
+    return;
+  }
+  if (!errorBox.hidden) {
+    if (e.key === "Enter" || e.key === "Escape") { e.preventDefault(); nextError(); }
+    return;
+  }
+  if (!about.hidden) {
+    if (e.key === "Enter" || e.key === "Escape") { e.preventDefault(); closeAbout(); }
+    return;
+  }
+  if (!dialog.hidden) {
+    if (e.key === "Escape") e.preventDefault();  // as on Windows, Escape leaves the dialog open
+    return;
+  }
+  if (menuOpen()) {
+    menuKey(e);
+    return;
+  }
+  const key = keyTable()[`=${e.key}`] || keys[e.code] || 0;
+  if (!key) return;
+  if (key === keys.Tab && !e.ctrlKey && !e.altKey && !e.metaKey) {
+    // Tab moves through the scales' values while the scales have the focus, then on to the
+    // toolbar buttons, which the browser takes through.
+    const active = document.activeElement;
+    if (active && active !== document.body && active !== canvas) return;
+    if (active === canvas && shell.M._qel_tab_leaves(e.shiftKey ? 1 : 0)) return;  // blur hides the cue
+    tabbing = true;  // this Tab itself shows the cue
+    canvas.focus({ preventScroll: true });
+    tabbing = false;
+  }
+  const handled = shell.M._qel_key(key, e.ctrlKey || e.metaKey ? 1 : 0, e.shiftKey ? 1 : 0, e.altKey ? 1 : 0,
+                             pointer.x, pointer.y, pointer.inside ? 1 : 0);
+  if (handled) {
+    e.preventDefault();
+    setOpener(null);
+    shell.update();
+  }
+});
+
+const coreKey = (name) => {
+  shell.M._qel_key(keyTable()[name], 0, 0, 0, 0, 0, 0);
+  shell.update();
+};
+// The scales reached with Tab from the toolbars show the cue; left, they hide it.
+canvas.addEventListener("focus", () => {
+  if (!tabbing && canvas.matches(":focus-visible") && !shell.M._qel_focus_shown()) coreKey("Tab");
+});
+canvas.addEventListener("blur", () => coreKey("Escape"));

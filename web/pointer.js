@@ -1,0 +1,70 @@
+// Pointer and touch on the scales: the left and right mouse buttons as on Windows; fingers go to
+// the core, which makes one finger the left button and two fingers (a pinch) the right-button zoom.
+import { shell, canvas } from "./shell.js";
+import { choose, menuOpen } from "./menus.js";
+import { hideHelp } from "./toolbars.js";
+
+let pressed = null;  // {pointerId, button} of the mouse or pen press the core is following
+
+/// A press (or a finger) is under way on the scales.
+export const pressing = () => pressed !== null || shell.M._qel_touching() !== 0;
+
+export function at(e) {
+  const r = canvas.getBoundingClientRect();
+  return [Math.floor(e.clientX - r.left), Math.floor(e.clientY - r.top)];
+}
+
+canvas.addEventListener("contextmenu", (e) => e.preventDefault());
+canvas.addEventListener("pointerdown", (e) => {
+  e.preventDefault();
+  hideHelp();
+  if (menuOpen()) choose(0);
+  canvas.setPointerCapture(e.pointerId);
+  const [x, y] = at(e);
+  if (e.pointerType === "touch") {
+    shell.M._qel_touch(0, e.pointerId, x, y);
+    shell.update(false);
+    return;
+  }
+  if (pressed) return;
+  pressed = { pointerId: e.pointerId, button: e.button === 2 ? 2 : 0 };
+  shell.M._qel_mouse(0, pressed.button, x, y);
+  shell.update();
+});
+
+canvas.addEventListener("pointermove", (e) => {
+  const [x, y] = at(e);
+  if (e.pointerType === "touch") {
+    shell.M._qel_touch(1, e.pointerId, x, y);
+  } else {
+    if (pressed && pressed.pointerId !== e.pointerId) return;
+    shell.M._qel_mouse(1, 0, x, y);
+  }
+  shell.update(false);
+});
+
+function release(e) {
+  const [x, y] = at(e);
+  if (e.pointerType === "touch") {
+    shell.M._qel_touch(2, e.pointerId, x, y);
+    shell.update();
+    return;
+  }
+  if (!pressed || pressed.pointerId !== e.pointerId) return;
+  shell.M._qel_mouse(2, pressed.button, x, y);
+  pressed = null;
+  shell.update();
+}
+canvas.addEventListener("pointerup", release);
+canvas.addEventListener("pointercancel", (e) => {
+  if (e.pointerType === "touch") {
+    shell.M._qel_touch(3, e.pointerId, 0, 0);
+  } else if (pressed && pressed.pointerId === e.pointerId) {
+    shell.M._qel_mouse(3, 0, 0, 0);
+    pressed = null;
+  }
+  shell.update();
+});
+canvas.addEventListener("pointerleave", () => {
+  if (!pressed) canvas.style.cursor = "default";
+});

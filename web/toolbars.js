@@ -1,0 +1,147 @@
+// The toolbars over the scales, their pressed states and pictures, and popup help after a rest.
+import { shell } from "./shell.js";
+import { cell } from "./text.js";
+import { setOpener } from "./menus.js";
+
+const REACH = 22;         // a touch this near a button's centre (CSS pixels, across and down) is on it
+const LONG_PRESS = 500;   // ms: a finger held this long on a button shows its help instead
+const toolbarsBox = document.getElementById("toolbars");
+const help = document.getElementById("popup-help");
+const toolbarNodes = new Map();
+let helpTimer = 0;
+
+export function hideHelp() {
+  clearTimeout(helpTimer);
+  helpTimer = 0;
+  help.hidden = true;
+}
+
+function showHelp(button, x, y) {
+  help.textContent = button.getAttribute("aria-label");
+  help.hidden = false;
+  const line = cell(shell.layoutHeight);
+  const left = Math.min(x, window.innerWidth - help.offsetWidth - 2);
+  help.style.left = `${Math.max(0, left)}px`;
+  help.style.top = `${Math.min(y + 2 * line, window.innerHeight - help.offsetHeight - 2)}px`;
+}
+
+/// The button a pointer event is on: for a finger the nearest within reach (the bar takes touches
+/// a little around it, so a button is a target of 44 CSS pixels), for a mouse the one under it.
+function buttonAt(bar, e) {
+  if (e.pointerType === "mouse") return e.target.closest("button");
+  let best = null, distance = Infinity;
+  for (const b of bar.children) {
+    const r = b.getBoundingClientRect();
+    const dx = Math.abs(e.clientX - (r.left + r.right) / 2), dy = Math.abs(e.clientY - (r.top + r.bottom) / 2);
+    if (dx <= REACH && dy <= REACH && dx + dy < distance) {
+      best = b;
+      distance = dx + dy;
+    }
+  }
+  return best;
+}
+
+function buildToolbars(ui) {
+  for (const t of ui.toolbars) {
+    const bar = document.createElement("div");
+    bar.className = "toolbar";
+    bar.dataset.toolbar = t.id;
+    bar.setAttribute("role", "toolbar");
+    const rows = Math.ceil(t.buttons.length / t.columns);
+    bar.style.width = `${t.columns * ui.pitch + 2}px`;
+    bar.style.height = `${rows * ui.pitch + 2}px`;
+    t.buttons.forEach((button, index) => {
+      const node = document.createElement("button");
+      node.type = "button";
+      node.style.left = `${(index % t.columns) * ui.pitch}px`;
+      node.style.top = `${Math.floor(index / t.columns) * ui.pitch}px`;
+      node.dataset.button = index;
+      node.setAttribute("aria-label", button.help);
+      const img = document.createElement("img");
+      img.alt = "";
+      img.draggable = false;
+      node.appendChild(img);
+      // Enter and Space click a focused button (a pointer's click is taken at its press).
+      node.addEventListener("click", (e) => {
+        if (e.detail === 0) clickButton(t.id, index, node);
+      });
+      node.addEventListener("pointerenter", (e) => {
+        if (e.pointerType !== "mouse") return;
+        hideHelp();
+        helpTimer = setTimeout(() => showHelp(node, e.clientX, e.clientY), 1000);
+      });
+      node.addEventListener("pointerleave", hideHelp);
+      bar.appendChild(node);
+    });
+    // A mouse press clicks at once; a finger clicks when it lifts, unless it was held to see the help.
+    let touch = null;
+    bar.addEventListener("pointerdown", (e) => {
+      const node = buttonAt(bar, e);
+      if (!node || e.button !== 0) return;
+      e.preventDefault();
+      hideHelp();
+      if (e.pointerType === "mouse") {
+        clickButton(t.id, Number(node.dataset.button), node);
+        return;
+      }
+      touch = { id: e.pointerId, node, helped: false };
+      const r = node.getBoundingClientRect();
+      helpTimer = setTimeout(() => {
+        touch.helped = true;
+        showHelp(node, r.left, r.top);
+      }, LONG_PRESS);
+    });
+    bar.addEventListener("pointerup", (e) => {
+      if (!touch || touch.id !== e.pointerId) return;
+      const { node, helped } = touch;
+      touch = null;
+      clearTimeout(helpTimer);
+      if (helped) setTimeout(hideHelp, 1500);
+      else if (buttonAt(bar, e) === node) clickButton(t.id, Number(node.dataset.button), node);
+    });
+    bar.addEventListener("pointercancel", () => {
+      touch = null;
+      hideHelp();
+    });
+    bar.addEventListener("contextmenu", (e) => e.preventDefault());
+    toolbarsBox.appendChild(bar);
+    toolbarNodes.set(t.id, bar);
+  }
+}
+
+/// Shows the toolbars as the core reports them (built on the first call after a start).
+export function showToolbars(ui) {
+  if (toolbarNodes.size === 0) buildToolbars(ui);
+  for (const t of ui.toolbars) {
+    const bar = toolbarNodes.get(t.id);
+    bar.style.left = `${t.x}px`;
+    bar.style.top = `${t.y}px`;
+    bar.hidden = !t.shown;
+    bar.style.display = t.shown ? "" : "none";
+    t.buttons.forEach((b, i) => {
+      const node = bar.children[i];
+      const img = node.firstChild;
+      const src = `pictures/${b.bitmap}.png`;
+      if (img.getAttribute("src") !== src) {
+        const at = (suffix) => `pictures/${b.bitmap}${suffix}.png`;
+        img.setAttribute("srcset", `${src} 1x, ${at("@1.5x")} 1.5x, ${at("@2x")} 2x, ${at("@3x")} 3x`);
+        img.setAttribute("src", src);
+      }
+      node.setAttribute("aria-label", b.help);
+      node.classList.toggle("pressed", b.pressed);
+      if (t.kind !== "push") node.setAttribute("aria-pressed", String(b.pressed));
+    });
+  }
+}
+
+/// Forgets the toolbars: a new start builds them again.
+export function resetToolbars() {
+  toolbarNodes.clear();
+  toolbarsBox.textContent = "";
+}
+
+function clickButton(toolbar, index, img) {
+  setOpener(img || null);
+  shell.M._qel_toolbar_click(toolbar, index);
+  shell.update();
+}
