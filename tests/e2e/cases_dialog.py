@@ -8,11 +8,10 @@ import subprocess
 import cases
 import layout as L
 import peek as P
-from cases import DEFAULT_SETTINGS, DEFAULT_TITLE, FOOT, case, setting
+from cases import DEFAULT_SETTINGS, DEFAULT_TITLE, FOOT, TITLE, case, setting
 from harness import check, xdo
 
 RC_PATH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "camera_dialog.rc")
-TITLE = "Qel 4.22 - Settings: "
 
 NEW_NAME = "Digital 24MP test"
 WIDTH_MM, HEIGHT_MM, WIDTH_PX, HEIGHT_PX = 23.5, 15.6, 6000, 4000
