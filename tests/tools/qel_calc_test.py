@@ -159,6 +159,22 @@ class StateTest(Files):
             resaved = run("save", again).stdout
             self.assertEqual(run("save", self.write(resaved, "third.txt")).stdout, resaved, content[:40])
 
+    def test_snap_rounds_the_values_as_switching_snapping_on_does(self):
+        text = DEFAULT_TEXT
+        for key, value in (("focal_length", "52.40"), ("focus_at", "1234.00"), ("f_stop", "5.60000"),
+                           ("blur_threshold", "1.30000"), ("snap", "0")):
+            text = with_setting(text, key, value)
+        path = self.write(text)
+        as_read = self.state(path)
+        self.assertEqual([as_read[k] for k in ("focal_length", "focus_at", "f_stop", "blur_threshold", "snap")],
+                         [52.4, 1234, 5.6, 1.3, 0])
+        snapped = self.state(path, "--snap")
+        self.assertEqual(snapped["focal_length"], 52)
+        self.assertAlmostEqual(snapped["focus_at"], 4.05 * 304.8, places=9)  # 4.0486 ft to 4.05 ft
+        self.assertAlmostEqual(snapped["f_stop"], 2 ** 2.5, places=12)
+        self.assertEqual((snapped["blur_threshold"], snapped["snap"]), (1.5, 1))
+        self.assertLess(snapped["near"], as_read["near"])  # results follow: f/5.66 and 4.05 ft
+
     def test_a_folder_as_file_gives_the_defaults(self):
         self.assertAlmostEqual(self.state(self.dir.name)["hyperfocal"], 10634.4, delta=0.05)
 
