@@ -131,7 +131,8 @@ class StateTest(Files):
             b"Qel 1.0\n" + b"x " * 5000 + b"\nfocal_length 1" + b"9" * 400 + b"\nend\n",
             b"Qel 1.0\nncameras 1000 999\n" + b"camera 5 \"" + b"\xf0\x9f\x93\xb7" * 300 + b"\n",
             b"Qel 1.0\nfocal_length\nf_stop\ncamera 0\nend",
-            b"Qel 1.0\nmode 2\nni 100\nfar_limit 1e300\nfocus_at nan\nf_stop 1e-9\nblur_distance 0.0004\nend\n",
+            b"Qel 1.0\nmode 2\nni 100\nnear_limit 1e-300\nfar_limit 1e300\nf_stop 1e-9\nblur_distance 0.0004\nend\n",
+            b"Qel 1.0\nnear_limit 0\nfocus_at nan\nend\n",
             b"Qel 1.0\nncameras 2 1\ncamera 1 Joe's\"\t\"best\" 0 0 23.5 6000 15.6 4000 75 0.033 2 1 12 18 500 0\nend\n",
         ]
         for content in junk:
