@@ -216,7 +216,7 @@ def focus_drag_exact(ctx, sandboxes):
         near, far, window = dof(ctx, focus_at="405.00", **lens)
         rows = C.check_distance_lines(screen, near, 405, far, window, METRE)
         lay = screen.layout
-        bottom_value = R.snapped(ctx, "focus_at", window[0], **lens)
+        bottom_value = R.snapped(ctx, "focus_at", window[0], units=METRES)
         check(bottom_value < 400, f"the scale's bottom value {bottom_value} mm does not test the 2f rule")
         _, _, _, client_height = qel.geometry()
         y0 = rows["focus"]

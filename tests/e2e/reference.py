@@ -74,7 +74,10 @@ def depth_of_field(ctx, **values):
 
 def snapped(ctx, key, value, **values):
     """What snapping makes of `value` as the setting `key`: focus_at in the distance unit, fov in
-    the macro unit, focal_length to its round value, f_stop to the nearest stop."""
+    the macro unit, focal_length to its round value, f_stop to the nearest stop. A distance is
+    rounded behind a 1 mm lens, so that nothing raises it to twice the focal length."""
+    if key == "focus_at":
+        values.setdefault("focal_length", "1.00")
     return state(ctx, snap=True, **{key: value}, **values)[key]
 
 
