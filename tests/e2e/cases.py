@@ -47,12 +47,6 @@ def settings_with(**values):
     return "\n".join(lines) + "\n"
 
 
-def reference():
-    """reference.py, which reads the settings text above (imported once this module is loaded)."""
-    import reference as R
-    return R
-
-
 def setting(text, key):
     for line in text.splitlines():
         parts = line.split(" ")
@@ -216,7 +210,8 @@ def first_start(ctx, sandboxes):
         check(qel.title() == DEFAULT_TITLE, f"title is {qel.title()!r}")
         lay = screen.layout
         check(len(lay.columns) == 5, "five black columns")
-        near, far, window = reference().depth_of_field(ctx)
+        import reference  # it reads this module's settings text
+        near, far, window = reference.depth_of_field(ctx)
         check(window[1] < 0, "the default distance window reaches infinity")
         check_distance_lines(screen, near, 1219.2, far, window, FOOT)
         screen.check_button("fstop", 0, "IDHALF", True)
@@ -883,7 +878,8 @@ def dragging(ctx, sandboxes):
     box = sandboxes.new()
 
     def actions(qel, screen):
-        near, far, window = reference().depth_of_field(ctx)
+        import reference  # it reads this module's settings text
+        near, far, window = reference.depth_of_field(ctx)
         rows = check_distance_lines(screen, near, 1219.2, far, window, FOOT)
         x = screen.layout.strip_left + 30
         y = rows["focus"]

@@ -54,11 +54,6 @@ def aperture_at(y, top, bottom, first, last):
     return first * (last / first) ** absolute_fraction(y, top, bottom)
 
 
-def dof(ctx, **values):
-    """near, far and the distance window (mm) of depth-of-field mode for these settings."""
-    return R.depth_of_field(ctx, **values)
-
-
 def saved_number(text, key):
     return C.saved_value(text, key)
 
@@ -141,7 +136,7 @@ def focus_drag_exact(ctx, sandboxes):
     expected = {}
 
     def feet(qel, screen):
-        near, far, window = dof(ctx)
+        near, far, window = R.depth_of_field(ctx)
         C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
         lay = screen.layout
         x = lay.strip_left + 20
@@ -157,7 +152,7 @@ def focus_drag_exact(ctx, sandboxes):
         drag(qel, x + 10, y0, path(y0, -30))
         check(at(-30, window) == -1, "the top row does not predict infinity")
         screen.refresh("infinity")
-        near, far, window = dof(ctx, focus_at=-1)
+        near, far, window = R.depth_of_field(ctx, focus_at=-1)
         check(abs(focus_row(screen) - lay.scale_top) <= 1, f"the focus line at row {focus_row(screen)}, "
               f"not on the top row {lay.scale_top} after a drag to infinity")
         near_row = L.distance_row(near, window[0], window[1], FOOT, lay.scale_top, lay.scale_bottom)
@@ -176,7 +171,7 @@ def focus_drag_exact(ctx, sandboxes):
             if raw_distance(y, lay, window) < 0 or not clear(y, window):
                 continue
             first = at(y, window)
-            recentred = dof(ctx, focus_at=first)[2]
+            recentred = R.depth_of_field(ctx, focus_at=first)[2]
             second = at(y, recentred)
             if raw_distance(y, lay, recentred) >= 0 and clear(y, recentred) and abs(second - first) > 30:
                 ya, va, vb = y, first, second
@@ -187,14 +182,14 @@ def focus_drag_exact(ctx, sandboxes):
             "sleep", "0.08", "mousedown", 1, "sleep", "0.03", "mouseup", 1, env=qel.env)
         qel.settle(0.3)
         screen.refresh("double-click")
-        neara, fara, windowa = dof(ctx, focus_at=vb)
+        neara, fara, windowa = R.depth_of_field(ctx, focus_at=vb)
         rows = C.check_distance_lines(screen, neara, vb, fara, windowa, C.FOOT)
         y0 = rows["focus"]
         end, v1 = clear_row(y0 - 25, lambda y: at(y, windowa), lambda y: clear(y, windowa))
         drag(qel, x, y0, path(y0, y0 - 60, end))
         check(v1 > vb, f"the prediction {v1} is not farther than {vb}")
         screen.refresh("first-drag")
-        near1, far1, window1 = dof(ctx, focus_at=v1)
+        near1, far1, window1 = R.depth_of_field(ctx, focus_at=v1)
         rows = C.check_distance_lines(screen, near1, v1, far1, window1, C.FOOT)
         # The second press on another column of the strip, so it is no double click.
         y1 = rows["focus"]
@@ -202,7 +197,7 @@ def focus_drag_exact(ctx, sandboxes):
         drag(qel, x + 20, y1, path(y1, lay.scale_bottom + 12, end))
         expected["feet"] = v2
         screen.refresh("second-drag")
-        near2, far2, window2 = dof(ctx, focus_at=v2)
+        near2, far2, window2 = R.depth_of_field(ctx, focus_at=v2)
         C.check_distance_lines(screen, near2, v2, far2, window2, C.FOOT)
 
     saved = C.run(ctx, box, "focus_drag_feet", feet)
@@ -213,7 +208,7 @@ def focus_drag_exact(ctx, sandboxes):
     box.write_settings(C.settings_with(focus_at="405.00", **lens))
 
     def metres(qel, screen):
-        near, far, window = dof(ctx, focus_at="405.00", **lens)
+        near, far, window = R.depth_of_field(ctx, focus_at="405.00", **lens)
         rows = C.check_distance_lines(screen, near, 405, far, window, METRE)
         lay = screen.layout
         bottom_value = R.snapped(ctx, "focus_at", window[0], units=METRES)
@@ -224,7 +219,7 @@ def focus_drag_exact(ctx, sandboxes):
         v = distance_at_row(ctx, client_height + 20, lay, window, METRES, 200)
         check(v == 400, f"the prediction {v} is not twice the effective focal length")
         screen.refresh("below-the-scale")
-        near1, far1, window1 = dof(ctx, focus_at=400.0, **lens)
+        near1, far1, window1 = R.depth_of_field(ctx, focus_at=400.0, **lens)
         C.check_distance_lines(screen, near1, 400, far1, window1, METRE)
 
     saved = C.run(ctx, box, "focus_drag_metres", metres)
@@ -387,7 +382,7 @@ def blur_and_maxblur_drags(ctx, sandboxes):
         drag(qel, distance_x, y3, path(y3, y3 + 20), button=3)
         maxblur = min(max(16 * zoom_factor(y3 + 20, y3, lay.scale_top, lay.scale_bottom), 0.01), 10000.0)
         screen.refresh("maxblur")
-        near, far, window = dof(ctx, blur_threshold=threshold, maxblur=maxblur)
+        near, far, window = R.depth_of_field(ctx, blur_threshold=threshold, maxblur=maxblur)
         C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
         expected.update(zoom=zoom, threshold=threshold, maxblur=maxblur)
 
@@ -589,7 +584,7 @@ def rapid_drag(ctx, sandboxes):
 
     def actions(qel, screen):
         lay = screen.layout
-        near, far, window = dof(ctx)
+        near, far, window = R.depth_of_field(ctx)
         rows = C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
         x = lay.strip_left + 25
         y0 = rows["focus"]

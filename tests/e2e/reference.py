@@ -7,13 +7,11 @@ import os
 import struct
 import subprocess
 import tempfile
-import threading
 
 from cases import DEFAULT_SETTINGS, settings_with
 from harness import Failure
 
-_cache = {}
-_lock = threading.Lock()
+_cache = {}  # by settings text and snapping: qel-calc's state
 
 # The decimals each number setting is written with, as in the default settings file.
 _DECIMALS = {line.split(" ")[0]: len(line.split(" ")[1].partition(".")[2])
@@ -33,10 +31,8 @@ def _text(key, value):
 
 def state_of_text(ctx, text, snap=False):
     """`qel-calc state` of a settings text: every input, result and scale window by name."""
-    key = (text, snap)
-    with _lock:
-        if key in _cache:
-            return _cache[key]
+    if (text, snap) in _cache:
+        return _cache[text, snap]
     with tempfile.NamedTemporaryFile("w", encoding="utf-8", newline="", suffix=".txt", dir=ctx.work,
                                      delete=False) as f:
         f.write(text)
@@ -51,8 +47,7 @@ def state_of_text(ctx, text, snap=False):
     for line in r.stdout.splitlines():
         name, _, rest = line.partition(" ")
         values[name] = [float(v) for v in rest.split()] if name == "focus_points" else float(rest)
-    with _lock:
-        _cache[key] = values
+    _cache[text, snap] = values
     return values
 
 
