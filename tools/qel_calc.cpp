@@ -17,6 +17,7 @@
 
 #include "calc/field_card.h"
 #include "calc/recompute.h"
+#include "calc/snap.h"
 #include "cameras/camera.h"
 #include "cameras/settings.h"
 #include "cameras/settings_file.h"
@@ -35,7 +36,7 @@ namespace {
 constexpr int usage_error = 2;
 
 const char usage_text[] =
-    "usage: qel-calc state|show|save FILE [--decimal C]\n"
+    "usage: qel-calc state|show|save FILE [--snap] [--decimal C]\n"
     "       qel-calc table FILE [--apertures LIST] [--distances LIST] [--format F] [--decimal C]\n"
     "       qel-calc stack FILE --near D --far D [--images N] [--format F] [--decimal C]\n"
     "\n"
@@ -52,6 +53,7 @@ const char usage_text[] =
     "Distances are in FILE's distance unit; \"inf\" or \"\u221E\" is infinity. A LIST is numbers\n"
     "separated by commas (by semicolons when the decimal point is a comma).\n"
     "--format F   text (default), csv, markdown or html (a printable page)\n"
+    "--snap       rounds FILE's values first, as switching snapping on does\n"
     "--decimal C  uses C as the decimal point (default \".\")\n";
 
 enum class Command { State, Show, Save, Table, Stack };
@@ -60,6 +62,7 @@ struct Options {
     Command command = Command::State;
     std::string file;
     char16_t decimal = u'.';
+    bool snap = false;
     CardFormat format = CardFormat::Text;
     // The card options as typed; read once FILE has given the unit and the lens.
     const char* apertures = nullptr;
@@ -123,7 +126,9 @@ int read_options(int argc, char** argv, Options& options)
             return -1;
         const auto value_option = std::find_if(std::begin(value_options), std::end(value_options),
                                                [&](const ValueOption& o) { return o.name == arg; });
-        if (arg == "--decimal") {
+        if (arg == "--snap") {
+            options.snap = true;
+        } else if (arg == "--decimal") {
             if (i + 1 >= argc)
                 return fail_usage("--decimal needs a character");
             const std::u16string decimal = utf8_to_utf16(argv[++i]);
@@ -459,6 +464,10 @@ int main(int argc, char** argv)
     StandardSettingsFiles files;
     load_settings(utf8_to_utf16(options.file), state, table, files);
     derive_camera_values(table);
+    if (options.snap) {
+        state.snap = 1;
+        snap_all(state);
+    }
     recompute(state, current_camera(table), true);
 
     switch (options.command) {

@@ -12,52 +12,20 @@ from Xlib import display as xdisplay
 
 import cases as C
 import layout as L
+import reference as R
 from harness import Failure, check, xdo
 
 FOOT = 304.8
 METRE = 1000.0
-WAVELENGTH = 550.0
-
-# The rounding steps of round values: the first bound the value reaches decides.
-NICE_STEPS = ((500, 10), (200, 5), (50, 1), (20, 0.5), (5, 0.1), (2, 0.05), (0.5, 0.01), (0.2, 0.005),
-              (0.05, 0.001), (0.02, 0.0005), (0.005, 0.0001))
+FEET, METRES = "3", "5"  # the settings file's codes of the two units
 
 
-def default_coc():
-    """The default camera's circle of confusion (sharp print): 36 mm frame, blur allowance 2, print
-    size 12 seen from 18 by an eye resolving one minute of arc."""
-    a = 36.0 * 2.0
-    e = math.tan(1.0 / 60 * 0.017453292519943295) * 18.0
-    return a / (12.0 / e)
-
-
-COC = default_coc()
-
-
-def nice_step(v):
-    for bound, step in NICE_STEPS:
-        if v >= bound:
-            return step
-    return 0.00005
-
-
-def nice_round(v):
-    step = nice_step(v)
-    return int(v / step + 0.5) * step
-
-
-def tie_distance(v):
-    """How far (in steps, 0 to 0.5) v lies from a value that rounds either way."""
-    scaled = v / nice_step(v) + 0.5
-    frac = scaled - math.floor(scaled)
-    return min(frac, 1 - frac)
-
-
-def snap_distance(v_mm, unit_mm):
-    if v_mm < 0:
-        return v_mm
-    return nice_round(v_mm / unit_mm) * unit_mm
-
+# The scales as the Reference Manual describes them, read from a pointer row. The distance,
+# lens and blur scales are linear in 1/value between the window's ends (the inverse of layout.py's
+# mapping), the aperture scale evenly spaced in stops; the distance and aperture scales read the
+# row under the pointer, the lens and blur scales move with the pointer like a strip of paper, and
+# a right drag over the whole height changes a zoom by a factor of 3125. What snapping then makes
+# of a value, and every result, comes from qel-calc (reference.py).
 
 def recip_value(t, low, high):
     if high >= 0:
@@ -67,41 +35,23 @@ def recip_value(t, low, high):
 
 def absolute_fraction(y, top, bottom):
     y = min(max(y, top), bottom)
-    return min(max((y - bottom) / (top - bottom), 0.0), 1.0)
+    return (y - bottom) / (top - bottom)
 
 
 def relative_fraction(y, origin, top, bottom):
-    """0.5 at the press row, measured from the scale's exact middle (half a row off the middle row
-    when the height is odd)."""
+    """0.5 at the press row, moving by the pointer's rows over the scale's height."""
     y = min(max(y, top), bottom)
-    rows = (top + bottom) / 2 - y + origin - bottom
-    return min(max(rows / (top - bottom), 0.0), 1.0)
+    return min(max(0.5 + (y - origin) / (bottom - top), 0.0), 1.0)
 
 
 def zoom_factor(y, origin, top, bottom):
     y = min(max(y, top), bottom)
-    return 5.0 ** (5.0 * (y - origin) / (bottom - top))
+    return 3125.0 ** ((y - origin) / (bottom - top))
 
 
-def half_stop_table():
-    """f/0.7 to f/128 in half stops, each entry the previous one times 2^(1/4)."""
-    table = [0.7071067811865476]
-    for _ in range(30):
-        table.append(table[-1] * 1.189207115002721)
-    return table
-
-
-def snap_f_stop(n, table):
-    best = table[0]
-    for entry in table[1:]:
-        if abs(entry - n) < abs(best - n):
-            best = entry
-    return best
-
-
-def dof(f, n, s):
-    """near, far and the distance window (mm) of depth-of-field mode for the default camera."""
-    return L.depth_of_field(f, n, s, COC, WAVELENGTH)
+def aperture_at(y, top, bottom, first, last):
+    """The f-number under row y of the aperture scale from `first` (bottom) to `last` (top)."""
+    return first * (last / first) ** absolute_fraction(y, top, bottom)
 
 
 def saved_number(text, key):
@@ -132,27 +82,32 @@ def drag(qel, x, start, rows, button=1, pause="0.001"):
     qel.settle(0.3)
 
 
-def clear_row(target, value_at, raw_at, spread=6):
+def clear_row(target, value_at, is_clear, spread=6):
     """The row nearest `target` whose value is well clear of a rounding tie, and its value."""
     for d in sorted(range(-spread, spread + 1), key=abs):
-        raw = raw_at(target + d)
-        if raw < 0 or tie_distance(raw) > 0.02:
+        if is_clear(target + d):
             return target + d, value_at(target + d)
     raise Failure(f"every row near {target} maps to a rounding tie")
 
 
-def distance_at_row(y, lay, window, unit_mm, effective_focal_length):
+def raw_distance(y, lay, window):
+    """The distance (mm) under row y of the distance scale, before snapping."""
+    return recip_value(absolute_fraction(y, lay.scale_top, lay.scale_bottom), *window)
+
+
+def distance_at_row(ctx, y, lay, window, units, effective_focal_length):
     """The focus distance a drag on the distance column stores for pointer row y: the fixed window
     read linearly in 1/distance, snapped in the display unit, no closer than twice the focal length."""
-    v = snap_distance(recip_value(absolute_fraction(y, lay.scale_top, lay.scale_bottom), *window), unit_mm)
+    raw = raw_distance(y, lay, window)
+    v = raw if raw < 0 else R.snapped(ctx, "focus_at", raw, units=units)
     if 0 < v < 2 * effective_focal_length:
         v = 2 * effective_focal_length
     return v
 
 
-def raw_distance_units(y, lay, window, unit_mm):
-    v = recip_value(absolute_fraction(y, lay.scale_top, lay.scale_bottom), *window)
-    return v / unit_mm if v >= 0 else v
+def distance_is_clear(ctx, y, lay, window, units):
+    raw = raw_distance(y, lay, window)
+    return raw < 0 or R.rounds_clearly(ctx, "focus_at", raw, units=units)
 
 
 def check_saved(saved, key, expected, places=2):
@@ -181,16 +136,23 @@ def focus_drag_exact(ctx, sandboxes):
     expected = {}
 
     def feet(qel, screen):
-        near, far, window = dof(50, 8, 1219.2)
+        near, far, window = R.depth_of_field(ctx)
         C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
         lay = screen.layout
         x = lay.strip_left + 20
+
+        def at(y, win):
+            return distance_at_row(ctx, y, lay, win, FEET, 50)
+
+        def clear(y, win):
+            return distance_is_clear(ctx, y, lay, win, FEET)
+
         # Up past the top of the window (negative client rows) to the scale's top row: infinity.
         y0 = focus_row(screen)
         drag(qel, x + 10, y0, path(y0, -30))
-        check(distance_at_row(-30, lay, window, FOOT, 50) == -1, "the top row does not predict infinity")
+        check(at(-30, window) == -1, "the top row does not predict infinity")
         screen.refresh("infinity")
-        near, far, window = dof(50, 8, -1)
+        near, far, window = R.depth_of_field(ctx, focus_at=-1)
         check(abs(focus_row(screen) - lay.scale_top) <= 1, f"the focus line at row {focus_row(screen)}, "
               f"not on the top row {lay.scale_top} after a drag to infinity")
         near_row = L.distance_row(near, window[0], window[1], FOOT, lay.scale_top, lay.scale_bottom)
@@ -206,13 +168,12 @@ def focus_drag_exact(ctx, sandboxes):
         ya = va = vb = None
         mid = (lay.scale_top + lay.scale_bottom) // 2
         for y in sorted(range(lay.scale_top + 20, lay.scale_bottom - 20), key=lambda y: abs(y - mid)):
-            raw1 = raw_distance_units(y, lay, window, FOOT)
-            if raw1 < 0 or tie_distance(raw1) <= 0.02:
+            if raw_distance(y, lay, window) < 0 or not clear(y, window):
                 continue
-            first = distance_at_row(y, lay, window, FOOT, 50)
-            raw2 = raw_distance_units(y, lay, dof(50, 8, first)[2], FOOT)
-            second = distance_at_row(y, lay, dof(50, 8, first)[2], FOOT, 50)
-            if raw2 >= 0 and tie_distance(raw2) > 0.02 and abs(second - first) > 30:
+            first = at(y, window)
+            recentred = R.depth_of_field(ctx, focus_at=first)[2]
+            second = at(y, recentred)
+            if raw_distance(y, lay, recentred) >= 0 and clear(y, recentred) and abs(second - first) > 30:
                 ya, va, vb = y, first, second
                 break
         check(ya is not None, "no row where a second press would read another distance")
@@ -221,46 +182,44 @@ def focus_drag_exact(ctx, sandboxes):
             "sleep", "0.08", "mousedown", 1, "sleep", "0.03", "mouseup", 1, env=qel.env)
         qel.settle(0.3)
         screen.refresh("double-click")
-        neara, fara, windowa = dof(50, 8, vb)
+        neara, fara, windowa = R.depth_of_field(ctx, focus_at=vb)
         rows = C.check_distance_lines(screen, neara, vb, fara, windowa, C.FOOT)
         y0 = rows["focus"]
-        end, v1 = clear_row(y0 - 25, lambda y: distance_at_row(y, lay, windowa, FOOT, 50),
-                            lambda y: raw_distance_units(y, lay, windowa, FOOT))
+        end, v1 = clear_row(y0 - 25, lambda y: at(y, windowa), lambda y: clear(y, windowa))
         drag(qel, x, y0, path(y0, y0 - 60, end))
         check(v1 > vb, f"the prediction {v1} is not farther than {vb}")
         screen.refresh("first-drag")
-        near1, far1, window1 = dof(50, 8, v1)
+        near1, far1, window1 = R.depth_of_field(ctx, focus_at=v1)
         rows = C.check_distance_lines(screen, near1, v1, far1, window1, C.FOOT)
         # The second press on another column of the strip, so it is no double click.
         y1 = rows["focus"]
-        end, v2 = clear_row(lay.scale_bottom - 40, lambda y: distance_at_row(y, lay, window1, FOOT, 50),
-                            lambda y: raw_distance_units(y, lay, window1, FOOT))
+        end, v2 = clear_row(lay.scale_bottom - 40, lambda y: at(y, window1), lambda y: clear(y, window1))
         drag(qel, x + 20, y1, path(y1, lay.scale_bottom + 12, end))
         expected["feet"] = v2
         screen.refresh("second-drag")
-        near2, far2, window2 = dof(50, 8, v2)
+        near2, far2, window2 = R.depth_of_field(ctx, focus_at=v2)
         C.check_distance_lines(screen, near2, v2, far2, window2, C.FOOT)
 
     saved = C.run(ctx, box, "focus_drag_feet", feet)
     check_saved(saved, "focus_at", expected["feet"])
 
     box = sandboxes.new()
-    box.write_settings(C.settings_with(units="5", focal_length="100.00", teleconverter="2.00000",
-                                       focus_at="405.00"))
+    lens = {"units": METRES, "focal_length": "100.00", "teleconverter": "2.00000"}
+    box.write_settings(C.settings_with(focus_at="405.00", **lens))
 
     def metres(qel, screen):
-        near, far, window = dof(200, 16, 405)
+        near, far, window = R.depth_of_field(ctx, focus_at="405.00", **lens)
         rows = C.check_distance_lines(screen, near, 405, far, window, METRE)
         lay = screen.layout
-        bottom_value = snap_distance(window[0], METRE)
+        bottom_value = R.snapped(ctx, "focus_at", window[0], units=METRES)
         check(bottom_value < 400, f"the scale's bottom value {bottom_value} mm does not test the 2f rule")
         _, _, _, client_height = qel.geometry()
         y0 = rows["focus"]
         drag(qel, lay.strip_left + 30, y0, path(y0, client_height + 20))
-        v = distance_at_row(client_height + 20, lay, window, METRE, 200)
+        v = distance_at_row(ctx, client_height + 20, lay, window, METRES, 200)
         check(v == 400, f"the prediction {v} is not twice the effective focal length")
         screen.refresh("below-the-scale")
-        near1, far1, window1 = dof(200, 16, 400)
+        near1, far1, window1 = R.depth_of_field(ctx, focus_at=400.0, **lens)
         C.check_distance_lines(screen, near1, 400, far1, window1, METRE)
 
     saved = C.run(ctx, box, "focus_drag_metres", metres)
@@ -272,38 +231,34 @@ def aperture_clicks(ctx, sandboxes):
     """A click on the aperture scale sets the stop under the pointer (absolute, snapped to the
     half-stop table); its top row gives f/128, its last row the table's first entry, and the row
     just below the scale nothing."""
-    table = half_stop_table()
+    first, last = R.snapped(ctx, "f_stop", 0.1), R.snapped(ctx, "f_stop", 1000.0)
+    check(abs(first - 0.70711) < 5e-6 and abs(last - 128) < 1e-9, f"the stops run from f/{first} to f/{last}")
     box = sandboxes.new()
+
+    def stop_at(y, top_row, bottom):
+        return R.snapped(ctx, "f_stop", aperture_at(y, top_row, bottom, first, last))
 
     def top(qel, screen):
         lay = screen.layout
         left, top_row, right, bottom = lay.scale(1)
         x = left + 20
-
-        def stop_at(y):
-            return snap_f_stop(2 ** (-0.5 + 7.5 * absolute_fraction(y, top_row, bottom)), table)
-
         # A middle row well clear of the midpoint between two stops.
         for y in range(top_row + (bottom - top_row) * 2 // 5, bottom):
-            n = 2 ** (-0.5 + 7.5 * absolute_fraction(y, top_row, bottom))
-            s = stop_at(y)
-            i = table.index(s)
-            neighbours = [table[j] for j in (i - 1, i + 1) if 0 <= j < len(table)]
-            if all(abs(abs(n - s) - abs(n - o)) > 0.01 * s for o in neighbours):
+            if R.rounds_clearly(ctx, "f_stop", aperture_at(y, top_row, bottom, first, last), margin=0.01):
                 break
+        s = stop_at(y, top_row, bottom)
         qel.click(x, y)
         screen.refresh("middle-stop")
         marker = red_marker_row(screen.image, left, top_row, bottom)
-        predicted = L.round_half_away(bottom + (top_row - bottom) * (math.log(s) - math.log(table[0])) /
-                                      (math.log(table[-1]) - math.log(table[0])))
+        predicted = L.round_half_away(bottom + (top_row - bottom) * (math.log(s) - math.log(first)) /
+                                      (math.log(last) - math.log(first)))
         check(abs(marker - predicted) <= 1, f"aperture marker at row {marker}, f/{s:.3f} belongs at {predicted}")
-        check(s != table[14], "the middle click predicts the starting f/8 and shows nothing")
+        check(s != R.snapped(ctx, "f_stop", 8.0), "the middle click predicts the starting f/8 and shows nothing")
         qel.click(x, top_row)
 
     saved = C.run(ctx, box, "aperture_top", top)
     # Saved with the decimals it takes to read back as the very same f-number.
-    check(C.saved_value(saved, "f_stop") == table[-1], f"top row saved f_stop {C.setting(saved, 'f_stop')}")
-    check(abs(table[-1] - 128) < 1e-9, "the half-stop table does not end at 128")
+    check(C.saved_value(saved, "f_stop") == last, f"top row saved f_stop {C.setting(saved, 'f_stop')}")
 
     box = sandboxes.new()
 
@@ -316,13 +271,12 @@ def aperture_clicks(ctx, sandboxes):
         check(list(screen.image.getdata()) == list(before.getdata()), "a click below the aperture scale changed the display")
         time.sleep(0.5)  # the next press is no second click of a double click
         qel.click(left + 20, bottom_row - 1)
-        check(snap_f_stop(2 ** (-0.5 + 7.5 * absolute_fraction(bottom_row - 1, top_row, bottom_row)), table) == table[0],
+        check(stop_at(bottom_row - 1, top_row, bottom_row) == first,
               "the last row of the aperture scale does not predict the first stop")
 
     saved = C.run(ctx, box, "aperture_bottom", bottom)
     # Saved with the decimals it takes to read back as the very same f-number.
-    check(C.saved_value(saved, "f_stop") == table[0] and abs(table[0] - 0.70711) < 5e-6,
-          f"bottom row saved f_stop {C.setting(saved, 'f_stop')}")
+    check(C.saved_value(saved, "f_stop") == first, f"bottom row saved f_stop {C.setting(saved, 'f_stop')}")
 
 
 @C.case
@@ -338,35 +292,39 @@ def lens_drag_round(ctx, sandboxes):
         lay = screen.layout
         left, top, right, bottom = lay.scale(0)
         x = left + 24
-        high, low = 250.0, 250.0 / 9
+        window = R.state(ctx)
 
         def raw_at(origin):
-            return lambda y: recip_value(relative_fraction(y, origin, top, bottom), low, high)
+            return lambda y: recip_value(relative_fraction(y, origin, top, bottom), window["fl_low"], window["fl_high"])
+
+        def round_at(origin):
+            return lambda y: R.snapped(ctx, "focal_length", raw_at(origin)(y))
+
+        def clear_at(origin):
+            return lambda y: R.rounds_clearly(ctx, "focal_length", raw_at(origin)(y))
 
         y0 = (top + bottom) // 2 + 30
-        end, v1 = clear_row(y0 - 6, lambda y: nice_round(raw_at(y0)(y)), raw_at(y0), spread=3)
+        end, v1 = clear_row(y0 - 6, round_at(y0), clear_at(y0), spread=3)
         check(end < y0, "the first lens drag does not go up")
         drag(qel, x, y0, path(y0, end))
-        check(v1 < 50 and nice_round(v1) == v1, f"the prediction {v1} is not a smaller round value")
+        check(v1 < 50 and R.snapped(ctx, "focal_length", v1) == v1, f"the prediction {v1} is not a smaller round value")
         screen.refresh("lens-up")
         marker = red_marker_row(screen.image, left, top, bottom)
         middle = L.fraction_to_y(0.5, top, bottom)
         check(abs(marker - middle) <= 1, f"the lens marker at row {marker}, not in the middle ({middle})")
-        high = min(max(5 * v1, 10.0), 10000.0)
-        low = high / 9
+        window = R.state(ctx, focal_length=v1)
         # Down by the fewest pixels that reach a round value other than v1 and the starting 50 mm,
         # so that the saved value tells both drags happened.
         y1 = y0 - 40
         end = v2 = None
         for d in range(1, 12):
-            raw = raw_at(y1)(y1 + d)
-            if tie_distance(raw) > 0.02 and nice_round(raw) not in (v1, 50):
-                end, v2 = y1 + d, nice_round(raw)
+            if clear_at(y1)(y1 + d) and round_at(y1)(y1 + d) not in (v1, 50):
+                end, v2 = y1 + d, round_at(y1)(y1 + d)
                 break
         check(end is not None and v2 > v1, f"no short drag down predicts a new value above {v1}")
         drag(qel, x + 6, y1, path(y1, end))
         expected["v1"], expected["v2"] = v1, v2
-        # The right button zooms the lens scale: 10 pixels down multiply fl_zoom by 5^(50 / height).
+        # The right button zooms the lens scale: 10 pixels down multiply fl_zoom by 3125^(10 / height).
         y2 = y0 + 20
         drag(qel, x - 6, y2, path(y2, y2 + 10), button=3)
         expected["zoom"] = min(max(5.0 * zoom_factor(y2 + 10, y2, top, bottom), 1.5), 32.0)
@@ -374,7 +332,7 @@ def lens_drag_round(ctx, sandboxes):
 
     saved = C.run(ctx, box, "lens_drag", actions)
     got = saved_number(saved, "focal_length")
-    check(abs(nice_round(got) - got) < 1e-9, f"saved focal_length {got} is not a round value")
+    check(R.snapped(ctx, "focal_length", got) == got, f"saved focal_length {got} is not a round value")
     check_saved(saved, "focal_length", expected["v2"])
     check(expected["zoom"] > 5, "the lens zoom predicts no change")
     check_saved(saved, "fl_zoom", expected["zoom"])
@@ -383,7 +341,7 @@ def lens_drag_round(ctx, sandboxes):
 @C.case
 def blur_and_maxblur_drags(ctx, sandboxes):
     """A right drag on the blur scale zooms it: up past the top divides the zoom down to its limit
-    1.5; then 15 pixels down multiplies by 5^(75 / scale height). A left drag of 5 pixels up then
+    1.5; then 15 pixels down multiplies by 3125^(15 / scale height). A left drag of 5 pixels up then
     lowers blur_threshold to the round value read in the zoomed window, and a right drag down the
     distance column scales maxblur, which widens the distance window. All of it is saved."""
     box = sandboxes.new()
@@ -406,14 +364,15 @@ def blur_and_maxblur_drags(ctx, sandboxes):
         zoom = min(max(z1 * zoom_factor(y1 + 15, y1, top, bottom), 1.5), 32.0)
         check(zoom > 1.5, "the second zoom predicts no change")
         screen.refresh("blur-zoom-in")
-        high = min(max(1.0 * zoom, 1.0), 1000.0)
-        low = high / (2 * zoom - 1)
+        window = R.state(ctx, blur_zoom=zoom)
         y2 = y0 - 20
 
         def raw(y):
-            return recip_value(relative_fraction(y, y2, top, bottom), low, high)
+            return recip_value(relative_fraction(y, y2, top, bottom), window["blur_low"], window["blur_high"])
 
-        end, threshold = clear_row(y2 - 5, lambda y: nice_round(raw(y)), raw, spread=2)
+        # An allowed blur rounds as a focal length does.
+        end, threshold = clear_row(y2 - 5, lambda y: R.snapped(ctx, "focal_length", raw(y)),
+                                   lambda y: R.rounds_clearly(ctx, "focal_length", raw(y)), spread=2)
         drag(qel, x - 5, y2, path(y2, end))
         check(threshold < 1, f"the prediction {threshold} is not below 1")
         screen.refresh("blur-threshold")
@@ -423,7 +382,7 @@ def blur_and_maxblur_drags(ctx, sandboxes):
         drag(qel, distance_x, y3, path(y3, y3 + 20), button=3)
         maxblur = min(max(16 * zoom_factor(y3 + 20, y3, lay.scale_top, lay.scale_bottom), 0.01), 10000.0)
         screen.refresh("maxblur")
-        near, far, window = L.depth_of_field(50, 8, 1219.2, COC, WAVELENGTH, threshold, maxblur)
+        near, far, window = R.depth_of_field(ctx, blur_threshold=threshold, maxblur=maxblur)
         C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
         expected.update(zoom=zoom, threshold=threshold, maxblur=maxblur)
 
@@ -625,7 +584,7 @@ def rapid_drag(ctx, sandboxes):
 
     def actions(qel, screen):
         lay = screen.layout
-        near, far, window = dof(50, 8, 1219.2)
+        near, far, window = R.depth_of_field(ctx)
         rows = C.check_distance_lines(screen, near, 1219.2, far, window, C.FOOT)
         x = lay.strip_left + 25
         y0 = rows["focus"]

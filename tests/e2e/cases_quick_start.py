@@ -7,9 +7,10 @@ import subprocess
 
 import cases as C
 import layout as L
-from cases_drag import (distance_at_row, drag, half_stop_table, nice_round, nice_step, path, raw_distance_units,
-                        recip_value, relative_fraction, tie_distance)
-from harness import check, xdo
+import reference as R
+from cases_drag import (METRES, distance_at_row, distance_is_clear, drag, path, raw_distance, recip_value,
+                        relative_fraction)
+from harness import Failure, check, xdo
 
 METRE = 1000.0
 DOCS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs")
@@ -46,12 +47,20 @@ def window(values):
     return values["maxblur_near"], values["maxblur_far"]
 
 
-def row_for(lay, win, value_mm, effective_focal_length, near=None):
+def rows_near(lay, win, value_mm, count=12):
+    """The distance scale's rows whose unsnapped distance lies nearest `value_mm`."""
+    def off(y):
+        raw = raw_distance(y, lay, win)
+        return abs(raw - value_mm) if (raw < 0) == (value_mm < 0) else float("inf")
+    return sorted(range(lay.scale_top, lay.scale_bottom + 1), key=off)[:count]
+
+
+def row_for(ctx, lay, win, value_mm, effective_focal_length, near=None):
     """A scale row (clear of rounding ties) where a drag on the distance column stores exactly
     `value_mm`, the one nearest `near` when given."""
-    rows = [y for y in range(lay.scale_top, lay.scale_bottom + 1)
-            if distance_at_row(y, lay, win, METRE, effective_focal_length) == value_mm
-            and (value_mm < 0 or tie_distance(raw_distance_units(y, lay, win, METRE)) > 0.02)]
+    rows = [y for y in rows_near(lay, win, value_mm)
+            if distance_at_row(ctx, y, lay, win, METRES, effective_focal_length) == value_mm
+            and distance_is_clear(ctx, y, lay, win, METRES)]
     check(rows, f"no row of the distance scale reads {value_mm / METRE} m")
     return min(rows, key=lambda y: abs(y - (near if near is not None else y)))
 
@@ -60,31 +69,31 @@ def line_row(lay, win, value_mm):
     return L.distance_row(value_mm, win[0], win[1], METRE, lay.scale_top, lay.scale_bottom)
 
 
-def drag_lens_to(qel, screen, now_mm, target_mm):
+def drag_lens_to(ctx, qel, screen, now_mm, target_mm):
     """Drags the lens scale (which moves with the pointer, mapped through the window at the press)
     until the focal length under the marker is `target_mm`."""
     lay = screen.layout
     left, top, right, bottom = lay.scale(0)
-    high = min(max(5 * now_mm, 10.0), 10000.0)
-    low = high / 9
+    window = R.state(ctx, focal_length=now_mm)
     y0 = (top + bottom) // 2
 
     def raw(y):
-        return recip_value(relative_fraction(y, y0, top, bottom), low, high)
+        return recip_value(relative_fraction(y, y0, top, bottom), window["fl_low"], window["fl_high"])
 
-    ends = [y for y in range(top, bottom + 1) if nice_round(raw(y)) == target_mm and tie_distance(raw(y)) > 0.02]
+    near_target = sorted(range(top, bottom + 1), key=lambda y: abs(raw(y) - target_mm))[:12]
+    ends = [y for y in near_target if R.snapped(ctx, "focal_length", raw(y)) == target_mm
+            and R.rounds_clearly(ctx, "focal_length", raw(y))]
     check(ends, f"no lens drag from {now_mm} mm reaches {target_mm} mm")
     end = min(ends, key=lambda y: abs(y - y0))
     drag(qel, left + 24, y0, path(y0, end))
 
 
-def click_aperture(qel, screen, f_number):
+def click_aperture(ctx, qel, screen, f_number):
     """Clicks the aperture scale on the tick of a whole stop."""
-    table = half_stop_table()
-    stop = min(table, key=lambda s: abs(s - f_number))
+    first, last, stop = (R.snapped(ctx, "f_stop", n) for n in (0.1, 1000.0, f_number))
     left, top, right, bottom = screen.layout.scale(1)
-    y = L.round_half_away(bottom + (top - bottom) * (math.log(stop) - math.log(table[0])) /
-                          (math.log(table[-1]) - math.log(table[0])))
+    y = L.round_half_away(bottom + (top - bottom) * (math.log(stop) - math.log(first)) /
+                          (math.log(last) - math.log(first)))
     qel.click(left + 20, y)
     return stop
 
@@ -101,7 +110,7 @@ def quick_start(ctx, sandboxes):
     def step_2(qel, screen):
         screen.choose("units", 0, -1, "units-m")
         screen.click("mode", 0)
-        click_aperture(qel, screen, 8)
+        click_aperture(ctx, qel, screen, 8)
         strip_x["x"] = screen.layout.strip_left + 20
 
     C.run(ctx, box, "quick-start-2", step_2)
@@ -110,7 +119,7 @@ def quick_start(ctx, sandboxes):
         lay = screen.layout
         win = window(state(ctx, box))
         y0 = line_row(lay, win, 1219.2)
-        drag(qel, strip_x["x"], y0, path(y0, row_for(lay, win, 3000.0, 50, near=y0)))
+        drag(qel, strip_x["x"], y0, path(y0, row_for(ctx, lay, win, 3000.0, 50, near=y0)))
         screen.refresh("focus-3m")
 
     C.run(ctx, box, "quick-start-2-focus", step_2_focus)
@@ -133,7 +142,7 @@ def quick_start(ctx, sandboxes):
           "focused at infinity, the near limit is not the hyperfocal distance")
 
     def try_f16(qel, screen):
-        click_aperture(qel, screen, 16)
+        click_aperture(ctx, qel, screen, 16)
 
     C.run(ctx, box, "quick-start-try-f16", try_f16)
     s = state(ctx, box)
@@ -144,7 +153,7 @@ def quick_start(ctx, sandboxes):
     # each made exact with the keys where the drag lands beside it.
     def step_3_lens(qel, screen):
         screen.click("mode", 1)
-        drag_lens_to(qel, screen, 50.0, 35.0)
+        drag_lens_to(ctx, qel, screen, 50.0, 35.0)
 
     C.run(ctx, box, "quick-start-3-lens", step_3_lens)
     check(state(ctx, box)["focal_length"] == 35, "the lens did not come to 35 mm")
@@ -157,7 +166,7 @@ def quick_start(ctx, sandboxes):
         screen.click("mode", 2)
         screen.refresh("stacking")
         check(C.toolbar_shown(screen, "images"), "focus stacking mode shows no + and - toolbar")
-        drag_lens_to(qel, screen, 35.0, 24.0)
+        drag_lens_to(ctx, qel, screen, 35.0, 24.0)
 
     C.run(ctx, box, "quick-start-4-lens", step_4_lens)
     move_line(ctx, box, strip_x["x"], "quick-start-4-near", "near_limit", 1000.0, 24)
@@ -184,10 +193,10 @@ def move_line(ctx, box, x, name, limit, target_mm, effective_focal_length):
         s = state(ctx, box)
         win = window(s)
         y0 = line_row(lay, win, s[limit])
-        rows = [y for y in range(lay.scale_top + 1, lay.scale_bottom + 1)
-                if tie_distance(raw_distance_units(y, lay, win, METRE)) > 0.02]
-        end = min(rows, key=lambda y: (abs(distance_at_row(y, lay, win, METRE, effective_focal_length) - target_mm),
-                                       abs(y - y0)))
+        rows = [y for y in rows_near(lay, win, target_mm) if y > lay.scale_top
+                and distance_is_clear(ctx, y, lay, win, METRES)]
+        end = min(rows, key=lambda y: (abs(distance_at_row(ctx, y, lay, win, METRES, effective_focal_length)
+                                           - target_mm), abs(y - y0)))
         drag(qel, x, y0, path(y0, end))
 
     C.run(ctx, box, name, by_drag)
@@ -198,11 +207,10 @@ def move_line(ctx, box, x, name, limit, target_mm, effective_focal_length):
         s = state(ctx, box)
         qel.move(x, line_row(screen.layout, window(s), s[limit]))
         keys = []
-        value = s[limit] / METRE
-        target = target_mm / METRE
-        while abs(value - target) > 1e-9 and len(keys) < 20:
-            keys.append("Down" if value > target else "Up")
-            value = next_round_value(value, -1 if value > target else 1)
+        value = s[limit]
+        while abs(value - target_mm) > 1e-6 and len(keys) < 20:
+            keys.append("Down" if value > target_mm else "Up")
+            value = next_round_value(ctx, value, -1 if value > target_mm else 1)
         xdo("key", "--delay", "150", *keys, env=qel.env)
         qel.settle(0.4)
         screen.refresh(f"{name}-keys")
@@ -212,11 +220,14 @@ def move_line(ctx, box, x, name, limit, target_mm, effective_focal_length):
     check(abs(got - target_mm) < 1e-6, f"{name}: Up and Down brought the {limit} to {got} mm, not {target_mm}")
 
 
-def next_round_value(v, direction):
-    """The next value of the snapping grid above or below v, in v's own step (as Up and Down go)."""
-    step = nice_step(v)
-    n = math.floor(v / step + 1e-9) + 1 if direction > 0 else math.ceil(v / step - 1e-9) - 1
-    return n * step
+def next_round_value(ctx, value_mm, direction):
+    """The next distance snapping gives in metres above or below `value_mm`, as Up and Down go:
+    approached a thousandth at a time, finer than the finest step of a value (half a hundredth)."""
+    for k in range(1, 100):
+        v = R.snapped(ctx, "focus_at", value_mm * (1 + direction * 0.001 * k), units=METRES)
+        if v != value_mm:
+            return v
+    raise Failure(f"no round value {'above' if direction > 0 else 'below'} {value_mm} mm")
 
 
 def details(lines):

@@ -7,10 +7,9 @@ import subprocess
 
 import cases
 import menus
-from cases import case, setting, settings_with
+from cases import TITLE, case, setting, settings_with
 from harness import Failure, Qel, check
 
-TITLE = "Qel 4.22 - Settings: "
 LINE_UNITS = 255        # the reader takes this many UTF-16 units of a line
 NAME_EDIT_LIMIT = 122   # what the camera dialog lets the user type (camera_name_edit_limit)
 CAMERA_COUNT = 1000

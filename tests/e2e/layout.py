@@ -120,32 +120,6 @@ def distance_row(value_mm, low_mm, high_mm, unit_mm, top, bottom):
     return fraction_to_y(recip_fraction(unit(value_mm), unit(low_mm), unit(high_mm)), top, bottom)
 
 
-def depth_of_field(f, n, s, coc, wavelength, blur_threshold=1.0, maxblur=16.0):
-    """near, far and the distance window of depth-of-field mode (all mm, -1 for infinity)."""
-    airy = 500000 / (1.22 * wavelength)
-    d = n / airy
-    cp = coc * blur_threshold
-    if d < cp:
-        ce = math.sqrt(cp * cp - d * d)
-        h = f * f / (ce * n)
-        if s < 0:
-            near, far = h + f, -1
-        else:
-            near = h * s / (h + s - f)
-            far = h * s / (h - s + f) if (h - s + f) > 0 else -1
-            if far > 1e9:
-                far = -1
-    else:
-        near = far = s
-    k_total = maxblur * n * coc
-    if s < 0:
-        window = (f * f / k_total, -1)
-    else:
-        k = k_total * (s - f)
-        window = (f * f * s / (f * f + k), f * f * s / (f * f - k))
-    return near, far, window
-
-
 def row_colour_run(px, y, x0, x1, colour):
     """How many pixels of row y from x0 to x1 (exclusive) have the colour."""
     return sum(1 for x in range(x0, x1) if px[x, y] == colour)

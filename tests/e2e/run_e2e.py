@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """Runs Qel's end-to-end cases: qel.exe under Wine on Xvfb displays, two cases at a time.
 
-    run_e2e.py --exe-dir build/win/app/win32 [--qel-calc build/native/tools/qel-calc]
+    run_e2e.py --exe-dir build/win/app/win32 --qel-calc build/native/tools/qel-calc
                [--jobs 2] [--keep] [--only NAME ...]
 
 Everything happens under one temporary folder (kept with --keep, and always on failure):
-the Wine prefix template, one sandbox per case, and the screenshots of every case.
+the Wine prefix template, one sandbox per case, and the screenshots of every case. What the
+program must compute, the cases ask of qel-calc (the same core, built natively).
 """
 import argparse
 import concurrent.futures
@@ -49,15 +50,13 @@ class Context:
     def picture(self, name):
         return Image.open(os.path.join(self.pictures_dir, name + ".bmp")).convert("RGB")
 
-    def default_save_text(self, near, far):
-        """What the first close writes: qel-calc's save of a missing file when the tool can say it,
-        else the default settings with the near and far limits recompute gives them."""
-        if self.qel_calc and os.path.exists(self.qel_calc):
-            r = subprocess.run([self.qel_calc, "save", os.path.join(self.work, "no such file.txt")],
-                               capture_output=True, text=True)
-            if r.returncode == 0 and r.stdout.startswith("Qel 1.0\n"):
-                return r.stdout
-        return cases.settings_with(near=f"{near:.2f}", far=f"{far:.2f}")
+    def default_save_text(self):
+        """What the first close writes: qel-calc's save of a missing file."""
+        r = subprocess.run([self.qel_calc, "save", os.path.join(self.work, "no such file.txt")],
+                           capture_output=True, text=True)
+        if r.returncode != 0 or not r.stdout.startswith("Qel 1.0\n"):
+            raise harness.Failure(f"qel-calc save gave no settings text: {r.stderr}")
+        return r.stdout
 
 
 class Sandboxes:
@@ -89,7 +88,7 @@ def run_case(ctx, display, function):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe-dir", required=True)
-    parser.add_argument("--qel-calc")
+    parser.add_argument("--qel-calc", required=True)
     parser.add_argument("--release-zip", help="the release package, for the case that runs the program from it")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--keep", action="store_true")

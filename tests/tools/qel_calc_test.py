@@ -2,6 +2,7 @@
 """End-to-end checks of qel-calc's output contract: state, show and save on real files."""
 import math
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -15,6 +16,10 @@ QEL_CALC = os.environ.get("QEL_CALC", "build/native/tools/qel-calc")
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "default_settings.txt"),
           encoding="utf-8", newline="") as _f:
     DEFAULT_TEXT = _f.read()
+# The version this build gives the program: project() in the top CMakeLists.txt.
+with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "CMakeLists.txt"),
+          encoding="utf-8") as _f:
+    VERSION = re.search(r"project\(Qel VERSION ([0-9.]+)", _f.read()).group(1)
 
 
 def run(*args, data=None):
@@ -113,20 +118,63 @@ class StateTest(Files):
         self.assertAlmostEqual(life_size["macro_effective_f_stop"], 32, places=12)
         self.assertEqual(life_size["macro_depth"], 0)
 
-    def test_any_bytes_load_without_a_crash(self):
+    def test_any_bytes_load_to_a_whole_state_window_and_file(self):
+        """Whatever a file holds, qel-calc prints every state field in the contract's order with a
+        number, the title and the ten captions before the details, and a settings file that loads
+        back to the same state."""
+        default_state = run("state", self.missing()).stdout.decode("utf-8").splitlines()
+        contract = [line.split(" ")[0] for line in default_state]
+        captions = [line.split(":")[0] for line in self.show(self.missing())[1:11]]
         junk = [
             bytes(range(256)) * 40,
             b"\xef\xbb\xbfQel 1.0\r\nmode 9\r\nunits 7\r\nni -5\r\nend\r\n",
             b"Qel 1.0\n" + b"x " * 5000 + b"\nfocal_length 1" + b"9" * 400 + b"\nend\n",
             b"Qel 1.0\nncameras 1000 999\n" + b"camera 5 \"" + b"\xf0\x9f\x93\xb7" * 300 + b"\n",
             b"Qel 1.0\nfocal_length\nf_stop\ncamera 0\nend",
+            b"Qel 1.0\nmode 2\nni 100\nnear_limit 1e-300\nfar_limit 1e300\nf_stop 1e-9\nblur_distance 0.0004\nend\n",
+            b"Qel 1.0\nnear_limit 0\nfocus_at nan\nend\n",
+            b"Qel 1.0\nncameras 2 1\ncamera 1 Joe's\"\t\"best\" 0 0 23.5 6000 15.6 4000 75 0.033 2 1 12 18 500 0\nend\n",
         ]
         for content in junk:
             path = self.write(content)
-            for command in ("state", "show", "save"):
-                result = run(command, path)
-                self.assertEqual(result.returncode, 0, (content[:40], command, result.stderr))
-                self.assertTrue(result.stdout)
+            state = run("state", path)
+            self.assertEqual(state.returncode, 0, (content[:40], state.stderr))
+            lines = state.stdout.decode("utf-8").splitlines()
+            self.assertEqual([line.split(" ")[0] for line in lines], contract, content[:40])
+            for line in lines:
+                for number in line.split(" ")[1:]:
+                    self.assertTrue(math.isfinite(float(number)), (content[:40], line))
+            shown = self.show(path)
+            self.assertTrue(shown[0].startswith(f"title: Qel {VERSION} - Settings: "), shown[0])
+            self.assertEqual([line.split(":")[0] for line in shown[1:11]], captions, content[:40])
+            self.assertTrue(all(line.startswith("details:") for line in shown[11:]), content[:40])
+            saved = run("save", path).stdout
+            self.assertTrue(saved.startswith(b"Qel 1.0\n") and saved.endswith(b"\nend\n"), content[:40])
+            # Read back, the file gives the same state and window (only the current camera's place
+            # may change: the table is sorted by name when the file ends with its "end" line).
+            again = self.write(saved, "again.txt")
+            reread = run("state", again).stdout.decode("utf-8").splitlines()
+            self.assertEqual([l for l in reread if not l.startswith("camera_current ")],
+                             [l for l in lines if not l.startswith("camera_current ")], content[:40])
+            self.assertEqual(self.show(again), shown, content[:40])
+            resaved = run("save", again).stdout
+            self.assertEqual(run("save", self.write(resaved, "third.txt")).stdout, resaved, content[:40])
+
+    def test_snap_rounds_the_values_as_switching_snapping_on_does(self):
+        text = DEFAULT_TEXT
+        for key, value in (("focal_length", "52.40"), ("focus_at", "1234.00"), ("f_stop", "5.60000"),
+                           ("blur_threshold", "1.30000"), ("snap", "0")):
+            text = with_setting(text, key, value)
+        path = self.write(text)
+        as_read = self.state(path)
+        self.assertEqual([as_read[k] for k in ("focal_length", "focus_at", "f_stop", "blur_threshold", "snap")],
+                         [52.4, 1234, 5.6, 1.3, 0])
+        snapped = self.state(path, "--snap")
+        self.assertEqual(snapped["focal_length"], 52)
+        self.assertAlmostEqual(snapped["focus_at"], 4.05 * 304.8, places=9)  # 4.0486 ft to 4.05 ft
+        self.assertAlmostEqual(snapped["f_stop"], 2 ** 2.5, places=12)
+        self.assertEqual((snapped["blur_threshold"], snapped["snap"]), (1.5, 1))
+        self.assertLess(snapped["near"], as_read["near"])  # results follow: f/5.66 and 4.05 ft
 
     def test_a_folder_as_file_gives_the_defaults(self):
         self.assertAlmostEqual(self.state(self.dir.name)["hyperfocal"], 10634.4, delta=0.05)
@@ -135,7 +183,7 @@ class StateTest(Files):
 class ShowTest(Files):
     def test_default_window(self):
         lines = self.show(self.missing())
-        self.assertEqual(lines[0], "title: Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)")
+        self.assertEqual(lines[0], f"title: Qel {VERSION} - Settings: Generic 35mm film camera (Sharp print)")
         self.assertIn("caption lens value: |50 mm|", lines)
         self.assertIn("caption aperture value: |f/8|", lines)
         self.assertIn("caption distance name: near|distance|far", lines)

@@ -16,6 +16,7 @@
 #include "support/fake_dialog_view.h"
 #include "support/u16_text.h"
 #include "text/format.h"
+#include "text/title.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST(CameraDialogOpen, ShowsTheDefaultCameraInEveryControl)
     EXPECT_EQ(d.view.selections[id::coc_method], 1);  // Sharp Print
     EXPECT_EQ(d.view.selections[id::type], 1);        // Film
     EXPECT_EQ(d.view.selections[id::focal_length_entry], 0);  // Enter actual
-    EXPECT_EQ(d.view.main_title, u"Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)");
+    EXPECT_EQ(d.view.main_title, window_title(*d.table).view());
     EXPECT_TRUE(d.view.errors.empty());
     EXPECT_EQ(d.view.ended, 0);
 }
@@ -206,7 +207,7 @@ TEST(CameraDialogOpen, EmptyTableOrStrayIndexIsMadeUsable)
     empty.table->count = 0;
     empty.open();
     EXPECT_EQ(empty.table->count, 1);
-    EXPECT_EQ(empty.view.main_title, u"Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)");
+    EXPECT_EQ(empty.view.main_title, window_title(*empty.table).view());
 
     Dialog stray({u"A", u"B"}, 5);
     stray.open();
@@ -547,7 +548,7 @@ TEST(CameraDialogName, DoubleQuoteIsRefusedOtherQuotesAreKept)
     d.press(id::apply);
     EXPECT_EQ(d.view.errors.size(), 1u);
     EXPECT_EQ(name_of(d.shown()), u"Nikon \u201CF\u201D");
-    EXPECT_EQ(d.view.main_title, u"Qel 4.22 - Settings: Nikon \u201CF\u201D");
+    EXPECT_EQ(d.view.main_title, window_title(*d.table).view());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -684,7 +685,7 @@ TEST(CameraDialogNew, CopiesTheCurrentCameraUnderThePlaceholderName)
     EXPECT_EQ(added.crop_factor, old_camera.crop_factor);
 
     EXPECT_EQ(d.text(id::name), u"Enter name here");
-    EXPECT_EQ(d.view.main_title, u"Qel 4.22 - Settings: Enter name here");
+    EXPECT_EQ(d.view.main_title, window_title(*d.table).view());
     EXPECT_TRUE(d.view.is_enabled(id::delete_camera));
     EXPECT_TRUE(d.view.is_enabled(id::prev));
     EXPECT_FALSE(d.view.is_enabled(id::next));
@@ -803,7 +804,7 @@ TEST(CameraDialogDelete, MiddleCameraShowsTheFollowingOne)
     EXPECT_EQ(name_of(d.table->cameras[0]), u"A");
     EXPECT_EQ(name_of(d.table->cameras[1]), u"C");
     EXPECT_EQ(d.text(id::name), u"C");
-    EXPECT_EQ(d.view.main_title, u"Qel 4.22 - Settings: C");
+    EXPECT_EQ(d.view.main_title, window_title(*d.table).view());
     EXPECT_FALSE(d.view.is_enabled(id::next));
 }
 
@@ -865,7 +866,7 @@ TEST(CameraDialogStep, PrevAndNextStopAtTheEnds)
         d.press(s.button);
         EXPECT_EQ(d.table->current, s.current);
         EXPECT_EQ(d.text(id::name), names[s.current]);
-        EXPECT_EQ(d.view.main_title, u"Qel 4.22 - Settings: " + names[s.current]);
+        EXPECT_EQ(d.view.main_title, window_title(*d.table).view());
         EXPECT_EQ(d.view.is_enabled(id::prev), s.prev_enabled);
         EXPECT_EQ(d.view.is_enabled(id::next), s.next_enabled);
     }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/commands.h"
+#include "app/menus.h"
 #include "support/recording_command_host.h"
 
 namespace {
@@ -53,12 +54,22 @@ TEST_F(Commands, UnitsInMacroGoToMacroUnitsOnly)
     EXPECT_EQ(host.bitmaps.back(), (BitmapChange{101, 0, ToolbarBitmap::IDYD}));
 }
 
-TEST_F(Commands, UnknownUnitCodeLeavesTheUnitsButton)
+TEST_F(Commands, EveryUnitTheMenuOffersShowsItsOwnPicture)
 {
-    state.units = static_cast<DistanceUnit>(7);
-    EXPECT_FALSE(units_bitmap(state).has_value());
-    refresh_units_button(state, host);
-    EXPECT_TRUE(host.bitmaps.empty());
+    for (const Mode mode : {Mode::DepthOfField, Mode::Macro}) {
+        state.mode = mode;
+        std::vector<ToolbarBitmap> pictures;
+        const PopupMenu menu = units_menu(state);
+        for (std::size_t i = 0; i < menu.items.size(); ++i) {
+            host.bitmaps.clear();
+            menu_command(context(), menu.items[i].id);
+            EXPECT_TRUE(units_menu(state).items[i].checked) << menu.items[i].id;
+            ASSERT_EQ(host.bitmaps.size(), 1u) << menu.items[i].id;
+            EXPECT_EQ(host.bitmaps[0].toolbar, toolbar_id::units_help);
+            EXPECT_EQ(std::count(pictures.begin(), pictures.end(), host.bitmaps[0].bitmap), 0) << menu.items[i].id;
+            pictures.push_back(host.bitmaps[0].bitmap);
+        }
+    }
 }
 
 TEST_F(Commands, TeleconverterSetsFactorBitmapAndRescales)

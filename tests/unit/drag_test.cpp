@@ -11,6 +11,7 @@
 #include "display/drag.h"
 #include "display/mapping.h"
 #include "support/scale_fixture.h"
+#include "support/thin_lens.h"
 
 namespace {
 
@@ -24,14 +25,13 @@ using scale_fixture::top;
 // snapped in millimetres (steps of 10 from 500 up) they become 4000, 2290, 2260, 2190, 1880, 1600,
 // 1290, 1260, 1240, 1230, 1100, 1000.
 
-/// The f-number at which the defocus blur at the near limit n, with the focus at the reciprocal
-/// midpoint b of n and far, equals the diffraction disk N / G:
-///   f^2 (b - n) / (N n (b - f)) = N / G  =>  N = sqrt(G f^2 (b - n) / (n (b - f))).
+/// The f-number on the lens at which a thin lens focused midway (in 1/distance) between the near
+/// limit n and `far` blurs n by exactly its Airy disk: the defocus falls as 1/N and the disk grows
+/// as N, so N^2 is their ratio at f/1.
 double optimum_lens_f_stop(double n, double far, double f, double teleconverter, const Camera& camera)
 {
-    const double g = 500000 / (1.22 * camera.wavelength);
     const double b = far > 0 ? 2 / (1 / n + 1 / far) : 2 * n;
-    return std::sqrt(g * f * f * (b - n) / (n * (b - f))) / teleconverter;
+    return std::sqrt(thin_lens::defocus_blur(f, 1, b, n) / thin_lens::airy_disk(camera.wavelength, 1)) / teleconverter;
 }
 
 struct DragFixture : ::testing::Test {

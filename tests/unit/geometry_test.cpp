@@ -81,14 +81,36 @@ TEST(Layout, DefaultHeightAndSpacingRules)
     EXPECT_EQ(g.distance_line_x + 12 + g.w8, d.scale.right);
 }
 
-TEST(Layout, LowClientStillGivesRectangles)
+TEST(Layout, AtEveryClientHeightOnlyTheColumnsBottomsMove)
 {
-    FixedMeasure measure;
-    ScaleGeometry g;
-    layout_scales(g, measure, 16, 600, 140);
-    const ColumnGeometry& d = column(g, Column::Distance);
-    EXPECT_LE(d.scale.bottom - d.scale.top, 0);
-    EXPECT_EQ(d.column.bottom, 135);
+    // However low the client, the captions, the column widths and the scales' tops stay where a
+    // tall client has them: the columns end u above the client's bottom and their scales 4u above
+    // that, so a client too low for a scale leaves it without rows, never squeezing the captions.
+    const auto without_bottom = [](Rect r) {
+        r.bottom = 0;
+        return r;
+    };
+    for (const int text_height : {0, 16, 27}) {
+        FixedMeasure measure;
+        ScaleGeometry tall;
+        layout_scales(tall, measure, text_height, 700, 2000);
+        for (int height = 0; height <= 400; height += 3) {
+            SCOPED_TRACE(testing::Message() << "text " << text_height << ", client height " << height);
+            ScaleGeometry g;
+            layout_scales(g, measure, text_height, 700, height);
+            EXPECT_EQ(g.column_top, tall.column_top);
+            for (int i = 0; i < column_count; ++i) {
+                const ColumnGeometry& c = g.columns[i];
+                const ColumnGeometry& t = tall.columns[i];
+                EXPECT_EQ(c.name, t.name);
+                EXPECT_EQ(c.value, t.value);
+                EXPECT_EQ(without_bottom(c.column), without_bottom(t.column));
+                EXPECT_EQ(without_bottom(c.scale), without_bottom(t.scale));
+                EXPECT_EQ(c.column.bottom, height - g.u);
+                EXPECT_EQ(c.scale.bottom, c.column.bottom - 4 * g.u);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -63,25 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                     EffectiveCase{75, 2.0, FocalLengthEntry::Equivalent35mm, 1.5, 100, 16},
                     EffectiveCase{28, 1.4, FocalLengthEntry::Equivalent35mm, 0.5, 78.4, 11.2}));
 
-TEST(Recompute, TeleconverterActsAsALongerSlowerLens)
-{
-    const Camera camera = hand_default_camera();
-    CalcState converted;
-    converted.focal_length = 50;
-    converted.teleconverter = 1.4;
-    converted.f_stop = 8;
-    converted.focus_at = 3000;
-    CalcState plain = converted;
-    plain.focal_length = 70;
-    plain.teleconverter = 1;
-    plain.f_stop = 11.2;
-    recompute(converted, camera, false);
-    recompute(plain, camera, false);
-    EXPECT_TRUE(close_to(converted.near, plain.near, 1e-12));
-    EXPECT_TRUE(close_to(converted.far, plain.far, 1e-12));
-    EXPECT_TRUE(close_to(converted.angle_width, plain.angle_width, 1e-12));
-}
-
 TEST(Recompute, EquivalentFocalLengthGivesTheAngleOfTheFullFrameLens)
 {
     // A 23.5 x 15.6 mm frame with a 75 mm "equivalent" lens sees what 75 mm sees on 36 x 24.

@@ -28,18 +28,20 @@ TEST_P(NiceRound, RoundsToTheStepOfItsRange)
     EXPECT_TRUE(close_to(nice_round(c.value), c.expected, 1e-12)) << c.value;
 }
 
+// Each bound of the step table twice: a value just above it rounds with the bound's step, one
+// just below with the finer step of the next row (where the coarser step would give the bound).
 INSTANTIATE_TEST_SUITE_P(
     Steps, NiceRound,
-    testing::Values(RoundCase{499.9, 500},     // step 5 just below 500
-                    RoundCase{500, 500},       // step 10 from 500
+    testing::Values(RoundCase{503.5, 500}, RoundCase{496.5, 495}, RoundCase{201.75, 200}, RoundCase{198.25, 198},
+                    RoundCase{50.35, 50}, RoundCase{49.65, 49.5}, RoundCase{20.175, 20}, RoundCase{19.825, 19.8},
+                    RoundCase{5.035, 5}, RoundCase{4.965, 4.95}, RoundCase{2.0175, 2}, RoundCase{1.9825, 1.98},
+                    RoundCase{0.5035, 0.5}, RoundCase{0.4965, 0.495}, RoundCase{0.20175, 0.2},
+                    RoundCase{0.19825, 0.198}, RoundCase{0.05035, 0.05}, RoundCase{0.04965, 0.0495},
+                    RoundCase{0.020175, 0.02}, RoundCase{0.019825, 0.0198}, RoundCase{0.005035, 0.005},
+                    RoundCase{0.004965, 0.00495},
+                    RoundCase{499.9, 500}, RoundCase{500, 500},  // step 5 just below 500, 10 from it
                     RoundCase{504.9, 500}, RoundCase{505, 510},  // halves go up
-                    RoundCase{1234.5, 1230}, RoundCase{202.4, 200}, RoundCase{202.5, 205},
-                    RoundCase{199.6, 200}, RoundCase{50.5, 51}, RoundCase{49.74, 49.5},
-                    RoundCase{20.24, 20}, RoundCase{19.96, 20}, RoundCase{5.04, 5},
-                    RoundCase{4.99, 5}, RoundCase{2.024, 2}, RoundCase{1.234, 1.23},
-                    RoundCase{0.5004, 0.5}, RoundCase{0.4999, 0.5}, RoundCase{0.2024, 0.2},
-                    RoundCase{0.1234, 0.123}, RoundCase{0.05024, 0.05}, RoundCase{0.02024, 0.02},
-                    RoundCase{0.012345, 0.0123}, RoundCase{0.0037, 0.0037},
+                    RoundCase{1234.5, 1230}, RoundCase{1.234, 1.23}, RoundCase{0.0037, 0.0037},
                     RoundCase{0.00372, 0.0037}, RoundCase{0, 0}));
 
 TEST(NiceRound, BelowHalfAHundredthTheStepIsFiveHundredThousandths)
@@ -68,12 +70,6 @@ TEST(FStopTables, RunFromHalfOverRootTwoTo128)
     EXPECT_TRUE(close_to(half[12], std::pow(2, 2.5), 1e-13));  // "5.6"
     EXPECT_TRUE(close_to(half[14], 8, 1e-13));
     EXPECT_TRUE(close_to(third[21], 8, 1e-13));
-}
-
-TEST(FStopTables, UnknownIncrementUsesHalfStops)
-{
-    EXPECT_EQ(f_stop_table(static_cast<FStopIncrement>(7)).data(),
-              f_stop_table(FStopIncrement::HalfStop).data());
 }
 
 TEST(NextRoundValue, StepsToTheNeighbouringValueOfTheGrid)
@@ -105,14 +101,22 @@ TEST(NextRoundValue, StepsToTheNeighbouringValueOfTheGrid)
         EXPECT_EQ(nice_round(next_round_value(c.value, 1)), next_round_value(c.value, 1)) << c.value;
         EXPECT_EQ(nice_round(next_round_value(c.value, -1)), next_round_value(c.value, -1)) << c.value;
     }
-    // Stepping runs through every round value: up and back down returns to the start.
-    double v = 0.9;
-    for (int i = 0; i < 2000; ++i) {
+    // Stepping from 0 runs through every round value, the finest steps included: up and back
+    // down returns to the start, each value is one snapping leaves alone, and rounding anything
+    // between two neighbours gives one of them.
+    double v = 0;
+    for (int i = 0; i < 2500; ++i) {
         const double up = next_round_value(v, 1);
         ASSERT_GT(up, v);
         ASSERT_EQ(next_round_value(up, -1), v) << v;
+        ASSERT_EQ(nice_round(up), up) << v;
+        for (const double t : {0.3, 0.7}) {
+            const double rounded = nice_round(v + t * (up - v));
+            ASSERT_TRUE(rounded == v || rounded == up) << v << " to " << up << " at " << t;
+        }
         v = up;
     }
+    EXPECT_GT(v, 5000);
 }
 
 TEST(NextFStop, StepsThroughTheTableAndStopsAtItsEnds)
@@ -199,7 +203,6 @@ INSTANTIATE_TEST_SUITE_P(
                     DistanceCase{DistanceUnit::Inch, 1234, 48.5 * 25.4},    // 48.58 in -> 48.5
                     DistanceCase{DistanceUnit::Yard, 1234, 1.35 * 914.4},   // 1.3495 yd -> 1.35
                     DistanceCase{DistanceUnit::Metre, 1234, 1230},          // 1.234 m -> 1.23
-                    DistanceCase{static_cast<DistanceUnit>(9), 1234, 1230},  // unknown: millimetres
                     DistanceCase{DistanceUnit::Foot, -1, -1},               // infinity stays
                     DistanceCase{DistanceUnit::Metre, -5, -5}));
 

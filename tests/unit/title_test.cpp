@@ -1,9 +1,10 @@
-// The main window's title names the current camera.
+// The main window's title: the version this build makes and the current camera's name.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
+#include "qel_version.h"
 #include "text/title.h"
 
 namespace {
@@ -22,9 +23,9 @@ TEST(WindowTitle, NamesTheCurrentCamera)
     name_camera(table->cameras[1], u"Compact \u00E9t\u00E9");
     name_camera(table->cameras[2], u"Phone");
     table->current = 1;
-    EXPECT_EQ(window_title(*table).view(), u"Qel 4.22 - Settings: Compact \u00E9t\u00E9");
+    EXPECT_EQ(window_title(*table).view(), u"Qel " QEL_VERSION_U16 u" - Settings: Compact \u00E9t\u00E9");
     table->current = 0;
-    EXPECT_EQ(window_title(*table).view(), u"Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)");
+    EXPECT_EQ(window_title(*table).view(), u"Qel " QEL_VERSION_U16 u" - Settings: Generic 35mm film camera (Sharp print)");
 }
 
 TEST(WindowTitle, OutOfRangeIndexFallsBackToTheFirstCamera)
@@ -36,7 +37,7 @@ TEST(WindowTitle, OutOfRangeIndexFallsBackToTheFirstCamera)
     name_camera(table->cameras[2], u"Stale");  // beyond count
     for (int index : {2, -1, 5000}) {
         table->current = index;
-        EXPECT_EQ(window_title(*table).view(), u"Qel 4.22 - Settings: First") << index;
+        EXPECT_EQ(window_title(*table).view(), u"Qel " QEL_VERSION_U16 u" - Settings: First") << index;
     }
 }
 

@@ -22,6 +22,10 @@ const qelCalc = path.resolve(option("--qel-calc", "build/native/tools/qel-calc")
 const shots = option("--shots", fs.mkdtempSync(path.join(os.tmpdir(), "qel-web-")));
 const carlito = option("--font", "/usr/share/fonts/truetype/crosextra/Carlito-Regular.ttf");
 const only = args.includes("--only") ? args.slice(args.indexOf("--only") + 1).filter((a) => !a.startsWith("--")) : null;
+// The version this build gives the program: project() in the top CMakeLists.txt.
+const VERSION = fs.readFileSync(new URL("../../CMakeLists.txt", import.meta.url), "utf8")
+  .match(/project\(Qel VERSION ([0-9.]+)/)[1];
+const TITLE = `Qel ${VERSION} - Settings: `;
 
 // ---- A static server for the site. -------------------------------------------------------------
 const TYPES = {
@@ -170,7 +174,7 @@ const test = (name, body) => cases.push({ name, body });
 // ---- Cases. -------------------------------------------------------------------------------------
 test("first_start", async (context) => {
   const page = await open(context, "first_start");
-  check((await page.title()) === "Qel 4.22 - Settings: Generic 35mm film camera (Sharp print)",
+  check((await page.title()) === TITLE + "Generic 35mm film camera (Sharp print)",
         `title ${await page.title()}`);
   const [near, focus, far] = await page.evaluate(() => window.qelRows());
   check(near > focus && focus > far, `rows near ${near}, focus ${focus}, far ${far}`);
@@ -523,7 +527,7 @@ test("about_and_the_manuals", async (context) => {
   await click(page, ...(await toolbarButton(page, 101, 1)));
   await page.locator("#menu .item", { hasText: "About Qel" }).click();
   check(await page.locator("#about").isVisible(), "no About box");
-  check((await page.locator("#about").textContent()).includes("Qel 4.22"), "the About box has no version");
+  check((await page.locator("#about").textContent()).includes(`Qel ${VERSION}`), "the About box has no version");
   await page.keyboard.press("Escape");
   check(await page.locator("#about").isHidden(), "Escape left the About box open");
   const opened = context.waitForEvent("page");
@@ -553,11 +557,11 @@ test("camera_dialog_and_reload", async (context) => {
   await page.locator("#camera-close").click();
   await settle(page);
   check(await page.locator("#camera-dialog").isHidden(), "the dialog stayed open");
-  check((await page.title()) === "Qel 4.22 - Settings: Field camera", `title ${await page.title()}`);
+  check((await page.title()) === TITLE + "Field camera", `title ${await page.title()}`);
   check(setting(await stored(page), "ncameras").startsWith("2 "), "the new camera was not stored");
   await page.reload();
   await page.waitForFunction(() => window.qelReady === true);
-  check((await page.title()) === "Qel 4.22 - Settings: Field camera", `after a reload: ${await page.title()}`);
+  check((await page.title()) === TITLE + "Field camera", `after a reload: ${await page.title()}`);
   return page;
 });
 
@@ -717,7 +721,7 @@ test("a_thousand_cameras_scroll", async (context) => {
   await last.scrollIntoViewIfNeeded();
   await last.click();
   await settle(page);
-  check((await page.title()) === "Qel 4.22 - Settings: Body 0999", `title ${await page.title()}`);
+  check((await page.title()) === TITLE + "Body 0999", `title ${await page.title()}`);
   return page;
 });
 
