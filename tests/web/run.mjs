@@ -554,6 +554,21 @@ test("camera_dialog_and_reload", async (context) => {
   await page.waitForSelector("#camera-dialog:not([hidden])");
   await page.locator("#control-4023").click();  // New
   await page.locator("#control-4001").fill("Field camera");
+  // A refused field keeps every edit of that Apply as typed, and is selected for correcting.
+  await page.locator("#control-4005").fill("30");
+  await page.locator("#control-4016").fill("abc");
+  await page.locator("#control-4025").click();  // Apply
+  await page.waitForSelector("#error:not([hidden])");
+  const message = await page.locator("#error-text").textContent();
+  await page.locator("#error-ok").click();
+  const kept = await page.evaluate(() => [document.getElementById("control-4005").value,
+    document.getElementById("control-4016").value, document.activeElement.id]);
+  check(message === "Illegal print size" && kept.join() === "30,abc,control-4016",
+    `after "${message}" the fields hold ${kept}`);
+  await page.keyboard.type("0.005");  // the refused text is selected: typing replaces it
+  await page.locator("#control-4025").click();
+  await settle(page);
+  check(await page.locator("#control-4016").inputValue() === "0.005", "a print size of 0.005 is not shown as it is");
   await page.locator("#camera-close").click();
   await settle(page);
   check(await page.locator("#camera-dialog").isHidden(), "the dialog stayed open");
