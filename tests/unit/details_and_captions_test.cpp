@@ -30,7 +30,8 @@ void add(PanelText& p, PanelSlot slot, std::u16string_view text = {})
 
 TEST(DetailsPanel, LinesGapsAndHiddenSlots)
 {
-    const ScaleGeometry g = layout();  // u = 5, line height 16, T = 100
+    ScaleGeometry g = layout();  // u = 5, line height 16, T = 100
+    FixedMeasure measure(7);
     PanelText p;
     add(p, PanelSlot::Line, u"Hyperfocal: 35 ft");
     add(p, PanelSlot::Gap);
@@ -38,7 +39,7 @@ TEST(DetailsPanel, LinesGapsAndHiddenSlots)
     add(p, PanelSlot::Hidden);
     add(p, PanelSlot::Line, u"Magnification: 1 : 23.4");
     RecordingCanvas c;
-    draw_details(c, p, g);
+    draw_details(c, measure, p, g);
 
     const ColumnGeometry& d = column(g, Column::Details);
     ASSERT_EQ(c.calls.size(), 4u);
@@ -60,20 +61,35 @@ TEST(DetailsPanel, LinesGapsAndHiddenSlots)
     }
 }
 
-TEST(DetailsPanel, LinesBelowTheWindowAreNotDrawn)
+TEST(DetailsPanel, LinesThatDoNotFitScrollByWholeRows)
 {
-    const ScaleGeometry g = layout(400);
+    ScaleGeometry g = layout(400);  // the column from 100 to 395: 18 rows of 16
+    FixedMeasure measure(7);
     PanelText p;
     for (int i = 0; i < 103; ++i)
-        add(p, PanelSlot::Line, u"Focus Point");
-    RecordingCanvas c;
-    draw_details(c, p, g);
-    const std::vector<DrawCall> texts = c.of_kind(CallKind::TextInRect);
-    // Lines start at 100, 116, ... and the last one drawn starts above row 400.
-    ASSERT_EQ(texts.size(), 19u);
-    EXPECT_EQ(texts.back().rect.top, 388);
-    // Past the panel's bottom (395) they still run on to the window's edge.
-    EXPECT_GT(texts.back().rect.bottom, column(g, Column::Details).column.bottom);
+        add(p, PanelSlot::Line, i == 0 ? u"Near focus" : u"Focus Point");
+    const ColumnGeometry& d = column(g, Column::Details);
+    for (const int first : {-5, 0, 40, 85, 1000}) {
+        g.details.first = first;
+        RecordingCanvas c;
+        draw_details(c, measure, p, g);
+        const int expected_first = std::clamp(first, 0, 85);
+        EXPECT_EQ(g.details.first, expected_first);
+        EXPECT_EQ(g.details.last_first, 103 - 18);
+        EXPECT_EQ(g.details.shown, 18);
+        const std::vector<DrawCall> texts = c.of_kind(CallKind::TextInRect);
+        ASSERT_EQ(texts.size(), 18u) << first;
+        EXPECT_EQ(texts.front().rect.top, 100);
+        EXPECT_EQ(texts.back().rect.bottom, 100 + 18 * 16);
+        EXPECT_LE(texts.back().rect.bottom, d.column.bottom);
+        EXPECT_EQ(texts.front().text, expected_first == 0 ? u"Near focus" : u"Focus Point");
+        // The scroll bar beside the lines, its thumb where the rows shown are.
+        const std::vector<DrawCall> bars = c.of_kind(CallKind::FillRect);
+        ASSERT_EQ(bars.size(), 3u);  // the panel, the track and the thumb
+        EXPECT_EQ(bars[1].rect, (Rect{d.column.right - 15, 100, d.column.right - 10, d.column.bottom}));
+        EXPECT_EQ(bars[2].rect.top, 100 + 295 * expected_first / 103);
+        EXPECT_GE(texts.front().rect.right + g.u, bars[1].rect.left);
+    }
 }
 
 TEST(Captions, TextsAtTheirRectanglesAndAlignments)
