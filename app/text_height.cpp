@@ -69,8 +69,7 @@ int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client
 ClientSize minimum_client_size(ScaleGeometry& scratch, TextMeasure& measure, int dpi)
 {
     layout_scales(scratch, measure, readable_text_height(dpi), 0, 0, dpi);
-    return {std::max(scratch.needed_width, first_row_width(scratch)),
-            std::max(scratch.needed_height, minimum_client_height(dpi))};
+    return {std::max(scratch.needed_width, first_row_width(scratch)), scratch.needed_height};
 }
 
 int minimum_client_width(ScaleGeometry& scratch, TextMeasure& measure, int dpi)

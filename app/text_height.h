@@ -37,8 +37,8 @@ int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client
 int first_row_width(const ScaleGeometry& geometry);
 
 /// The smallest client area on a screen of `dpi`: wide enough for the layout of the readable
-/// minimum text and for the first row of toolbars, and as high as minimum_client_height. Lays out
-/// `scratch` for that text height.
+/// minimum text and for the first row of toolbars, and as high as that layout needs (the window
+/// is kept at least minimum_window_height high besides). Lays out `scratch` for that text height.
 struct ClientSize {
     int width = 0;
     int height = 0;

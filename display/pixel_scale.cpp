@@ -18,11 +18,11 @@ int dpi_scale_halves(int dpi)
 int layout_scale_halves(int text_height, int dpi)
 {
     const int screen = dpi_scale_halves(dpi);
-    const int text = text_height / 20;
+    const int text = text_height / 15;
     const int halves = text > screen ? text : screen;
     return halves > largest_scale_halves ? largest_scale_halves : halves;
 }
 
 int readable_text_height(int dpi) { return in_proportion(8, dpi); }
 
-int minimum_client_height(int dpi) { return in_proportion(400, dpi); }
+int minimum_window_height(int dpi) { return in_proportion(400, dpi); }

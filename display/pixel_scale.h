@@ -15,8 +15,9 @@ inline constexpr int largest_scale_halves = 8;
 int dpi_scale_halves(int dpi);
 
 /// The pixel scale of a layout: the screen's, or more as the text grows (a half step for every
-/// 20 pixels of text height, so 1.5x from 60 pixels and 2x from 80), at most largest_scale_halves.
-/// Large windows on an ordinary screen draw their pictures as large as a dense screen would.
+/// 15 pixels of text height, so 1.5x from 45 pixels and 2x from 60), at most largest_scale_halves.
+/// Large windows on an ordinary screen draw their pictures as large as a dense screen would, and a
+/// window of one physical size gets one scale at every density (its text grows with the density).
 int layout_scale_halves(int text_height, int dpi);
 
 /// `n` design pixels (n >= 0) at a scale of `halves` half steps, halves rounding up.
@@ -26,5 +27,6 @@ constexpr int scale_pixels(int n, int halves) { return (n * halves + 1) / 2; }
 /// in proportion, rounded.
 int readable_text_height(int dpi);
 
-/// The smallest client height of the main window on a screen of `dpi`: 400 at 96 dpi, in proportion.
-int minimum_client_height(int dpi);
+/// The smallest height of the main window, its frame included, on a screen of `dpi`: 400 at 96
+/// dpi, in proportion.
+int minimum_window_height(int dpi);
