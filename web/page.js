@@ -9,7 +9,6 @@
   const BACKUP = "qel-settings-backup";
   const OPEN_ITEM = -1;  // the page's own items of the help menu
   const SAVE_ITEM = -2;
-  const BUTTON_PITCH = 27;
 
   const page = document.getElementById("window");
   const canvas = document.getElementById("scales");
@@ -281,18 +280,34 @@
     help.hidden = true;
   }
 
+  // The buttons' size follows the layout's pixel scale: 24 pixels, 27 apart, at the design size.
+  let buttonSize = "";
+  function sizeToolbars() {
+    const size = `${ui.button}/${ui.pitch}/${ui.border}`;
+    if (size === buttonSize) return;
+    buttonSize = size;
+    for (const t of ui.toolbars) {
+      const bar = toolbarNodes.get(t.id);
+      const rows = Math.ceil(t.buttons.length / t.columns);
+      bar.style.width = `${t.columns * ui.pitch + 2 * ui.border}px`;
+      bar.style.height = `${rows * ui.pitch + 2 * ui.border}px`;
+      bar.style.borderWidth = `${ui.border}px`;
+      Array.from(bar.children).forEach((img, index) => {
+        img.style.left = `${(index % t.columns) * ui.pitch}px`;
+        img.style.top = `${Math.floor(index / t.columns) * ui.pitch}px`;
+        img.style.width = img.style.height = `${ui.button}px`;
+      });
+    }
+  }
+
   function buildToolbars() {
+    buttonSize = "";
     for (const t of ui.toolbars) {
       const bar = document.createElement("div");
       bar.className = "toolbar";
       bar.dataset.toolbar = t.id;
-      const rows = Math.ceil(t.buttons.length / t.columns);
-      bar.style.width = `${t.columns * BUTTON_PITCH + 2}px`;
-      bar.style.height = `${rows * BUTTON_PITCH + 2}px`;
       t.buttons.forEach((button, index) => {
         const img = document.createElement("img");
-        img.style.left = `${(index % t.columns) * BUTTON_PITCH}px`;
-        img.style.top = `${Math.floor(index / t.columns) * BUTTON_PITCH}px`;
         img.draggable = false;
         img.alt = button.help;
         img.dataset.button = index;
@@ -326,6 +341,7 @@
     document.title = dialogTitle || ui.title;
     canvas.style.cursor = ui.cursor;
     if (toolbarNodes.size === 0) buildToolbars();
+    sizeToolbars();
     for (const t of ui.toolbars) {
       const bar = toolbarNodes.get(t.id);
       bar.style.left = `${t.x}px`;
@@ -729,13 +745,30 @@
     if (!pressed) canvas.style.cursor = "default";
   });
 
+  // The wheel scrolls the details panel's lines when they do not all fit; rows are counted as
+  // Windows counts them, three to a notch.
+  let wheelRest = 0;
+  canvas.addEventListener("wheel", (e) => {
+    const [x, y] = at(e);
+    const perRow = e.deltaMode === 1 ? 1 / 3 : e.deltaMode === 2 ? 1 / 30 : 100 / 3;
+    wheelRest += e.deltaY / perRow;
+    const rows = Math.trunc(wheelRest);
+    wheelRest -= rows;
+    if (M._qel_wheel(x, y, rows)) {
+      e.preventDefault();
+      update(false);
+    } else {
+      wheelRest = 0;
+    }
+  }, { passive: false });
+
   // ---- Keyboard: the Windows program's keys. -----------------------------------------------------
   const CODES = {
     Digit1: 1, Digit2: 2, Digit3: 3, Digit4: 4, Digit5: 5,
     Numpad1: 1, Numpad2: 2, Numpad3: 3, Numpad4: 4, Numpad5: 5,
     KeyC: 6, KeyE: 7, KeyF: 8, KeyG: 9, KeyH: 10, KeyR: 11, KeyT: 12, KeyU: 13, F1: 14,
     NumpadAdd: 15, Equal: 15, NumpadSubtract: 16, Minus: 16,
-    ArrowUp: 17, ArrowDown: 18, PageUp: 19, PageDown: 20, Tab: 21, Escape: 22,
+    ArrowUp: 17, ArrowDown: 18, PageUp: 19, PageDown: 20, Tab: 21, Escape: 22, Home: 23, End: 24,
   };
   let pointer = { x: 0, y: 0, inside: false };
   canvas.addEventListener("pointermove", (e) => {
