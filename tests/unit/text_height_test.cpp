@@ -60,8 +60,7 @@ TEST(TextHeight, TheReadableMinimumWhenNothingFitsAndTheTopWhenAllDo)
     EXPECT_EQ(g.text_height, 8);
     EXPECT_EQ(choose_text_height(g, measure, 100, 600, 192), 16) << "a 200 % screen reads 16 pixels as 96 dpi reads 8";
     EXPECT_EQ(choose_text_height(g, measure, tall, tall), largest_text_height);
-    EXPECT_EQ(g.text_height, largest_text_height);
-    EXPECT_TRUE(layout_fits(g, tall));
+    EXPECT_EQ(column(g, Column::Details).column.right, tall - g.u) << "the details take the width left";
     LayoutLimits limits;
     limits.client_width = tall;
     limits.client_height = tall;
@@ -70,18 +69,6 @@ TEST(TextHeight, TheReadableMinimumWhenNothingFitsAndTheTopWhenAllDo)
     EXPECT_EQ(choose_layout(g, measure, limits), 30);
     limits.client_width = 300;
     EXPECT_EQ(choose_layout(g, measure, limits), 10);
-}
-
-TEST(TextHeight, AWideClientGivesTheRestOfItsWidthToTheDetailsColumn)
-{
-    ScalingMeasure measure;
-    ScaleGeometry g;
-    const int high = needs(20).needed_height;
-    for (const int width : {width_needed(20), width_needed(20) + 1, 3 * width_needed(20)}) {
-        EXPECT_EQ(choose_text_height(g, measure, width, high), 20);
-        EXPECT_EQ(column(g, Column::Details).column.right, width - g.u) << width;
-        EXPECT_EQ(column(g, Column::Blur).column.right, needs(20).columns[3].column.right) << width;
-    }
 }
 
 /// Tiny text that takes no width: a layout narrower than the toolbars above it.
