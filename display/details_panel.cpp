@@ -119,8 +119,9 @@ void scroll(const PanelText& text, const ScaleGeometry& g, const LineArea& a, in
         y += g.line_height;
         ++s.shown;
     }
+    // Beside the lines, a margin inside the panel's right and bottom edges.
     const Rect& c = column(g, Column::Details).column;
-    s.bar = {c.right - 3 * g.u, a.top, c.right - 2 * g.u, a.bottom};
+    s.bar = {c.right - 3 * g.u, a.top, c.right - 2 * g.u, a.bottom - g.u};
 }
 
 void draw_scroll_bar(Canvas& canvas, const DetailsScroll& s)

@@ -8,7 +8,7 @@ import time
 
 import harness
 import layout as L
-from cases import case, harness_xdo, ink_runs, run
+from cases import case, harness_xdo, ink_runs, run, settings_with
 from harness import check
 
 
@@ -127,3 +127,30 @@ def dpi_150_and_200_percent(ctx, sandboxes):
         display.close()
     check(all(abs(about[192][i] / about[144][i] - 4 / 3) < 0.15 for i in (0, 1)),
           f"the About box is {about[144]} at 144 dpi and {about[192]} at 192 dpi")
+
+
+@case
+def details_scroll_with_the_wheel(ctx, sandboxes):
+    """A stack of 100 images at the first start: the details panel scrolls, its scroll bar's thumb
+    at the top; the wheel over the panel takes it to the bottom, where the last lines are."""
+    box = sandboxes.new()
+    box.write_settings(settings_with(mode="2", ni="100"))
+
+    def thumb(screen):
+        lay, px = screen.layout, screen.image.load()
+        x = lay.columns[4][1] - 3 * lay.u
+        rows = [y for y in range(lay.height) if px[x, y] == (192, 192, 192)]
+        check(rows, "no scroll bar beside the details")
+        return rows[0], rows[-1] + 1, lay.scale_top - 4 * lay.u, lay.bottom - lay.u
+
+    def actions(qel, screen):
+        top, _, column_top, _ = thumb(screen)
+        check(top == column_top, f"the thumb starts at row {top}, not at the panel's top {column_top}")
+        lay = screen.layout
+        qel.move(lay.columns[4][0] + 40, lay.height // 2)
+        harness_xdo(qel, "click", "--repeat", "40", "--delay", "10", "5")
+        qel.settle(0.5)
+        _, bottom, _, panel_bottom = thumb(screen.refresh("scrolled"))
+        check(bottom == panel_bottom, f"after the wheel the thumb ends at row {bottom}, not at {panel_bottom}")
+
+    run(ctx, box, "details_wheel", actions)

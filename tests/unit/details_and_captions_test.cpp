@@ -78,8 +78,8 @@ TEST(DetailsPanel, LinesThatDoNotFitShowWholeRowsFromTheFirstBesideAScrollBar)
     const Rect& d = column(g, Column::Details).column;
     const std::vector<DrawCall> bar = c.of_kind(CallKind::FillRect);  // the panel, the track and the thumb
     ASSERT_EQ(bar.size(), 3u);
-    EXPECT_EQ(bar[1].rect, (Rect{d.right - 15, 100, d.right - 10, d.bottom}));
-    EXPECT_EQ(bar[2].rect, (Rect{d.right - 15, 100 + 295 * 40 / 103, d.right - 10, 100 + 295 * 58 / 103}));
+    EXPECT_EQ(bar[1].rect, (Rect{d.right - 15, 100, d.right - 10, d.bottom - 5}));
+    EXPECT_EQ(bar[2].rect, (Rect{d.right - 15, 100 + 290 * 40 / 103, d.right - 10, 100 + 290 * 58 / 103}));
 }
 
 TEST(Captions, TextsAtTheirRectanglesAndAlignments)

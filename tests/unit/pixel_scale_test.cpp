@@ -56,7 +56,7 @@ TEST(PixelScale, AWindowOnAScreenOfAnotherDensityGetsThatDensitysLayout)
         PaintScratch scratch;
         RecordingCanvas canvas;
         paint(canvas, measure, state, camera, moved, scratch);
-        const DrawCall& lens = canvas.of_kind(CallKind::Triangle).front();  // the lens marker
+        const DrawCall lens = canvas.of_kind(CallKind::Triangle).front();  // the lens marker
         EXPECT_EQ(lens.c.x - lens.a.x, s.marker) << s.dpi;
         EXPECT_EQ(lens.b.y - lens.a.y, s.marker) << s.dpi;
         EXPECT_EQ(canvas.of_kind(CallKind::Image).front().rect.right - moved.strip_left, s.strip) << s.dpi;
