@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/toolbars.h"
+#include "display/details_panel.h"
 
 namespace {
 
@@ -32,9 +33,45 @@ bool matches(const Shortcut& s, KeyPress k)
     return s.key == k.key && s.ctrl == k.ctrl && s.alt == k.alt && (shift_free || !k.shift);
 }
 
-bool move_focus(KeyFocus& focus, Mode mode, bool backwards)
+/// The values Tab visits: the mode's, and the details panel while it scrolls.
+struct FocusStops {
+    std::array<ScaleValue, 8> values{};
+    std::size_t count = 0;
+    std::span<const ScaleValue> span() const { return {values.data(), count}; }
+};
+
+FocusStops focus_stops(Mode mode, bool details_scroll)
 {
-    const std::span<const ScaleValue> values = scale_values(mode);
+    FocusStops stops;
+    for (const ScaleValue v : scale_values(mode))
+        if (stops.count < stops.values.size())
+            stops.values[stops.count++] = v;
+    if (details_scroll && stops.count < stops.values.size())
+        stops.values[stops.count++] = ScaleValue::Details;
+    return stops;
+}
+
+bool scrolls(const DetailsScroll* details) { return details != nullptr && details->last_first > 0; }
+
+/// Up, Down, Page Up, Page Down, Home and End on the details panel.
+bool scroll_by_key(DetailsScroll& d, Key key)
+{
+    const int page = d.shown > 1 ? d.shown - 1 : 1;
+    switch (key) {
+    case Key::Up: return scroll_details(d, -1);
+    case Key::Down: return scroll_details(d, 1);
+    case Key::PageUp: return scroll_details(d, -page);
+    case Key::PageDown: return scroll_details(d, page);
+    case Key::Home: return scroll_details(d, -d.rows);
+    case Key::End: return scroll_details(d, d.rows);
+    default: return false;
+    }
+}
+
+bool move_focus(KeyFocus& focus, Mode mode, bool details_scroll, bool backwards)
+{
+    const FocusStops stops = focus_stops(mode, details_scroll);
+    const std::span<const ScaleValue> values = stops.span();
     if (values.empty())
         return false;
     const auto at = std::find(values.begin(), values.end(), focus.value);
@@ -83,11 +120,12 @@ bool toolbar_shown(int toolbar, Mode mode)
     return true;
 }
 
-ScaleValue focus_cue(const KeyFocus& focus, Mode mode)
+ScaleValue focus_cue(const KeyFocus& focus, Mode mode, bool details_scroll)
 {
     if (!focus.shown)
         return ScaleValue::None;
-    const std::span<const ScaleValue> values = scale_values(mode);
+    const FocusStops stops = focus_stops(mode, details_scroll);
+    const std::span<const ScaleValue> values = stops.span();
     return std::find(values.begin(), values.end(), focus.value) != values.end() ? focus.value : ScaleValue::None;
 }
 
@@ -110,18 +148,31 @@ bool key_down(KeyContext c, KeyPress k)
         return false;
     if (c.dragging)
         return k.key == Key::Tab || k.key == Key::Up || k.key == Key::Down || k.key == Key::PageUp ||
-               k.key == Key::PageDown || k.key == Key::Escape;
+               k.key == Key::PageDown || k.key == Key::Escape || k.key == Key::Home || k.key == Key::End;
+    const bool details_scroll = scrolls(c.details);
+    const ScaleValue focused = focus_cue(c.focus, state.mode, details_scroll);
+    const ScaleValue value = focused != ScaleValue::None ? focused : c.under_pointer;
     switch (k.key) {
     case Key::Tab:
-        if (move_focus(c.focus, state.mode, k.shift))
+        if (move_focus(c.focus, state.mode, details_scroll, k.shift))
+            host.repaint();
+        return true;
+    case Key::Home:
+    case Key::End:
+        if (value != ScaleValue::Details || !details_scroll)
+            return false;
+        if (scroll_by_key(*c.details, k.key))
             host.repaint();
         return true;
     case Key::Up:
     case Key::Down:
     case Key::PageUp:
     case Key::PageDown: {
-        const ScaleValue focused = focus_cue(c.focus, state.mode);
-        const ScaleValue value = focused != ScaleValue::None ? focused : c.under_pointer;
+        if (value == ScaleValue::Details) {
+            if (details_scroll && scroll_by_key(*c.details, k.key))
+                host.repaint();
+            return true;
+        }
         const int direction = k.key == Key::Up || k.key == Key::PageUp ? 1 : -1;
         const bool page = k.key == Key::PageUp || k.key == Key::PageDown;
         if (step_scale_value(value, direction, page, state, current_camera(c.commands.cameras)))

@@ -19,6 +19,8 @@ enum class Key {
     Up, Down, PageUp, PageDown,
     Tab,
     Escape,
+    Home,
+    End,
 };
 
 struct KeyPress {
@@ -62,12 +64,16 @@ struct KeyContext {
     ScaleValue under_pointer;
     /// A mouse drag is under way: it owns the values until its release, so our keys do nothing.
     bool dragging = false;
+    /// The details panel's scrolling (none: the keys never scroll it).
+    DetailsScroll* details = nullptr;
 };
 
 /// A key went down. Shortcuts click their button (only while its toolbar is shown) or run their
 /// command; Up and Down move the focused value (while its cue is shown) or else the one under the
 /// pointer by one step, Page Up and Page Down by a page; Tab and Shift+Tab move the focus through
-/// the mode's values; Escape hides the focus cue. Returns false for a key that is none of these,
+/// the mode's values, and on to the details panel while its lines scroll; there Up and Down scroll
+/// by a row, Page Up and Page Down by the rows shown less one, Home and End to the first and the
+/// last rows; Escape hides the focus cue. Returns false for a key that is none of these,
 /// which the platform then handles as usual (Alt+F4, Alt+Space). During a drag our keys are
 /// taken and ignored.
 bool key_down(KeyContext context, KeyPress key);
@@ -82,5 +88,5 @@ bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards);
 void note_press(KeyFocus& focus, ScaleValue pressed);
 
 /// The value the focus cue is drawn around: the focused value while shown and settable in the
-/// mode, else None.
-ScaleValue focus_cue(const KeyFocus& focus, Mode mode);
+/// mode (the details panel while it scrolls), else None.
+ScaleValue focus_cue(const KeyFocus& focus, Mode mode, bool details_scroll = false);

@@ -6,20 +6,56 @@
 #include "calc/portable_math.h"
 #include "calc/recompute.h"
 #include "calc/snap.h"
+#include "display/details_panel.h"
 #include "display/drag.h"
 
 namespace {
 
-constexpr int line_grab_rows = 5;  // the hover cursor offers a line within this many rows
+constexpr int line_grab_rows = 5;  // the hover cursor offers a line within this many rows (design size)
 
 /// PtInRect: the right and bottom edges lie outside.
 bool contains(Rect r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
 
-bool within_grab(int y, int row) { return std::abs(y - row) <= line_grab_rows; }
+bool within_grab(int y, int row, const ScaleGeometry& g) { return std::abs(y - row) <= scaled(g, line_grab_rows); }
 
 bool aperture_is_input(Mode mode) { return mode != Mode::BestFStop && mode != Mode::FocusStacking; }
 
 bool blur_threshold_is_input(Mode mode) { return mode == Mode::DepthOfField || mode == Mode::Macro; }
+
+/// Whether (x, y) lies on the details panel while its lines scroll.
+bool on_scrolling_details(int x, int y, const ScaleGeometry& geometry)
+{
+    return geometry.details.last_first > 0 && contains(column(geometry, Column::Details).column, x, y);
+}
+
+void start_details(int x, int y, const ScaleGeometry& geometry, DragContext& drag)
+{
+    const Rect& bar = geometry.details.bar;
+    drag.details_origin_y = y;
+    drag.saved_details_first = geometry.details.first;
+    drag.details_on_bar = x >= bar.left - geometry.u && x < bar.right + geometry.u;
+    drag.drag_state = DragState::DetailsScroll;
+}
+
+/// A move of DetailsScroll: the lines follow the pointer a row per line height, or on the scroll
+/// bar the thumb does, the whole height of the bar for all the rows.
+bool details_drag(int y, ScaleGeometry& geometry, const DragContext& drag)
+{
+    DetailsScroll& d = geometry.details;
+    const int moved = y - drag.details_origin_y;
+    int rows = 0;
+    if (drag.details_on_bar) {
+        const int height = d.bar.bottom - d.bar.top;
+        if (height > 0)
+            rows = static_cast<int>(static_cast<long long>(moved) * d.rows / height);
+    } else if (geometry.line_height > 0) {
+        rows = -moved / geometry.line_height;
+    }
+    const int before = d.first;
+    d.first = drag.saved_details_first;
+    scroll_details(d, rows);
+    return d.first != before;
+}
 
 /// Sets the lens aperture to f-number n; recomputes only when it changed.
 bool apply_aperture(double n, bool rescale, CalcState& state, const Camera& camera)
@@ -78,11 +114,11 @@ bool distance_hover(int y, const CalcState& state, const ScaleGeometry& geometry
         return true;
     case Mode::BestFStop:
     case Mode::FocusStacking:
-        cursor = within_grab(y, geometry.near_row) || within_grab(y, geometry.far_row) ? CursorKind::Drag
+        cursor = within_grab(y, geometry.near_row, geometry) || within_grab(y, geometry.far_row, geometry) ? CursorKind::Drag
                                                                                  : CursorKind::Arrow;
         return true;
     case Mode::Blur:
-        cursor = within_grab(y, geometry.near_row) || within_grab(y, geometry.focus_row) ? CursorKind::Drag
+        cursor = within_grab(y, geometry.near_row, geometry) || within_grab(y, geometry.focus_row, geometry) ? CursorKind::Drag
                                                                                    : CursorKind::Arrow;
         return true;
     default:
@@ -102,6 +138,8 @@ void hover(int x, int y, const CalcState& state, const ScaleGeometry& geometry, 
         cursor = CursorKind::Drag;
     } else if (contains(column(geometry, Column::Blur).scale, x, y)) {
         cursor = blur_threshold_is_input(state.mode) ? CursorKind::Drag : CursorKind::Arrow;
+    } else if (on_scrolling_details(x, y, geometry)) {
+        cursor = CursorKind::Drag;
     }
     host.set_cursor(cursor);
 }
@@ -139,6 +177,8 @@ ScaleValue scale_value_at(int x, int y, const CalcState& state, const ScaleGeome
         return ScaleValue::Lens;
     if (contains(column(geometry, Column::Blur).scale, x, y))
         return blur_threshold_is_input(state.mode) ? ScaleValue::BlurThreshold : ScaleValue::None;
+    if (on_scrolling_details(x, y, geometry))
+        return ScaleValue::Details;
     return ScaleValue::None;
 }
 
@@ -164,6 +204,8 @@ void mouse_down(MouseButton button, int x, int y, CalcState& state, const Camera
     } else if (contains(column(geometry, Column::Blur).scale, x, y)) {
         if (start_blur(button, y, state, drag))
             changed = blur_drag(y, state, camera, geometry, drag);
+    } else if (button == MouseButton::Left && on_scrolling_details(x, y, geometry)) {
+        start_details(x, y, geometry, drag);
     }
 
     if (drag.drag_state != DragState::Idle) {
@@ -202,6 +244,9 @@ void mouse_move(int x, int y, CalcState& state, const Camera& camera, ScaleGeome
         break;
     case DragState::ApertureDrag:
         changed = apply_aperture(aperture_from_row(y, state, geometry), false, state, camera);
+        break;
+    case DragState::DetailsScroll:
+        changed = details_drag(y, geometry, drag);
         break;
     }
     if (changed)
@@ -250,16 +295,32 @@ void mouse_up(MouseButton button, int /*x*/, int y, CalcState& state, const Came
             changed = true;
         }
         break;
+    case DragState::DetailsScroll:
+        break;
     }
     end_drag(drag, host);
     if (changed)
         host.invalidate();
 }
 
+bool mouse_wheel(int x, int y, int rows, ScaleGeometry& geometry, MouseHost& host)
+{
+    if (!on_scrolling_details(x, y, geometry))
+        return false;
+    if (scroll_details(geometry.details, rows))
+        host.invalidate();
+    return true;
+}
+
 void mouse_capture_lost(CalcState& state, const Camera& camera, DragContext& drag, MouseHost& host)
 {
     if (drag.drag_state == DragState::Idle)
         return;
+    if (drag.drag_state == DragState::DetailsScroll) {
+        drag.drag_state = DragState::Idle;  // nothing to re-centre
+        host.set_cursor(CursorKind::Arrow);
+        return;
+    }
     // Another window took the mouse (a task switch, a message box): the release will never come.
     // End the drag where the last move left it and re-centre the scales, as a release would.
     drag.drag_state = DragState::Idle;

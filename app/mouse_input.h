@@ -18,14 +18,15 @@ double aperture_from_row(int y, const CalcState& state, const ScaleGeometry& geo
 
 /// The value a left press at client (x, y) would set: the line it would take hold of on the
 /// distance column, the lens scale's value, the aperture or the blur threshold where the mode lets
-/// the user set them; None anywhere else.
+/// the user set them; Details on the details panel while its lines scroll; None anywhere else.
 ScaleValue scale_value_at(int x, int y, const CalcState& state, const ScaleGeometry& geometry);
 
 /// A button went down at client (x, y). Any drag in progress is dropped first; then the first
 /// scale hit decides: the distance column (not in Macro), the aperture scale (not in BestFStop or
 /// FocusStacking), the lens scale (left: LensDrag, right: LensZoom), the blur scale (left: BlurDrag in
-/// DepthOfField and Macro only; right: BlurZoom). A drag that starts captures the mouse and shows the
-/// drag cursor. Double clicks are not presses: the window must not forward WM_LBUTTONDBLCLK or
+/// DepthOfField and Macro only; right: BlurZoom), the details panel while it scrolls (left:
+/// DetailsScroll: the lines follow the pointer, or on the scroll bar its thumb does). A drag that
+/// starts captures the mouse and shows the drag cursor. Double clicks are not presses: the window must not forward WM_LBUTTONDBLCLK or
 /// WM_RBUTTONDBLCLK here, so the second press of a double click starts nothing and changes nothing.
 void mouse_down(MouseButton button, int x, int y, CalcState& state, const Camera& camera,
                 ScaleGeometry& geometry, DragContext& drag, MouseHost& host);
@@ -40,6 +41,11 @@ void mouse_move(int x, int y, CalcState& state, const Camera& camera, ScaleGeome
 /// cursor, Idle), with the final recompute each drag calls for. A release while Idle does nothing.
 void mouse_up(MouseButton button, int x, int y, CalcState& state, const Camera& camera,
               ScaleGeometry& geometry, DragContext& drag, MouseHost& host);
+
+/// The wheel turned by `rows` rows (positive: towards the user, down the lines) with the pointer at
+/// client (x, y): over the details panel while it scrolls, it scrolls by that many rows and
+/// repaints. Returns whether the wheel was the panel's.
+bool mouse_wheel(int x, int y, int rows, ScaleGeometry& geometry, MouseHost& host);
 
 /// Another window took the mouse capture during a drag, so no release will arrive: ends the drag
 /// with the values the last move set (arrow cursor, Idle) and re-centres the scales. The capture is

@@ -1,22 +1,49 @@
-// The font height search of the main window: the largest text height from 8 upwards whose
-// layout fits the client width.
+// The layout a client area gets: the largest text height whose layout fits both the width and
+// the height of the client (from the screen's readable minimum up), and the smallest client
+// in which everything is whole and readable.
 #pragma once
 
 #include "display/canvas.h"
 #include "display/geometry.h"
 
-inline constexpr int smallest_text_height = 8;
-/// The search stops here: every height up to this one fitting leaves the layout of this height.
-inline constexpr int largest_text_height = 49;
+/// The largest text height tried; a client large enough for it gives the rest to the details column.
+inline constexpr int largest_text_height = 255;
 
-/// Whether the layout's details column, plus one margin, fits the client width.
+/// What a layout may use: the client area, the density of the screen it is on, and the range of
+/// text heights (0 for either end: the screen's readable minimum, largest_text_height).
+struct LayoutLimits {
+    int client_width = 0;
+    int client_height = 0;
+    int dpi = design_dpi;
+    int smallest_text_height = 0;
+    int largest_text_height = 0;
+};
+
+/// Whether the layout has its room in its client area, the first row of toolbars included.
 bool layout_fits(const ScaleGeometry& geometry, int client_width);
 
-/// The narrowest client area in which everything is whole and readable: the layout of the smallest
-/// text height fits (with its details text), and so does the first row of toolbars. Lays out
-/// `scratch` for that height.
-int minimum_client_width(ScaleGeometry& scratch, TextMeasure& measure);
+/// Lays `geometry` out for the largest text height within the limits whose layout fits the client
+/// (its columns and the first row of toolbars across, its aperture labels and details lines down),
+/// or for the smallest when none does, and returns that height. The larger a text height, the more
+/// room its layout needs, so the heights that fit are those up to the one returned.
+int choose_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLimits& limits);
 
-/// Lays out heights 8, 9, ... until one does not fit and returns the height before it (7 when
-/// even 8 does not fit, 49 when all fit). `geometry` is left laid out for the returned height.
-int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client_width, int client_height);
+/// choose_layout for a client on a screen of `dpi`, with the screen's range of text heights.
+int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client_width, int client_height,
+                       int dpi = design_dpi);
+
+/// The right edge, plus a margin, of the first row of toolbars (camera, modes, units and help,
+/// snap, from x = u with 2u between them) of a layout.
+int first_row_width(const ScaleGeometry& geometry);
+
+/// The smallest client area on a screen of `dpi`: wide enough for the layout of the readable
+/// minimum text and for the first row of toolbars, and as high as that layout needs (the window
+/// is kept at least minimum_window_height high besides). Lays out `scratch` for that text height.
+struct ClientSize {
+    int width = 0;
+    int height = 0;
+};
+ClientSize minimum_client_size(ScaleGeometry& scratch, TextMeasure& measure, int dpi = design_dpi);
+
+/// The width of minimum_client_size.
+int minimum_client_width(ScaleGeometry& scratch, TextMeasure& measure, int dpi = design_dpi);

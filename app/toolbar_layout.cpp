@@ -16,8 +16,8 @@ std::array<ToolbarPlace, 7> toolbar_places(const ScaleGeometry& g, Mode mode)
     int x = u;
     for (const ToolbarDescription& d : toolbar_descriptions()) {
         ToolbarPlace& p = places[slot(d.control_id)];
-        p.width = toolbar_width(d.columns);
-        p.height = toolbar_height(d.rows);
+        p.width = toolbar_width(g, d.columns);
+        p.height = toolbar_height(g, d.rows);
         p.shown = toolbar_shown(d.control_id, mode);
         Column over = Column::Details;
         switch (d.control_id) {
@@ -40,11 +40,11 @@ std::array<ToolbarPlace, 7> toolbar_places(const ScaleGeometry& g, Mode mode)
 Point menu_anchor(MenuAnchor anchor, const ScaleGeometry& g, Mode mode)
 {
     const std::array<ToolbarPlace, 7> places = toolbar_places(g, mode);
-    const auto below = [&](int id, int dx) { return Point{places[slot(id)].x + dx, g.u + 34}; };
+    const auto below = [&](int id, int dx) { return Point{places[slot(id)].x + dx, g.toolbar_row_top}; };
     switch (anchor) {
     case MenuAnchor::Camera: return below(toolbar_id::camera, 0);
     case MenuAnchor::Units: return below(toolbar_id::units_help, 0);
-    case MenuAnchor::Help: return below(toolbar_id::units_help, toolbar_width(2));
+    case MenuAnchor::Help: return below(toolbar_id::units_help, toolbar_width(g, 2));
     case MenuAnchor::FStopIncrement: return {places[slot(toolbar_id::f_stop_increment)].x, g.name_line_top};
     case MenuAnchor::Teleconverter: return {places[slot(toolbar_id::teleconverter)].x, g.name_line_top};
     }

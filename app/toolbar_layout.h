@@ -17,10 +17,11 @@ struct ToolbarPlace {
     bool shown = true;
 };
 
-/// The places by control id - toolbar_id::mode. The camera, mode, units/help and snap toolbars form
-/// the first row at y = u, from x = u with 2u between them; the f-stop increment, teleconverter and
-/// images toolbars sit on the toolbar row centred over the aperture, lens and distance scales. The
-/// images toolbar is shown only in FocusStacking, the teleconverter toolbar in every mode but Macro.
+/// The places by control id - toolbar_id::mode, at the layout's button size. The camera, mode,
+/// units/help and snap toolbars form the first row at y = u, from x = u with 2u between them; the
+/// f-stop increment, teleconverter and images toolbars sit on the toolbar row centred over the
+/// aperture, lens and distance scales. The images toolbar is shown only in FocusStacking, the
+/// teleconverter toolbar in every mode but Macro.
 std::array<ToolbarPlace, 7> toolbar_places(const ScaleGeometry& g, Mode mode);
 
 /// The client point where a menu opens: below the camera, units and help buttons, on the name line

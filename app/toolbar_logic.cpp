@@ -5,30 +5,45 @@ namespace {
 /// Floor division for a cell index, so that x = -1 is not taken for cell 0.
 int cell_of(int v, int pitch) { return v < 0 ? -1 : v / pitch; }
 
-int button_of(int v, int size)
+int button_of(int v, const ToolbarMetrics& m)
 {
-    const int pitch = size + 3;
-    if (v < 1) return -1;
-    const int c = (v - 1) / pitch;
-    return (v - 1) - c * pitch <= size ? c : -1;
+    if (v < m.border || m.pitch <= 0) return -1;
+    const int c = (v - m.border) / m.pitch;
+    return (v - m.border) - c * m.pitch <= m.button ? c : -1;
 }
 
 }  // namespace
 
-int hover_cell(int x, int y, int size, int columns, int rows)
+ToolbarMetrics toolbar_metrics(const ScaleGeometry& g) { return {g.toolbar_button, g.toolbar_pitch, g.toolbar_border}; }
+
+int hover_cell(int x, int y, const ToolbarMetrics& m, int columns, int rows)
 {
-    const int c = cell_of(x, size + 3);
-    const int r = cell_of(y, size + 3);
+    if (m.pitch <= 0) return -1;
+    const int c = cell_of(x, m.pitch);
+    const int r = cell_of(y, m.pitch);
     if (c < 0 || r < 0 || c >= columns || r >= rows) return -1;
     return r * columns + c;
 }
 
-int hit_button(int x, int y, int size, int columns, int rows)
+int hit_button(int x, int y, const ToolbarMetrics& m, int columns, int rows)
 {
-    const int c = button_of(x, size);
-    const int r = button_of(y, size);
+    const int c = button_of(x, m);
+    const int r = button_of(y, m);
     if (c < 0 || r < 0 || c >= columns || r >= rows) return -1;
     return r * columns + c;
+}
+
+void scale_picture(const uint8_t* art, int from, int from_stride, uint8_t* out, int to, int to_stride, int bytes)
+{
+    if (from <= 0 || to <= 0) return;
+    for (int y = 0; y < to; ++y) {
+        const uint8_t* row = art + static_cast<std::ptrdiff_t>(y * from / to) * from_stride;
+        uint8_t* target = out + static_cast<std::ptrdiff_t>(y) * to_stride;
+        for (int x = 0; x < to; ++x) {
+            const uint8_t* pixel = row + static_cast<std::ptrdiff_t>(x * from / to) * bytes;
+            for (int b = 0; b < bytes; ++b) target[x * bytes + b] = pixel[b];
+        }
+    }
 }
 
 bool apply_click(ButtonKind kind, std::span<int> states, int index)

@@ -11,6 +11,9 @@
 
 namespace {
 
+/// The widest strip: 4x the design size.
+constexpr int largest_half_width = 128;
+
 /// Brightness 0..255 of the spot sample `d` pixels from the centre: exp(-(d / blur)^2) * 255, rounded.
 int spot_sample(int d, double blur)
 {
@@ -18,14 +21,15 @@ int spot_sample(int d, double blur)
     return std::clamp(round_half_away(portable::exp(-(t * t)) * 255), 0, 255);
 }
 
-/// The profile of one strip row: brightness 0..255 at distance 0..32 from the centre pixel.
-/// Returns how many leading entries are non-zero; the rest are 0.
+/// The profile of one strip row: brightness 0..255 at distance 0..half_width from the centre pixel,
+/// for a spot of `blur` pixels (the blur in CoCs times the pixel scale). Returns how many leading
+/// entries are non-zero; the rest are 0.
 ///
 /// The samples exp(-d^2 / b^2) come from their neighbours, p(d + 1) = p(d) q(d) with
 /// q(d) = exp(-(2d + 1) / b^2) = q(0) r^d: two exponentials a row instead of one a sample. That
 /// product is within about 1e-12 of the exponential, so it rounds to the same brightness unless
 /// it lies within 1e-8 of a rounding boundary; such a sample is computed directly.
-int spot_profile(double blur, std::array<int, 33>& brightness)
+int spot_profile(double blur, int half_width, std::array<int, largest_half_width + 1>& brightness)
 {
     if (blur == 0) {
         brightness[0] = 255;
@@ -40,7 +44,7 @@ int spot_profile(double blur, std::array<int, 33>& brightness)
     double q = portable::exp(-inverse_square);
     const double r = portable::exp(-2 * inverse_square);
     int count = 0;
-    for (int d = 0; d <= 32 && d <= reach; ++d) {
+    for (int d = 0; d <= half_width && d <= reach; ++d) {
         const double scaled = p * 255 + 0.5;
         const double fraction = scaled - std::floor(scaled);
         int v = 0;
@@ -69,17 +73,20 @@ struct ChannelScale {
     }
 };
 
-void render_row(double blur, uint8_t* row)
+void render_row(double blur, const BlurStripShape& shape, uint8_t* row)
 {
-    std::array<int, 33> brightness;
-    const int count = spot_profile(blur, brightness);
+    std::array<int, largest_half_width + 1> brightness;
+    const int half_width = shape.width / 2;
+    // At the design size a spot of b CoCs is b pixels wide; a larger pixel scale widens it alike.
+    const double spot = shape.scale_halves == 2 ? blur : blur * shape.scale_halves / 2;
+    const int count = spot_profile(spot, half_width, brightness);
     const Colour c = blur_colour(blur);
     const ChannelScale blue{c.blue}, green{c.green}, red{c.red};
-    std::memset(row, 0, strip_stride);
+    std::memset(row, 0, static_cast<std::size_t>(shape.stride));
     for (int d = 0; d < count; ++d) {
         const int v = brightness[d];
-        uint8_t* right = row + (32 + d) * 3;
-        uint8_t* left = row + (32 - d) * 3;
+        uint8_t* right = row + (half_width + d) * 3;
+        uint8_t* left = row + (half_width - d) * 3;
         right[0] = left[0] = blue(v);
         right[1] = left[1] = green(v);
         right[2] = left[2] = red(v);
@@ -88,9 +95,20 @@ void render_row(double blur, uint8_t* row)
 
 }  // namespace
 
-void render_blur_strip(std::span<const double> row_blur, std::span<uint8_t> pixels)
+BlurStripShape blur_strip_shape(int width, int scale_halves)
+{
+    const int half_width = std::clamp(width / 2, 0, largest_half_width);
+    BlurStripShape shape;
+    shape.width = 2 * half_width + 1;
+    shape.stride = (shape.width * 3 + 3) / 4 * 4;
+    shape.scale_halves = scale_halves > 0 ? scale_halves : 2;
+    return shape;
+}
+
+void render_blur_strip(std::span<const double> row_blur, std::span<uint8_t> pixels, const BlurStripShape& shape)
 {
     const std::size_t n = row_blur.size();
+    const auto stride = static_cast<std::size_t>(shape.stride);
     for (std::size_t j = 0; j < n; ++j)
-        render_row(row_blur[j], pixels.data() + (n - 1 - j) * strip_stride);
+        render_row(row_blur[j], shape, pixels.data() + (n - 1 - j) * stride);
 }

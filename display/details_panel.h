@@ -1,12 +1,38 @@
-// The details panel: the black panel of the rightmost column and its result lines in white.
+// The details panel: the black panel of the rightmost column and its result lines in white, which
+// flow into further columns or scroll when the panel is too short for them.
 #pragma once
 
 #include "display/canvas.h"
 #include "display/geometry.h"
 #include "text/panel_text.h"
 
-/// Draws the panel and the lines of `text` from the column top down, each in a rectangle one line
-/// high between the column's left edge + 2u and the inner rectangle's right edge - 2u; a gap
-/// slot moves down by u, a hidden slot by a line without drawing. Lines that start below the
-/// client area are not drawn.
-void draw_details(Canvas& canvas, const PanelText& text, const ScaleGeometry& g);
+/// Where the lines of a panel text stand: one rectangle per slot (empty for a slot not drawn:
+/// a gap, a hidden line, or a line scrolled out of sight), and how the panel scrolls.
+struct DetailsPlacement {
+    std::array<Rect, panel_line_capacity> at{};
+    /// Side-by-side columns of lines (1 when the panel scrolls).
+    int columns = 1;
+    DetailsScroll scroll;
+};
+
+/// Places the lines of `text` in the details column of `g`, from its top down, each in a rectangle
+/// one line high; a gap slot moves down by u, a hidden slot by a line without drawing. Lines that
+/// do not fit below each other flow into further columns beside them, as many as the panel holds
+/// at the width of the layout's own text column (2u apart, sharing the panel's width); when even
+/// those do not hold them all, one column scrolls by rows: the rows from `first` on are shown (a
+/// gap never starts the panel), and a scroll bar stands at the panel's right edge. `first` is kept
+/// within 0 to the last first row that still fills the panel.
+void place_details(const PanelText& text, const ScaleGeometry& g, int first, DetailsPlacement& out);
+
+/// The text height a details line is drawn at in a rectangle `width` pixels wide: the layout's
+/// own when it fits, else the largest smaller one that does, never below g.smallest_text.
+int details_line_height(TextMeasure& measure, std::u16string_view line, int width, const ScaleGeometry& g);
+
+/// Draws the panel with its lines as place_details places them from g.details.first (lines too
+/// wide for their rectangle smaller, as details_line_height says, in the middle of their row), and
+/// the scroll bar; writes the scroll state, the first row kept in range, to g.details.
+void draw_details(Canvas& canvas, TextMeasure& measure, const PanelText& text, ScaleGeometry& g);
+
+/// Moves the details panel's first row by `rows` (down the lines for rows > 0), within its range.
+/// Returns whether it moved.
+bool scroll_details(DetailsScroll& scroll, int rows);

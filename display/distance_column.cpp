@@ -67,7 +67,11 @@ public:
     }
 
 private:
-    bool clear_of(int row, int other) const { return row - other >= 2 * half_ || other - row >= 2 * half_; }
+    /// Whether labels centred on the two rows stand a whole line height apart.
+    bool clear_of(int row, int other) const
+    {
+        return row - other >= g_.line_height || other - row >= g_.line_height;
+    }
 
     void place(int j)
     {
@@ -91,10 +95,10 @@ private:
         last_row_ = row;
         const int strip = g_.strip_left;
         const Colour colour = blur_colour(blur_[j]);
-        canvas_.line(strip - 5, y + slant / 2, strip - 10, y + slant, colour);
+        canvas_.line(strip - scaled(g_, 5), y + slant / 2, strip - scaled(g_, 10), y + slant, colour);
         const Text256 label = format(u"%d", {c.level});
         const int width = measure_.text_width(g_.text_height, label.view());
-        canvas_.text(strip - width - 12, row - half_, label.view(), FontKind::Text, colour);
+        canvas_.text(strip - width - scaled(g_, 12), row - half_, label.view(), FontKind::Text, colour);
     }
 
     Canvas& canvas_;
@@ -138,8 +142,8 @@ void draw_contours(Canvas& canvas, TextMeasure& measure, const CalcState& s, con
             continue;  // between the first and the last image
         const int slant = j < minimum ? half : (j > minimum ? -half : 0);
         const Colour colour = blur_colour(blur[j]);
-        canvas.line(line_x, y, line_x - 5, y, colour);
-        canvas.line(strip, y, strip - 5, y + slant / 2, colour);
+        canvas.line(line_x, y, line_x - scaled(g, 5), y, colour);
+        canvas.line(strip, y, strip - scaled(g, 5), y + slant / 2, colour);
     }
     ContourLabels(canvas, measure, s, g, blur, minimum).draw();
 
@@ -147,14 +151,14 @@ void draw_contours(Canvas& canvas, TextMeasure& measure, const CalcState& s, con
     const int width = measure.text_width(g.text_height, label.view());
     const Colour colour = blur_colour(blur[minimum]);
     const auto minimum_label = [&](int y, bool text) {
-        canvas.line(strip - 10, y, strip, y, colour);
+        canvas.line(strip - scaled(g, 10), y, strip, y, colour);
         if (text)
-            canvas.text(strip - width - 12, y - half, label.view(), FontKind::Text, colour);
+            canvas.text(strip - width - scaled(g, 12), y - half, label.view(), FontKind::Text, colour);
     };
     if (stack) {
         // At both end images; when they lie closer than a label's height, one text serves both.
         minimum_label(g.far_row, true);
-        minimum_label(g.near_row, g.near_row - g.far_row >= 2 * half || g.far_row - g.near_row >= 2 * half);
+        minimum_label(g.near_row, g.near_row - g.far_row >= g.line_height || g.far_row - g.near_row >= g.line_height);
     } else {
         minimum_label(scale.bottom - 1 - minimum, true);
     }
@@ -174,10 +178,11 @@ void paint_distance_column(Canvas& canvas, TextMeasure& measure, const CalcState
     const std::span<double> blur = scratch.row_blur(n);
     if (!blur.empty()) {
         compute_row_blur(blur, s, camera);
-        const std::span<uint8_t> pixels = scratch.strip(n);
+        const BlurStripShape shape = blur_strip_shape(g.strip_width, g.scale_halves);
+        const std::span<uint8_t> pixels = scratch.strip(n, shape.stride);
         if (!pixels.empty()) {
-            render_blur_strip(blur, pixels);
-            canvas.image(g.strip_left, c.scale.top, strip_width, n, pixels.data(), strip_stride);
+            render_blur_strip(blur, pixels, shape);
+            canvas.image(g.strip_left, c.scale.top, shape.width, n, pixels.data(), shape.stride);
         }
     }
 
@@ -185,7 +190,7 @@ void paint_distance_column(Canvas& canvas, TextMeasure& measure, const CalcState
     const ScaleWindow w = distance_window(s);
     const ScaleMapping mapping = s.mode == Mode::Macro ? ScaleMapping::Linear : ScaleMapping::Reciprocal;
     draw_value_scale(canvas, g.line_height,
-                     {g.distance_line_x, c.scale.top, c.scale.bottom, w.low, w.high, false, mapping});
+                     {g.distance_line_x, c.scale.top, c.scale.bottom, w.low, w.high, false, mapping, g.scale_halves});
     draw_distance_lines(canvas, s, g);
     if (!blur.empty())
         draw_contours(canvas, measure, s, g, blur);

@@ -502,6 +502,7 @@ bool step_scale_value(ScaleValue value, int direction, bool page, CalcState& sta
         break;
     }
     case ScaleValue::None:
+    case ScaleValue::Details:
         return false;
     }
     return recompute_recentred(state, camera);

@@ -59,6 +59,7 @@ enum class ScaleValue {
     FarLimit,        ///< BestFStop, FocusStacking
     Object,          ///< Blur mode's object line
     BlurThreshold,   ///< where the blur threshold is an input (DepthOfField, Macro)
+    Details,         ///< not a value: the details panel's lines, where they scroll
 };
 
 /// The values the mode lets the user set, in the order the Tab key visits them: the columns from

@@ -15,6 +15,7 @@ enum class DragState : int {
     LensZoom = 6,
     MaxblurDrag = 7,  ///< distance column, right button: scales maxblur
     BlurZoom = 8,
+    DetailsScroll = 9,  ///< the details panel's lines, dragged (or their scroll bar's thumb)
 };
 
 /// What reaches the distance column's drag.
@@ -49,4 +50,8 @@ struct DragContext {
     int near_offset = 0;        ///< near row minus focus row at a DepthOfField press
     int maxblur_origin_y = 0;   ///< client y of the right-button press (not clamped)
     double saved_maxblur = 0;   ///< maxblur at that press
+    // Details panel.
+    int details_origin_y = 0;   ///< client y of the press
+    int saved_details_first = 0;  ///< the first row shown at the press
+    bool details_on_bar = false;  ///< the press was on the scroll bar: its thumb follows the pointer
 };

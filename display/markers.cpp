@@ -10,7 +10,7 @@ class DistanceLines {
 public:
     DistanceLines(Canvas& canvas, const CalcState& s, const ScaleGeometry& g)
         : canvas_(canvas), s_(s), rect_(column(g, Column::Distance).scale), strip_left_(g.strip_left),
-          line_x_(g.distance_line_x)
+          line_x_(g.distance_line_x), length_(scaled(g, marker_length)), half_height_(scaled(g, marker_half_height))
     {
     }
 
@@ -33,7 +33,8 @@ public:
             return y;
         canvas_.line(strip_left_, y, line_x_, y, colour);
         if (with_triangle)
-            canvas_.triangle({line_x_ - 8, y - 4}, {line_x_ - 8, y + 4}, {line_x_, y}, colour, colour);
+            canvas_.triangle({line_x_ - length_, y - half_height_}, {line_x_ - length_, y + half_height_}, {line_x_, y},
+                             colour, colour);
         return y;
     }
 
@@ -45,6 +46,8 @@ private:
     Rect rect_;
     int strip_left_;
     int line_x_;
+    int length_;
+    int half_height_;
 };
 
 void depth_of_field_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
@@ -87,9 +90,11 @@ void macro_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& 
 
 }  // namespace
 
-void draw_marker(Canvas& canvas, int left, int y, Colour colour)
+void draw_marker(Canvas& canvas, int left, int y, Colour colour, int scale_halves)
 {
-    canvas.triangle({left, y - 4}, {left, y + 4}, {left + 8, y}, colour, colour);
+    const int half = scale_pixels(marker_half_height, scale_halves);
+    canvas.triangle({left, y - half}, {left, y + half}, {left + scale_pixels(marker_length, scale_halves), y}, colour,
+                    colour);
 }
 
 void draw_distance_lines(Canvas& canvas, const CalcState& s, ScaleGeometry& g)

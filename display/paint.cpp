@@ -42,6 +42,7 @@ void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus)
     case ScaleValue::Lens: c = Column::Lens; break;
     case ScaleValue::Aperture: c = Column::Aperture; break;
     case ScaleValue::BlurThreshold: c = Column::Blur; break;
+    case ScaleValue::Details: c = Column::Details; break;
     case ScaleValue::Focus: row = g.focus_row; break;
     case ScaleValue::NearLimit:
     case ScaleValue::Object: row = g.near_row; break;
@@ -50,7 +51,8 @@ void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus)
     const Rect p = panel_rect(g, c);
     if (is_empty(p))
         return;
-    const Rect o{p.left - 2, p.top - 2, p.right + 2, p.bottom + 2};
+    const int away = scaled(g, 2);
+    const Rect o{p.left - away, p.top - away, p.right + away, p.bottom + away};
     const auto bar = [&](Rect r) { canvas.fill_rect(r, light, light); };
     bar({o.left, o.top, o.right, o.top + 1});
     bar({o.left, o.bottom - 1, o.right, o.bottom});
@@ -72,7 +74,7 @@ void paint(Canvas& canvas, TextMeasure& measure, const CalcState& s, const Camer
     paint_distance_column(canvas, measure, s, camera, g, scratch);
     paint_blur_column(canvas, s, g);
     panel_text(s, camera, scratch.panel);
-    draw_details(canvas, scratch.panel, g);
+    draw_details(canvas, measure, scratch.panel, g);
     caption_texts(s, scratch.captions);
     draw_captions(canvas, measure, scratch.captions, g);
     draw_focus_cue(canvas, g, focus);

@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "display/blur_strip.h"
-
 std::span<double> PaintScratch::row_blur(int rows)
 {
     if (rows <= 0)
@@ -17,15 +15,16 @@ std::span<double> PaintScratch::row_blur(int rows)
     return {row_blur_.get(), static_cast<std::size_t>(rows)};
 }
 
-std::span<uint8_t> PaintScratch::strip(int rows)
+std::span<uint8_t> PaintScratch::strip(int rows, int stride)
 {
-    if (rows <= 0)
+    if (rows <= 0 || stride <= 0)
         return {};
-    if (rows > strip_rows_) {
-        strip_.reset(new (std::nothrow) uint8_t[static_cast<std::size_t>(rows) * strip_stride]);
-        strip_rows_ = strip_ ? rows : 0;
+    const std::size_t bytes = static_cast<std::size_t>(rows) * static_cast<std::size_t>(stride);
+    if (bytes > strip_bytes_) {
+        strip_.reset(new (std::nothrow) uint8_t[bytes]);
+        strip_bytes_ = strip_ ? bytes : 0;
         if (!strip_)
             return {};
     }
-    return {strip_.get(), static_cast<std::size_t>(rows) * strip_stride};
+    return {strip_.get(), bytes};
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 
+#include "display/blur_strip.h"
 #include "text/caption_text.h"
 #include "text/panel_text.h"
 
@@ -18,12 +19,12 @@ public:
 
     /// The row blurs of an n-row scale, or an empty span when memory runs out.
     std::span<double> row_blur(int rows);
-    /// The strip pixels of an n-row scale (rows of strip_stride bytes), or empty when memory runs out.
-    std::span<uint8_t> strip(int rows);
+    /// The strip pixels of an n-row scale (rows of `stride` bytes), or empty when memory runs out.
+    std::span<uint8_t> strip(int rows, int stride = strip_stride);
 
 private:
     std::unique_ptr<double[]> row_blur_;
     int row_blur_rows_ = 0;
     std::unique_ptr<uint8_t[]> strip_;
-    int strip_rows_ = 0;
+    std::size_t strip_bytes_ = 0;
 };

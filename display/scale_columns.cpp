@@ -17,13 +17,26 @@ constexpr std::array<std::u16string_view, 16> aperture_labels{
 };
 
 /// The scale rectangle grown so that what is drawn for the end values stays whole: above and
-/// below by 8 pixels for the markers, or by the part of a label's height that reaches past its
-/// tick when that is more; and to the right as far as the column's own edge, for the widest labels.
-Rect scale_clip(const ColumnGeometry& c, int line_height)
+/// below by a marker's length, or by the part of a label's height that reaches past its tick
+/// when that is more; and to the right as far as the column's own edge, for the widest labels.
+Rect scale_clip(const ColumnGeometry& c, const ScaleGeometry& g)
 {
-    const int label_reach = line_height - line_height / 2;
-    const int reach = label_reach > 8 ? label_reach : 8;
+    const int label_reach = g.line_height - g.line_height / 2;
+    const int marker = scaled(g, marker_length);
+    const int reach = label_reach > marker ? label_reach : marker;
     return {c.scale.left, c.scale.top - reach, c.column.right, c.scale.bottom + reach};
+}
+
+/// How many whole stops apart the aperture labels stand: every stop when a line height fits
+/// between neighbours, otherwise every second (or fourth ...) stop, so that no two labels overlap.
+int aperture_label_stride(const Rect& scale, int line_height)
+{
+    const int height = scale.bottom - scale.top;
+    int stride = 1;
+    // Neighbouring labels k and k + stride lie at least floor(height * stride / 15) rows apart.
+    while (stride < 15 && height * stride / 15 < line_height)
+        stride *= 2;
+    return stride;
 }
 
 bool has_rows(const Rect& scale)
@@ -39,11 +52,13 @@ void paint_lens_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     const Rect& scale = column(g, Column::Lens).scale;
     if (!has_rows(scale))
         return;
-    canvas.set_clip(scale_clip(column(g, Column::Lens), g.line_height));
+    canvas.set_clip(scale_clip(column(g, Column::Lens), g));
     const ScaleWindow w = lens_window(s);
-    draw_value_scale(canvas, g.line_height, {scale.left + 8, scale.top, scale.bottom, w.low, w.high, false});
+    draw_value_scale(canvas, g.line_height,
+                     {scale.left + scaled(g, 8), scale.top, scale.bottom, w.low, w.high, false,
+                      ScaleMapping::Reciprocal, g.scale_halves});
     const double value = s.mode == Mode::Macro ? s.fov : s.focal_length;
-    draw_marker(canvas, scale.left, lens_row(s, scale, value), colours::red);
+    draw_marker(canvas, scale.left, lens_row(s, scale, value), colours::red, g.scale_halves);
     canvas.clear_clip();
 }
 
@@ -55,28 +70,33 @@ void paint_aperture_column(Canvas& canvas, const CalcState& s, const Camera& cam
         return;
     const int left = scale.left;
     const int half = g.line_height / 2;
-    canvas.line(left + 8, scale.top, left + 8, scale.bottom, colours::white);
+    const int line_x = left + scaled(g, 8);
+    canvas.line(line_x, scale.top, line_x, scale.bottom, colours::white);
 
-    // Labels fall on whole stops: every 2nd half stop or every 3rd third stop.
+    // Labels fall on whole stops: every 2nd half stop or every 3rd third stop (and on fewer stops
+    // when the scale is too short for all sixteen).
     const std::span<const double> table = f_stop_table(s.f_stop_increment);
     const int count = static_cast<int>(table.size());
     const int interval = s.f_stop_increment == FStopIncrement::ThirdStop ? 3 : 2;
+    const int stride = aperture_label_stride(scale, g.line_height);
     const double airy = 500000 / (1.22 * camera.wavelength);
     for (int i = 0; i < count; ++i) {
         const int y = aperture_tick_row(i, count, scale);
         const Colour colour = blur_colour(table[i] / airy / camera.coc);
         if (i % interval == 0) {
-            canvas.line(left + 8, y, left + 18, y, colour);
-            const Text256 label = with_decimal_point(aperture_labels[i / interval]);
-            canvas.text(left + 22, y - half, label.view(), FontKind::Text, colour);
+            canvas.line(line_x, y, left + scaled(g, 18), y, colour);
+            if ((i / interval) % stride == 0) {
+                const Text256 label = with_decimal_point(aperture_labels[i / interval]);
+                canvas.text(left + scaled(g, 22), y - half, label.view(), FontKind::Text, colour);
+            }
         } else {
-            canvas.line(left + 8, y, left + 13, y, colour);
+            canvas.line(line_x, y, left + scaled(g, 13), y, colour);
         }
     }
 
     const bool computed = s.mode == Mode::BestFStop || s.mode == Mode::FocusStacking;
     const double value = computed ? s.optimum_f_stop : s.f_stop;
-    draw_marker(canvas, left, aperture_row(s, scale, value), computed ? colours::white : colours::red);
+    draw_marker(canvas, left, aperture_row(s, scale, value), computed ? colours::white : colours::red, g.scale_halves);
 }
 
 void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& g)
@@ -85,9 +105,11 @@ void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     const Rect& scale = column(g, Column::Blur).scale;
     if (!has_rows(scale))
         return;
-    canvas.set_clip(scale_clip(column(g, Column::Blur), g.line_height));
+    canvas.set_clip(scale_clip(column(g, Column::Blur), g));
     const ScaleWindow w = blur_window(s);
-    draw_value_scale(canvas, g.line_height, {scale.left + 10, scale.top, scale.bottom, w.low, w.high, true});
+    draw_value_scale(canvas, g.line_height,
+                     {scale.left + scaled(g, 10), scale.top, scale.bottom, w.low, w.high, true,
+                      ScaleMapping::Reciprocal, g.scale_halves});
 
     double value = s.optimum_blur;
     Colour colour = colours::white;
@@ -97,6 +119,6 @@ void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     } else if (s.mode == Mode::Blur) {
         value = s.blur;
     }
-    draw_marker(canvas, scale.left, blur_row(s, scale, value), colour);
+    draw_marker(canvas, scale.left, blur_row(s, scale, value), colour, g.scale_halves);
     canvas.clear_clip();
 }

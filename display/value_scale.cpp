@@ -6,6 +6,7 @@
 #include "calc/portable_math.h"
 #include "display/blur_colour.h"
 #include "display/mapping.h"
+#include "display/pixel_scale.h"
 #include "text/format.h"
 
 namespace {
@@ -37,7 +38,8 @@ struct Division {
 constexpr unsigned all_long = ~0u;
 constexpr unsigned bit(int j) { return 1u << j; }
 
-/// `position` is the lower value's place in its decade: 0 for 1, 1 for 1.2, 2 for 1.5, 3.. for 2..9.
+/// `position` is the lower value's place in its decade: 0 for 1, 1 for 1.2, 2 for 1.5, 3.. for 2..9;
+/// `d` the rows between the two values, in design pixels.
 Division division(int position, int d)
 {
     const Division none{};
@@ -68,7 +70,8 @@ Division division(int position, int d)
 class ScaleDrawer {
 public:
     ScaleDrawer(Canvas& canvas, int line_height, const ValueScale& s)
-        : canvas_(canvas), s_(s), line_height_(line_height), half_(line_height / 2), rect_{s.x, s.top, s.x, s.bottom}
+        : canvas_(canvas), s_(s), line_height_(line_height), half_(line_height / 2), rect_{s.x, s.top, s.x, s.bottom},
+          tick_(px(10)), label_x_(s.x + px(12))
     {
     }
 
@@ -82,7 +85,17 @@ public:
     }
 
 private:
+    int px(int n) const { return scale_pixels(n, s_.scale_halves); }
     int reciprocal_row(double v) const { return fraction_to_y(recip_fraction(v, s_.low, s_.high), rect_); }
+
+    /// Draws a label unless it would read as the one drawn just before it.
+    void label(int y, const Text256& text, Colour colour)
+    {
+        if (text.view() == last_label_.view())
+            return;
+        canvas_.text(label_x_, y - half_, text.view(), FontKind::Text, colour);
+        last_label_ = text;
+    }
     Colour colour_of(double v) const { return s_.coloured ? blur_colour(v) : colours::white; }
 
     void draw_round_values()
@@ -91,9 +104,9 @@ private:
         int last_tick = s_.top - 2 * line_height_;
         int label_edge = s_.top - 2 * line_height_;
         if (s_.high < 0) {
-            canvas_.line(x, s_.top, x + 10, s_.top, colours::white);
-            canvas_.text(x + 12, s_.top - half_, infinity_glyph, FontKind::Symbol, colours::white);
-            label_edge = s_.top + half_;
+            canvas_.line(x, s_.top, x + tick_, s_.top, colours::white);
+            canvas_.text(label_x_, s_.top - half_, infinity_glyph, FontKind::Symbol, colours::white);
+            label_edge = s_.top - half_ + line_height_;  // the row below the infinity sign's cell
         }
 
         // Major ticks from the top of the scale downwards; a value too close below the previous
@@ -106,15 +119,14 @@ private:
                 continue;
             }
             const int y = reciprocal_row(v);
-            if (y - last_tick < 4)
+            if (y - last_tick < px(4))
                 continue;
             flag[i] = true;
             const Colour colour = colour_of(v);
-            canvas_.line(x, y, x + 10, y, colour);
+            canvas_.line(x, y, x + tick_, y, colour);
             if (y - half_ >= label_edge) {
-                const Text256 label = plain_number(v, 2);
-                canvas_.text(x + 12, y - half_, label.view(), FontKind::Text, colour);
-                label_edge = y + half_;
+                label(y, round_value_label(v), colour);
+                label_edge = y - half_ + line_height_;
             }
             last_tick = y;
         }
@@ -124,12 +136,12 @@ private:
             const double upper = round_values[i + 1];
             if (!flag[i] || !flag[i + 1] || (s_.high > 0 && lower > s_.high) || upper < s_.low)
                 continue;
-            const int d = reciprocal_row(lower) - reciprocal_row(upper);
+            const int d = (reciprocal_row(lower) - reciprocal_row(upper)) * 2 / s_.scale_halves;
             const Division div = division(i % 11, d);
             if (div.midpoint)
-                sub_tick((lower + upper) * 0.5, 6);
+                sub_tick((lower + upper) * 0.5, px(6));
             for (int j = 1; j < div.parts; ++j)
-                sub_tick(j * div.inverse * (upper - lower) + lower, (div.long_mask & bit(j)) ? 6 : 4);
+                sub_tick(j * div.inverse * (upper - lower) + lower, (div.long_mask & bit(j)) ? px(6) : px(4));
         }
     }
 
@@ -160,17 +172,16 @@ private:
                 v = 0;  // no "-0" where the steps cross zero
             const int y = stepped_row(v);
             if (s_.top <= y && y < s_.bottom) {
-                canvas_.line(x, y, x + 10, y, colours::white);
-                if (y + half_ <= label_edge) {
-                    const Text256 label = plain_number(v, 4);
-                    canvas_.text(x + 12, y - half_, label.view(), FontKind::Text, colours::white);
+                canvas_.line(x, y, x + tick_, y, colours::white);
+                if (y - half_ + line_height_ <= label_edge) {
+                    label(y, plain_number(v, 4), colours::white);
                     label_edge = y - half_;
                 }
             }
             for (int j = 1; j <= 9; ++j) {
                 const int sy = stepped_row(j * ticks.step / 10 + v);
                 if (s_.top <= sy && sy < s_.bottom)
-                    canvas_.line(x, sy, x + (j == 5 ? 10 : 5), sy, colours::white);
+                    canvas_.line(x, sy, x + (j == 5 ? tick_ : px(5)), sy, colours::white);
             }
         }
     }
@@ -180,9 +191,17 @@ private:
     int line_height_;
     int half_;
     Rect rect_;
+    int tick_;
+    int label_x_;
+    Text256 last_label_;
 };
 
 }  // namespace
+
+Text256 round_value_label(double value)
+{
+    return plain_number(value, value < 0.1 ? 3 : 2);
+}
 
 double round_value(int index)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "display/canvas.h"
+#include "text/format.h"
 
 enum class ScaleMapping { Reciprocal, Linear };
 
@@ -19,6 +20,8 @@ struct ValueScale {
     bool coloured = false;
     /// How the evenly stepped ticks find their rows: through 1/value, or linearly (Macro distances).
     ScaleMapping mapping = ScaleMapping::Reciprocal;
+    /// The pixel scale of ticks, gaps and spacings, in halves of their design size.
+    int scale_halves = 2;
 };
 
 /// The round values, eleven decades of 1, 1.2, 1.5, 2, 3, 4, 5, 6, 7, 8, 9 from 0.01 to 900 000 000:
@@ -36,6 +39,11 @@ struct LinearTicks {
 };
 LinearTicks linear_ticks(double low, double high);
 
-/// Draws the scale line, ticks, sub-ticks and labels; labels are "%2f" (round values) or "%4f"
-/// (stepped values) trimmed, and a label that would overlap the previous one is left out.
+/// The label of a round value: "%2f" trimmed, or "%3f" below 0.1, so that 0.012 and 0.015 do not
+/// both read as 0.01 and 0.02.
+Text256 round_value_label(double value);
+
+/// Draws the scale line, ticks, sub-ticks and labels; labels are round_value_label (round values)
+/// or "%4f" (stepped values) trimmed. A label that would overlap the previous one, or that would
+/// read the same as it, is left out.
 void draw_value_scale(Canvas& canvas, int line_height, const ValueScale& scale);

@@ -152,8 +152,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     auto scratch = std::make_unique<PaintScratch>();
     FixedMeasure measure(in.ConsumeIntegralInRange<int>(1, 20), in.ConsumeIntegralInRange<int>(1, 40));
     TouchingCanvas canvas;
+    const int dpi = in.ConsumeIntegralInRange<int>(0, 480);
     layout_scales(*geometry, measure, in.ConsumeIntegralInRange<int>(0, 60),
-                  in.ConsumeIntegralInRange<int>(0, max_width), in.ConsumeIntegralInRange<int>(0, max_height));
+                  in.ConsumeIntegralInRange<int>(0, max_width), in.ConsumeIntegralInRange<int>(0, max_height), dpi);
+    geometry->details.first = in.ConsumeIntegral<int>();
     for (int frame = 0; frame < 2; ++frame)
         paint(canvas, measure, *state, *camera, *geometry, *scratch);
     return 0;

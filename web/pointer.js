@@ -68,3 +68,20 @@ canvas.addEventListener("pointercancel", (e) => {
 canvas.addEventListener("pointerleave", () => {
   if (!pressed) canvas.style.cursor = "default";
 });
+
+// The wheel scrolls the details panel's lines when they do not all fit; rows are counted as
+// Windows counts them, three to a notch.
+let wheelRest = 0;
+canvas.addEventListener("wheel", (e) => {
+  const [x, y] = at(e);
+  const perRow = e.deltaMode === 1 ? 1 / 3 : e.deltaMode === 2 ? 1 / 30 : 100 / 3;
+  wheelRest += e.deltaY / perRow;
+  const rows = Math.trunc(wheelRest);
+  wheelRest -= rows;
+  if (shell.M._qel_wheel(x, y, rows)) {
+    e.preventDefault();
+    shell.update(false);
+  } else {
+    wheelRest = 0;
+  }
+}, { passive: false });

@@ -98,6 +98,7 @@ constexpr PageKey page_keys[] = {
     {"NumpadAdd", Key::Plus}, {"Equal", Key::Plus}, {"=+", Key::Plus}, {"NumpadSubtract", Key::Minus},
     {"Minus", Key::Minus}, {"=-", Key::Minus}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
     {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown}, {"Tab", Key::Tab}, {"Escape", Key::Escape},
+    {"Home", Key::Home}, {"End", Key::End},
 };
 
 /// A small JSON writer: every text is escaped to ASCII.
@@ -288,8 +289,12 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         j.raw(",\"pending\":");
         static constexpr const char* pending_names[] = {"", "about", "camera-dialog", "quick-start", "reference-manual"};
         j.ascii(pending_names[static_cast<int>(pending)]);
+        j.raw(",\"button\":");
+        j.number(geometry.toolbar_button);
         j.raw(",\"pitch\":");
-        j.number(toolbar_pitch);
+        j.number(geometry.toolbar_pitch);
+        j.raw(",\"border\":");
+        j.number(geometry.toolbar_border);
         j.raw(",\"toolbars\":[");
         const std::array<ToolbarPlace, 7> places = toolbar_places(geometry, state.mode);
         bool first = true;
@@ -466,7 +471,7 @@ EMSCRIPTEN_KEEPALIVE int qel_paint()
 {
     app->canvas.clear();
     paint(app->canvas, app->measure, app->state, current_camera(app->cameras), app->geometry, app->scratch,
-          focus_cue(app->keys, app->state.mode));
+          focus_cue(app->keys, app->state.mode, app->geometry.details.last_first > 0));
     app->needs_paint = false;
     return static_cast<int>(app->canvas.ops().size());
 }
@@ -541,7 +546,17 @@ EMSCRIPTEN_KEEPALIVE int qel_key(int key, int ctrl, int shift, int alt, int x, i
 {
     const ScaleValue under = inside != 0 ? scale_value_at(x, y, app->state, app->geometry) : ScaleValue::None;
     const KeyPress press{static_cast<Key>(key), ctrl != 0, shift != 0, alt != 0};
-    return key_down({app->context(), app->keys, under, app->drag.drag_state != DragState::Idle}, press) ? 1 : 0;
+    return key_down({app->context(), app->keys, under, app->drag.drag_state != DragState::Idle, &app->geometry.details},
+                    press)
+               ? 1
+               : 0;
+}
+
+/// The wheel turned by `rows` rows (positive: down the lines) over client (x, y). Returns 1 when
+/// it scrolled the details panel's lines (the page then keeps the wheel to itself).
+EMSCRIPTEN_KEEPALIVE int qel_wheel(int x, int y, int rows)
+{
+    return mouse_wheel(x, y, rows, app->geometry, *app) ? 1 : 0;
 }
 
 /// What the window shows, as text for a screen reader: {"title", "columns": one text per scale

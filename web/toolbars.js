@@ -47,14 +47,9 @@ function buildToolbars(ui) {
     bar.className = "toolbar";
     bar.dataset.toolbar = t.id;
     bar.setAttribute("role", "toolbar");
-    const rows = Math.ceil(t.buttons.length / t.columns);
-    bar.style.width = `${t.columns * ui.pitch + 2}px`;
-    bar.style.height = `${rows * ui.pitch + 2}px`;
     t.buttons.forEach((button, index) => {
       const node = document.createElement("button");
       node.type = "button";
-      node.style.left = `${(index % t.columns) * ui.pitch}px`;
-      node.style.top = `${Math.floor(index / t.columns) * ui.pitch}px`;
       node.dataset.button = index;
       node.setAttribute("aria-label", button.help);
       const img = document.createElement("img");
@@ -109,9 +104,34 @@ function buildToolbars(ui) {
   }
 }
 
+// The buttons' size follows the layout's pixel scale: 24 pixels, 27 apart, at the design size.
+let buttonSize = "";
+function sizeToolbars(ui) {
+  const size = `${ui.button}/${ui.pitch}/${ui.border}`;
+  if (size === buttonSize) return;
+  buttonSize = size;
+  for (const t of ui.toolbars) {
+    const bar = toolbarNodes.get(t.id);
+    const rows = Math.ceil(t.buttons.length / t.columns);
+    bar.style.width = `${t.columns * ui.pitch + 2 * ui.border}px`;
+    bar.style.height = `${rows * ui.pitch + 2 * ui.border}px`;
+    bar.style.borderWidth = `${ui.border}px`;
+    Array.from(bar.children).forEach((node, index) => {
+      node.style.left = `${(index % t.columns) * ui.pitch}px`;
+      node.style.top = `${Math.floor(index / t.columns) * ui.pitch}px`;
+      node.style.width = node.style.height = `${ui.button}px`;
+      node.firstChild.style.width = node.firstChild.style.height = `${ui.button}px`;
+    });
+  }
+}
+
 /// Shows the toolbars as the core reports them (built on the first call after a start).
 export function showToolbars(ui) {
-  if (toolbarNodes.size === 0) buildToolbars(ui);
+  if (toolbarNodes.size === 0) {
+    buttonSize = "";
+    buildToolbars(ui);
+  }
+  sizeToolbars(ui);
   for (const t of ui.toolbars) {
     const bar = toolbarNodes.get(t.id);
     bar.style.left = `${t.x}px`;

@@ -7,6 +7,7 @@
 #include "app/toolbar_layout.h"
 #include "app/win32/camera_dialog_win32.h"
 #include "app/win32/dialogs.h"
+#include "app/win32/dpi.h"
 #include "app/win32/gdi_canvas.h"
 #include "app/win32/popup_help.h"
 #include "app/win32/settings_files_win32.h"
@@ -23,9 +24,21 @@ constexpr wchar_t class_name[] = L"Qel";
 /// WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX (no maximise
 /// box), clipping the toolbars so that painting the columns never draws over them.
 constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
-constexpr int minimum_height = 400;
 
 POINT to_point(Point p) { return {p.x, p.y}; }
+
+/// Window size minus client size: the frame and the caption.
+SIZE frame_size(HWND window)
+{
+    RECT outer{}, client{};
+    GetWindowRect(window, &outer);
+    GetClientRect(window, &client);
+    if (client.right > 0 && client.bottom > 0)
+        return {(outer.right - outer.left) - client.right, (outer.bottom - outer.top) - client.bottom};
+    RECT r{0, 0, 100, 100};
+    AdjustWindowRectEx(&r, main_style, FALSE, 0);
+    return {r.right - r.left - 100, r.bottom - r.top - 100};
+}
 
 /// The press on a toolbar button opens its menu, and the release of that same click arrives in the
 /// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
@@ -79,17 +92,15 @@ private:
 void AppResources::load(HINSTANCE instance)
 {
     app_icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    // The system's cursors: Windows draws them at the size of the screen they are on.
     arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
     drag_cursor = LoadCursorW(nullptr, IDC_SIZENS);
-    for (int i = 0; i < toolbar_bitmap_count; ++i) {
-        const std::u16string_view name = bitmap_resource_name(static_cast<ToolbarBitmap>(i));
-        bitmaps[static_cast<std::size_t>(i)].reset(LoadBitmapW(instance, wide(name.data())));
-    }
+    pictures.load(instance);
 }
 
 void AppResources::release()
 {
-    for (BitmapHandle& b : bitmaps) b.reset();
+    pictures.release();
     fonts.release();
     if (app_icon != nullptr) DestroyIcon(app_icon);
     app_icon = nullptr;
@@ -113,7 +124,10 @@ void MainWindow::register_class(HINSTANCE instance, HICON icon)
 
 HWND MainWindow::create()
 {
-    return CreateWindowExW(0, class_name, L"", main_style, 100, 100, 600, 600, nullptr, nullptr, app_.instance, this);
+    // 600 x 600 at 96 dpi, as large again on a denser screen.
+    const int size = MulDiv(600, app_.dpi, 96);
+    return CreateWindowExW(0, class_name, L"", main_style, 100, 100, size, size, nullptr, nullptr, app_.instance,
+                           this);
 }
 
 LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -183,6 +197,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CAPTURECHANGED:
         on_capture_changed(reinterpret_cast<HWND>(lparam));
         return 0;
+    case WM_MOUSEWHEEL:
+        on_mouse_wheel(static_cast<short>(HIWORD(wparam)), x, y);
+        return 0;
+    case WM_DPICHANGED:
+        on_dpi_changed(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        return 0;
     case WM_QUERYENDSESSION:
         return TRUE;  // nothing to ask: everything is saved at once
     case WM_ENDSESSION:
@@ -204,34 +224,28 @@ HWND MainWindow::toolbar(int id) const
 
 void MainWindow::create_toolbars()
 {
-    const int u = app_.geometry.u;
-    int x = u;
+    const std::array<ToolbarPlace, 7> places = toolbar_places(app_.geometry, app_.state.mode);
     for (const ToolbarDescription& d : toolbar_descriptions()) {
         ToolbarSpec toolbar;
         toolbar.kind = d.kind;
+        toolbar.metrics = toolbar_metrics(app_.geometry);
         toolbar.columns = d.columns;
         toolbar.rows = d.rows;
-        toolbar.style = this;
+        toolbar.owner = this;
         for (std::size_t i = 0; i < d.buttons.size() && i < toolbar.bitmaps.size(); ++i) {
-            toolbar.bitmaps[i] = resources_.bitmap(d.buttons[i].bitmap);
+            toolbar.bitmaps[i] = d.buttons[i].bitmap;
             toolbar.help_texts[i] = wide(d.buttons[i].help);
         }
-        const HWND t = create_toolbar(app_.instance, window_, d.control_id, x, u, toolbar);
+        const ToolbarPlace& p = places[static_cast<std::size_t>(d.control_id - toolbar_id::mode)];
+        const HWND t = create_toolbar(app_.instance, window_, d.control_id, p.x, p.y, toolbar);
         toolbars_[static_cast<std::size_t>(d.control_id - toolbar_id::mode)] = t;
         switch (d.control_id) {
-        case toolbar_id::camera:
-            // The camera menu opens below its button, like the units and help menus: opened over
-            // the button, the release of the very click that opened it would choose its first item.
-            camera_anchor_ = {x, u + 34};
-            break;
         case toolbar_id::mode:
             for (int b = 0; b < mode_count; ++b) {
                 set_toolbar_button_state(t, b, b == static_cast<int>(app_.state.mode) ? 1 : 0);
             }
             break;
         case toolbar_id::units_help:
-            units_anchor_ = {x, u + 34};
-            help_anchor_ = {x + toolbar_width(2), u + 34};
             refresh_units_button(app_.state, *this);
             break;
         case toolbar_id::snap:
@@ -239,28 +253,39 @@ void MainWindow::create_toolbars()
             break;
         case toolbar_id::f_stop_increment:
             set_toolbar_button_state(t, 0, 1);
-            set_toolbar_bitmap(t, 0, resources_.bitmap(f_stop_increment_bitmap(app_.state)));
+            set_toolbar_bitmap(t, 0, f_stop_increment_bitmap(app_.state));
             break;
         case toolbar_id::teleconverter:
             set_toolbar_button_state(t, 0, 1);
-            set_toolbar_bitmap(t, 0, resources_.bitmap(teleconverter_bitmap(app_.state)));
+            set_toolbar_bitmap(t, 0, teleconverter_bitmap(app_.state));
             break;
         default:
             break;
         }
-        x += toolbar_width(d.columns) + 2 * u;
     }
 }
 
 void MainWindow::on_create()
 {
+    app_.dpi = window_dpi(window_);
+    RECT client{};
+    GetClientRect(window_, &client);
+    choose_text_height(app_.geometry, measure_, client.right, client.bottom, app_.dpi);
     create_toolbars();
     update_title();
-    // Narrower than this, the smallest text would not fit: the window never gets narrower, and a
-    // stored placement narrower than this comes back this wide.
+    // Smaller than this, the smallest text would not fit: the window never gets smaller, and a
+    // stored placement smaller than this comes back this large.
     ScaleGeometry scratch;
-    minimum_width_ = app_.frame_width + minimum_client_width(scratch, measure_);
-    restore_window_placement(window_, SIZE{minimum_width_, minimum_height});
+    minimum_client_ = minimum_client_size(scratch, measure_, app_.dpi);
+    const SIZE frame = frame_size(window_);
+    const SIZE least{minimum_client_.width + frame.cx,
+                     std::max<LONG>(minimum_window_height(app_.dpi), minimum_client_.height + frame.cy)};
+    restore_window_placement(window_, least);
+    RECT now{};
+    GetWindowRect(window_, &now);
+    if (now.right - now.left < least.cx || now.bottom - now.top < least.cy)
+        SetWindowPos(window_, nullptr, 0, 0, std::max(now.right - now.left, least.cx),
+                     std::max(now.bottom - now.top, least.cy), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::recompute(app_.state, current_camera(app_.cameras), true);
 }
 
@@ -268,15 +293,16 @@ void MainWindow::click_button(int toolbar_id, int button) { click_toolbar_button
 
 void MainWindow::layout_toolbars()
 {
+    // Every toolbar follows the layout: the first row moves with the margin, all grow with the
+    // pixel scale, and the second row stays centred over its columns.
     const ScaleGeometry& g = app_.geometry;
     const std::array<ToolbarPlace, 7> places = toolbar_places(g, app_.state.mode);
-    for (const int id : {toolbar_id::f_stop_increment, toolbar_id::teleconverter, toolbar_id::images}) {
-        const ToolbarPlace& p = places[static_cast<std::size_t>(id - toolbar_id::mode)];
-        SetWindowPos(toolbar(id), nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-        ShowWindow(toolbar(id), p.shown ? SW_SHOW : SW_HIDE);
+    const ToolbarMetrics metrics = toolbar_metrics(g);
+    for (const ToolbarDescription& d : toolbar_descriptions()) {
+        const ToolbarPlace& p = places[static_cast<std::size_t>(d.control_id - toolbar_id::mode)];
+        place_toolbar(toolbar(d.control_id), p.x, p.y, metrics);
+        ShowWindow(toolbar(d.control_id), p.shown ? SW_SHOWNA : SW_HIDE);
     }
-    f_stop_anchor_ = to_point(menu_anchor(MenuAnchor::FStopIncrement, g, app_.state.mode));
-    teleconverter_anchor_ = to_point(menu_anchor(MenuAnchor::Teleconverter, g, app_.state.mode));
     InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -284,7 +310,7 @@ void MainWindow::on_size()
 {
     RECT client{};
     GetClientRect(window_, &client);
-    app_.text_height = choose_text_height(app_.geometry, measure_, client.right, client.bottom);
+    app_.text_height = choose_text_height(app_.geometry, measure_, client.right, client.bottom, app_.dpi);
     layout_toolbars();
 }
 
@@ -292,14 +318,40 @@ void MainWindow::layout_for_text_height(int text_height)
 {
     RECT client{};
     GetClientRect(window_, &client);
-    layout_scales(app_.geometry, measure_, text_height, client.right, client.bottom);
+    layout_scales(app_.geometry, measure_, text_height, client.right, client.bottom, app_.dpi);
 }
 
 void MainWindow::on_get_min_max_info(MINMAXINFO& info)
 {
     layout_for_text_height(app_.text_height);
-    info.ptMinTrackSize.x = minimum_width_;
-    info.ptMinTrackSize.y = minimum_height;
+    const SIZE frame = frame_size(window_);
+    info.ptMinTrackSize.x = minimum_client_.width + frame.cx;
+    info.ptMinTrackSize.y = std::max<LONG>(minimum_window_height(app_.dpi), minimum_client_.height + frame.cy);
+}
+
+void MainWindow::on_dpi_changed(int dpi, const RECT& suggested)
+{
+    app_.dpi = dpi > 0 ? dpi : 96;
+    ScaleGeometry scratch;
+    minimum_client_ = minimum_client_size(scratch, measure_, app_.dpi);
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Also when the suggested size is the old one: the layout follows the new density.
+    on_size();
+}
+
+void MainWindow::on_mouse_wheel(int delta, int x, int y)
+{
+    UINT lines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    if (lines == 0 || lines > 100) lines = 3;  // "a page at a time" scrolls three rows here
+    wheel_rest_ += delta * static_cast<int>(lines);
+    const int rows = -wheel_rest_ / WHEEL_DELTA;
+    wheel_rest_ += rows * WHEEL_DELTA;
+    POINT at{x, y};
+    ScreenToClient(window_, &at);
+    if (rows != 0 && !mouse_wheel(at.x, at.y, rows, app_.geometry, *this))
+        wheel_rest_ = 0;
 }
 
 void MainWindow::on_paint()
@@ -315,7 +367,7 @@ void MainWindow::on_paint()
     {
         GdiCanvas canvas(dc, resources_.fonts);
         paint(canvas, measure_, app_.state, current_camera(app_.cameras), app_.geometry, app_.scratch,
-              focus_cue(app_.keys, app_.state.mode));
+              focus_cue(app_.keys, app_.state.mode, app_.geometry.details.last_first > 0));
     }
     BitBlt(scope.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
 }
@@ -354,6 +406,8 @@ Key key_of(WPARAM virtual_key)
     case VK_NEXT: return Key::PageDown;
     case VK_TAB: return Key::Tab;
     case VK_ESCAPE: return Key::Escape;
+    case VK_HOME: return Key::Home;
+    case VK_END: return Key::End;
     default: return Key::Other;
     }
 }
@@ -373,7 +427,7 @@ bool MainWindow::on_key_down(WPARAM virtual_key)
     if (GetCursorPos(&pointer) && WindowFromPoint(pointer) == window_ && ScreenToClient(window_, &pointer))
         under_pointer = scale_value_at(pointer.x, pointer.y, app_.state, app_.geometry);
     return key_down({{app_.state, app_.cameras, *this}, app_.keys, under_pointer,
-                     app_.drag.drag_state != DragState::Idle},
+                     app_.drag.drag_state != DragState::Idle, &app_.geometry.details},
                     press);
 }
 
@@ -438,18 +492,6 @@ int MainWindow::menu_toolbar(MenuAnchor a)
     return toolbar_id::camera;
 }
 
-POINT MainWindow::anchor(MenuAnchor a) const
-{
-    switch (a) {
-    case MenuAnchor::Camera: return camera_anchor_;
-    case MenuAnchor::Units: return units_anchor_;
-    case MenuAnchor::Help: return help_anchor_;
-    case MenuAnchor::FStopIncrement: return f_stop_anchor_;
-    case MenuAnchor::Teleconverter: return teleconverter_anchor_;
-    }
-    return camera_anchor_;
-}
-
 void MainWindow::show_menu(const PopupMenu& menu)
 {
     MenuHandle handle;
@@ -463,7 +505,7 @@ void MainWindow::show_menu(const PopupMenu& menu)
         AppendMenuW(handle.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
                     static_cast<UINT_PTR>(item.id), wide(label.c_str()));
     }
-    POINT at = anchor(menu.anchor);
+    POINT at = to_point(menu_anchor(menu.anchor, app_.geometry, app_.state.mode));
     ClientToScreen(window_, &at);
     const RECT bounds{0, 0, app_.screen_width, app_.screen_height};
     const OpeningReleaseFilter filter(toolbar(menu_toolbar(menu.anchor)));
@@ -474,7 +516,7 @@ int MainWindow::button_state(int toolbar_id, int button) { return toolbar_button
 
 void MainWindow::set_button_bitmap(int toolbar_id, int button, ToolbarBitmap bitmap)
 {
-    set_toolbar_bitmap(toolbar(toolbar_id), button, resources_.bitmap(bitmap));
+    set_toolbar_bitmap(toolbar(toolbar_id), button, bitmap);
 }
 
 void MainWindow::recompute(bool rescale)
@@ -527,3 +569,5 @@ PopupHelpStyle MainWindow::popup_help_style()
     resources_.fonts.use_height(app_.text_height);
     return {resources_.fonts.text_font(), app_.geometry.u, app_.geometry.line_height};
 }
+
+HBITMAP MainWindow::toolbar_picture(ToolbarBitmap bitmap, int size) { return resources_.pictures.picture(bitmap, size); }

@@ -11,9 +11,11 @@
 #include "app/command_host.h"
 #include "app/host.h"
 #include "app/keyboard.h"
+#include "app/text_height.h"
 #include "app/win32/app_paths.h"
 #include "app/win32/gdi.h"
 #include "app/win32/gdi_fonts.h"
+#include "app/win32/toolbar_pictures.h"
 #include "app/win32/toolbar_window.h"
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
@@ -25,32 +27,31 @@
 struct App : AppState {
     HINSTANCE instance = nullptr;
     AppPaths paths;
-    /// Window width minus client width of a window with the main window's frame.
-    int frame_width = 0;
     int screen_width = 0;
     int screen_height = 0;
+    /// The pixels per inch of the screen the main window is on.
+    int dpi = 96;
 };
 
-/// Icons, cursors and toolbar bitmaps, loaded once and released with the main window.
+/// Icons, cursors and toolbar pictures, loaded once and released with the main window.
 struct AppResources {
     HICON app_icon = nullptr;
     HCURSOR arrow_cursor = nullptr;
     HCURSOR drag_cursor = nullptr;
-    std::array<BitmapHandle, toolbar_bitmap_count> bitmaps;
+    ToolbarPictures pictures;
     GdiFonts fonts;
 
     void load(HINSTANCE instance);
-    HBITMAP bitmap(ToolbarBitmap b) const { return bitmaps[static_cast<std::size_t>(b)].get(); }
     void release();
 };
 
-class MainWindow final : public CommandHost, public MouseHost, public PopupHelpStyleSource {
+class MainWindow final : public CommandHost, public MouseHost, public ToolbarOwner {
 public:
     MainWindow(App& app, AppResources& resources);
 
     /// Registers the "Qel" class.
     static void register_class(HINSTANCE instance, HICON icon);
-    /// Creates the window (at 100, 100, 600 x 600 until a stored placement moves it).
+    /// Creates the window (at 100, 100, 600 x 600 at 96 dpi, until a stored placement moves it).
     HWND create();
 
     // CommandHost
@@ -72,8 +73,9 @@ public:
     void set_cursor(CursorKind cursor) override;
     void invalidate() override;
 
-    // PopupHelpStyleSource
+    // ToolbarOwner
     PopupHelpStyle popup_help_style() override;
+    HBITMAP toolbar_picture(ToolbarBitmap bitmap, int size) override;
 
 private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -91,6 +93,10 @@ private:
     void on_mouse_move(int x, int y);
     void on_mouse_up(bool left, int x, int y);
     void on_capture_changed(HWND new_owner);
+    /// The wheel turned by `delta` (120 a notch, positive away from the user) at screen (x, y).
+    void on_mouse_wheel(int delta, int x, int y);
+    /// The window moved to a screen of another density: it takes the size Windows suggests.
+    void on_dpi_changed(int dpi, const RECT& suggested);
     void on_end_session(bool ending);
     void on_destroy();
     /// Saves the settings file and the window placement, the first time only: a session that ends
@@ -100,7 +106,6 @@ private:
     void create_toolbars();
     void layout_for_text_height(int text_height);
     HWND toolbar(int id) const;
-    POINT anchor(MenuAnchor anchor) const;
     /// The toolbar whose button opens the menu with this anchor.
     static int menu_toolbar(MenuAnchor anchor);
 
@@ -111,14 +116,11 @@ private:
     BackBuffer back_buffer_;
     /// Toolbar handles by control id - 100.
     std::array<HWND, 7> toolbars_{};
-    POINT camera_anchor_{};
-    POINT units_anchor_{};
-    POINT help_anchor_{};
-    POINT f_stop_anchor_{};
-    POINT teleconverter_anchor_{};
     bool saved_ = false;
-    /// The narrowest window (frame included) in which everything is whole, set at creation.
-    int minimum_width_ = 0;
+    /// The smallest client in which everything is whole, for the screen the window is on.
+    ClientSize minimum_client_{};
+    /// Wheel turns not yet worth a row (a fine-grained wheel sends parts of a notch).
+    int wheel_rest_ = 0;
     /// Whether the last key that went down was one of ours.
     bool key_handled_ = false;
 };

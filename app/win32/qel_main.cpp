@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/win32/dpi.h"
 #include "app/win32/main_window.h"
 #include "app/win32/toolbar_window.h"
 #include "app/win32/settings_files_win32.h"
@@ -40,20 +41,6 @@ void read_decimal_point()
     }
 }
 
-/// Window width minus client width of a window with the main window's kind of frame.
-int measure_frame_width(HINSTANCE instance)
-{
-    const HWND probe = CreateWindowExW(0, dummy_class, L"", WS_POPUP | WS_CLIPSIBLINGS | WS_OVERLAPPEDWINDOW, 0, 0,
-                                       200, 200, nullptr, nullptr, instance, nullptr);
-    if (probe == nullptr) return 0;
-    RECT window{};
-    RECT client{};
-    GetWindowRect(probe, &window);
-    GetClientRect(probe, &client);
-    DestroyWindow(probe);
-    return (window.right - window.left) - (client.right - client.left);
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR, int)
@@ -76,12 +63,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR, int)
     load_settings(app->paths.settings_path, app->state, app->cameras, files);
     derive_camera_values(app->cameras);
 
-    app->frame_width = measure_frame_width(instance);
     app->screen_width = GetSystemMetrics(SM_CXSCREEN);
     app->screen_height = GetSystemMetrics(SM_CYSCREEN);
+    app->dpi = window_dpi(nullptr);
 
     GdiTextMeasure measure(resources->fonts);
-    layout_scales(app->geometry, measure, 0, 0, 0);
+    layout_scales(app->geometry, measure, 0, 0, 0, app->dpi);
     SetCursor(resources->arrow_cursor);
     recompute(app->state, current_camera(app->cameras), true);
 

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/toolbar_logic.h"
 #include "app/win32/gdi.h"
 
 namespace {
@@ -24,12 +23,23 @@ public:
 
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-    void set_bitmap(int button, HBITMAP bitmap)
+    void set_bitmap(int button, ToolbarBitmap bitmap)
     {
         if (!valid(button)) return;
         toolbar_.bitmaps[button] = bitmap;
         InvalidateRect(window_, nullptr, TRUE);
     }
+    void place(int x, int y, const ToolbarMetrics& metrics)
+    {
+        const bool resized = metrics.button != toolbar_.metrics.button || metrics.pitch != toolbar_.metrics.pitch ||
+                             metrics.border != toolbar_.metrics.border;
+        toolbar_.metrics = metrics;
+        SetWindowPos(window_, nullptr, x, y, width(), height(),
+                     SWP_NOZORDER | SWP_NOACTIVATE | (resized ? 0 : SWP_NOSIZE));
+        if (resized) InvalidateRect(window_, nullptr, TRUE);
+    }
+    int width() const { return toolbar_.columns * toolbar_.metrics.pitch + 2 * toolbar_.metrics.border; }
+    int height() const { return toolbar_.rows * toolbar_.metrics.pitch + 2 * toolbar_.metrics.border; }
     void set_state(int button, int state)
     {
         if (!valid(button)) return;
@@ -42,7 +52,6 @@ public:
 
 private:
     bool valid(int button) const { return button >= 0 && button < toolbar_.columns * toolbar_.rows && button < max_toolbar_buttons; }
-    int pitch() const { return toolbar_.button_size + 3; }
 
     void on_create();
     void on_paint();
@@ -83,19 +92,15 @@ void ToolbarWindow::on_paint()
     if (dc == nullptr) return;
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     MemoryDc source(dc);
-    SetMapMode(source.get(), GetMapMode(dc));
+    const ToolbarMetrics& m = toolbar_.metrics;
     for (int r = 0; r < toolbar_.rows; ++r) {
         for (int c = 0; c < toolbar_.columns; ++c) {
             const int index = r * toolbar_.columns + c;
-            if (!valid(index) || toolbar_.bitmaps[index] == nullptr) continue;
-            BITMAP info{};
-            GetObjectW(toolbar_.bitmaps[index], sizeof info, &info);
-            POINT size{info.bmWidth, info.bmHeight};
-            DPtoLP(dc, &size, 1);
-            POINT origin{0, 0};
-            DPtoLP(source.get(), &origin, 1);
-            Selection bitmap(source.get(), toolbar_.bitmaps[index]);
-            BitBlt(dc, 1 + c * pitch(), 1 + r * pitch(), size.x, size.y, source.get(), origin.x, origin.y,
+            if (!valid(index) || toolbar_.owner == nullptr) continue;
+            const HBITMAP picture = toolbar_.owner->toolbar_picture(toolbar_.bitmaps[index], m.button);
+            if (picture == nullptr) continue;
+            Selection bitmap(source.get(), picture);
+            BitBlt(dc, m.border + c * m.pitch, m.border + r * m.pitch, m.button, m.button, source.get(), 0, 0,
                    states_[index] == 0 ? SRCCOPY : NOTSRCCOPY);
         }
     }
@@ -111,7 +116,7 @@ void ToolbarWindow::end_hover()
 
 void ToolbarWindow::on_mouse_move(int x, int y)
 {
-    const int cell = hover_cell(x, y, toolbar_.button_size, toolbar_.columns, toolbar_.rows);
+    const int cell = hover_cell(x, y, toolbar_.metrics, toolbar_.columns, toolbar_.rows);
     if (cell >= 0 && cell == hover_) return;
     if (cell >= 0) {
         hover_ = cell;
@@ -134,7 +139,7 @@ void ToolbarWindow::on_timer()
         return;
     }
     if (hover_ != -1 && valid(hover_)) {
-        const PopupHelpStyle style = toolbar_.style != nullptr ? toolbar_.style->popup_help_style() : PopupHelpStyle{};
+        const PopupHelpStyle style = toolbar_.owner != nullptr ? toolbar_.owner->popup_help_style() : PopupHelpStyle{};
         show_popup_help(instance_, toolbar_.help_texts[hover_], window_, style);
     }
     KillTimer(window_, help_timer);
@@ -142,7 +147,7 @@ void ToolbarWindow::on_timer()
 
 void ToolbarWindow::on_left_button_down(int x, int y)
 {
-    const int index = hit_button(x, y, toolbar_.button_size, toolbar_.columns, toolbar_.rows);
+    const int index = hit_button(x, y, toolbar_.metrics, toolbar_.columns, toolbar_.rows);
     if (index < 0) return;
     ReleaseCapture();
     click(index);
@@ -238,14 +243,20 @@ void register_toolbar_class(HINSTANCE instance)
 HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int y, const ToolbarSpec& toolbar)
 {
     ToolbarCreation creation{&toolbar};
-    return CreateWindowExW(0, class_name, L"", WS_CHILD | WS_VISIBLE, x, y, toolbar_width(toolbar.columns),
-                           toolbar_height(toolbar.rows), parent,
+    const ToolbarMetrics& m = toolbar.metrics;
+    return CreateWindowExW(0, class_name, L"", WS_CHILD | WS_VISIBLE, x, y, toolbar.columns * m.pitch + 2 * m.border,
+                           toolbar.rows * m.pitch + 2 * m.border, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control_id)), instance, &creation);
 }
 
-void set_toolbar_bitmap(HWND toolbar, int button, HBITMAP bitmap)
+void set_toolbar_bitmap(HWND toolbar, int button, ToolbarBitmap bitmap)
 {
     if (ToolbarWindow* t = toolbar_of(toolbar)) t->set_bitmap(button, bitmap);
+}
+
+void place_toolbar(HWND toolbar, int x, int y, const ToolbarMetrics& metrics)
+{
+    if (ToolbarWindow* t = toolbar_of(toolbar)) t->place(x, y, metrics);
 }
 
 void set_toolbar_button_state(HWND toolbar, int button, int state)

@@ -79,46 +79,54 @@ class Screen:
         return self
 
     def find_first_row_u(self):
-        """The first-row toolbars sit at y = u of the layout made before the window existed."""
+        """The first-row toolbars sit at y = u of the layout."""
         px = self.image.load()
         for d in range(0, 40):
             if px[d, d] == L.BLACK:
                 return d
         raise Failure("no camera toolbar at the top left")
 
-    # Client coordinates of buttons.
+    # Client coordinates of buttons, at the layout's button size (24 pixels, 27 apart, at the
+    # design size).
+    def toolbar_width(self, columns):
+        _, pitch, border = self.layout.toolbar_sizes()
+        return columns * pitch + 2 * border
+
     def first_row_x(self):
         u0 = self.first_row_u
         camera = u0
-        mode = camera + 29 + 2 * u0
-        units = mode + 137 + 2 * u0
-        snap = units + 56 + 2 * u0
+        mode = camera + self.toolbar_width(1) + 2 * u0
+        units = mode + self.toolbar_width(5) + 2 * u0
+        snap = units + self.toolbar_width(2) + 2 * u0
         return {"camera": camera, "mode": mode, "units": units, "snap": snap}
 
     def button_centre(self, toolbar, index=0):
+        button, pitch, border = self.layout.toolbar_sizes()
         u0 = self.first_row_u
         xs = self.first_row_x()
         if toolbar in xs:
-            return xs[toolbar] + 1 + 27 * index + 12, u0 + 1 + 12
+            return xs[toolbar] + border + pitch * index + button // 2, u0 + border + button // 2
         x, y = self.second_row_origin(toolbar)
-        return x + 1 + 27 * index + 12, y + 1 + 12
+        return x + border + pitch * index + button // 2, y + border + button // 2
 
     def second_row_origin(self, toolbar):
         lay = self.layout
-        column, width = {"fstop": (1, 29), "teleconverter": (0, 29), "images": (2, 56)}[toolbar]
+        column, columns = {"fstop": (1, 1), "teleconverter": (0, 1), "images": (2, 2)}[toolbar]
         left, _, right, _ = lay.scale(column)
-        return (left + right - width) // 2, lay.u + 34
+        return (left + right - self.toolbar_width(columns)) // 2, lay.toolbar_row_top
 
     def button_origin(self, toolbar, index=0):
+        button = self.layout.toolbar_sizes()[0]
         cx, cy = self.button_centre(toolbar, index)
-        return cx - 12, cy - 12
+        return cx - button // 2, cy - button // 2
 
     def button_image(self, toolbar, index=0):
+        button = self.layout.toolbar_sizes()[0]
         x, y = self.button_origin(toolbar, index)
-        return self.image.crop((x, y, x + 24, y + 24))
+        return self.image.crop((x, y, x + button, y + button))
 
     def check_button(self, toolbar, index, picture, inverted):
-        expected = self.ctx.picture(picture)
+        expected = scaled_picture(self.ctx.picture(picture), self.layout.toolbar_sizes()[0])
         if inverted:
             expected = ImageOps.invert(expected)
         got = self.button_image(toolbar, index)
@@ -177,6 +185,17 @@ class Screen:
         self.qel.click_screen(mx + mw // 2, items[item], settle=0.4)
         check(window not in self.qel.windows(), f"{label}: the menu stayed open")
         return items, (mx, my, mw, mh), shot
+
+
+def scaled_picture(picture, size):
+    """A button's pixel art at `size` pixels: each pixel takes the art's pixel under it."""
+    art = picture.size[0]
+    if size == art:
+        return picture
+    pixels = picture.load()
+    out = Image.new("RGB", (size, size))
+    out.putdata([pixels[x * art // size, y * art // size] for y in range(size) for x in range(size)])
+    return out
 
 
 def start(ctx, sandbox, name):
@@ -308,8 +327,15 @@ def placement_minimised_or_tiny(ctx, sandboxes):
             want_height = rect[3] - rect[1]
             if label == "sliver":
                 layout = L.Layout(qel.shot("sliver")).check_rules()
-                client_width = minimum_width(layout)
-                check(w == client_width, f"sliver: the client came back {w} wide, not the minimum {client_width}")
+                # The smallest text fits exactly: a pixel narrower, its columns would not.
+                harness_xdo(qel, "windowsize", qel.window, w - 1, h)
+                qel.settle(0.6)
+                narrower = L.Layout(qel.shot("sliver-narrower"))
+                check(narrower.line_height_of_scale() == layout.line_height and
+                      narrower.columns[4][1] + narrower.u == w,
+                      f"sliver: the client came back {w} wide, not the minimum {minimum_width(narrower)}")
+                harness_xdo(qel, "windowsize", qel.window, w, h)
+                qel.settle(0.6)
                 want_width = w + 20  # the stored width has the frame too
             else:
                 want_width = rect[2] - rect[0]
@@ -329,9 +355,11 @@ def placement_minimised_or_tiny(ctx, sandboxes):
 
 
 def minimum_width(layout):
-    """The narrowest client the layout of the smallest text fits: its details column and a margin,
-    or the first row of toolbars (camera, modes, units and help, snap) with its margins."""
-    return max(layout.columns[4][1] + layout.u, 29 + 137 + 56 + 29 + 8 * layout.u)
+    """The narrowest client the layout of the smallest text fits, read from a client no wider:
+    its details column and a margin, or the first row of toolbars (camera, modes, units and help,
+    snap) with its margins."""
+    _, pitch, border = layout.toolbar_sizes()
+    return max(layout.columns[4][1] + layout.u, 9 * pitch + 8 * border + 8 * layout.u)
 
 
 def find_popup(shot, sx, sy):
@@ -680,8 +708,10 @@ def comma_locale(ctx, sandboxes):
 
 @case
 def resizing(ctx, sandboxes):
-    """Narrower and wider windows get the largest text height that fits; the second-row toolbars
-    stay centred over their columns."""
+    """Narrower and wider windows get the largest text height that fits both their width and
+    their height: a wide window exactly as high as its layout needs keeps its text, one row lower
+    makes it smaller; the details column takes the width the other columns leave; the second-row
+    toolbars stay centred over their columns."""
     box = sandboxes.new()
 
     def resize(qel, screen, width, height, label):
@@ -697,20 +727,16 @@ def resizing(ctx, sandboxes):
         start_height = screen.layout.line_height
         narrow = resize(qel, screen, 440, 560, "narrow")
         check(narrow.line_height < start_height, f"narrow line height {narrow.line_height} not below {start_height}")
-        exact = narrow.columns[4][1] + narrow.u
-        same = resize(qel, screen, exact, 560, "exact")
-        check(same.line_height == narrow.line_height and same.columns == narrow.columns,
-              "a window exactly as wide as the layout did not keep it")
-        smaller = resize(qel, screen, exact - 1, 560, "one-pixel-less")
-        check(smaller.line_height < narrow.line_height, "a window one pixel too narrow kept the text height")
         wide = resize(qel, screen, 1000, 700, "wide")
         check(wide.line_height > start_height, f"wide line height {wide.line_height} not above {start_height}")
-        exact = wide.columns[4][1] + wide.u
-        if wide.line_height < 49:
-            same = resize(qel, screen, exact, 700, "wide-exact")
-            check(same.line_height == wide.line_height, "the wide layout did not hold at its exact width")
-            less = resize(qel, screen, exact - 1, 700, "wide-one-pixel-less")
-            check(less.line_height < wide.line_height, "the wide layout held one pixel too narrow")
+        short = resize(qel, screen, 1100, 480, "short")
+        check(short.line_height < wide.line_height, f"a short window kept the line height {short.line_height}")
+        exact = short.needed_height
+        same = resize(qel, screen, 1100, exact, "exact-height")
+        check(same.line_height == short.line_height and same.columns == short.columns,
+              f"a window exactly {exact} high did not keep the layout of line height {short.line_height}")
+        lower = resize(qel, screen, 1100, exact - 1, "one-row-lower")
+        check(lower.line_height < short.line_height, f"a window {exact - 1} high kept the line height")
 
     run(ctx, box, "resize", actions)
 

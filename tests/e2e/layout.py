@@ -57,8 +57,14 @@ class Layout:
         verticals = [(x, ys[0], ys[-1] + 1) for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
         check(len(verticals) == 2, f"expected the strip edge and the scale line, found verticals {verticals}")
         self.strip_left, self.line_x = verticals[0][0], verticals[1][0]
+        # The strip is 65 pixels wide at the design size and 32 more for every further half step of
+        # the pixel scale (toolbar pictures, markers, ticks and margins grow with it).
+        self.strip_width = self.line_x - self.strip_left
+        check((self.strip_width - 1) % 32 == 0 and self.strip_width >= STRIP_WIDTH,
+              f"the strip is {self.strip_width} pixels wide, not 32 per half step and one")
+        self.halves = (self.strip_width - 1) // 32
         # The strip's centre column is never black inside the scale rectangle: scan it upwards.
-        centre = self.strip_left + STRIP_WIDTH // 2
+        centre = self.strip_left + self.strip_width // 2
         yy = bottom - 1
         while yy > y and px[centre, yy] == BLACK:
             yy -= 1
@@ -67,30 +73,50 @@ class Layout:
             yy -= 1
         self.scale_top = yy + 1
 
+    def scaled(self, n):
+        """n design pixels at the layout's pixel scale."""
+        return (n * self.halves + 1) // 2
+
+    def toolbar_sizes(self):
+        """The toolbar button's edge, the distance from one button to the next, the border."""
+        return self.scaled(24), self.scaled(27), self.scaled(1)
+
+    def line_height_of_scale(self):
+        """The line height the scale top implies (check_rules finds it too, and checks more)."""
+        button, pitch, border = self.toolbar_sizes()
+        name_line_top = self.u + pitch + 2 * border + self.scaled(5) + button + self.u
+        return (self.scale_top - 4 * self.u - name_line_top) // 2
+
     def check_rules(self):
-        """The column rules, read backwards: every width must come from one u and one set of text widths."""
-        u = self.u
+        """The column rules, read backwards: every width must come from one u, one pixel scale and
+        one set of text widths. The details column takes whatever width is left."""
+        u, px = self.u, self.scaled
+        button, pitch, border = self.toolbar_sizes()
+        self.toolbar_row_top = u + pitch + 2 * border + px(5)
         (l0, r0), (l1, r1), (l2, r2), (l3, r3), (l4, r4) = self.columns
-        check(self.panel_top == u + 30, f"the panels start at {self.panel_top}, not at u + 30 = {u + 30}")
+        check(self.panel_top == self.toolbar_row_top - px(4),
+              f"the panels start at {self.panel_top}, not at u + {self.toolbar_row_top - px(4) - u}")
         for (a, b) in zip(self.columns, self.columns[1:]):
             check(b[0] == a[1] + u, f"columns {a} and {b} are not u = {u} apart")
-        w4 = (r1 - l1) - 4 * u - 20
-        check((r0 - l0) == 5 * u + w4 + 20, "the lens column is not one u wider than the aperture column")
-        check((r3 - l3) == 4 * u + w4 + 20, "the blur column is not as wide as the aperture column")
-        w5 = self.strip_left - (l2 + 2 * u) - 12
-        w8 = (r2 - l2) - 4 * u - w5 - 89
-        check(self.line_x == self.strip_left + STRIP_WIDTH, "the distance scale line is not 65 pixels right of S")
+        w4 = (r1 - l1) - 4 * u - px(20)
+        check((r0 - l0) == 5 * u + w4 + px(20), "the lens column is not one u wider than the aperture column")
+        check((r3 - l3) == 4 * u + w4 + px(20), "the blur column is not as wide as the aperture column")
+        w5 = self.strip_left - (l2 + 2 * u) - px(12)
+        w8 = (r2 - l2) - 4 * u - w5 - 2 * px(12) - self.strip_width
         # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p.
         check((w8 - w5) % 3 == 0 and 4 * (w8 - w5) // 3 == w4,
               f"text widths w4 {w4}, w5 {w5}, w8 {w8} do not fit one digit width")
         self.w4, self.w5, self.w8 = w4, w5, w8
-        self.w25 = (r4 - l4) - 4 * u
         check(self.scale_bottom == self.bottom - 4 * u, f"scale bottom {self.scale_bottom} is not column bottom - 4u")
-        # T = 2u + 58 + 2 line heights, with u = line height / 3.
-        heights = [h for h in range(3 * u, 3 * u + 3) if 2 * u + 58 + 2 * h + 4 * u == self.scale_top]
+        # T = the toolbar row, its buttons, u and 2 line heights, with u = line height / 3.
+        self.name_line_top = self.toolbar_row_top + button + u
+        heights = [h for h in range(3 * u, 3 * u + 3) if self.name_line_top + 2 * h + 4 * u == self.scale_top]
         check(len(heights) == 1, f"scale top {self.scale_top} matches no line height for u = {u}")
         self.line_height = heights[0]
-        check(r4 + u <= self.width, f"the details column ends at {r4} + u beyond the client width {self.width}")
+        check(r4 + u == self.width, f"the details column ends at {r4}, not a margin u = {u} before the client's "
+                                    f"right edge {self.width}")
+        # The height this text needs: sixteen aperture labels a line height apart on the scale.
+        self.needed_height = self.scale_top + 5 * u + 15 * self.line_height
         return self
 
     def scale(self, column):

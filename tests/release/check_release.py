@@ -79,7 +79,7 @@ class ReleasePackage(unittest.TestCase):
         self.assertIn(struct.pack("<HHHH", int(minor), int(major), 0, 0), exe, "binary FILEVERSION")
         self.assertIn(b"Microsoft.Windows.Common-Controls", exe)
         self.assertIn(b'level="asInvoker"', exe)
-        self.assertNotIn(b"dpiAware", exe, "DPI awareness is declared although the window is not ready for it")
+        self.assertIn(b"<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2", exe)
 
     def test_read_me_names_the_version_in_windows_lines(self):
         with self.open() as z:

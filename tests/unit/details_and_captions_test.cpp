@@ -30,7 +30,8 @@ void add(PanelText& p, PanelSlot slot, std::u16string_view text = {})
 
 TEST(DetailsPanel, LinesGapsAndHiddenSlots)
 {
-    const ScaleGeometry g = layout();  // u = 5, line height 16, T = 100
+    ScaleGeometry g = layout();  // u = 5, line height 16, T = 100
+    FixedMeasure measure(7);
     PanelText p;
     add(p, PanelSlot::Line, u"Hyperfocal: 35 ft");
     add(p, PanelSlot::Gap);
@@ -38,7 +39,7 @@ TEST(DetailsPanel, LinesGapsAndHiddenSlots)
     add(p, PanelSlot::Hidden);
     add(p, PanelSlot::Line, u"Magnification: 1 : 23.4");
     RecordingCanvas c;
-    draw_details(c, p, g);
+    draw_details(c, measure, p, g);
 
     const ColumnGeometry& d = column(g, Column::Details);
     ASSERT_EQ(c.calls.size(), 4u);
@@ -60,20 +61,25 @@ TEST(DetailsPanel, LinesGapsAndHiddenSlots)
     }
 }
 
-TEST(DetailsPanel, LinesBelowTheWindowAreNotDrawn)
+TEST(DetailsPanel, LinesThatDoNotFitShowWholeRowsFromTheFirstBesideAScrollBar)
 {
-    const ScaleGeometry g = layout(400);
+    ScaleGeometry g = layout(400);  // the column from 100 to 395: 18 rows of 16
+    FixedMeasure measure(7);
     PanelText p;
     for (int i = 0; i < 103; ++i)
-        add(p, PanelSlot::Line, u"Focus Point");
+        add(p, PanelSlot::Line, i == 40 ? u"Focus Point 40" : u"Focus Point");
+    g.details.first = 40;
     RecordingCanvas c;
-    draw_details(c, p, g);
+    draw_details(c, measure, p, g);
     const std::vector<DrawCall> texts = c.of_kind(CallKind::TextInRect);
-    // Lines start at 100, 116, ... and the last one drawn starts above row 400.
-    ASSERT_EQ(texts.size(), 19u);
-    EXPECT_EQ(texts.back().rect.top, 388);
-    // Past the panel's bottom (395) they still run on to the window's edge.
-    EXPECT_GT(texts.back().rect.bottom, column(g, Column::Details).column.bottom);
+    ASSERT_EQ(texts.size(), 18u);
+    EXPECT_EQ(texts.front().text, u"Focus Point 40");
+    EXPECT_EQ(texts.back().rect.bottom, 100 + 18 * 16);
+    const Rect& d = column(g, Column::Details).column;
+    const std::vector<DrawCall> bar = c.of_kind(CallKind::FillRect);  // the panel, the track and the thumb
+    ASSERT_EQ(bar.size(), 3u);
+    EXPECT_EQ(bar[1].rect, (Rect{d.right - 15, 100, d.right - 10, d.bottom - 5}));
+    EXPECT_EQ(bar[2].rect, (Rect{d.right - 15, 100 + 290 * 40 / 103, d.right - 10, 100 + 290 * 58 / 103}));
 }
 
 TEST(Captions, TextsAtTheirRectanglesAndAlignments)

@@ -17,48 +17,58 @@ public:
     }
 };
 
-/// The narrowest client width that fits the layout of one text height.
-int width_needed(int text_height)
+constexpr int tall = 100000;
+
+/// The smallest client that fits the layout of one text height.
+ScaleGeometry needs(int text_height, int dpi = design_dpi)
 {
     ScalingMeasure measure;
     ScaleGeometry g;
-    layout_scales(g, measure, text_height, 10000, 600);
-    return column(g, Column::Details).column.right + g.u;
+    layout_scales(g, measure, text_height, tall, tall, dpi);
+    return g;
 }
 
-TEST(TextHeight, LargestHeightThatFits)
+int width_needed(int text_height) { return std::max(needs(text_height).needed_width, first_row_width(needs(text_height))); }
+
+TEST(TextHeight, LargestHeightThatFitsTheWidthAndTheHeight)
 {
-    for (const int height : {8, 12, 20, 33}) {
+    for (const int height : {9, 12, 20, 33, 59, 60, 61, 100}) {
         ScalingMeasure measure;
         ScaleGeometry g;
-        const int exact = width_needed(height);
-        EXPECT_EQ(choose_text_height(g, measure, exact, 600), height) << "exactly wide enough for " << height;
+        const int wide = width_needed(height);
+        EXPECT_EQ(choose_text_height(g, measure, wide, tall), height) << "exactly wide enough for " << height;
         EXPECT_EQ(g.text_height, height);
-        EXPECT_TRUE(layout_fits(g, exact));
-        EXPECT_EQ(choose_text_height(g, measure, exact - 1, 600), height - 1) << "one pixel short of " << height;
+        EXPECT_TRUE(layout_fits(g, wide));
+        EXPECT_EQ(choose_text_height(g, measure, wide - 1, tall), height - 1) << "one pixel short of " << height;
         EXPECT_EQ(g.text_height, height - 1);  // the geometry is that of the chosen height
+
+        const int high = needs(height).needed_height;
+        EXPECT_EQ(choose_text_height(g, measure, tall, high), height) << "exactly high enough for " << height;
+        EXPECT_EQ(choose_text_height(g, measure, tall, high - 1), height - 1) << "one row short of " << height;
+        // Both at once: the smaller of the two heights.
+        EXPECT_EQ(choose_text_height(g, measure, wide, needs(height + 5).needed_height), height);
+        EXPECT_EQ(choose_text_height(g, measure, width_needed(height + 5), high), height);
     }
 }
 
-TEST(TextHeight, TooNarrowForEightGivesSevenAndWideStopsAtTheTop)
+TEST(TextHeight, TheReadableMinimumWhenNothingFitsAndTheTopWhenAllDo)
 {
     ScalingMeasure measure;
     ScaleGeometry g;
-    EXPECT_EQ(choose_text_height(g, measure, 100, 600), 7);
-    EXPECT_EQ(g.text_height, 7);
-    EXPECT_EQ(choose_text_height(g, measure, 100000, 600), largest_text_height);
-    EXPECT_EQ(g.text_height, largest_text_height);
-    EXPECT_TRUE(layout_fits(g, 100000));
-}
-
-TEST(TextHeight, FitsCountsTheMarginAfterTheDetailsColumn)
-{
-    ScalingMeasure measure;
-    ScaleGeometry g;
-    layout_scales(g, measure, 12, 800, 600);
-    const int right = column(g, Column::Details).column.right;
-    EXPECT_TRUE(layout_fits(g, right + g.u));
-    EXPECT_FALSE(layout_fits(g, right + g.u - 1));
+    EXPECT_EQ(choose_text_height(g, measure, 100, 600), 8);
+    EXPECT_EQ(choose_text_height(g, measure, 1600, 100), 8);
+    EXPECT_EQ(g.text_height, 8);
+    EXPECT_EQ(choose_text_height(g, measure, 100, 600, 192), 16) << "a 200 % screen reads 16 pixels as 96 dpi reads 8";
+    EXPECT_EQ(choose_text_height(g, measure, tall, tall), largest_text_height);
+    EXPECT_EQ(column(g, Column::Details).column.right, tall - g.u) << "the details take the width left";
+    LayoutLimits limits;
+    limits.client_width = tall;
+    limits.client_height = tall;
+    limits.smallest_text_height = 10;
+    limits.largest_text_height = 30;
+    EXPECT_EQ(choose_layout(g, measure, limits), 30);
+    limits.client_width = 300;
+    EXPECT_EQ(choose_layout(g, measure, limits), 10);
 }
 
 /// Tiny text that takes no width: a layout narrower than the toolbars above it.
@@ -68,23 +78,34 @@ public:
     int text_width(int, std::u16string_view) override { return 0; }
 };
 
-TEST(TextHeight, TheMinimumWidthKeepsTheSmallestTextAndTheFirstToolbarRowWhole)
+TEST(TextHeight, TheMinimumClientKeepsTheSmallestTextAndTheFirstToolbarRowWhole)
 {
     // The first row holds the camera, mode, units and help and snap toolbars, 2u apart, with a
-    // margin u on either side.
-    const auto toolbar_row = [](int u) { return 29 + 137 + 56 + 29 + 8 * u; };
+    // margin u on either side; nine buttons of the layout's size.
+    const auto toolbar_row = [](const ScaleGeometry& g) {
+        return 9 * g.toolbar_pitch + 8 * g.toolbar_border + 8 * g.u;
+    };
 
-    ScalingMeasure scaling;
-    ScaleGeometry g;
-    const int wide_text = minimum_client_width(g, scaling);
-    EXPECT_EQ(wide_text, std::max(width_needed(smallest_text_height), toolbar_row(g.u)));
-    EXPECT_EQ(choose_text_height(g, scaling, wide_text, 400), smallest_text_height);
-    EXPECT_LT(choose_text_height(g, scaling, wide_text - 1, 400), smallest_text_height);
+    for (const int dpi : {96, 120, 144, 192}) {
+        ScalingMeasure scaling;
+        ScaleGeometry g;
+        const ClientSize least = minimum_client_size(g, scaling, dpi);
+        const int smallest = readable_text_height(dpi);
+        EXPECT_EQ(g.text_height, smallest);
+        EXPECT_EQ(least.width, std::max(g.needed_width, toolbar_row(g))) << dpi;
+        EXPECT_EQ(least.height, g.needed_height) << dpi;
+        EXPECT_LT(least.height, minimum_window_height(dpi) - 40) << "the window's least height leaves room";
+        EXPECT_EQ(choose_text_height(g, scaling, least.width, least.height, dpi), smallest) << dpi;
+        EXPECT_TRUE(layout_fits(g, least.width));
+        EXPECT_FALSE(layout_fits(g, least.width - 1));
+    }
 
     NarrowMeasure narrow;
+    ScaleGeometry g;
     const int narrow_text = minimum_client_width(g, narrow);
-    EXPECT_EQ(narrow_text, toolbar_row(2));
-    EXPECT_GT(narrow_text, column(g, Column::Details).column.right + g.u) << "the toolbars decide here";
+    EXPECT_EQ(narrow_text, toolbar_row(g));
+    EXPECT_EQ(narrow_text, 29 + 137 + 56 + 29 + 8 * 2);
+    EXPECT_GT(narrow_text, g.needed_width) << "the toolbars decide here";
 }
 
 }  // namespace

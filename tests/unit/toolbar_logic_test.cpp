@@ -27,7 +27,7 @@ TEST(ToolbarHoverCell, CellsIncludeGapsAndBorder)
         {5, -1, -1},   // above it
     }};
     for (const PointCase& c : cases) {
-        EXPECT_EQ(hover_cell(c.x, c.y, 24, 2, 1), c.expected) << c.x << "," << c.y;
+        EXPECT_EQ(hover_cell(c.x, c.y, ToolbarMetrics{}, 2, 1), c.expected) << c.x << "," << c.y;
     }
 }
 
@@ -46,14 +46,14 @@ TEST(ToolbarHitButton, ButtonsSpanTwentyFivePixelsAndGapsHitNothing)
         {5, 0, -1},   // the top border
     }};
     for (const PointCase& c : cases) {
-        EXPECT_EQ(hit_button(c.x, c.y, 24, 2, 1), c.expected) << c.x << "," << c.y;
+        EXPECT_EQ(hit_button(c.x, c.y, ToolbarMetrics{}, 2, 1), c.expected) << c.x << "," << c.y;
     }
 }
 
 TEST(ToolbarHitButton, RowsCountInTheIndex)
 {
-    EXPECT_EQ(hit_button(30, 30, 24, 3, 2), 4);  // row 1, column 1 of three columns
-    EXPECT_EQ(hover_cell(60, 40, 24, 3, 2), 5);
+    EXPECT_EQ(hit_button(30, 30, ToolbarMetrics{}, 3, 2), 4);  // row 1, column 1 of three columns
+    EXPECT_EQ(hover_cell(60, 40, ToolbarMetrics{}, 3, 2), 5);
 }
 
 TEST(ToolbarApplyClick, RadioSelectsOnlyTheHitButton)

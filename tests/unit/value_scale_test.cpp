@@ -69,10 +69,10 @@ TEST(ValueScale, ScaleLineAndInfinityAtTheTop)
     EXPECT_EQ(c.texts(u"300")[0].a.y, 600 - half);
 }
 
-TEST(ValueScale, TicksAtLeastFourApartAndLabelsNeverOverlap)
+TEST(ValueScale, TicksAtLeastFourApartAndLabelsNeverOverlapOrReadTheSame)
 {
     int windows = 0;
-    for (double low : {0.02, 0.3, 1.0, 2.7, 27.78, 423.2, 1100.0}) {
+    for (double low : {0.01, 0.011, 0.02, 0.3, 1.0, 2.7, 27.78, 423.2, 1100.0}) {
         for (double ratio : {2.0, 3.5, 9.0, 40.0, 300.0, -1.0}) {
             for (int height : {40, 90, 250, 700, 2000}) {
                 for (int text : {11, 16, 24}) {
@@ -84,8 +84,10 @@ TEST(ValueScale, TicksAtLeastFourApartAndLabelsNeverOverlap)
                     for (std::size_t i = 1; i < rows.size(); ++i)
                         ASSERT_GE(rows[i] - rows[i - 1], 4) << low << " " << high << " " << height;
                     const std::vector<DrawCall> t = labels(c);
-                    for (std::size_t i = 1; i < t.size(); ++i)
-                        ASSERT_GE(t[i].a.y - t[i - 1].a.y, 2 * (text / 2)) << low << " " << high << " " << height;
+                    for (std::size_t i = 1; i < t.size(); ++i) {
+                        ASSERT_GE(t[i].a.y - t[i - 1].a.y, text) << low << " " << high << " " << height;
+                        ASSERT_NE(t[i].text, t[i - 1].text) << low << " " << high << " " << height;
+                    }
                     for (int y : rows)
                         ASSERT_TRUE(50 <= y && y <= 50 + height) << y;
                     ++windows;
@@ -93,7 +95,18 @@ TEST(ValueScale, TicksAtLeastFourApartAndLabelsNeverOverlap)
             }
         }
     }
-    EXPECT_EQ(windows, 630);
+    EXPECT_EQ(windows, 810);
+}
+
+TEST(ValueScale, RoundValuesBelowATenthKeepTheirThirdDecimal)
+{
+    for (const auto& [value, label] : {std::pair{0.01, u"0.01"}, {0.012, u"0.012"}, {0.015, u"0.015"},
+                                       {0.02, u"0.02"}, {0.12, u"0.12"}, {1.5, u"1.5"}})
+        EXPECT_EQ(round_value_label(value).view(), std::u16string_view(label)) << value;
+    // Evenly stepped labels finer than their four decimals: one of each text.
+    const std::vector<DrawCall> t = labels(draw(1.00001, 1.00009, 50, 1050, false, ScaleMapping::Linear));
+    for (std::size_t i = 1; i < t.size(); ++i)
+        EXPECT_NE(t[i].text, t[i - 1].text);
 }
 
 TEST(ValueScale, FarWindowsGetRoundValuesAndLabels)
