@@ -330,12 +330,13 @@ struct Session {
         lay_out();
     }
 
-    // Any text height the window may choose, at any size; the lines' rows as a paint leaves them.
+    // The layout the window chooses at its size on a screen of any usual density; the lines' rows
+    // as a paint leaves them.
     void lay_out()
     {
+        static constexpr int densities[] = {96, 120, 144, 192};
         app->geometry = ScaleGeometry{};
-        app->text_height = in.pick(smallest_text_height, largest_text_height);
-        layout_scales(app->geometry, measure, app->text_height, width, height);
+        app->text_height = choose_text_height(app->geometry, measure, width, height, densities[in.pick(0, 3)]);
         place_lines();
     }
 
@@ -350,7 +351,7 @@ struct Session {
 
     Point point_on_scale()
     {
-        const Column c = static_cast<Column>(in.pick(0, 3));
+        const Column c = static_cast<Column>(in.pick(0, column_count - 1));
         const Rect r = column(app->geometry, c).scale;
         return {in.pick(r.left, std::max(r.left, r.right - 1)), in.pick(r.top - 20, r.bottom + 20)};
     }
@@ -382,7 +383,7 @@ struct Session {
 
     void press_key()
     {
-        const KeyPress key{static_cast<Key>(in.pick(0, static_cast<int>(Key::Escape))), in.pick(0, 3) == 0,
+        const KeyPress key{static_cast<Key>(in.pick(0, static_cast<int>(Key::End))), in.pick(0, 3) == 0,
                            in.pick(0, 3) == 0, in.pick(0, 5) == 0};
         place_lines();
         const ScaleValue under = scale_value_at(pointer_x, pointer_y, app->state, app->geometry);
