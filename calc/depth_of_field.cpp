@@ -47,6 +47,12 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
             state.far = far_denominator > 0 ? h * s / far_denominator : -1;
             if (state.far > far_cap_mm)
                 state.far = -1;
+            // Where the hyperfocal distance dwarfs the focus distance, rounding must not put a
+            // limit on the wrong side of it.
+            if (state.near > s)
+                state.near = s;
+            if (state.far >= 0 && state.far < s)
+                state.far = s;
         }
     } else {
         state.near = state.focus_at;
