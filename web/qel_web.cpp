@@ -624,7 +624,7 @@ EMSCRIPTEN_KEEPALIVE const char* qel_tile_edges()
     }
     j.number(app->geometry.strip_left);
     j.raw(",");
-    j.number(app->geometry.strip_left + strip_width);
+    j.number(app->geometry.strip_left + app->geometry.strip_width);
     j.raw("],\"ys\":[");
     j.number(app->geometry.column_top);
     j.raw("]}");
