@@ -591,8 +591,8 @@ def images(ctx, sandboxes):
 
 @case
 def help_menu(ctx, sandboxes):
-    """The About box opens centred on the window and closes with Enter or Escape; Reset Scales resets the scales and nothing else;
-    a missing help document opens nothing."""
+    """The About box opens centred on the window and closes with Enter or Escape; Reset Scales resets the scales and nothing else.
+    (What a missing help document shows is the help_documents_missing case.)"""
     box = sandboxes.new()
     box.write_settings(settings_with(focal_length="200.00", f_stop="11.00000", teleconverter="2.00000",
                                      blur_threshold="2.00000", maxblur="30.00", fov="50.00", ni="7", units="5",
@@ -620,10 +620,6 @@ def help_menu(ctx, sandboxes):
         harness_xdo(qel, "key", "Escape")
         time.sleep(0.5)
         check(about not in qel.windows(), "the About box stayed open after Escape")
-        before = set(qel.windows())
-        screen.choose("units", 1, 1, "help-quick-start", expected_items=4)
-        time.sleep(0.5)
-        check(set(qel.windows()) <= before, "a missing help document opened a window")
         screen.choose("units", 1, -1, "help-reset", expected_items=4)
         screen.refresh("reset")
         screen.check_button("teleconverter", 0, "IDTC20", True)
