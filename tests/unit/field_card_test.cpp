@@ -2,12 +2,17 @@
 // and the default apertures are the whole stops a photographer reads off a lens.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "calc/field_card.h"
 #include "calc/recompute.h"
+#include "calc/snap.h"
 #include "support/hand_camera.h"
+#include "text/distance_text.h"
 #include "text/field_card_text.h"
 
 namespace {
@@ -86,7 +91,8 @@ TEST(FieldCard, DefaultDistancesAreRoundValuesFromFifteenFocalLengths)
         {DistanceUnit::Foot, 50, 1, {3, 5, 7, 10, 15, 20, 30, 50, 70, 100}},  // 750 mm is 2.46 ft
         {DistanceUnit::Metre, 24, 1, {0.5, 0.7, 1, 1.5, 2, 3, 5, 7, 10, 15}},
         {DistanceUnit::Foot, 14, 1, {0.7, 1, 1.5, 2, 3, 5, 7, 10, 15, 20}},
-        {DistanceUnit::Millimetre, 50, 1, {1000, 1500, 2000, 3000, 5000, 7000, 10000, 15000, 20000, 30000}},
+        {DistanceUnit::Millimetre, 50, 1, {1000, 1500, 2000, 3000, 5000, 7000}},  // 10000 mm reads ">9999 mm"
+        {DistanceUnit::Millimetre, 5, 1, {100, 150, 200, 300, 500, 700, 1000, 1500, 2000, 3000}},
         {DistanceUnit::Inch, 50, 1, {30, 50, 70, 100, 150, 200, 300, 500, 700, 1000}},
         {DistanceUnit::Metre, 200, 2, {7, 10, 15, 20, 30, 50, 70, 100, 150, 200}},  // 400 mm effective
         {DistanceUnit::Yard, 1, 1, {0.02, 0.03, 0.05, 0.07, 0.1, 0.15, 0.2, 0.3, 0.5, 0.7}},
@@ -145,15 +151,122 @@ TEST(FieldCard, FNumbersAreHeadedAsLensesMarkThem)
         std::u16string_view expected;
     } rows[] = {
         {5.656854249492381, u'.', u"f/5.6"}, {11.313708498984761, u'.', u"f/11"}, {0.7071067811865476, u'.', u"f/0.7"},
-        {128, u'.', u"f/128"},                {22.627416997969522, u'.', u"f/22"}, {5.6, u'.', u"f/5.6"},
-        {11, u'.', u"f/11"},                  {11.3, u'.', u"f/11.3"},            {6.727171322029716, u'.', u"f/6.73"},
-        {1.4142135623730951, u',', u"f/1,4"}, {6.35, u',', u"f/6,35"},
+        {128, u'.', u"f/128"},                {22.627416997969522, u'.', u"f/22"}, {11.3, u'.', u"f/11.3"},
+        {6.727171322029716, u'.', u"f/6.73"}, {1.4142135623730951, u',', u"f/1,4"}, {6.3496042078727974, u',', u"f/6,35"},
+        {6.35, u',', u"f/6,350"},  // not the third stop f/6,35
+        // Numbers that are not the stops they would read as show what they are.
+        {5.6, u'.', u"f/5.60"},               {11, u'.', u"f/11.00"},             {22.004, u'.', u"f/22.00"},
+        {1.4, u',', u"f/1,40"},               {128.00005, u'.', u"f/128"},        {128.001, u'.', u"f/128.00"},
     };
     for (const auto& row : rows) {
         set_decimal_point(row.point);
         EXPECT_EQ(card_f_number(row.f_number).view(), row.expected) << row.f_number;
     }
     set_decimal_point(u'.');
+}
+
+TEST(FieldCard, ATypedMarkedStopIsThatStopAndOneHeadingIsOneAperture)
+{
+    const auto half = FStopIncrement::HalfStop;
+    const auto third = FStopIncrement::ThirdStop;
+    // The entry of a table at `n` (within 1e-6), as the table holds it.
+    const auto entry = [](FStopIncrement increment, double n) {
+        for (const double stop : f_stop_table(increment)) {
+            if (std::fabs(stop / n - 1) < 1e-6)
+                return stop;
+        }
+        ADD_FAILURE() << n << " is not in the table";
+        return 0.0;
+    };
+    const struct {
+        double typed;
+        FStopIncrement increment;
+        double computed;
+    } rows[] = {
+        {22, half, entry(half, 22.627417)}, {5.6, third, entry(third, 5.656854)}, {1.4, half, entry(half, 1.414214)},
+        {0.7, half, entry(half, 0.707107)}, {11, half, entry(half, 11.313708)},   {8, half, entry(half, 8)},
+        {1, third, entry(third, 1)},                      {22.004, half, entry(half, 22.627417)},
+        {6.73, half, entry(half, 6.727171)}, {6.73, third, entry(half, 6.727171)},  // a half stop in a third-stop card
+        {6.35, third, entry(third, 6.349604)}, {5.66, half, 5.66},  {5.657, half, 5.66},  {6.7, half, 6.7},
+        {13.5, third, 13.5},                {0.95, half, 0.95},                  {1000, half, 1000},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(typed_f_number(row.typed, row.increment), row.computed) << row.typed;
+
+    // Within a card of either increment, every number one could type, every stop of the tables and
+    // numbers a hair from the stops: a heading stands for one f-number only.
+    for (const FStopIncrement increment : {half, third}) {
+        std::map<std::u16string, double> computed_for;
+        const auto add = [&](double n) {
+            const std::u16string heading(card_f_number(n).view());
+            const auto [at, fresh] = computed_for.emplace(heading, n);
+            EXPECT_TRUE(fresh || at->second == n) << "f/" << n << " and f/" << at->second << " both read " << heading.size();
+        };
+        for (const double n : f_stop_table(increment)) {
+            add(n);
+            add(typed_f_number(std::round(n * 100) / 100, increment));
+        }
+        for (double typed = 0.5; typed <= 1000; typed *= 1.0023)
+            add(typed_f_number(typed, increment));
+        for (const double n : {5.6, 6.7312, 22.004, 12.70004, 127.996})
+            add(n);
+    }
+}
+
+TEST(FieldCard, TheSettingsCardHoldsTheirApertureAndFocusAndMarksThem)
+{
+    const Camera camera = hand_default_camera();
+    int cards = 0;
+    for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop, Mode::Blur, Mode::Macro}) {
+        for (const DistanceUnit unit : {DistanceUnit::Foot, DistanceUnit::Metre, DistanceUnit::Millimetre}) {
+            // Whole, half and third stops, a typed number, the ends of the scale.
+            for (const double n : {8.0, 5.656854249492381, 6.727171322029716, 6.35, 5.6, 0.95, 64.0, 128.0}) {
+                // Round, in between, a hair from round, far, and infinity.
+                for (const double focus : {3048.0, 1219.2, 3048.0001, 2345.6, 150000.0, 1e8, -1.0}) {
+                    CalcState s;
+                    s.mode = mode;
+                    s.units = unit;
+                    s.f_stop = n;
+                    s.focus_at = focus;
+                    recompute(s, camera, true);
+                    const std::vector<double> apertures = card_apertures(s);
+                    const std::vector<double> distances = card_distances(s, camera);
+                    EXPECT_EQ(std::count(apertures.begin(), apertures.end(), card_aperture(s)), 1) << n;
+                    EXPECT_EQ(std::count(distances.begin(), distances.end(), card_focus(s)), 1) << focus;
+                    EXPECT_TRUE(std::is_sorted(apertures.begin(), apertures.end())) << n;
+                    EXPECT_TRUE(std::adjacent_find(apertures.begin(), apertures.end(), [](double a, double b) {
+                                    return card_f_number(a).view() == card_f_number(b).view();
+                                }) == apertures.end()) << n;
+                    EXPECT_EQ(distances.back(), card_focus(s) < 0 ? card_focus(s) : -1);
+                    for (std::size_t i = 1; i + 1 < distances.size(); ++i)
+                        EXPECT_LT(distances[i - 1], distances[i]) << focus;
+
+                    // The marked cell is what the details panel shows for the settings.
+                    const std::u16string page = settings_card_text(s, camera, CardFormat::Html);
+                    const FieldCardCell cell = field_card_cell(s, camera, card_aperture(s), card_focus(s));
+                    const std::u16string_view mark =
+                        cell.diffraction_limited ? u"<td class=\"muted set\">" : u"<td class=\"set\">";
+                    const std::size_t at = page.find(mark);
+                    ASSERT_NE(at, std::u16string::npos) << n << " at " << focus;
+                    EXPECT_EQ(page.find(u" set\">", at + mark.size()), std::u16string::npos) << "one cell is marked";
+                    CalcState shown = s;
+                    shown.mode = Mode::DepthOfField;
+                    const auto html = [&](double mm) {
+                        std::u16string text(format_distance(shown, mm).view());
+                        return text[0] == u'>' ? u"&gt;" + text.substr(1) : text;
+                    };
+                    const std::u16string expected =
+                        cell.diffraction_limited
+                            ? std::u16string(mark) + u"diffraction</td>"
+                            : std::u16string(mark) + u"<span>" + html(cell.near) + u"</span><span>" + html(cell.far) +
+                                  u"</span>";
+                    EXPECT_EQ(page.substr(at, expected.size()), expected) << n << " at " << focus;
+                    ++cards;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(cards, 4 * 3 * 8 * 7);
 }
 
 }  // namespace
