@@ -33,4 +33,6 @@ public:
     virtual void run_about_box() = 0;
     /// Opens a help document with its default application; silent when that fails.
     virtual void open_document(HelpDocument document) = 0;
+    /// Shows a field card, a printable HTML page, in the user's browser; says so when that fails.
+    virtual void open_field_card(std::u16string_view page) = 0;
 };

@@ -19,6 +19,7 @@ enum class Key {
     Up, Down, PageUp, PageDown,
     Tab,
     Escape,
+    P,  ///< after the others, whose numbers the web page sends
 };
 
 struct KeyPress {

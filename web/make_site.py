@@ -22,7 +22,7 @@ import zlib
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
 from make_bitmaps import read_art  # noqa: E402  (the Windows build's own reader of the text art)
 
-PAGE_FILES = ("index.html", "qel.css", "page.js", "sw.js")
+PAGE_FILES = ("index.html", "qel.css", "page.js", "field_card.js", "sw.js")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")
 
 

@@ -18,6 +18,7 @@
   const help = document.getElementById("popup-help");
   const menuBox = document.getElementById("menu");
   let M = null;  // the core
+  const fieldCard = import("./field_card.js");  // loaded ahead, so that a card opens at once
 
   // ---- Text: Carlito has Calibri's metrics; a text height is the font's cell height. ---------
   const measurer = document.createElement("canvas").getContext("2d");
@@ -346,6 +347,12 @@
       case "camera-dialog": openCameraDialog(); break;
       case "quick-start": window.open("Qel Quick Start.pdf", "_blank"); M._qel_pending_done(); break;
       case "reference-manual": window.open("Qel Reference Manual.pdf", "_blank"); M._qel_pending_done(); break;
+      case "field-card": {
+        const card = M.UTF8ToString(M._qel_field_card());
+        M._qel_pending_done();
+        fieldCard.then((m) => m.showFieldCard(card));
+        break;
+      }
       default: break;
     }
   }
@@ -735,7 +742,7 @@
     Numpad1: 1, Numpad2: 2, Numpad3: 3, Numpad4: 4, Numpad5: 5,
     KeyC: 6, KeyE: 7, KeyF: 8, KeyG: 9, KeyH: 10, KeyR: 11, KeyT: 12, KeyU: 13, F1: 14,
     NumpadAdd: 15, Equal: 15, NumpadSubtract: 16, Minus: 16,
-    ArrowUp: 17, ArrowDown: 18, PageUp: 19, PageDown: 20, Tab: 21, Escape: 22,
+    ArrowUp: 17, ArrowDown: 18, PageUp: 19, PageDown: 20, Tab: 21, Escape: 22, KeyP: 23,
   };
   let pointer = { x: 0, y: 0, inside: false };
   canvas.addEventListener("pointermove", (e) => {

@@ -6,6 +6,7 @@
 #include "app/toolbar_layout.h"
 #include "app/win32/camera_dialog_win32.h"
 #include "app/win32/dialogs.h"
+#include "app/win32/field_card_file.h"
 #include "app/win32/gdi_canvas.h"
 #include "app/win32/popup_help.h"
 #include "app/win32/settings_files_win32.h"
@@ -341,6 +342,7 @@ Key key_of(WPARAM virtual_key)
     case 'F': return Key::F;
     case 'G': return Key::G;
     case 'H': return Key::H;
+    case 'P': return Key::P;
     case 'R': return Key::R;
     case 'T': return Key::T;
     case 'U': return Key::U;
@@ -505,6 +507,11 @@ void MainWindow::open_document(HelpDocument document)
     info.lpFile = wide(path.c_str());
     info.nShow = SW_SHOWNORMAL;
     ShellExecuteExW(&info);
+}
+
+void MainWindow::open_field_card(std::u16string_view page)
+{
+    show_field_card(window_, app_.paths.field_card_path, page);
 }
 
 void MainWindow::capture_mouse() { SetCapture(window_); }

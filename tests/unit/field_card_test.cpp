@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "support/hand_camera.h"
 #include "text/distance_text.h"
 #include "text/field_card_text.h"
+#include "text/parse.h"
 
 namespace {
 
@@ -179,19 +181,25 @@ TEST(FieldCard, ATypedMarkedStopIsThatStopAndOneHeadingIsOneAperture)
         return 0.0;
     };
     const struct {
-        double typed;
+        std::u16string_view typed;
         FStopIncrement increment;
         double computed;
     } rows[] = {
-        {22, half, entry(half, 22.627417)}, {5.6, third, entry(third, 5.656854)}, {1.4, half, entry(half, 1.414214)},
-        {0.7, half, entry(half, 0.707107)}, {11, half, entry(half, 11.313708)},   {8, half, entry(half, 8)},
-        {1, third, entry(third, 1)},                      {22.004, half, entry(half, 22.627417)},
-        {6.73, half, entry(half, 6.727171)}, {6.73, third, entry(half, 6.727171)},  // a half stop in a third-stop card
-        {6.35, third, entry(third, 6.349604)}, {5.66, half, 5.66},  {5.657, half, 5.66},  {6.7, half, 6.7},
-        {13.5, third, 13.5},                {0.95, half, 0.95},                  {1000, half, 1000},
+        {u"22", half, entry(half, 22.627417)}, {u"5.6", third, entry(third, 5.656854)}, {u"1.4", half, entry(half, 1.414214)},
+        {u"0.7", half, entry(half, 0.707107)}, {u"11", half, entry(half, 11.313708)},   {u"8", half, entry(half, 8)},
+        {u"1", third, entry(third, 1)},        {u"5,6", half, entry(half, 5.656854)},
+        {u"6.73", half, entry(half, 6.727171)}, {u"6.73", third, entry(half, 6.727171)},  // a half stop in a third-stop card
+        {u"6.35", third, entry(third, 6.349604)},
+        // Written with more decimals than the stop's heading: the number itself, to two decimals.
+        {u"22.0", half, 22}, {u"2.80", half, 2.8}, {u"22.004", half, 22}, {u"5.657", half, 5.66},
+        {u"5.66", half, 5.66}, {u"6.7", half, 6.7}, {u"13.5", third, 13.5}, {u"0.95", half, 0.95}, {u"1000", half, 1000},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(typed_f_number(row.typed, row.increment), row.computed) << row.typed;
+    for (const auto& row : rows) {
+        double value = 0;
+        std::size_t at = 0;
+        ASSERT_TRUE(parse_number(row.typed, at, value));
+        EXPECT_EQ(typed_f_number(value, row.typed, row.increment), row.computed) << value;
+    }
 
     // Within a card of either increment, every number one could type, every stop of the tables and
     // numbers a hair from the stops: a heading stands for one f-number only.
@@ -202,15 +210,28 @@ TEST(FieldCard, ATypedMarkedStopIsThatStopAndOneHeadingIsOneAperture)
             const auto [at, fresh] = computed_for.emplace(heading, n);
             EXPECT_TRUE(fresh || at->second == n) << "f/" << n << " and f/" << at->second << " both read " << heading.size();
         };
+        // A number as one types it: its shortest text, or with two decimals.
+        const auto typed = [&](double n) {
+            for (const Text256& text : {plain_number(n), format(u"%2f", {n})})
+                add(typed_f_number(n, text.view(), increment));
+        };
         for (const double n : f_stop_table(increment)) {
             add(n);
-            add(typed_f_number(std::round(n * 100) / 100, increment));
+            typed(std::round(n * 100) / 100);
         }
-        for (double typed = 0.5; typed <= 1000; typed *= 1.0023)
-            add(typed_f_number(typed, increment));
-        for (const double n : {5.6, 6.7312, 22.004, 12.70004, 127.996})
-            add(n);
+        for (double n = 0.5; n <= 1000; n *= 1.0023)
+            typed(n);
+        for (const double n : {0.7, 1.4, 2.8, 5.6, 11.0, 22.0, 45.0, 90.0})
+            typed(n);
     }
+    // A setting made with snapping off, a hair from a stop, never reads as the stop.
+    std::set<std::u16string> stops;
+    for (const FStopIncrement increment : {half, third}) {
+        for (const double n : f_stop_table(increment))
+            stops.emplace(card_f_number(n).view());
+    }
+    for (const double n : {5.6, 6.7312, 22.004, 12.70004, 127.996, 1.0001})
+        EXPECT_EQ(stops.count(std::u16string(card_f_number(n).view())), 0u) << n;
 }
 
 TEST(FieldCard, TheSettingsCardHoldsTheirApertureAndFocusAndMarksThem)
