@@ -596,12 +596,26 @@ Text256 card_f_number(double f_number)
     return two.view() != plain.view() ? two : format(u"f/%3f", {f_number});
 }
 
-double typed_f_number(double typed, FStopIncrement increment)
+double typed_f_number(double typed, std::u16string_view as_typed, FStopIncrement increment)
 {
-    // A number that reads as a stop's heading is that stop.
+    // Written as a stop's heading writes it ("22", "5.6", "6.73"), the number is that stop.
+    Text256 heading = format(u"f/%s", {as_typed});
+    for (std::size_t i = 2; i < heading.length; ++i) {
+        if (heading.data[i] == u'.' || heading.data[i] == u',')
+            heading.data[i] = decimal_point();
+    }
+    if (const std::optional<double> stop = stop_headed(heading, typed, increment))
+        return *stop;
+    // A number that is a stop ("2.00") is the table's own, which may differ in its last bits.
     const double hundredths = std::round(typed * 100) / 100;
-    const Text256 heading = format(u"f/%s", {plain_number(hundredths).view()});
-    return stop_headed(heading, hundredths, increment).value_or(hundredths);
+    const FStopIncrement other = increment == FStopIncrement::ThirdStop ? FStopIncrement::HalfStop : FStopIncrement::ThirdStop;
+    for (const FStopIncrement table : {increment, other}) {
+        for (const double stop : f_stop_table(table)) {
+            if (same_stop(hundredths, stop))
+                return stop;
+        }
+    }
+    return hundredths;
 }
 
 namespace {

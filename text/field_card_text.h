@@ -18,11 +18,11 @@ enum class CardFormat { Text, Csv, Markdown, Html };
 /// aperture.
 Text256 card_f_number(double f_number);
 
-/// The f-number a number typed for a card stands for: one that reads as a stop of the f-stop
-/// tables is that stop, of the table of `increment` first: the marked 5.6, 11 and 22 are the
-/// whole stops 5.657, 11.31 and 22.63, as on a lens, and 6.73 the half stop 6.727. Any other is
-/// taken to the two decimals its heading shows.
-double typed_f_number(double typed, FStopIncrement increment);
+/// The f-number a number typed for a card stands for. Written as a stop of the f-stop tables is
+/// headed, it is that stop (of the table of `increment` first): the marked "5.6", "11" and "22"
+/// are the whole stops 5.657, 11.31 and 22.63, as on a lens, and "6.73" the half stop 6.727.
+/// Any other is taken to the two decimals its heading shows: "22.0" is 22, headed "f/22.00".
+double typed_f_number(double typed, std::u16string_view as_typed, FStopIncrement increment);
 
 /// The apertures and focus distances (mm, -1 for infinity) of a card when none are asked for: the
 /// default whole stops and round distances, with the aperture and focus distance of the settings

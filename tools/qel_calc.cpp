@@ -252,7 +252,7 @@ double read_f_number(std::string_view item, FStopIncrement increment)
     double value = 0;
     if (!item_number(item, value) || value < widest_card_f_number || value > narrowest_card_f_number)
         throw BadItem{"bad item " + quoted(item) + " in --apertures: not an f-number from 0.5 to 1000"};
-    return typed_f_number(value, increment);
+    return typed_f_number(value, utf8_to_utf16(item), increment);
 }
 
 // The items of a LIST: separated by commas, or by semicolons when the decimal point is a comma.
