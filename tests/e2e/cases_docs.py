@@ -55,10 +55,10 @@ def help_documents(ctx, sandboxes):
             f.write(b"%PDF-1.4\n% stand-in manual\n")
 
     def actions(qel, screen):
-        screen.choose("units", 1, 1, "help-quick-start", expected_items=4)
+        screen.choose("units", 1, 1, "help-quick-start", expected_items=5)
         got = opened(box, expected=1)
         check(got == [r"C:\Qel\Qel Quick Start.pdf"], f"the viewer was asked to open {got}")
-        screen.choose("units", 1, 2, "help-reference", expected_items=4)
+        screen.choose("units", 1, 2, "help-reference", expected_items=5)
         got = opened(box, expected=2)
         check(got == [r"C:\Qel\Qel Quick Start.pdf", r"C:\Qel\Qel Reference Manual.pdf"],
               f"the viewer was asked to open {got}")
@@ -78,8 +78,8 @@ def help_documents_missing(ctx, sandboxes):
 
     def actions(qel, screen):
         before = set(qel.windows())
-        screen.choose("units", 1, 1, "help-quick-start-missing", expected_items=4)
-        screen.choose("units", 1, 2, "help-reference-missing", expected_items=4)
+        screen.choose("units", 1, 1, "help-quick-start-missing", expected_items=5)
+        screen.choose("units", 1, 2, "help-reference-missing", expected_items=5)
         time.sleep(1.0)
         check(set(qel.windows()) <= before, "a missing manual opened a window")
         check(opened(box, timeout=1.0) == [], "the viewer was started for a missing manual")
@@ -106,8 +106,8 @@ def release_package(ctx, sandboxes):
 
     def actions(qel, screen):
         check(qel.title().startswith("Qel "), f"the packaged program shows the title {qel.title()!r}")
-        screen.choose("units", 1, 1, "package-quick-start", expected_items=4)
-        screen.choose("units", 1, 2, "package-reference", expected_items=4)
+        screen.choose("units", 1, 1, "package-quick-start", expected_items=5)
+        screen.choose("units", 1, 2, "package-reference", expected_items=5)
         got = opened(box, expected=2)
         check(got == [r"C:\Qel\Qel Quick Start.pdf", r"C:\Qel\Qel Reference Manual.pdf"],
               f"the viewer was asked to open {got}")

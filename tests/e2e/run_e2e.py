@@ -50,10 +50,10 @@ class Context:
         return Image.open(os.path.join(self.pictures_dir, name + ".bmp")).convert("RGB")
 
     def default_save_text(self, near, far):
-        """What the first close writes: qel-calc's save of a missing file when the tool can say it,
+        """What the first close writes: qel-calc's save of the defaults when the tool can say it,
         else the default settings with the near and far limits recompute gives them."""
         if self.qel_calc and os.path.exists(self.qel_calc):
-            r = subprocess.run([self.qel_calc, "save", os.path.join(self.work, "no such file.txt")],
+            r = subprocess.run([self.qel_calc, "save", "--defaults"],
                                capture_output=True, text=True)
             if r.returncode == 0 and r.stdout.startswith("Qel 1.0\n"):
                 return r.stdout
