@@ -436,7 +436,7 @@
   function setActive(index) {
     if (active >= 0 && menuItems[active]) menuItems[active].node.classList.remove("active");
     active = index;
-    if (active >= 0) {
+    if (active >= 0 && menuItems[active]) {  // a pointer may still enter an item of a menu just closed
       menuItems[active].node.classList.add("active");
       menuItems[active].node.scrollIntoView({ block: "nearest" });
     }
