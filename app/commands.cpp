@@ -144,7 +144,7 @@ void menu_command(CommandContext c, int id)
         break;
     case command_id::field_card:
         // The same page as qel-calc's table or stack of these settings, in HTML.
-        c.host.open_field_card(settings_card_text(c.state, current_camera(c.cameras), CardFormat::Html));
+        c.host.open_field_card(settings_card_page(c.state, current_camera(c.cameras)));
         break;
     default:
         break;

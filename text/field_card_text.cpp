@@ -657,14 +657,15 @@ std::vector<double> card_distances(const CalcState& settings, const Camera& came
     return distances;
 }
 
-std::u16string settings_card_text(const CalcState& settings, const Camera& camera, CardFormat format)
+std::u16string settings_card_page(const CalcState& settings, const Camera& camera)
 {
+    // The HTML writer alone, so that a program that only shows cards carries no other.
     if (settings.mode == Mode::FocusStacking) {
         const CalcState stack = focus_stack(settings, camera, settings.near_limit, settings.far_limit, settings.ni);
         const int fewest = fewest_stack_images(settings, camera, settings.near_limit, settings.far_limit);
-        return stack_plan_text(stack, camera, fewest, format);
+        return write_html(stack_card(stack, camera, fewest));
     }
-    return depth_table_text(settings, camera, card_apertures(settings), card_distances(settings, camera), format);
+    return write_html(depth_table_card(settings, camera, card_apertures(settings), card_distances(settings, camera)));
 }
 
 std::u16string depth_table_text(const CalcState& settings, const Camera& camera, std::span<const double> apertures,

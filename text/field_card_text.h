@@ -31,10 +31,10 @@ double typed_f_number(double typed, std::u16string_view as_typed, FStopIncrement
 std::vector<double> card_apertures(const CalcState& settings);
 std::vector<double> card_distances(const CalcState& settings, const Camera& camera);
 
-/// The card of the settings as the window has them: in FocusStacking the plan of their near and
-/// far limits and number of images, in every other mode the depth-of-field table of
-/// card_apertures and card_distances.
-std::u16string settings_card_text(const CalcState& settings, const Camera& camera, CardFormat format);
+/// The card of the settings as the window has them, as an HTML page: in FocusStacking the plan of
+/// their near and far limits and number of images, in every other mode the depth-of-field table
+/// of card_apertures and card_distances.
+std::u16string settings_card_page(const CalcState& settings, const Camera& camera);
 
 /// The depth of field of `apertures` (f-numbers) at each focus distance of `distances` (mm, -1
 /// for infinity), with the hyperfocal distance per aperture, for the camera and lens of `settings`.

@@ -233,7 +233,7 @@ TEST_F(Commands, FieldCardIsTheCurrentCamerasCardOfTheSettingsAndChangesNothing)
         menu_command(context(), command_id::field_card);
         ASSERT_EQ(host.field_cards.size(), 1u);
         const std::u16string& page = host.field_cards[0];
-        EXPECT_EQ(page, settings_card_text(state, cameras->cameras[1], CardFormat::Html));
+        EXPECT_EQ(page, settings_card_page(state, cameras->cameras[1]));
         EXPECT_EQ(page.rfind(u"<!DOCTYPE html>", 0), 0u);
         EXPECT_NE(page.find(u"<td>Field body</td>"), std::u16string::npos);
         EXPECT_NE(page.find(mode == Mode::FocusStacking ? u"<th>Images</th><td>4</td>" : u"<h1>Depth of field</h1>"),

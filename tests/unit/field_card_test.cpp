@@ -263,7 +263,7 @@ TEST(FieldCard, TheSettingsCardHoldsTheirApertureAndFocusAndMarksThem)
                         EXPECT_LT(distances[i - 1], distances[i]) << focus;
 
                     // The marked cell is what the details panel shows for the settings.
-                    const std::u16string page = settings_card_text(s, camera, CardFormat::Html);
+                    const std::u16string page = settings_card_page(s, camera);
                     const FieldCardCell cell = field_card_cell(s, camera, card_aperture(s), card_focus(s));
                     const std::u16string_view mark =
                         cell.diffraction_limited ? u"<td class=\"muted set\">" : u"<td class=\"set\">";

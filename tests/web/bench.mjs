@@ -11,7 +11,7 @@ import path from "node:path";
 import zlib from "node:zlib";
 
 const site = path.resolve(process.argv[process.argv.indexOf("--site") + 1]);
-const code = ["qel.wasm", "qel.js", "page.js", "index.html", "qel.css", "sw.js", "manifest.webmanifest", "camera-dialog.json"];
+const code = ["qel.wasm", "qel.js", "page.js", "field_card.js", "index.html", "qel.css", "sw.js", "manifest.webmanifest", "camera-dialog.json"];
 let total = 0;
 for (const name of code) total += zlib.gzipSync(fs.readFileSync(path.join(site, name)), { level: 9 }).length;
 console.log(`bench: code ${(total / 1024).toFixed(1)} KB gzip-compressed (${code.join(", ")})`);
