@@ -5,8 +5,9 @@
 
 namespace {
 
-/// The system's words for an error code ("Access is denied."), or nothing.
-std::u16string error_text(DWORD error)
+/// The system's words for an error code ("Access is denied."), or nothing; a "%1" in them is the
+/// file's name.
+std::u16string error_text(DWORD error, std::u16string_view file)
 {
     wchar_t* text = nullptr;
     const DWORD length =
@@ -17,6 +18,8 @@ std::u16string error_text(DWORD error)
         LocalFree(text);
     while (!out.empty() && (out.back() == u'\n' || out.back() == u'\r' || out.back() == u' '))
         out.pop_back();
+    for (std::size_t at = out.find(u"%1"); at != std::u16string::npos; at = out.find(u"%1", at + file.size()))
+        out.replace(at, 2, file);
     return out;
 }
 
@@ -43,7 +46,7 @@ void say(HWND owner, std::u16string_view first, const std::u16string& path, std:
     message += path;
     message += u"\n\n";
     message += then;
-    const std::u16string reason = error_text(error);
+    const std::u16string reason = error_text(error, path.substr(path.find_last_of(u'\\') + 1));
     if (!reason.empty()) {
         message += then.empty() ? u"" : u"\n\n";
         message += reason;
