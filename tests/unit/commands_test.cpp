@@ -4,13 +4,8 @@
 #include <memory>
 #include <string_view>
 
-using namespace std::string_view_literals;
-
 #include "app/commands.h"
-#include "calc/recompute.h"
-#include "cameras/settings.h"
 #include "support/recording_command_host.h"
-#include "text/field_card_text.h"
 
 namespace {
 
@@ -211,36 +206,6 @@ TEST_F(Commands, ResetScalesKeepsTheSettingsThatAreNotScales)
     EXPECT_EQ(state.ni, 17);
     EXPECT_EQ(state.f_stop_increment, FStopIncrement::ThirdStop);
     EXPECT_EQ(host.recomputes, std::vector<bool>{true});
-}
-
-TEST_F(Commands, FieldCardIsTheCurrentCamerasCardOfTheSettingsAndChangesNothing)
-{
-    install_default_camera(*cameras);
-    cameras->count = 2;
-    cameras->cameras[1] = default_camera();
-    std::fill(std::begin(cameras->cameras[1].name), std::end(cameras->cameras[1].name), u'\0');
-    u"Field body"sv.copy(cameras->cameras[1].name, 10);
-    cameras->cameras[1].coc_method = CocMethod::CustomCoc;
-    cameras->cameras[1].custom_coc = 0.02;
-    cameras->current = 1;
-    derive_camera_values(*cameras);
-    for (const Mode mode : {Mode::DepthOfField, Mode::FocusStacking}) {
-        state.mode = mode;
-        state.ni = 4;
-        recompute(state, cameras->cameras[1], true);
-        const std::u16string before = settings_text(state, *cameras);
-        host = RecordingCommandHost{};
-        menu_command(context(), command_id::field_card);
-        ASSERT_EQ(host.field_cards.size(), 1u);
-        const std::u16string& page = host.field_cards[0];
-        EXPECT_EQ(page, settings_card_page(state, cameras->cameras[1]));
-        EXPECT_EQ(page.rfind(u"<!DOCTYPE html>", 0), 0u);
-        EXPECT_NE(page.find(u"<td>Field body</td>"), std::u16string::npos);
-        EXPECT_NE(page.find(mode == Mode::FocusStacking ? u"<th>Images</th><td>4</td>" : u"<h1>Depth of field</h1>"),
-                  std::u16string::npos);
-        EXPECT_TRUE(host.recomputes.empty());
-        EXPECT_EQ(settings_text(state, *cameras), before) << "the card changes no setting";
-    }
 }
 
 }  // namespace
