@@ -1,6 +1,7 @@
 #include "text/field_card_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -550,6 +551,14 @@ bool same_stop(double a, double b)
     return std::fabs(a / b - 1) < 1e-6;
 }
 
+// Both f-stop tables, `first` before the other.
+std::array<FStopIncrement, 2> tables_from(FStopIncrement first)
+{
+    if (first == FStopIncrement::ThirdStop)
+        return {FStopIncrement::ThirdStop, FStopIncrement::HalfStop};
+    return {FStopIncrement::HalfStop, FStopIncrement::ThirdStop};
+}
+
 // The heading of an f-number of the f-stop tables (either increment), or nothing for another.
 std::optional<Text256> stop_heading(double f_number)
 {
@@ -558,7 +567,7 @@ std::optional<Text256> stop_heading(double f_number)
         if (same_stop(f_number, whole[2 * k]))
             return format(u"f/%s", {with_decimal_point(marked_stops[k]).view()});
     }
-    for (const FStopIncrement increment : {FStopIncrement::HalfStop, FStopIncrement::ThirdStop}) {
+    for (const FStopIncrement increment : tables_from(FStopIncrement::HalfStop)) {
         for (const double stop : f_stop_table(increment)) {
             if (same_stop(f_number, stop))
                 return format(u"f/%s", {plain_number(f_number).view()});
@@ -571,8 +580,7 @@ std::optional<Text256> stop_heading(double f_number)
 // is a number close to it (a marked stop is within 3 % of it), which spares formatting the rest.
 std::optional<double> stop_headed(const Text256& heading, double near, FStopIncrement first)
 {
-    const FStopIncrement other = first == FStopIncrement::ThirdStop ? FStopIncrement::HalfStop : FStopIncrement::ThirdStop;
-    for (const FStopIncrement increment : {first, other}) {
+    for (const FStopIncrement increment : tables_from(first)) {
         for (const double stop : f_stop_table(increment)) {
             if (std::fabs(near / stop - 1) < 0.05 && stop_heading(stop)->view() == heading.view())
                 return stop;
@@ -608,8 +616,7 @@ double typed_f_number(double typed, std::u16string_view as_typed, FStopIncrement
         return *stop;
     // A number that is a stop ("2.00") is the table's own, which may differ in its last bits.
     const double hundredths = std::round(typed * 100) / 100;
-    const FStopIncrement other = increment == FStopIncrement::ThirdStop ? FStopIncrement::HalfStop : FStopIncrement::ThirdStop;
-    for (const FStopIncrement table : {increment, other}) {
+    for (const FStopIncrement table : tables_from(increment)) {
         for (const double stop : f_stop_table(table)) {
             if (same_stop(hundredths, stop))
                 return stop;

@@ -52,9 +52,9 @@ const char usage_text[] =
     "         stacking): the focus distances, the aperture that joins them and the blur between\n"
     "         neighbours (default: the fewest images that stay within the allowed blur)\n"
     "Distances are in FILE's distance unit; \"inf\" or \"\u221E\" is infinity. A LIST is numbers\n"
-    "separated by commas (by semicolons when the decimal point is a comma). An f-number marked on\n"
-    "lenses for a whole stop (5.6, 11, 22) is that stop (5.66, 11.3, 22.6); others are taken to\n"
-    "two decimals.\n"
+    "separated by commas (by semicolons when the decimal point is a comma). An f-number written\n"
+    "as a card heads a stop is that stop: 5.6, 11 and 22 as marked on lenses are 5.66, 11.3 and\n"
+    "22.6, and 6.73 is the half stop 6.727; any other, 22.0 for one, is taken to two decimals.\n"
     "--format F   text (default), csv, markdown or html (a printable page)\n"
     "--decimal C  uses C as the decimal point (default \".\")\n";
 
