@@ -34,4 +34,6 @@ public:
     /// Opens a help document with its default application; says so, and where Qel looked, when
     /// that fails.
     virtual void open_document(HelpDocument document) = 0;
+    /// Shows a field card, a printable HTML page, in the user's browser; says so when that fails.
+    virtual void open_field_card(std::u16string_view page) = 0;
 };

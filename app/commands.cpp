@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "calc/snap.h"
+#include "text/field_card_text.h"
 
 namespace {
 
@@ -140,6 +141,10 @@ void menu_command(CommandContext c, int id)
     case command_id::reset_scales:
         reset_scales(c.state);
         c.host.recompute(true);
+        break;
+    case command_id::field_card:
+        // The same page as qel-calc's table or stack of these settings, in HTML.
+        c.host.open_field_card(settings_card_page(c.state, current_camera(c.cameras)));
         break;
     default:
         break;

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr std::array<Shortcut, 16> shortcut_table{{
+constexpr std::array<Shortcut, 17> shortcut_table{{
     {Key::Digit1, true, false, toolbar_id::mode, 0, 0, u"Ctrl+1"},
     {Key::Digit2, true, false, toolbar_id::mode, 1, 0, u"Ctrl+2"},
     {Key::Digit3, true, false, toolbar_id::mode, 2, 0, u"Ctrl+3"},
@@ -25,6 +25,7 @@ constexpr std::array<Shortcut, 16> shortcut_table{{
     {Key::E, true, false, 0, 0, command_id::edit_camera, u"Ctrl+E"},
     {Key::F1, false, false, 0, 0, command_id::quick_start, u"F1"},
     {Key::R, true, false, 0, 0, command_id::reset_scales, u"Ctrl+R"},
+    {Key::P, true, false, 0, 0, command_id::field_card, u"Ctrl+P"},
 }};
 
 bool matches(const Shortcut& s, KeyPress k)

@@ -21,6 +21,7 @@ enum class Key {
     Escape,
     Home,
     End,
+    P,
 };
 
 struct KeyPress {

@@ -64,6 +64,7 @@ PopupMenu help_menu()
              command_item(command_id::quick_start, u"Display Quick Start Reference"),
              command_item(command_id::reference_manual, u"Display Reference Manual"),
              {},
+             command_item(command_id::field_card, u"Field Card..."),
              command_item(command_id::reset_scales, u"Reset Scales")}};
 }
 

@@ -24,6 +24,7 @@ inline constexpr int about = 4002;
 inline constexpr int quick_start = 4003;
 inline constexpr int reference_manual = 4004;
 inline constexpr int reset_scales = 4005;
+inline constexpr int field_card = 4006;
 }  // namespace command_id
 
 /// Where a menu opens; the main window knows the client point of each anchor.

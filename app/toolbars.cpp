@@ -22,7 +22,7 @@ constexpr std::array<ButtonDescription, 5> mode_buttons{{
 }};
 constexpr std::array<ButtonDescription, 2> units_help_buttons{{
     {B::IDMM, u"Set distance units (Alt+U)"},
-    {B::IDHELP1, u"Help commands (Alt+H)"},
+    {B::IDHELP1, u"Help commands and the Field Card, Ctrl+P (Alt+H)"},
 }};
 constexpr std::array<ButtonDescription, 1> snap_buttons{{{B::IDSNAP, u"Snap values to round numbers (Ctrl+G)"}}};
 constexpr std::array<ButtonDescription, 1> f_stop_buttons{{{B::IDHALF, u"Set f stop increments (Alt+F)"}}};

@@ -1,5 +1,8 @@
 #include "calc/field_card.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "calc/recompute.h"
 #include "calc/snap.h"
 
@@ -30,25 +33,40 @@ double field_card_hyperfocal(const CalcState& settings, const Camera& camera, do
     return s.hyperfocal;
 }
 
+double card_aperture(const CalcState& settings)
+{
+    return settings.mode == Mode::BestFStop ? settings.optimum_f_stop : settings.f_stop;
+}
+
+double card_focus(const CalcState& settings)
+{
+    return settings.mode == Mode::BestFStop ? settings.best_focus : settings.focus_at;
+}
+
 std::vector<double> default_card_apertures(const CalcState& settings)
 {
     // Whole stops are the table's entries 2^(k/2 - 1/2): every second half stop, every third
-    // third stop, from f/0.7 (entry 0). The card starts at f/1.4, or at the whole stop nearest the
-    // lens's setting when that is wider, and ends at f/22.
+    // third stop, from f/0.7 (entry 0). The card runs from f/1.4 to f/22, reaching out to the whole
+    // stop nearest the card's aperture when that is wider or narrower.
     const auto table = f_stop_table(settings.f_stop_increment);
     const std::size_t per_stop = settings.f_stop_increment == FStopIncrement::ThirdStop ? 3 : 2;
     const auto nearness = [](double a, double b) { return a < b ? a / b : b / a; };
+    const double aperture = card_aperture(settings);
     double first = 1.4;
-    if (settings.f_stop > 0 && settings.f_stop < first) {
+    double last = 22;
+    if (aperture > 0 && std::isfinite(aperture)) {
+        double nearest = table[0];
         for (std::size_t i = 0; i < table.size(); i += per_stop) {
-            if (nearness(table[i], settings.f_stop) > nearness(first, settings.f_stop))
-                first = table[i];
+            if (nearness(table[i], aperture) > nearness(nearest, aperture))
+                nearest = table[i];
         }
+        first = std::min(first, nearest);
+        last = std::max(last, nearest);
     }
     std::vector<double> apertures;
     for (std::size_t i = 0; i < table.size(); i += per_stop) {
         // Table entries differ from the marked numbers (5.657 for 5.6): compared within 5 %.
-        if (table[i] >= first * 0.95 && table[i] <= 22 * 1.05)
+        if (table[i] >= first * 0.95 && table[i] <= last * 1.05)
             apertures.push_back(table[i]);
     }
     return apertures;
@@ -73,7 +91,8 @@ std::vector<double> default_card_distances(const CalcState& settings, const Came
             power *= 10;
         for (const int t : tenths) {
             const double value = decade >= 1 ? t * power : t / power;
-            if (value >= closest && distances.size() < 10)
+            // Beyond 9999.99 of its unit a distance text reads ">9999": no round value goes there.
+            if (value >= closest && value <= 9999.99 && distances.size() < 10)
                 distances.push_back(value * per_unit);
         }
     }

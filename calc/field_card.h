@@ -9,6 +9,10 @@
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
 
+/// The f-numbers a card accepts.
+inline constexpr double widest_card_f_number = 0.5;
+inline constexpr double narrowest_card_f_number = 1000;
+
 struct FieldCardCell {
     double near = 0;   ///< mm; -1 is infinity
     double far = 0;    ///< mm; -1 is infinity
@@ -25,13 +29,19 @@ FieldCardCell field_card_cell(const CalcState& settings, const Camera& camera, d
 /// the allowed blur.
 double field_card_hyperfocal(const CalcState& settings, const Camera& camera, double f_stop);
 
-/// The apertures a card shows when none are asked for: the whole stops of the f-stop table from
-/// f/1.4 (or from the whole stop nearest the lens's setting, when that is wider) to f/22.
+/// The aperture and the focus distance (mm, -1 for infinity) the window shows in the settings'
+/// mode: the best aperture and its focus in BestFStop, else the lens's f-stop and focus distance.
+double card_aperture(const CalcState& settings);
+double card_focus(const CalcState& settings);
+
+/// The whole stops of the f-stop table a card shows when none are asked for: from f/1.4 to f/22,
+/// or on to the whole stop nearest the card's aperture when that lies beyond either end.
 std::vector<double> default_card_apertures(const CalcState& settings);
 
 /// The focus distances (mm) a card shows when none are asked for: ten round values of the
 /// distance unit (1, 1.5, 2, 3, 5 and 7 in each decade) from the first that is at least fifteen
-/// effective focal lengths away, then infinity (-1).
+/// effective focal lengths away, as far as 9999.99 of the unit (beyond, every distance reads
+/// ">9999"), then infinity (-1).
 std::vector<double> default_card_distances(const CalcState& settings, const Camera& camera);
 
 /// The closest focus distance a card or a stack accepts: twice the effective focal length, as

@@ -54,13 +54,18 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "No DISPLAY set: started Xvfb on $DISPLAY (watch it with a VNC server or x11vnc on that display)."
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q '^"Calibri"="Carlito"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+if [ ! -f "$WINEPREFIX/system.reg" ] || ! grep -q '^"Calibri"="Carlito"' "$WINEPREFIX/user.reg" 2>/dev/null ||
+   ! grep -q '^\[Software\\\\Classes\\\\.html\]' "$WINEPREFIX/system.reg" 2>/dev/null; then
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Making the Wine prefix $WINEPREFIX (once)"
     wineboot -i >>"$log" 2>&1 || fail "making the Wine prefix $WINEPREFIX failed"
   fi
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Calibri /d Carlito /f >>"$log" 2>&1 ||
     fail "mapping Calibri to Carlito in $WINEPREFIX failed"
+  # A field card (.html) opens in this system's browser, through winebrowser (Wine looks up
+  # file types in the machine's classes only).
+  wine reg add 'HKLM\Software\Classes\.html' /ve /d htmlfile /f >>"$log" 2>&1 ||
+    fail "associating .html files with the browser in $WINEPREFIX failed"
   # qel.exe starts once the set-up's wineserver has ended (and written the registry).
   wineserver -w
 fi

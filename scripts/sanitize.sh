@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the core, the unit tests and qel-calc with AddressSanitizer and UndefinedBehaviorSanitizer
-# (clang, every finding fatal) in build/asan and runs the unit and tool tests there. Any sanitizer
-# report, even from a process whose exit status a test expected to be non-zero, fails the run.
+# Builds the core, the unit tests, qel-calc and qel-command-card with AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang, every finding fatal) in build/asan and runs the unit and tool
+# tests there. Any sanitizer report, even from a process whose exit status a test expected to be
+# non-zero, fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -11,7 +12,7 @@ reports="$PWD/$build/sanitizer-reports"
 echo "== sanitized build (ASan + UBSan)"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
   -DQEL_SANITIZE=ON -DQEL_BUILD_BENCH=OFF -DQEL_BUILD_FUZZ=OFF -DQEL_BUILD_DOCS=OFF
-cmake --build "$build" -j "$jobs" --target qelcore qel_tests qel-calc
+cmake --build "$build" -j "$jobs" --target qelcore qel_tests qel-calc qel-command-card
 
 echo "== unit and tool tests, sanitized"
 rm -rf "$reports" && mkdir -p "$reports"

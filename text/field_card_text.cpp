@@ -1,11 +1,15 @@
 #include "text/field_card_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "calc/field_card.h"
 #include "calc/recompute.h"
+#include "calc/snap.h"
+#include "cameras/settings.h"
 #include "text/distance_text.h"
 
 namespace {
@@ -35,6 +39,9 @@ struct Card {
     std::vector<std::vector<Cell>> rows;
     std::vector<u16string> notes;
     std::vector<std::vector<u16string>> records;  // the first is the header
+    // The column (0: none) and the row (npos: none) of the settings' own aperture and focus.
+    std::size_t set_column = 0;
+    std::size_t set_row = u16string::npos;
 };
 
 // Appends the parts in turn (the temporaries of a + chain trip GCC 12's -Wrestrict).
@@ -105,8 +112,11 @@ Card depth_table_card(const CalcState& settings, const Camera& camera, std::span
     card.facts.push_back({u"Distances", str(format(u"in %s", {unit_suffix(s.units)}))});
 
     card.heads.push_back(u"Focus");
-    for (const double n : apertures)
+    for (const double n : apertures) {
+        if (n == card_aperture(settings))
+            card.set_column = card.heads.size();
         card.heads.push_back(str(card_f_number(n)));
+    }
     card.records.push_back({u"aperture", u"focus", u"near", u"far", u"depth", u"hyperfocal"});
 
     std::vector<u16string> hyperfocal;
@@ -118,7 +128,10 @@ Card depth_table_card(const CalcState& settings, const Camera& camera, std::span
     }
     card.rows.push_back(std::move(hyperfocal_row));
 
+    const double focus = card_focus(settings);
     for (const double d : distances) {
+        if (d == focus || (d < 0 && focus < 0))
+            card.set_row = card.rows.size();
         std::vector<Cell> row{single(distance(d))};
         for (std::size_t i = 0; i < apertures.size(); ++i) {
             const FieldCardCell c = field_card_cell(s, camera, apertures[i], d);
@@ -328,26 +341,67 @@ u16string html_text(u16string_view text)
     return out;
 }
 
-// The page is printable on A4 and Letter alike (its margins leave 186 x 255 mm, the smaller of
-// the two), one card per page; a large grid gets smaller type so that it still fits.
+// The page is printable on A4 and Letter alike: its margins leave 186 x 255 mm, the smaller of
+// the two, for one card. Every line height is a fixed share of its type, so that the page's
+// height does not hang on the font a browser picks.
+constexpr double page_width_mm = 186;
+constexpr double page_height_mm = 255;
+constexpr double mm_per_pt = 25.4 / 72;
+constexpr double line_height = 1.2;
 constexpr char16_t html_style[] =
     u"@page { margin: 12mm; }\n"
-    u"html { font-family: \"DejaVu Sans\", \"Segoe UI\", Arial, sans-serif; color: #000; }\n"
+    u"html { font-family: \"DejaVu Sans\", \"Segoe UI\", Arial, sans-serif; color: #000; line-height: 1.2; }\n"
     u"body { margin: 0 auto; max-width: 186mm; }\n"
     u"h1 { font-size: 18pt; margin: 0 0 2mm; }\n"
     u"table.facts { margin: 0 0 4mm; font-size: 10pt; border-collapse: collapse; }\n"
-    u"table.facts th { text-align: left; padding: 0.3mm 4mm 0.3mm 0; }\n"
+    u"table.facts th { text-align: left; vertical-align: top; padding: 0.3mm 4mm 0.3mm 0; white-space: nowrap; }\n"
     u"table.facts td { padding: 0.3mm 0; }\n"
     u"table.grid { border-collapse: collapse; width: 100%; page-break-inside: avoid; }\n"
     u".grid th, .grid td { border: 0.3mm solid #999; padding: 0.8mm 1mm; text-align: right; vertical-align: top; }\n"
-    u".grid th { background: #e8e8e8; }\n"
+    u".grid th { background: #e8e8e8; white-space: nowrap; }\n"
     u".grid .label { text-align: left; font-weight: bold; white-space: nowrap; }\n"
     u".grid .label + .label, .grid td + td.label, .grid th + th.label { border-left: 0.8mm solid #999; }\n"
     u".grid tbody tr:nth-child(even) td { background: #f4f4f4; }\n"
+    u".grid th.set, .grid td.set { background: #fff3b0; }\n"
+    u".grid td.set:not(.label) { outline: 0.6mm solid #000; outline-offset: -0.3mm; }\n"
     u"td span { display: block; white-space: nowrap; }\n"
     u"td span.depth { color: #555; font-size: 85%; }\n"
-    u"td.muted { color: #777; font-style: italic; font-size: 75%; }\n"
-    u"p.note { font-size: 9pt; margin: 2mm 0 0; }\n";
+    u"td.muted { color: #777; font-style: italic; font-size: 75%; white-space: nowrap; }\n"
+    u"p.note { font-size: 9pt; margin: 2mm 0 0; }\n"
+    u"@media print { .grid th, .grid td, .grid th.set, .grid td.set { -webkit-print-color-adjust: exact; "
+    u"print-color-adjust: exact; } }\n";
+
+// The width of a text in ems, as wide as the widest of the fonts a browser may set the page in:
+// digits and letters as in DejaVu Sans and Verdana and their bold faces, the widest there are,
+// and nothing narrower than a monospaced font's 0.6 em.
+double text_ems(u16string_view text, bool bold)
+{
+    double ems = 0;
+    for (const char16_t c : text) {
+        double regular = 0.64;  // digits and most lower-case letters
+        double heavy = 0.72;
+        if (c == u'm' || c == u'w' || c == u'M' || c == u'W' || c == u'%' || c > 0x7F) {
+            regular = 1.0, heavy = 1.1;
+        } else if (c >= u'A' && c <= u'Z') {
+            regular = 0.78, heavy = 0.86;
+        } else if (c == u'/') {
+            regular = 0.6, heavy = 0.7;
+        } else if (!(c >= u'0' && c <= u'9') && !(c >= u'a' && c <= u'z')) {
+            regular = 0.6, heavy = 0.62;  // spaces and punctuation
+        } else if (c == u'f' || c == u't' || c == u'r' || c == u'i' || c == u'j' || c == u'l') {
+            regular = 0.6, heavy = 0.62;
+        }
+        ems += bold ? heavy : regular;
+    }
+    return ems;
+}
+
+// Lines a text of `ems` (at 1 pt) takes at `points` in a column `width_mm` wide; a word is never
+// broken, so a line may hold a little less: an extra fifth is allowed for that.
+double wrapped_lines(double ems, double points, double width_mm)
+{
+    return std::max(1.0, std::ceil(ems * points * mm_per_pt * 1.2 / width_mm));
+}
 
 u16string write_html(const Card& card)
 {
@@ -359,18 +413,60 @@ u16string write_html(const Card& card)
         groups = std::min<std::size_t>((card.rows.size() + 19) / 20, 5);
     const std::size_t rows_per_group = (card.rows.size() + groups - 1) / groups;
 
-    // Type for 12 rows of three lines and 10 columns at 11 pt; more shrink it, never below 6 pt.
-    std::size_t lines = 0;
-    for (std::size_t r = 0; r < rows_per_group; ++r) {
-        std::size_t height = 1;
-        for (const Cell& cell : card.rows[r])
-            height = std::max(height, cell.lines.size());
-        lines += height;
+    // The grid's size is a part that grows with its type and a part that does not (padding and
+    // borders): the type is the largest, up to 11 pt, that fits the page's width and height.
+    // Widths: each column as wide as its widest line, the headings and the labels bold.
+    std::vector<double> column_ems(columns, 0);
+    for (std::size_t c = 0; c < card.heads.size(); ++c)
+        column_ems[c] = text_ems(card.heads[c], true);
+    for (const auto& row : card.rows) {
+        for (std::size_t c = 0; c < row.size() && c < columns; ++c) {
+            const Cell& cell = row[c];
+            for (std::size_t l = 0; l < cell.lines.size(); ++l) {
+                const double share = cell.muted ? 0.75 : l == 2 ? 0.85 : 1.0;
+                column_ems[c] = std::max(column_ems[c], share * text_ems(cell.lines[l], c == 0));
+            }
+        }
     }
-    double size = 11;
-    size = std::min(size, 11 * 36.0 / static_cast<double>(std::max<std::size_t>(lines, 1)));
-    size = std::min(size, 11 * 10.0 / static_cast<double>(columns * groups));
-    size = std::max(size, 6.0);
+    double width_ems = 0;
+    for (const double ems : column_ems)
+        width_ems += ems;
+    width_ems *= static_cast<double>(groups);
+    const double cells = static_cast<double>(columns * groups);
+    const double width_fixed = cells * (2 * 1.0 + 0.3) + 0.3 + static_cast<double>(groups - 1) * 0.5;
+
+    // Heights: a line is 1.2 of its type; the depth line is set smaller.
+    double height_lines = line_height;  // the headings
+    for (std::size_t r = 0; r < rows_per_group; ++r) {
+        double lines = line_height;
+        for (const Cell& cell : card.rows[r]) {
+            double cell_lines = 0;
+            for (std::size_t l = 0; l < cell.lines.size(); ++l)
+                cell_lines += line_height * (cell.muted ? 0.75 : l == 2 ? 0.85 : 1.0);
+            lines = std::max(lines, cell_lines);
+        }
+        height_lines += lines;
+    }
+    const double rows = static_cast<double>(rows_per_group + 1);
+    double height_fixed = rows * (2 * 0.8 + 0.3) + 0.3;
+    // What stands above and below the grid: the title, the facts (a long value wraps in its
+    // column) and the notes.
+    height_fixed += 18 * line_height * mm_per_pt + 2;
+    double name_ems = 0;
+    for (const Fact& fact : card.facts)
+        name_ems = std::max(name_ems, text_ems(fact.name, true));
+    const double value_width = page_width_mm - name_ems * 10 * mm_per_pt - 4;
+    for (const Fact& fact : card.facts)
+        height_fixed += wrapped_lines(text_ems(fact.value, false), 10, value_width) * 10 * line_height * mm_per_pt + 0.6;
+    height_fixed += 4;
+    for (const u16string& note : card.notes)
+        height_fixed += wrapped_lines(text_ems(note, false), 9, page_width_mm) * 9 * line_height * mm_per_pt + 2;
+
+    // A few per cent to spare, for rounding in the browser's layout.
+    const double fit_width = (page_width_mm * 0.98 - width_fixed) / (width_ems * mm_per_pt);
+    const double fit_height = (page_height_mm * 0.98 - height_fixed) / (height_lines * mm_per_pt);
+    double size = std::min({11.0, fit_width, fit_height});
+    size = std::max(std::floor(size * 10) / 10, 4.0);
 
     u16string title = card.title;
     for (const Fact& fact : card.facts) {
@@ -386,8 +482,10 @@ u16string write_html(const Card& card)
         add(out, {u"<tr><th>", html_text(fact.name), u"</th><td>", html_text(fact.value), u"</td></tr>\n"});
     out += u"</table>\n<table class=\"grid\">\n<thead><tr>";
     for (std::size_t g = 0; g < groups; ++g) {
-        for (std::size_t c = 0; c < card.heads.size(); ++c)
-            add(out, {c == 0 ? u"<th class=\"label\">" : u"<th>", html_text(card.heads[c]), u"</th>"});
+        for (std::size_t c = 0; c < card.heads.size(); ++c) {
+            add(out, {c == 0 ? u"<th class=\"label\">" : c == card.set_column ? u"<th class=\"set\">" : u"<th>",
+                      html_text(card.heads[c]), u"</th>"});
+        }
     }
     out += u"</tr></thead>\n<tbody>\n";
     for (std::size_t r = 0; r < rows_per_group; ++r) {
@@ -400,9 +498,15 @@ u16string write_html(const Card& card)
                 continue;
             }
             const auto& row = card.rows[index];
+            const bool set_row = index == card.set_row;
             for (std::size_t c = 0; c < row.size(); ++c) {
                 const Cell& cell = row[c];
-                out += c == 0 ? u"<td class=\"label\">" : cell.muted ? u"<td class=\"muted\">" : u"<td>";
+                if (c == 0)
+                    out += set_row ? u"<td class=\"label set\">" : u"<td class=\"label\">";
+                else if (set_row && c == card.set_column)
+                    out += cell.muted ? u"<td class=\"muted set\">" : u"<td class=\"set\">";
+                else
+                    out += cell.muted ? u"<td class=\"muted\">" : u"<td>";
                 if (c == 0 || cell.lines.size() == 1) {
                     out += html_text(cell.lines.empty() ? u16string() : cell.lines[0]);
                 } else {
@@ -438,22 +542,137 @@ u16string write(const Card& card, CardFormat format)
     return write_text(card);
 }
 
+// The numbers marked on lenses for the whole stops 2^((k - 1) / 2): f/0.707, f/1, f/1.414 ... f/128.
+constexpr u16string_view marked_stops[] = {u"0.7", u"1",  u"1.4", u"2",  u"2.8", u"4",  u"5.6", u"8",
+                                           u"11",  u"16", u"22",  u"32", u"45",  u"64", u"90",  u"128"};
+
+bool same_stop(double a, double b)
+{
+    return std::fabs(a / b - 1) < 1e-6;
+}
+
+// Both f-stop tables, `first` before the other.
+std::array<FStopIncrement, 2> tables_from(FStopIncrement first)
+{
+    if (first == FStopIncrement::ThirdStop)
+        return {FStopIncrement::ThirdStop, FStopIncrement::HalfStop};
+    return {FStopIncrement::HalfStop, FStopIncrement::ThirdStop};
+}
+
+// The heading of an f-number of the f-stop tables (either increment), or nothing for another.
+std::optional<Text256> stop_heading(double f_number)
+{
+    const auto whole = f_stop_table(FStopIncrement::HalfStop);
+    for (std::size_t k = 0; k < std::size(marked_stops); ++k) {
+        if (same_stop(f_number, whole[2 * k]))
+            return format(u"f/%s", {with_decimal_point(marked_stops[k]).view()});
+    }
+    for (const FStopIncrement increment : tables_from(FStopIncrement::HalfStop)) {
+        for (const double stop : f_stop_table(increment)) {
+            if (same_stop(f_number, stop))
+                return format(u"f/%s", {plain_number(f_number).view()});
+        }
+    }
+    return std::nullopt;
+}
+
+// The stop of the tables (`first` before the other) whose heading is `heading`, if any; `near`
+// is a number close to it (a marked stop is within 3 % of it), which spares formatting the rest.
+std::optional<double> stop_headed(const Text256& heading, double near, FStopIncrement first)
+{
+    for (const FStopIncrement increment : tables_from(first)) {
+        for (const double stop : f_stop_table(increment)) {
+            if (std::fabs(near / stop - 1) < 0.05 && stop_heading(stop)->view() == heading.view())
+                return stop;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 Text256 card_f_number(double f_number)
 {
-    static constexpr u16string_view marked[] = {u"0.7", u"1",  u"1.4", u"2",  u"2.8", u"4",  u"5.6", u"8",
-                                                u"11",  u"16", u"22",  u"32", u"45",  u"64", u"90",  u"128"};
-    // Whole stop k is 2^((k - 1) / 2): f/0.707, f/1, f/1.414 ... f/128. Only the f-stop table's
-    // own values take the marked number; a number typed as 5.6 or 11.3 is shown as typed.
-    double stop = std::sqrt(0.5);
-    for (const u16string_view label : marked) {
-        if (std::fabs(f_number / stop - 1) < 1e-6) {
-            return format(u"f/%s", {with_decimal_point(label).view()});
-        }
-        stop *= std::sqrt(2.0);
+    if (const std::optional<Text256> heading = stop_heading(f_number))
+        return *heading;
+    // Any other number as the aperture caption writes it, unless that reads as a stop: then with
+    // its two decimals (f/5.60), or three (f/6.731 beside the half stop f/6.73).
+    const Text256 plain = format(u"f/%s", {plain_number(f_number).view()});
+    if (!stop_headed(plain, f_number, FStopIncrement::HalfStop))
+        return plain;
+    const Text256 two = format(u"f/%2f", {f_number});
+    return two.view() != plain.view() ? two : format(u"f/%3f", {f_number});
+}
+
+double typed_f_number(double typed, std::u16string_view as_typed, FStopIncrement increment)
+{
+    // Written as a stop's heading writes it ("22", "5.6", "6.73"), the number is that stop.
+    Text256 heading = format(u"f/%s", {as_typed});
+    for (std::size_t i = 2; i < heading.length; ++i) {
+        if (heading.data[i] == u'.' || heading.data[i] == u',')
+            heading.data[i] = decimal_point();
     }
-    return format(u"f/%s", {plain_number(f_number).view()});
+    if (const std::optional<double> stop = stop_headed(heading, typed, increment))
+        return *stop;
+    // A number that is a stop ("2.00") is the table's own, which may differ in its last bits.
+    const double hundredths = std::round(typed * 100) / 100;
+    for (const FStopIncrement table : tables_from(increment)) {
+        for (const double stop : f_stop_table(table)) {
+            if (same_stop(hundredths, stop))
+                return stop;
+        }
+    }
+    return hundredths;
+}
+
+namespace {
+
+// `values` in order with `setting` among them: in place of a value whose heading reads the same,
+// else inserted before the first larger one (a negative value, infinity, is larger than any).
+template <typename Heading>
+void put_setting(std::vector<double>& values, double setting, Heading heading)
+{
+    const auto later = [](double a, double b) { return b >= 0 && (a < 0 || a > b); };
+    for (double& value : values) {
+        if (heading(value).view() == heading(setting).view()) {
+            value = setting;
+            return;
+        }
+    }
+    const auto at = std::find_if(values.begin(), values.end(), [&](double v) { return later(v, setting); });
+    values.insert(at, setting);
+}
+
+}  // namespace
+
+std::vector<double> card_apertures(const CalcState& settings)
+{
+    std::vector<double> apertures = default_card_apertures(settings);
+    const double n = card_aperture(settings);
+    if (n >= widest_card_f_number && n <= narrowest_card_f_number)
+        put_setting(apertures, n, card_f_number);
+    return apertures;
+}
+
+std::vector<double> card_distances(const CalcState& settings, const Camera& camera)
+{
+    std::vector<double> distances = default_card_distances(settings, camera);
+    const double focus = card_focus(settings);
+    const CalcState s = card_state(settings, Mode::DepthOfField);
+    if (focus < 0 || (focus >= closest_card_distance(settings, camera) && focus <= largest_setting_number))
+        put_setting(distances, focus, [&](double mm) { return format_distance(s, mm); });
+    return distances;
+}
+
+std::u16string settings_card_page(const CalcState& settings, const Camera& camera)
+{
+    // The HTML writer alone, so that a program that only shows cards carries no other.
+    if (settings.mode == Mode::FocusStacking) {
+        const CalcState stack = focus_stack(settings, camera, settings.near_limit, settings.far_limit, settings.ni);
+        const int fewest = fewest_stack_images(settings, camera, settings.near_limit, settings.far_limit);
+        return write_html(stack_card(stack, camera, fewest));
+    }
+    return write_html(depth_table_card(settings, camera, card_apertures(settings), card_distances(settings, camera)));
 }
 
 std::u16string depth_table_text(const CalcState& settings, const Camera& camera, std::span<const double> apertures,

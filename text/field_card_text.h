@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
@@ -11,12 +12,33 @@
 
 enum class CardFormat { Text, Csv, Markdown, Html };
 
-/// An f-number as a card heads it: a whole stop of the f-stop table by the number marked on lenses
-/// ("f/5.6" for 5.657), any other as the aperture caption writes it ("f/6.73", "f/5.6" for 5.6).
+/// An f-number as a card heads it: a whole stop of the f-stop tables by the number marked on
+/// lenses ("f/5.6" for 5.657), any other as the aperture caption writes it ("f/6.73"), but with
+/// more decimals where that would read as a stop ("f/5.60" for 5.6), so that a heading is one
+/// aperture.
 Text256 card_f_number(double f_number);
+
+/// The f-number a number typed for a card stands for. Written as a stop of the f-stop tables is
+/// headed, it is that stop (of the table of `increment` first): the marked "5.6", "11" and "22"
+/// are the whole stops 5.657, 11.31 and 22.63, as on a lens, and "6.73" the half stop 6.727.
+/// Any other is taken to the two decimals its heading shows: "22.0" is 22, headed "f/22.00".
+double typed_f_number(double typed, std::u16string_view as_typed, FStopIncrement increment);
+
+/// The apertures and focus distances (mm, -1 for infinity) of a card when none are asked for: the
+/// default whole stops and round distances, with the aperture and focus distance of the settings
+/// (card_aperture, card_focus) among them, in order. A round value whose heading would read the
+/// same as the setting's gives way to the setting.
+std::vector<double> card_apertures(const CalcState& settings);
+std::vector<double> card_distances(const CalcState& settings, const Camera& camera);
+
+/// The card of the settings as the window has them, as an HTML page: in FocusStacking the plan of
+/// their near and far limits and number of images, in every other mode the depth-of-field table
+/// of card_apertures and card_distances.
+std::u16string settings_card_page(const CalcState& settings, const Camera& camera);
 
 /// The depth of field of `apertures` (f-numbers) at each focus distance of `distances` (mm, -1
 /// for infinity), with the hyperfocal distance per aperture, for the camera and lens of `settings`.
+/// The HTML page marks the column and row of the settings' own aperture and focus distance.
 std::u16string depth_table_text(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
                                 std::span<const double> distances, CardFormat format);
 

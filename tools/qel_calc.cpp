@@ -36,22 +36,26 @@ namespace {
 constexpr int usage_error = 2;
 
 const char usage_text[] =
-    "usage: qel-calc state|show|save FILE [--snap] [--decimal C]\n"
-    "       qel-calc table FILE [--apertures LIST] [--distances LIST] [--format F] [--decimal C]\n"
-    "       qel-calc stack FILE --near D --far D [--images N] [--format F] [--decimal C]\n"
+    "usage: qel-calc state|show|save [FILE | --defaults] [--snap] [--decimal C]\n"
+    "       qel-calc table [FILE | --defaults] [--apertures LIST] [--distances LIST] [--format F] [--decimal C]\n"
+    "       qel-calc stack [FILE | --defaults] [--near D --far D] [--images N] [--format F] [--decimal C]\n"
     "\n"
-    "Loads FILE as Qel loads its settings at start-up (a missing FILE gives the defaults) and\n"
+    "Loads FILE as Qel loads its settings at start-up; without FILE, or with --defaults, starts\n"
+    "from the settings Qel has before it reads a file. A FILE that cannot be read is an error. Then\n"
     "  state  prints every input, result and scale window as \"name value\" lines\n"
     "  show   prints the window title, the scale captions and the details panel\n"
     "  save   prints the settings text Qel would save\n"
     "  table  prints a depth-of-field table for FILE's camera, lens and allowed blur: near and\n"
     "         far limits and depth for each aperture and focus distance, and the hyperfocal\n"
-    "         distance per aperture (default: whole stops to f/22, ten distances and infinity)\n"
-    "  stack  prints a focus-stack plan from D to D: the focus distances, the aperture that joins\n"
-    "         them and the blur between neighbours (default: the fewest images that stay within\n"
-    "         the allowed blur)\n"
+    "         distance per aperture (default: whole stops from f/1.4 to f/22 and FILE's own\n"
+    "         aperture; ten round distances, FILE's focus distance and infinity)\n"
+    "  stack  prints a focus-stack plan from D to D (default: FILE's near and far limits of focus\n"
+    "         stacking): the focus distances, the aperture that joins them and the blur between\n"
+    "         neighbours (default: the fewest images that stay within the allowed blur)\n"
     "Distances are in FILE's distance unit; \"inf\" or \"\u221E\" is infinity. A LIST is numbers\n"
-    "separated by commas (by semicolons when the decimal point is a comma).\n"
+    "separated by commas (by semicolons when the decimal point is a comma). An f-number written\n"
+    "as a card heads a stop is that stop: 5.6, 11 and 22 as marked on lenses are 5.66, 11.3 and\n"
+    "22.6, and 6.73 is the half stop 6.727; any other, 22.0 for one, is taken to two decimals.\n"
     "--format F   text (default), csv, markdown or html (a printable page)\n"
     "--snap       rounds FILE's values first, as switching snapping on does\n"
     "--decimal C  uses C as the decimal point (default \".\")\n";
@@ -60,7 +64,7 @@ enum class Command { State, Show, Save, Table, Stack };
 
 struct Options {
     Command command = Command::State;
-    std::string file;
+    std::string file;  // empty: the defaults
     char16_t decimal = u'.';
     bool snap = false;
     CardFormat format = CardFormat::Text;
@@ -111,6 +115,7 @@ int read_options(int argc, char** argv, Options& options)
 {
     bool have_command = false;
     bool have_file = false;
+    bool defaults = false;
     bool have_format = false;
     struct ValueOption {
         std::string_view name;
@@ -128,6 +133,8 @@ int read_options(int argc, char** argv, Options& options)
                                                [&](const ValueOption& o) { return o.name == arg; });
         if (arg == "--snap") {
             options.snap = true;
+        } else if (arg == "--defaults") {
+            defaults = true;
         } else if (arg == "--decimal") {
             if (i + 1 >= argc)
                 return fail_usage("--decimal needs a character");
@@ -151,17 +158,22 @@ int read_options(int argc, char** argv, Options& options)
             if (!find_named(commands, arg, options.command))
                 return fail_usage("unknown command");
             have_command = true;
-        } else if (!have_file) {
+        } else if (!have_file && !arg.empty() && arg.front() != '-') {
             options.file = arg;
             have_file = true;
+        } else if (!have_file && arg.empty()) {
+            return fail_usage("FILE is empty");
+        } else if (!have_file) {
+            const std::string message = "unknown option " + std::string(arg);
+            return fail_usage(message.c_str());
         } else {
             return fail_usage("too many arguments");
         }
     }
     if (!have_command)
         return fail_usage("missing command");
-    if (!have_file)
-        return fail_usage("missing FILE");
+    if (have_file && defaults)
+        return fail_usage("FILE and --defaults exclude each other");
     const bool table = options.command == Command::Table;
     const bool stack = options.command == Command::Stack;
     if (have_format && !table && !stack)
@@ -170,8 +182,8 @@ int read_options(int argc, char** argv, Options& options)
         return fail_usage("--apertures and --distances are options of table");
     if ((options.near || options.far || options.images) && !stack)
         return fail_usage("--near, --far and --images are options of stack");
-    if (stack && (!options.near || !options.far))
-        return fail_usage("stack needs --near and --far");
+    if (stack && (!options.near != !options.far))
+        return fail_usage("--near and --far go together");
     return 0;
 }
 
@@ -184,8 +196,6 @@ struct BadItem {
 };
 
 constexpr std::size_t max_list_items = 20;
-constexpr double widest_f_number = 0.5;
-constexpr double narrowest_f_number = 1000;
 
 std::string utf8(const Text256& text)
 {
@@ -242,12 +252,12 @@ double read_distance(std::string_view item, const char* what, const CalcState& s
     return mm;
 }
 
-double read_f_number(std::string_view item)
+double read_f_number(std::string_view item, FStopIncrement increment)
 {
     double value = 0;
-    if (!item_number(item, value) || value < widest_f_number || value > narrowest_f_number)
+    if (!item_number(item, value) || value < widest_card_f_number || value > narrowest_card_f_number)
         throw BadItem{"bad item " + quoted(item) + " in --apertures: not an f-number from 0.5 to 1000"};
-    return value;
+    return typed_f_number(value, utf8_to_utf16(item), increment);
 }
 
 // The items of a LIST: separated by commas, or by semicolons when the decimal point is a comma.
@@ -280,23 +290,30 @@ int read_images(const char* text)
 std::u16string table_text(const Options& options, const CalcState& s, const Camera& camera)
 {
     const std::vector<double> apertures =
-        options.apertures ? read_list(options.apertures, "--apertures", read_f_number) : default_card_apertures(s);
+        options.apertures ? read_list(options.apertures, "--apertures",
+                                       [&](std::string_view item) { return read_f_number(item, s.f_stop_increment); })
+                           : card_apertures(s);
     const std::vector<double> distances =
         options.distances
             ? read_list(options.distances, "--distances",
                         [&](std::string_view item) { return read_distance(item, "--distances", s, camera); })
-            : default_card_distances(s, camera);
+            : card_distances(s, camera);
     return depth_table_text(s, camera, apertures, distances, options.format);
 }
 
 std::u16string stack_text(const Options& options, const CalcState& s, const Camera& camera)
 {
-    const double near = read_distance(trimmed(options.near), "--near", s, camera);
-    const double far = read_distance(trimmed(options.far), "--far", s, camera);
-    if (near < 0)
-        throw BadItem{"bad item " + quoted(options.near) + " in --near: the near limit cannot be infinity"};
-    if (far >= 0 && far <= near)
-        throw BadItem{"bad item " + quoted(options.far) + " in --far: not farther than --near"};
+    // Without --near and --far, the limits FILE holds, taken as they are, as the window takes them.
+    double near = s.near_limit;
+    double far = s.far_limit;
+    if (options.near) {
+        near = read_distance(trimmed(options.near), "--near", s, camera);
+        far = read_distance(trimmed(options.far), "--far", s, camera);
+        if (near < 0)
+            throw BadItem{"bad item " + quoted(options.near) + " in --near: the near limit cannot be infinity"};
+        if (far >= 0 && far <= near)
+            throw BadItem{"bad item " + quoted(options.far) + " in --far: not farther than --near"};
+    }
     const int fewest = fewest_stack_images(s, camera, near, far);
     int images = fewest;
     if (options.images) {
@@ -438,9 +455,7 @@ void print_show(const CalcState& state, const CameraTable& table)
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+int run(int argc, char** argv)
 {
 #ifdef _WIN32
     // The output is the same bytes on every platform (UTF-8, LF line ends): no CR LF translation.
@@ -462,7 +477,20 @@ int main(int argc, char** argv)
     const auto owned_table = std::make_unique<CameraTable>();
     CameraTable& table = *owned_table;
     StandardSettingsFiles files;
-    load_settings(utf8_to_utf16(options.file), state, table, files);
+    const std::u16string path = utf8_to_utf16(options.file);
+    if (!options.file.empty()) {
+        // A mistyped name must not pass for the defaults.
+        std::string bytes;
+        if (!files.exists(path)) {
+            std::fprintf(stderr, "qel-calc: %s: no such file\n", options.file.c_str());
+            return usage_error;
+        }
+        if (!files.read_all(path, bytes)) {
+            std::fprintf(stderr, "qel-calc: %s: cannot be read\n", options.file.c_str());
+            return usage_error;
+        }
+    }
+    load_settings(path, state, table, files);  // an empty path reads nothing: the defaults stand
     derive_camera_values(table);
     if (options.snap) {
         state.snap = 1;
@@ -494,3 +522,26 @@ int main(int argc, char** argv)
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows hands a program its arguments in UTF-16; main's would be in the ANSI code page, which
+// cannot hold every letter of a user's folder name (C:\Users\José, or a name in Greek or Japanese).
+int wmain(int argc, wchar_t** wide_argv)
+{
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.push_back(utf16_to_utf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide_argv[i]))));
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return run(argc, argv.data());
+}
+#else
+int main(int argc, char** argv)
+{
+    return run(argc, argv);
+}
+#endif

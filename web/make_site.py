@@ -24,7 +24,8 @@ import zlib
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
 from make_bitmaps import read_art  # noqa: E402  (the Windows build's own reader of the text art)
 
-PAGE_FILES = ("index.html", "qel.css", "sw.js")
+# field_card.js stays a file of its own, outside the page's bundle: the page imports it when it starts.
+PAGE_FILES = ("index.html", "qel.css", "field_card.js", "sw.js")
 # The folders of the core whose texts the page draws: the font subset holds their characters.
 DRAWN_TEXT_FOLDERS = ("calc", "text", "cameras", "display", "app")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")

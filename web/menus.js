@@ -84,7 +84,7 @@ function mnemonic(name) {
 function setActive(index) {
   if (active >= 0 && menuItems[active]) menuItems[active].node.classList.remove("active");
   active = index;
-  if (active >= 0) {
+  if (active >= 0 && menuItems[active]) {  // a pointer may still enter an item of a menu just closed
     menuItems[active].node.classList.add("active");
     menuItems[active].node.scrollIntoView({ block: "nearest" });
   }

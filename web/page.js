@@ -14,6 +14,8 @@ import "./keys.js";
 import { STORE, BACKUP, storeSettings, queueSave, saveQueued, takeExternalSettings, withText, decimalPoint } from "./storage.js";
 
 // ---- Frames and the interface state the core asks for. ----------------------------------------
+// Its own file, outside the bundle: loaded ahead, so that a card opens at once.
+const fieldCard = import("./field_card.js");
 let frameQueued = false;
 let uiVersion = 0;
 
@@ -83,6 +85,12 @@ function showUi(ui) {
     case "camera-dialog": openCameraDialog(); break;
     case "quick-start": window.open("Qel Quick Start.pdf", "_blank"); shell.M._qel_pending_done(); break;
     case "reference-manual": window.open("Qel Reference Manual.pdf", "_blank"); shell.M._qel_pending_done(); break;
+    case "field-card": {
+      const card = shell.M.UTF8ToString(shell.M._qel_field_card());
+      shell.M._qel_pending_done();
+      fieldCard.then((m) => m.showFieldCard(card));
+      break;
+    }
     default: break;
   }
 }

@@ -98,7 +98,7 @@ constexpr PageKey page_keys[] = {
     {"NumpadAdd", Key::Plus}, {"Equal", Key::Plus}, {"=+", Key::Plus}, {"NumpadSubtract", Key::Minus},
     {"Minus", Key::Minus}, {"=-", Key::Minus}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
     {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown}, {"Tab", Key::Tab}, {"Escape", Key::Escape},
-    {"Home", Key::Home}, {"End", Key::End},
+    {"Home", Key::Home}, {"End", Key::End}, {"KeyP", Key::P},
 };
 
 /// A small JSON writer: every text is escaped to ASCII.
@@ -176,7 +176,7 @@ public:
     void end_dialog() override { ended = true; }
 };
 
-enum class Pending { None, About, CameraDialog, QuickStart, ReferenceManual };
+enum class Pending { None, About, CameraDialog, QuickStart, ReferenceManual, FieldCard };
 
 struct PageApp final : AppState, CommandHost, MouseHost {
     WebCanvas canvas;
@@ -196,6 +196,7 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     PanelText readout_panel;
     std::string json;
     std::string settings_bytes;
+    std::string field_card;  // the last field card's page (UTF-8)
 
     CommandContext context() { return {state, cameras, *this}; }
     int& button(int toolbar, int b) { return states[slot(toolbar)][static_cast<std::size_t>(b)]; }
@@ -247,6 +248,12 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         pending = document == HelpDocument::QuickStart ? Pending::QuickStart : Pending::ReferenceManual;
         changed_ui();
     }
+    void open_field_card(std::u16string_view page) override
+    {
+        field_card = utf16_to_utf8(page);
+        pending = Pending::FieldCard;
+        changed_ui();
+    }
 
     // MouseHost: the page captures the pointer itself for the whole of a press.
     void capture_mouse() override {}
@@ -287,7 +294,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         j.raw(",\"cursor\":");
         j.ascii(cursor == CursorKind::Drag ? "ns-resize" : "default");
         j.raw(",\"pending\":");
-        static constexpr const char* pending_names[] = {"", "about", "camera-dialog", "quick-start", "reference-manual"};
+        static constexpr const char* pending_names[] = {"", "about", "camera-dialog", "quick-start",
+                                                        "reference-manual", "field-card"};
         j.ascii(pending_names[static_cast<int>(pending)]);
         j.raw(",\"button\":");
         j.number(geometry.toolbar_button);
@@ -658,6 +666,9 @@ EMSCRIPTEN_KEEPALIVE void qel_menu(int id)
     if (id != 0)
         menu_command(app->context(), id);
 }
+
+/// The page of the last field card (UTF-8 HTML), for the page to show.
+EMSCRIPTEN_KEEPALIVE const char* qel_field_card() { return app->field_card.c_str(); }
 
 /// The page has shown the pending request (About, a manual, the dialog).
 EMSCRIPTEN_KEEPALIVE void qel_pending_done()

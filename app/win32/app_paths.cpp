@@ -43,5 +43,6 @@ AppPaths locate_files()
     paths.data_folder = documents.empty() ? std::u16string(u"Qel") : join_path(documents, u"Qel");
     if (!PathFileExistsW(wide(paths.data_folder.c_str()))) CreateDirectoryW(wide(paths.data_folder.c_str()), nullptr);
     paths.settings_path = join_path(paths.data_folder, u"Qel.txt");
+    paths.field_card_path = join_path(paths.data_folder, u"Qel Field Card.html");
     return paths;
 }

@@ -1,5 +1,5 @@
 // Where the program's files are: the two help documents beside the program file, and the data
-// folder "Qel" in the user's documents folder with the settings file in it.
+// folder "Qel" in the user's documents folder with the settings file and the last field card in it.
 #pragma once
 
 #include <string>
@@ -9,8 +9,9 @@ struct AppPaths {
     std::u16string reference_manual;
     std::u16string data_folder;
     std::u16string settings_path;
+    std::u16string field_card_path;
 };
 
-/// Computes the four paths and creates the data folder when it is missing. Failures are not
+/// Computes the paths and creates the data folder when it is missing. Failures are not
 /// reported: the paths are formed from whatever was obtained.
 AppPaths locate_files();

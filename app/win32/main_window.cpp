@@ -8,6 +8,7 @@
 #include "app/win32/camera_dialog_win32.h"
 #include "app/win32/dialogs.h"
 #include "app/win32/dpi.h"
+#include "app/win32/field_card_file.h"
 #include "app/win32/gdi_canvas.h"
 #include "app/win32/popup_help.h"
 #include "app/win32/settings_files_win32.h"
@@ -394,6 +395,7 @@ Key key_of(WPARAM virtual_key)
     case 'F': return Key::F;
     case 'G': return Key::G;
     case 'H': return Key::H;
+    case 'P': return Key::P;
     case 'R': return Key::R;
     case 'T': return Key::T;
     case 'U': return Key::U;
@@ -552,6 +554,11 @@ void MainWindow::open_document(HelpDocument document)
     const bool exists = GetFileAttributesW(wide(path.c_str())) != INVALID_FILE_ATTRIBUTES;
     const std::u16string message = document_failure_message(path, exists);
     MessageBoxW(window_, wide(message.c_str()), L"Qel", MB_OK | MB_ICONINFORMATION);
+}
+
+void MainWindow::open_field_card(std::u16string_view page)
+{
+    show_field_card(window_, app_.paths.field_card_path, page);
 }
 
 void MainWindow::capture_mouse() { SetCapture(window_); }

@@ -66,6 +66,7 @@ public:
     bool run_camera_dialog() override;
     void run_about_box() override;
     void open_document(HelpDocument document) override;
+    void open_field_card(std::u16string_view page) override;
 
     // MouseHost
     void capture_mouse() override;

@@ -599,7 +599,7 @@ def help_menu(ctx, sandboxes):
                                      fl_zoom="3.00"))
 
     def actions(qel, screen):
-        screen.choose("units", 1, 0, "help-about", expected_items=4, checked=[])
+        screen.choose("units", 1, 0, "help-about", expected_items=5, checked=[])
         about = qel.find_window("^About Qel$", timeout=10)
         ax, ay, aw, ah = qel.geometry(about)
         qel.root_shot("about")
@@ -614,13 +614,13 @@ def help_menu(ctx, sandboxes):
         time.sleep(0.5)
         check(about not in qel.windows(), "the About box stayed open after Enter")
         # Escape closes it too.
-        screen.choose("units", 1, 0, "help-about-again", expected_items=4, checked=[])
+        screen.choose("units", 1, 0, "help-about-again", expected_items=5, checked=[])
         about = qel.find_window("^About Qel$", timeout=10)
         harness_xdo(qel, "windowfocus", "--sync", about)
         harness_xdo(qel, "key", "Escape")
         time.sleep(0.5)
         check(about not in qel.windows(), "the About box stayed open after Escape")
-        screen.choose("units", 1, -1, "help-reset", expected_items=4)
+        screen.choose("units", 1, -1, "help-reset", expected_items=5)
         screen.refresh("reset")
         screen.check_button("teleconverter", 0, "IDTC20", True)
 

@@ -57,10 +57,10 @@ def help_documents(ctx, sandboxes):
             f.write(b"%PDF-1.4\n% stand-in manual\n")
 
     def actions(qel, screen):
-        screen.choose("units", 1, 1, "help-quick-start", expected_items=4)
+        screen.choose("units", 1, 1, "help-quick-start", expected_items=5)
         got = opened(box, expected=1)
         check(got == [r"C:\Qel\Qel Quick Start.pdf"], f"the viewer was asked to open {got}")
-        screen.choose("units", 1, 2, "help-reference", expected_items=4)
+        screen.choose("units", 1, 2, "help-reference", expected_items=5)
         got = opened(box, expected=2)
         check(got == [r"C:\Qel\Qel Quick Start.pdf", r"C:\Qel\Qel Reference Manual.pdf"],
               f"the viewer was asked to open {got}")
@@ -81,7 +81,7 @@ def help_documents_missing(ctx, sandboxes):
 
     def actions(qel, screen):
         for item, name in enumerate(DOCUMENTS, start=1):
-            screen.choose("units", 1, item, f"help-missing-{item}", expected_items=4)
+            screen.choose("units", 1, item, f"help-missing-{item}", expected_items=5)
             message = qel.find_window("^Qel$", timeout=10)
             shown = P.peek(qel, "Qel").raw
             check(f"\u201c{name}\u201d" in shown and "folder: C:\\Qel " in shown,
@@ -114,8 +114,8 @@ def release_package(ctx, sandboxes):
 
     def actions(qel, screen):
         check(qel.title().startswith("Qel "), f"the packaged program shows the title {qel.title()!r}")
-        screen.choose("units", 1, 1, "package-quick-start", expected_items=4)
-        screen.choose("units", 1, 2, "package-reference", expected_items=4)
+        screen.choose("units", 1, 1, "package-quick-start", expected_items=5)
+        screen.choose("units", 1, 2, "package-reference", expected_items=5)
         got = opened(box, expected=2)
         check(got == [r"C:\Qel\Qel Quick Start.pdf", r"C:\Qel\Qel Reference Manual.pdf"],
               f"the viewer was asked to open {got}")

@@ -51,9 +51,8 @@ class Context:
         return Image.open(os.path.join(self.pictures_dir, name + ".bmp")).convert("RGB")
 
     def default_save_text(self):
-        """What the first close writes: qel-calc's save of a missing file."""
-        r = subprocess.run([self.qel_calc, "save", os.path.join(self.work, "no such file.txt")],
-                           capture_output=True, text=True)
+        """What the first close writes: qel-calc's save of the defaults."""
+        r = subprocess.run([self.qel_calc, "save", "--defaults"], capture_output=True, text=True)
         if r.returncode != 0 or not r.stdout.startswith("Qel 1.0\n"):
             raise harness.Failure(f"qel-calc save gave no settings text: {r.stderr}")
         return r.stdout

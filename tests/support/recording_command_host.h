@@ -3,6 +3,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,7 @@ public:
     int camera_dialogs = 0;
     int about_boxes = 0;
     std::vector<HelpDocument> documents;
+    std::vector<std::u16string> field_cards;  // every page open_field_card was given
     int snap_button_state = 0;
     bool camera_dialog_runs = true;
 
@@ -51,4 +53,5 @@ public:
     }
     void run_about_box() override { ++about_boxes; }
     void open_document(HelpDocument document) override { documents.push_back(document); }
+    void open_field_card(std::u16string_view page) override { field_cards.emplace_back(page); }
 };

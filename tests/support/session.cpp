@@ -96,6 +96,7 @@ public:
     bool run_camera_dialog() override;
     void run_about_box() override {}
     void open_document(HelpDocument) override {}
+    void open_field_card(std::u16string_view) override {}
 
     void capture_mouse() override {}
     void release_mouse() override {}

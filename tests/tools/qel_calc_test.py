@@ -11,6 +11,8 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unittest
 
 QEL_CALC = os.environ.get("QEL_CALC", "build/native/tools/qel-calc")
+QEL_COMMAND_CARD = os.environ.get("QEL_COMMAND_CARD", "build/native/tests/qel-command-card")
+DEFAULTS = "--defaults"  # where a FILE goes: the settings Qel has before it reads a file
 
 # The settings file that holds exactly the defaults, with "." as the decimal point.
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "default_settings.txt"),
@@ -64,8 +66,8 @@ class Files(unittest.TestCase):
 
 
 class StateTest(Files):
-    def test_missing_file_gives_the_default_depth_of_field(self):
-        s = self.state(self.missing())
+    def test_defaults_are_the_default_depth_of_field(self):
+        s = self.state(DEFAULTS)
         self.assertEqual(s["mode"], 0)
         self.assertEqual(s["units"], 3)
         self.assertAlmostEqual(s["hyperfocal"], 10634.4, delta=0.05)
@@ -81,7 +83,7 @@ class StateTest(Files):
         self.assertEqual(s["focus_points"], [0, 0])
 
     def test_fields_come_in_the_contract_order(self):
-        names = [line.split(" ")[0] for line in run("state", self.missing()).stdout.decode().splitlines()]
+        names = [line.split(" ")[0] for line in run("state").stdout.decode().splitlines()]
         self.assertEqual(names[:3], ["mode", "f_stop_increment", "focal_length"])
         self.assertEqual(names[names.index("ni") + 1], "effective_focal_length")
         self.assertEqual(names[names.index("macro_depth") + 1], "fl_low")
@@ -122,9 +124,9 @@ class StateTest(Files):
         """Whatever a file holds, qel-calc prints every state field in the contract's order with a
         number, the title and the ten captions before the details, and a settings file that loads
         back to the same state."""
-        default_state = run("state", self.missing()).stdout.decode("utf-8").splitlines()
+        default_state = run("state", DEFAULTS).stdout.decode("utf-8").splitlines()
         contract = [line.split(" ")[0] for line in default_state]
-        captions = [line.split(":")[0] for line in self.show(self.missing())[1:11]]
+        captions = [line.split(":")[0] for line in self.show(DEFAULTS)[1:11]]
         junk = [
             bytes(range(256)) * 40,
             b"\xef\xbb\xbfQel 1.0\r\nmode 9\r\nunits 7\r\nni -5\r\nend\r\n",
@@ -176,13 +178,18 @@ class StateTest(Files):
         self.assertEqual((snapped["blur_threshold"], snapped["snap"]), (1.5, 1))
         self.assertLess(snapped["near"], as_read["near"])  # results follow: f/5.66 and 4.05 ft
 
-    def test_a_folder_as_file_gives_the_defaults(self):
-        self.assertAlmostEqual(self.state(self.dir.name)["hyperfocal"], 10634.4, delta=0.05)
+    def test_a_file_that_cannot_be_read_is_an_error_and_no_file_the_defaults(self):
+        for command in ("state", "show", "save", "table", "stack"):
+            for path, why in ((self.missing(), "no such file"), (self.dir.name, "cannot be read")):
+                result = run(command, path)
+                self.assertEqual((result.returncode, result.stdout, result.stderr.decode()),
+                                 (2, b"", f"qel-calc: {path}: {why}\n"), command)
+            self.assertEqual(run(command).stdout, run(command, DEFAULTS).stdout, command)
 
 
 class ShowTest(Files):
     def test_default_window(self):
-        lines = self.show(self.missing())
+        lines = self.show(DEFAULTS)
         self.assertEqual(lines[0], f"title: Qel {VERSION} - Settings: Generic 35mm film camera (Sharp print)")
         self.assertIn("caption lens value: |50 mm|", lines)
         self.assertIn("caption aperture value: |f/8|", lines)
@@ -224,19 +231,19 @@ class ShowTest(Files):
         self.assertFalse(any("behind front" in l for l in details))
 
     def test_comma_decimal_point(self):
-        lines = self.show(self.missing(), "--decimal", ",")
+        lines = self.show(DEFAULTS, "--decimal", ",")
         self.assertIn("details: Front: 0,398 ft", lines)
         self.assertIn("details:   Width: 2,88 ft (39,6°)", lines)
 
 
 class SaveTest(Files):
     def expected_default_save(self):
-        s = self.state(self.missing())
+        s = self.state(DEFAULTS)
         text = with_setting(DEFAULT_TEXT, "near", f"{s['near']:.2f}")
         return with_setting(text, "far", f"{s['far']:.2f}")
 
-    def test_missing_file_saves_the_defaults_with_the_first_recompute(self):
-        result = run("save", self.missing())
+    def test_no_file_saves_the_defaults_with_the_first_recompute(self):
+        result = run("save")
         self.assertEqual(result.returncode, 0)
         self.assertEqual(result.stdout.decode("utf-8"), self.expected_default_save())
 
@@ -248,7 +255,7 @@ class SaveTest(Files):
         self.assertIn("far_limit \u22121.00\n", first.decode("utf-8"))
 
     def test_comma_decimal_point_is_written_and_read(self):
-        saved = run("save", self.missing(), "--decimal", ",").stdout.decode("utf-8")
+        saved = run("save", "--decimal", ",").stdout.decode("utf-8")
         self.assertIn("focal_length 50,00\n", saved)
         reread = self.state(self.write(saved))
         self.assertEqual(reread["focal_length"], 50)
@@ -257,7 +264,8 @@ class SaveTest(Files):
 
 class UsageTest(unittest.TestCase):
     def test_usage_errors_exit_2_with_one_line(self):
-        for args in ([], ["state"], ["frobnicate", "x"], ["show", "a", "b"], ["save", "x", "--decimal"],
+        for args in ([], ["--defaults"], ["frobnicate", "x"], ["show", "a", "b"], ["save", "x", "--decimal"],
+                     ["state", "x", "--defaults"], ["state", "--frobnicate"], ["show", ""],
                      ["save", "x", "--decimal", ""], ["save", "x", "--decimal", "ab"],
                      ["show", "x", "--format", "csv"], ["table", "x", "--format", "pdf"], ["table", "x", "--format"],
                      ["table", "x", "--near", "3"], ["stack", "x", "--apertures", "8", "--near", "3", "--far", "9"],
@@ -270,6 +278,7 @@ class UsageTest(unittest.TestCase):
         result = run("--help")
         self.assertEqual(result.returncode, 0)
         self.assertIn(b"usage: qel-calc", result.stdout)
+        self.assertIn(b"without FILE, or with --defaults", result.stdout)
 
 
 def number_text(value, decimals, point):
@@ -388,6 +397,17 @@ class FieldCardTest(Files):
                 plans += 1
         self.assertGreater(plans, 50)
 
+    def test_the_window_command_makes_qel_calcs_card_of_the_saved_settings(self):
+        for path, _, s in self.generated_files():
+            for mode in range(5):
+                with open(path, encoding="utf-8") as f:
+                    window = self.write(with_setting(f.read(), "mode", mode), "window.txt")
+                command = subprocess.run([QEL_COMMAND_CARD, window], capture_output=True, timeout=30).stdout
+                saved = self.write(run("save", window).stdout, "saved.txt")
+                args = ["stack", saved, "--images", str(int(s["ni"]))] if mode == 2 else ["table", saved]
+                self.assertTrue(command.startswith(b"<!DOCTYPE html>"))
+                self.assertEqual(command, run(*args, "--format", "html").stdout, (path, mode))
+
     def test_published_figures_without_diffraction_and_narrower_with_it(self):
         # A custom 0.03 mm circle of confusion, 50 mm, distances in metres. The figures are those
         # of the thin-lens tables printed for 35 mm lenses, H = f^2 / (N c) + f,
@@ -408,7 +428,8 @@ class FieldCardTest(Files):
         for wavelength in ("5.00", "550.00"):
             lines[camera_at] = camera.format(wavelength) + "\n"
             path = self.write("".join(lines), f"table-{wavelength}.txt")
-            rows = self.table_csv(path, "--apertures", "2.8,4,8,16", "--distances", "3,5,10,inf")
+            # 2.80 with its decimals is 2.8 itself, as the tables compute, not the marked stop f/2.8.
+            rows = self.table_csv(path, "--apertures", "2.80,4,8,16", "--distances", "3,5,10,inf")
             results[wavelength] = {(float(r["aperture"][2:]), None if r["focus"] == "\u221e" else
                                     float(r["focus"][:-2])): r for r in rows}
         for key, (near, far, hyperfocal) in published.items():
@@ -425,7 +446,7 @@ class FieldCardTest(Files):
                 farther(float(with_diffraction["far"][:-2]), float(far), key)
 
     def test_bad_items_are_named_on_one_line(self):
-        path = self.missing()  # feet, 50 mm: nothing closer than 100 mm (0.328 ft)
+        path = DEFAULTS  # feet, 50 mm: nothing closer than 100 mm (0.328 ft)
         cases = [
             (["table", path, "--distances", "3,x,5"], '"x" in --distances'),
             (["table", path, "--distances", "3,,5"], '"" in --distances'),
@@ -454,21 +475,23 @@ class FieldCardTest(Files):
             self.assertIn(named, lines[0], args)
 
     def test_defaults_and_formats(self):
-        path = self.missing()
+        path = DEFAULTS
         text = run("table", path).stdout.decode("utf-8")
         self.assertIn("Camera: Generic 35mm film camera (Sharp print)\n", text)
         self.assertIn("Lens: 50 mm\n", text)
         heads = next(l for l in text.splitlines() if l.startswith("Focus "))
         self.assertEqual(heads.split(), ["Focus", *[f"f/{n}" for n in (1.4, 2, 2.8, 4, 5.6, 8, 11, 16, 22)]])
         self.assertEqual([l.split()[0] for l in text.splitlines() if l[:1].isdigit() or l.startswith("\u221e")],
-                         ["3", "5", "7", "10", "15", "20", "30", "50", "70", "100", "\u221e"])
+                         ["3", "4", "5", "7", "10", "15", "20", "30", "50", "70", "100", "\u221e"])  # 4 ft is set
         markdown = run("table", path, "--format", "markdown", "--apertures", "8").stdout.decode("utf-8")
         self.assertIn("| Focus | f/8 |\n| :--- | ---: |\n| Hyperfocal | 34.9 ft |\n", markdown)
         self.assertIn("| 3 ft | 2.77 ft \u2013 3.27 ft (0.493 ft) |\n", markdown)
         comma = self.table_csv(path, "--decimal", ",", "--apertures", "5,6", "--distances", "3")
         self.assertEqual(comma[0], {"aperture": "f/5,6", "focus": "3 ft", "near": "2,83 ft", "far": "3,19 ft",
-                                    "depth": "0,356 ft", "hyperfocal": "48,2 ft"})
+                                    "depth": "0,359 ft", "hyperfocal": "47,7 ft"})
         stack = run("stack", path, "--near", "3", "--far", "6", "--format", "markdown").stdout.decode("utf-8")
+        self.assertEqual(run("stack", path, "--format", "markdown").stdout.decode("utf-8"), stack,
+                         "without --near and --far, the limits the settings hold (3 and 6 ft)")
         self.assertIn("- **Images:** 3\n", stack)
         self.assertIn("| Image | Focus at |\n| :--- | ---: |\n| 1 | 3 ft |\n| 2 | 4 ft |\n| 3 | 6 ft |\n", stack)
 
@@ -487,9 +510,10 @@ class FieldCardTest(Files):
             page = self.write(run(*command, "--format", "html").stdout, "card.html")
             with open(page, encoding="utf-8") as f:
                 self.assertTrue(f.read().startswith("<!DOCTYPE html>"))
-            for size in ("A4", "Letter"):
+            # As narrow as A4 and as short as Letter: one page of this holds on both.
+            for size in ("210mm 279.4mm",):
                 css = self.write(f"@page {{ size: {size}; }}", "size.css")
-                pdf = os.path.join(self.dir.name, f"card-{size}.pdf")
+                pdf = os.path.join(self.dir.name, "card.pdf")
                 subprocess.run(["weasyprint", "-s", css, page, pdf], check=True, capture_output=True, timeout=120)
                 pages = subprocess.run(["pdfinfo", pdf], capture_output=True, check=True).stdout.decode()
                 self.assertIn("Pages:           1\n", pages, (command, size))

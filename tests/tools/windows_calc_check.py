@@ -4,8 +4,9 @@
 The unit tests, qel-calc and the manuals' numbers come from the native build; qel.exe is the
 Windows build. This check generates settings files over every mode, distance unit, f-stop increment
 and both decimal points, with cameras of every kind, and compares `state`, `show` and `save`, a
-field card (`table`) and a stack plan (`stack`) in every format, of both builds. Any difference in arithmetic (extended precision, another libm) shows up as a
-different digit somewhere.
+field card (`table`) and a stack plan (`stack`) in every format, of both builds, also for files in
+folders whose names need Unicode, and for a FILE that is not there. Any difference in arithmetic
+(extended precision, another libm) shows up as a different digit somewhere.
 
 usage: windows_calc_check.py --native QEL_CALC --windows QEL_CALC_EXE [--files N] [--seed S]
                              [--keep-failures DIR]
@@ -117,7 +118,8 @@ def main():
 
     native = os.path.abspath(args.native)
     windows = os.path.abspath(args.windows)
-    env = dict(os.environ, WINEDEBUG="-all")
+    # Wine reads the command line in the locale's encoding: UTF-8, as the native side's.
+    env = dict(os.environ, WINEDEBUG="-all", LANG="C.UTF-8", LC_ALL="C.UTF-8")
     rng = random.Random(args.seed)
     work = tempfile.mkdtemp(prefix="qel-calc-check-")
     runs = []
@@ -140,6 +142,15 @@ def main():
             stack += ["--images", str(rng.randint(2, 40))]
         runs.append((name, tuple(stack)))
 
+    # In folders whose names the ANSI code page cannot hold (the arguments come in UTF-16), and a
+    # FILE that is not there, an error in both.
+    for i, folder in enumerate(("José", "Ελληνικά", "写真")):
+        os.makedirs(os.path.join(work, folder))
+        name = f"{folder}/Qel {folder}.txt"
+        shutil.copy(os.path.join(work, f"settings-{i:04d}.txt"), os.path.join(work, name))
+        runs.append((name, ("show", name)))
+    runs.append(("no such file.txt", ("state", "no such file.txt")))
+
     def compare(item):
         _, arguments = item
         expected = run([native, *arguments], work)
@@ -159,7 +170,8 @@ def main():
     if failures and args.keep_failures:
         os.makedirs(args.keep_failures, exist_ok=True)
         for name in {f[0] for f in failures}:
-            shutil.copy(os.path.join(work, name), args.keep_failures)
+            if os.path.exists(os.path.join(work, name)):
+                shutil.copy(os.path.join(work, name), args.keep_failures)
     shutil.rmtree(work, ignore_errors=True)
     files = args.files
     print(f"qel-calc, native against Windows under Wine: {files} settings files, {len(runs)} runs")

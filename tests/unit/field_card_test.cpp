@@ -3,12 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "calc/field_card.h"
 #include "calc/recompute.h"
+#include "calc/snap.h"
 #include "support/hand_camera.h"
+#include "text/distance_text.h"
 #include "text/field_card_text.h"
+#include "text/parse.h"
 
 namespace {
 
@@ -86,7 +91,8 @@ TEST(FieldCard, DefaultDistancesAreRoundValuesFromFifteenFocalLengths)
         {DistanceUnit::Foot, 50, 1, {3, 5, 7, 10, 15, 20, 30, 50, 70, 100}},  // 750 mm is 2.46 ft
         {DistanceUnit::Metre, 24, 1, {0.5, 0.7, 1, 1.5, 2, 3, 5, 7, 10, 15}},
         {DistanceUnit::Foot, 14, 1, {0.7, 1, 1.5, 2, 3, 5, 7, 10, 15, 20}},
-        {DistanceUnit::Millimetre, 50, 1, {1000, 1500, 2000, 3000, 5000, 7000, 10000, 15000, 20000, 30000}},
+        {DistanceUnit::Millimetre, 50, 1, {1000, 1500, 2000, 3000, 5000, 7000}},  // 10000 mm reads ">9999 mm"
+        {DistanceUnit::Millimetre, 5, 1, {100, 150, 200, 300, 500, 700, 1000, 1500, 2000, 3000}},
         {DistanceUnit::Inch, 50, 1, {30, 50, 70, 100, 150, 200, 300, 500, 700, 1000}},
         {DistanceUnit::Metre, 200, 2, {7, 10, 15, 20, 30, 50, 70, 100, 150, 200}},  // 400 mm effective
         {DistanceUnit::Yard, 1, 1, {0.02, 0.03, 0.05, 0.07, 0.1, 0.15, 0.2, 0.3, 0.5, 0.7}},
@@ -145,15 +151,75 @@ TEST(FieldCard, FNumbersAreHeadedAsLensesMarkThem)
         std::u16string_view expected;
     } rows[] = {
         {5.656854249492381, u'.', u"f/5.6"}, {11.313708498984761, u'.', u"f/11"}, {0.7071067811865476, u'.', u"f/0.7"},
-        {128, u'.', u"f/128"},                {22.627416997969522, u'.', u"f/22"}, {5.6, u'.', u"f/5.6"},
-        {11, u'.', u"f/11"},                  {11.3, u'.', u"f/11.3"},            {6.727171322029716, u'.', u"f/6.73"},
-        {1.4142135623730951, u',', u"f/1,4"}, {6.35, u',', u"f/6,35"},
+        {128, u'.', u"f/128"},                {22.627416997969522, u'.', u"f/22"}, {5.6, u'.', u"f/5.60"},
+        {11, u'.', u"f/11.00"},               {11.3, u'.', u"f/11.3"},            {6.727171322029716, u'.', u"f/6.73"},
+        {1.4142135623730951, u',', u"f/1,4"}, {6.35, u',', u"f/6,350"},  // 5.6, 11 and 6.35 are not the stops
     };
     for (const auto& row : rows) {
         set_decimal_point(row.point);
         EXPECT_EQ(card_f_number(row.f_number).view(), row.expected) << row.f_number;
     }
     set_decimal_point(u'.');
+}
+
+TEST(FieldCard, ATypedStopIsThatStopAndAHeadingIsOneAperture)
+{
+    const auto half = f_stop_table(FStopIncrement::HalfStop);
+    const std::pair<std::u16string_view, double> rows[] = {
+        {u"22", half[20]}, {u"5,6", half[12]}, {u"6.73", half[13]}, {u"8.00", half[14]},  // stops, as headed
+        {u"22.0", 22},     {u"2.80", 2.8},     {u"5.657", 5.66},    {u"13.5", 13.5},      // other numbers
+    };
+    for (const auto& [typed, computed] : rows) {
+        double value = 0;
+        std::size_t at = 0;
+        ASSERT_TRUE(parse_number(typed, at, value));
+        EXPECT_EQ(typed_f_number(value, typed, FStopIncrement::HalfStop), computed) << value;
+    }
+    // Over the stops and every number typed short or with two decimals, a heading is one f-number.
+    for (const FStopIncrement increment : {FStopIncrement::HalfStop, FStopIncrement::ThirdStop}) {
+        std::map<std::u16string, double> aperture_of;
+        const auto heads = [&](double n) {
+            const auto [at, fresh] = aperture_of.emplace(card_f_number(n).view(), n);
+            EXPECT_TRUE(fresh || at->second == n) << n << " and " << at->second << " share a heading";
+        };
+        for (const double n : f_stop_table(increment))
+            heads(n);
+        for (double n = 0.5; n <= 1000; n *= 1.0023) {
+            const double typed = std::round(n * 100) / 100;
+            for (const Text256& text : {plain_number(typed), format(u"%2f", {typed})})
+                heads(typed_f_number(typed, text.view(), increment));
+        }
+    }
+}
+
+TEST(FieldCard, TheSettingsCardFramesTheDepthTheWindowShows)
+{
+    const Camera camera = hand_default_camera();
+    for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop}) {
+        for (const double n : {8.0, 6.727171322029716, 5.6, 128.0}) {  // stops, a typed one, diffraction
+            for (const double focus : {3000.0, 3000.0001, 2345.6, 1e8, -1.0}) {  // round, near it, between
+                CalcState s;
+                std::tie(s.mode, s.units, s.f_stop, s.focus_at) = std::tuple(mode, DistanceUnit::Millimetre, n, focus);
+                recompute(s, camera, true);
+                const double set_focus = card_focus(s);
+                const FieldCardCell cell = field_card_cell(s, camera, card_aperture(s), set_focus);
+                s.mode = Mode::DepthOfField;  // as the panel writes distances
+                const auto html = [&](double mm) {
+                    const std::u16string text(format_distance(s, mm).view());
+                    return text[0] == u'>' ? u"&gt;" + text.substr(1) : text;
+                };
+                const std::u16string framed = cell.diffraction_limited
+                    ? u"<td class=\"muted set\">diffraction</td>"
+                    : u"<td class=\"set\"><span>" + html(cell.near) + u"</span><span>" + html(cell.far) + u"</span>";
+                s.mode = mode;
+                const std::u16string page = settings_card_page(s, camera);
+                const std::size_t at = page.find(framed);
+                EXPECT_NE(at, std::u16string::npos) << n << " at " << focus;
+                EXPECT_EQ(page.find(u" set\">", at + framed.size()), std::u16string::npos) << "one cell framed";
+                EXPECT_EQ(page.find(u"\"label\">" + html(set_focus) + u"<"), std::u16string::npos) << "one row so headed";
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -58,7 +58,8 @@ TEST(Shortcuts, EveryToolbarButtonHasOneAndItsHelpTextShowsIt)
     }
     EXPECT_EQ(std::u16string_view(toolbar_description(toolbar_id::mode).buttons[0].help),
               u"Depth of field mode (Ctrl+1)");
-    for (const int id : {command_id::edit_camera, command_id::quick_start, command_id::reset_scales})
+    for (const int id : {command_id::edit_camera, command_id::quick_start, command_id::reset_scales,
+                         command_id::field_card})
         EXPECT_NE(command_shortcut(id), nullptr) << id;
     EXPECT_EQ(command_shortcut(command_id::quick_start)->text, u"F1");
     EXPECT_EQ(command_shortcut(command_id::about), nullptr);
@@ -104,6 +105,8 @@ TEST_F(Keyboard, CommandShortcutsRunTheirCommands)
     EXPECT_TRUE(press(ctrl(Key::R)));
     EXPECT_EQ(state.f_stop, 4);
     EXPECT_EQ(host.recomputes, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(press(ctrl(Key::P)));
+    EXPECT_EQ(host.field_cards.size(), 1u);
 }
 
 TEST_F(Keyboard, OtherKeysAreLeftToThePlatform)

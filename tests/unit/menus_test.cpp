@@ -40,12 +40,14 @@ TEST(Menus, UnitsOfferThreeInMacroAndSixOtherwise)
 TEST(Menus, HelpMenu)
 {
     EXPECT_EQ(describe(help_menu()),
-              u"4002 About Qel|4003 Display Quick Start Reference|4004 Display Reference Manual|-|4005 Reset Scales");
+              u"4002 About Qel|4003 Display Quick Start Reference|4004 Display Reference Manual|-|4006 Field "
+              u"Card...|4005 Reset Scales");
     // The commands with a keyboard shortcut show it after a tab, where menus right-align it.
     const PopupMenu menu = help_menu();
     EXPECT_EQ(menu_label(menu.items[0]), u"About Qel");
     EXPECT_EQ(menu_label(menu.items[1]), u"Display Quick Start Reference\tF1");
-    EXPECT_EQ(menu_label(menu.items[4]), u"Reset Scales\tCtrl+R");
+    EXPECT_EQ(menu_label(menu.items[4]), u"Field Card...\tCtrl+P");
+    EXPECT_EQ(menu_label(menu.items[5]), u"Reset Scales\tCtrl+R");
 }
 
 TEST(Menus, FStopIncrementChecksTheIncrementInForce)

@@ -184,7 +184,7 @@ test("first_start", async (context) => {
   check((await distanceLineRow(page, far, RED)) > 40, `no red far line on row ${far}`);
   check((await distanceLineRow(page, focus + 3, GREEN)) < 10, "the focus line is more than a row high (beyond its triangle)");
   const text = await stored(page);
-  check(text === execFileSync(qelCalc, ["save", "/nonexistent/Qel.txt"], { encoding: "utf-8" }),
+  check(text === execFileSync(qelCalc, ["save", "--defaults"], { encoding: "utf-8" }),
         "the first start did not store the settings qel.exe would write");
   await page.screenshot({ path: path.join(shots, "first_start.png") });
   return page;
@@ -541,7 +541,7 @@ test("about_and_the_manuals", async (context) => {
 test("decimal_comma_of_a_german_browser", async (_, browserNow) => {
   const context = await browserNow.newContext({ viewport: { width: 1000, height: 700 }, locale: "de-DE" });
   const page = await open(context, "german");
-  const expected = execFileSync(qelCalc, ["save", "/nonexistent/Qel.txt", "--decimal", ","], { encoding: "utf-8" });
+  const expected = execFileSync(qelCalc, ["save", "--defaults", "--decimal", ","], { encoding: "utf-8" });
   check((await stored(page)) === expected, "the settings were not written with the decimal comma");
   await context.close();
   return null;
@@ -880,6 +880,72 @@ test("an_update_keeps_the_next_build_whole", async (context) => {
   } finally {
     overrides.clear();
   }
+  return page;
+});
+
+// ---- The field card: its framed cell is what the window shows. -----------------------------------
+async function shownDepth(page) {  // near, focus, far, hyperfocal and range, from a frame drawn afresh
+  await page.evaluate(() => { window.qelDrawn = []; window.dispatchEvent(new Event("resize")); });
+  await page.waitForFunction(() => window.qelDrawn.length > 0 && window.qelSettled());
+  const drawn = await page.evaluate(() => window.qelDrawn);
+  const under = (name, edge) => {
+    const head = drawn.find((t) => t.text === name);
+    return drawn.find((t) => t.y > head.y && t.y < head.y + 60 && Math.abs(edge(t) - edge(head)) < 2).text;
+  };
+  const detail = (label) => drawn.find((t) => t.text.startsWith(label)).text.slice(label.length);
+  return [under("near", (t) => t.x), under("distance", (t) => t.x + t.w / 2), under("far", (t) => t.x + t.w),
+          detail("Hyperfocal: "), detail("Range: ")].join("|");
+}
+
+const framedCell = (frame) => frame.evaluate(() => {
+  const [near, far, range] = [...document.querySelector("td.set:not(.label)").children].map((s) => s.textContent);
+  const hyperfocal = document.querySelector("table.grid tbody tr").cells[document.querySelector("th.set").cellIndex];
+  return [near, document.querySelector("td.label.set").textContent, far, hyperfocal.textContent, range].join("|");
+});
+
+test("field_card_from_the_page_also_offline", async (context) => {
+  await context.addInitScript(() => {
+    window.qelDrawn = [];
+    const fill = CanvasRenderingContext2D.prototype.fillText;
+    CanvasRenderingContext2D.prototype.fillText = function (text, x, y) {
+      if (this.canvas.id === "scales") window.qelDrawn.push({ text, x, y, w: this.measureText(text).width });
+      return fill.apply(this, arguments);
+    };
+  });
+  const page = await open(context, "field_card");
+  const c = await columns(page);
+  await page.mouse.move((c.aperture.left + c.aperture.right) >> 1, (c.aperture.top + c.aperture.bottom) >> 1);
+  await page.keyboard.press("ArrowUp");  // f/9.51, between the card's whole stops
+  const shown = await shownDepth(page);
+  const opened = context.waitForEvent("page");
+  await page.keyboard.press("Control+p");
+  const card = await opened;
+  await card.waitForLoadState();
+  check((await framedCell(card)) === shown, `the card frames ${await framedCell(card)}, the window shows ${shown}`);
+  const settings = path.join(shots, "field-card-settings.txt");
+  fs.writeFileSync(settings, await stored(page));
+  const download = card.waitForEvent("download");
+  await card.locator(".qel-bar a", { hasText: "Save" }).click();
+  check(fs.readFileSync(await (await download).path(), "utf-8") ===
+        execFileSync(qelCalc, ["table", settings, "--format", "html"], { encoding: "utf-8" }), "Save gave another card");
+
+  // Offline, from the help menu; where no tab opens (the installed app), over the page.
+  await page.evaluate(() => navigator.serviceWorker.ready.then(() => true));
+  await context.setOffline(true);
+  await page.reload();
+  await page.waitForFunction(() => window.qelReady === true);
+  const offline = context.waitForEvent("page");
+  await click(page, ...(await toolbarButton(page, 101, 1)));
+  await page.locator("#menu .item", { hasText: "Field Card..." }).click();
+  const again = await offline;
+  await again.waitForLoadState();
+  check((await framedCell(again)) === shown, "offline, the card frames another cell");
+  await page.evaluate(() => { window.open = () => null; });
+  await page.keyboard.press("Control+p");
+  await page.frameLocator("#field-card iframe").locator("th.set").waitFor({ timeout: 5000 });
+  check((await framedCell(page.frames()[1])) === shown, "over the page, the card frames another cell");
+  await page.keyboard.press("Escape");
+  check((await page.locator("#field-card").count()) === 0, "Escape left the card over the page");
   return page;
 });
 
