@@ -119,7 +119,8 @@ def dpi_150_and_200_percent(ctx, sandboxes):
                 window = qel.find_window("^About Qel$", timeout=10)
                 about[dpi] = qel.geometry(window)[2:]
                 qel.root_shot(f"about-{dpi}")
-                harness_xdo(qel, "key", "--window", window, "Escape")
+                harness_xdo(qel, "windowfocus", "--sync", window)
+                harness_xdo(qel, "key", "Escape")
                 time.sleep(0.4)
 
             run(ctx, sandbox_at(ctx, display, f"dpi_{dpi}", dpi), f"dpi_{dpi}", actions)
