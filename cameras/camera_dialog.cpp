@@ -130,6 +130,7 @@ struct Edit {
     int32_t index;
     std::u16string_view name;
     bool name_fitted;  // the name fits the line of the stored values
+    std::size_t line_units;  // the camera's line without its name, as the values checked so far make it
 
     // The field's text is kept as typed and selected, so that the user can put it right.
     bool refuse(int control, std::u16string_view message)
@@ -140,13 +141,27 @@ struct Edit {
     }
 
     // A value that leaves a name that fitted without room is the value's fault, not the name's.
-    bool accept(int control, std::u16string_view message)
+    // The line's length follows each value's text in it, so that no check writes the whole line.
+    bool accept(std::size_t units_before, std::size_t units_now, int control, std::u16string_view message)
     {
-        if (name_fitted && name.size() > camera_name_room(camera, index))
+        line_units = line_units - units_before + units_now;
+        if (name_fitted && name.size() + line_units > settings_line_units)
             return refuse(control, message);
         return true;
     }
 };
+
+// The units a value takes in its camera line.
+std::size_t line_units(const CameraNumberRule& rule, double value)
+{
+    char16_t text[64];  // ten integer digits, a sign and five decimals
+    return number_to_text(text, rule.saved_decimals, value);
+}
+
+std::size_t line_units(int32_t value)
+{
+    return format(u"%d", {static_cast<int>(value)}).length;
+}
 
 // The value is stored as the settings file keeps it (a frame width of 23.456 mm as 23.46), so
 // that what the dialog shows is what the next start brings back.
@@ -156,8 +171,9 @@ bool check(Edit& edit, const NumberCheck& c)
     double value = 0;
     if (!read_number(edit.view.get_text(c.control).view(), value) || !camera_number_allowed(rule, value))
         return edit.refuse(c.control, c.message);
+    const std::size_t before = line_units(rule, edit.camera.*c.field);
     edit.camera.*c.field = saved_camera_number(rule, value);
-    return edit.accept(c.control, c.message);
+    return edit.accept(before, line_units(rule, edit.camera.*c.field), c.control, c.message);
 }
 
 bool check(Edit& edit, const IntegerCheck& c)
@@ -165,8 +181,9 @@ bool check(Edit& edit, const IntegerCheck& c)
     int32_t value = 0;
     if (!parse_int(edit.view.get_text(c.control).view(), value) || value < min_frame_pixels)
         return edit.refuse(c.control, c.message);
+    const std::size_t before = line_units(edit.camera.*c.field);
     edit.camera.*c.field = value;
-    return edit.accept(c.control, c.message);
+    return edit.accept(before, line_units(value), c.control, c.message);
 }
 
 // The name as typed, at most 254 units, never ending in half of a surrogate pair.
@@ -263,9 +280,10 @@ bool apply_camera_dialog(CameraTable& table, CameraDialogView& view)
     const Text256 name_text = view.get_text(id::name);
     const std::u16string_view name = typed_name(name_text);
     const auto index = static_cast<int32_t>(&stored - table.cameras.data());
-    Edit edit{view, stored, index, name, name.size() <= camera_name_room(stored, index)};
+    Edit edit{view, stored, index, name, name.size() <= camera_name_room(stored, index), 0};
     Camera& edited = edit.camera;
     edited.coc_method = selected(view, id::coc_method, method_items, stored.coc_method);
+    edit.line_units = camera_line_units(edited, index);
 
     if (!check(edit, frame_width_check) || !check(edit, frame_height_check))
         return false;

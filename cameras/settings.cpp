@@ -486,11 +486,16 @@ void append_camera_line(std::u16string& text, std::span<char16_t> line, int inde
 
 }  // namespace
 
-std::size_t camera_name_room(const Camera& camera, int index)
+std::size_t camera_line_units(const Camera& camera, int index)
 {
     // A line cut at this buffer's end is too long either way.
     std::array<char16_t, 2 * settings_line_units> line{};
-    const std::size_t without_name = format_camera_line(line, index, camera, u"");
+    return format_camera_line(line, index, camera, u"");
+}
+
+std::size_t camera_name_room(const Camera& camera, int index)
+{
+    const std::size_t without_name = camera_line_units(camera, index);
     return without_name < settings_line_units ? settings_line_units - without_name : 0;
 }
 

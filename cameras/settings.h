@@ -54,6 +54,10 @@ bool is_settings_text(std::u16string_view text);
 /// even an empty name leaves no room.
 std::size_t camera_name_room(const Camera& camera, int index);
 
+/// The units the settings-file line of a camera with these values at this index has without its
+/// name (its room is what is left of settings_line_units).
+std::size_t camera_line_units(const Camera& camera, int index);
+
 /// The settings text of the state and cameras 0 .. count - 1, every line ending in a line feed.
 /// A '"' in a camera name is written as U+201D, and a name is shortened (never inside a
 /// surrogate pair) when its camera line would otherwise exceed the 255 units the reader takes.

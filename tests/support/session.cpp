@@ -77,6 +77,7 @@ public:
     }
 
     std::optional<PopupMenu> menu;
+    int dialogs = 0;  // camera dialogs run so far
 
     void show_menu(const PopupMenu& m) override { menu = m; }
     int button_state(int toolbar, int button) override { return at(toolbar)[static_cast<std::size_t>(button)]; }
@@ -110,7 +111,7 @@ private:
         return states_[static_cast<std::size_t>(slot)];
     }
     void dialog_step(FakeDialogView& view);
-    bool check_dialog(const FakeDialogView& view);
+    bool check_dialog(FakeDialogView& view);
 
     std::map<int, int> typed_;  // fields typed into, with the dialog's writes to them before
 
@@ -152,7 +153,7 @@ std::u16string typed_name(ByteChoices& in)
     return std::u16string(static_cast<std::size_t>(in.pick(100, 260)), u'W');  // near the line's room
 }
 
-bool SessionHost::check_dialog(const FakeDialogView& view)
+bool SessionHost::check_dialog(FakeDialogView& view)
 {
     // A field the dialog has written since it was typed into shows the stored value again.
     for (auto it = typed_.begin(); it != typed_.end();) {
@@ -173,10 +174,10 @@ bool SessionHost::check_dialog(const FakeDialogView& view)
         return true;
     // What a fill shows is what is stored: an Apply with nothing typed is accepted and changes nothing.
     const Camera before = current_camera(app_.cameras);
-    FakeDialogView again = view;
-    again.errors.clear();
-    camera_dialog_apply(app_.cameras, again);
-    if (!again.errors.empty() || !invariants::same_camera_inputs(before, current_camera(app_.cameras))) {
+    const std::size_t errors = view.errors.size();
+    const bool applied = apply_camera_dialog(app_.cameras, view);
+    if (!applied || view.errors.size() != errors ||
+        !invariants::same_camera_inputs(before, current_camera(app_.cameras))) {
         broken_ = "an Apply with nothing typed changed the camera or was refused";
         return false;
     }
@@ -222,6 +223,7 @@ void SessionHost::dialog_step(FakeDialogView& view)
 
 bool SessionHost::run_camera_dialog()
 {
+    ++dialogs;
     auto view = std::make_unique<FakeDialogView>();
     typed_.clear();
     camera_dialog_init(app_.cameras, *view);
@@ -453,10 +455,11 @@ struct Session {
             broken = "painted: " + canvas.broken;
     }
 
-    void check(bool texts)
+    // Only the camera dialog and a restart change the cameras.
+    void check(bool texts, bool cameras)
     {
         if (broken.empty())
-            broken = invariants::state_rule(app->state, app->cameras);
+            broken = invariants::state_rule(app->state, app->cameras, cameras);
         if (broken.empty() && texts)
             broken = invariants::display_rule(app->state, app->cameras, kept.panel, kept.captions);
     }
@@ -471,10 +474,11 @@ SessionResult run_session(std::span<const uint8_t> bytes, SessionChecks checks)
     Session s(in);
     const bool hand_edited = in.pick(0, 1) == 1;
     s.start(hand_edited ? hand_edited_settings(in) : std::u16string(u"Qel 1.0\nend\n"));
-    s.check(true);
+    s.check(true, true);
     SessionResult result;
-    while (s.broken.empty() && !in.empty() && result.steps < 200) {
+    while (s.broken.empty() && !in.empty() && result.steps < checks.max_steps) {
         ++result.steps;
+        const int dialogs = s.host.dialogs;
         switch (in.pick(0, 9)) {
         case 0:
         case 1: s.click_toolbar(); break;
@@ -487,9 +491,9 @@ SessionResult run_session(std::span<const uint8_t> bytes, SessionChecks checks)
         case 8: s.resize(); break;
         default: s.restart(); break;
         }
-        s.check(checks.texts_each_step);
+        s.check(checks.texts_each_step, s.host.dialogs != dialogs);
     }
-    s.check(true);
+    s.check(true, true);
     if (s.broken.empty() && checks.paint)
         s.check_frame();
     if (s.broken.empty())

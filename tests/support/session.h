@@ -40,6 +40,8 @@ struct SessionChecks {
     bool texts_each_step = true;
     /// A frame painted at the end, every text it draws checked.
     bool paint = true;
+    /// The longest session: the rest of the bytes is left unread.
+    int max_steps = 200;
 };
 
 /// Runs the session drawn from `bytes`. The records of one run are kept for the next (a session

@@ -34,11 +34,22 @@ inline double as_distance(double v)
 /// The text has no "?" (an undefined number) and no "inf" or "nan" in any case.
 inline std::string text_rule(std::u16string_view text)
 {
-    std::u16string folded(text);
-    for (char16_t& c : folded)
-        c = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    const auto folded = [&](std::size_t i) {
+        const char16_t c = text[i];
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    };
+    const auto holds = [&](std::u16string_view bad) {
+        for (std::size_t i = 0; i + bad.size() <= text.size(); ++i) {
+            std::size_t k = 0;
+            while (k < bad.size() && folded(i + k) == bad[k])
+                ++k;
+            if (k == bad.size())
+                return true;
+        }
+        return false;
+    };
     for (std::u16string_view bad : {u"?", u"inf", u"nan"}) {
-        if (folded.find(bad) != std::u16string::npos)
+        if (holds(bad))
             return "the text \"" + utf16_to_utf8(text) + "\" holds \"" + utf16_to_utf8(bad) + "\"";
     }
     return {};
@@ -54,12 +65,13 @@ inline std::string camera_rule(const Camera& c)
 }
 
 /// Every number finite, every distance input focusable (not 0, not inside twice the focal
-/// length), the results in order for the mode, every camera usable.
-inline std::string state_rule(const CalcState& s, const CameraTable& t)
+/// length), the results in order for the mode, every camera usable (`with_cameras`: where only the
+/// state can have changed, the cameras need not be checked again).
+inline std::string state_rule(const CalcState& s, const CameraTable& t, bool with_cameras = true)
 {
     if (t.count < 1 || t.count > max_cameras || t.current < 0 || t.current >= t.count)
         return "the camera table is out of shape";
-    for (int i = 0; i < t.count; ++i) {
+    for (int i = 0; with_cameras && i < t.count; ++i) {
         if (std::string e = camera_rule(t.cameras[static_cast<std::size_t>(i)]); !e.empty())
             return e;
     }
