@@ -1,6 +1,6 @@
 // The layout of the five columns (lens, aperture, distance, blur, details): margins, caption
-// lines, column, scale and caption rectangles, all derived from one text height and the screen's
-// density by layout_scales.
+// lines, column, scale and caption rectangles, all derived from one text height, the screen's
+// density and the layout's style by layout_scales.
 #pragma once
 
 #include <array>
@@ -12,6 +12,8 @@
 struct ColumnGeometry {
     /// Outer rectangle: from the top of the scales (T) to the client bottom less one margin.
     Rect column;
+    /// The black panel behind the column and its captions.
+    Rect panel;
     /// Inner rectangle where the scale (or, for the details column, the text) is drawn.
     Rect scale;
     /// Caption rectangles: the name line and the value line above the column.
@@ -33,9 +35,29 @@ struct DetailsScroll {
     Rect bar;
 };
 
+/// What a layout is made for besides its size and screen. The default is the Windows program's
+/// window; the page may ask for finger-sized toolbar buttons and for a narrow tall client's
+/// arrangement.
+struct LayoutStyle {
+    /// The least distance from one toolbar button to the next, in pixels (0: the design pitch):
+    /// each button is then a target that size, its picture in the middle.
+    int least_pitch = 0;
+    /// The details panel stands below the four scales, which share the client's width.
+    bool portrait = false;
+    /// The rows the first row of toolbars takes (a narrow client wraps it).
+    int toolbar_rows = 1;
+};
+
+/// The Windows program's own layout: the design pitch, the columns side by side. Its captions
+/// start a margin below the toolbar buttons' pictures, and it gives every whole stop on the
+/// aperture scale a label's room. Every other layout puts its captions a margin below the
+/// toolbars' lower edge and is content with a label on every second stop.
+inline bool windows_look(const LayoutStyle& s) { return s.least_pitch == 0 && !s.portrait; }
+
 struct ScaleGeometry {
     /// The text height the layout was made for (0 = the platform's default height).
     int text_height = 0;
+    LayoutStyle style;
     int client_width = 0;
     int client_height = 0;
     /// The screen's pixels per inch, the pixel scale of the toolbar pictures, markers, ticks and
@@ -44,6 +66,8 @@ struct ScaleGeometry {
     int scale_halves = 2;
     int smallest_text = 8;
     /// Toolbar buttons: the picture's edge, the distance from one button to the next, the border.
+    /// A button takes clicks over its picture, or over its whole pitch when the style asks for a
+    /// least pitch (toolbar_target).
     int toolbar_button = 24;
     int toolbar_pitch = 27;
     int toolbar_border = 1;
@@ -69,10 +93,9 @@ struct ScaleGeometry {
     int strip_width = 65;
     int distance_line_x = 0;
     std::array<ColumnGeometry, column_count> columns{};
-    /// The client size this text height needs: the columns' own widths with their margins (or
-    /// the first row of toolbars, when that is wider), and the height at which every aperture label
-    /// and every details line of a depth-of-field panel has its room. Wider clients give the rest
-    /// of their width to the details column.
+    /// The client size this text height needs: the columns' own widths with their margins (in a
+    /// portrait layout, with the narrowest blur strip), and the height at which the aperture labels
+    /// and every details line of a depth-of-field panel have their room.
     int needed_width = 0;
     int needed_height = 0;
     /// Rows of the distance column's near, far and focus lines, written by painting and by drags.
@@ -88,6 +111,9 @@ inline constexpr int design_strip_width = 65;
 /// `n` design pixels at the layout's pixel scale.
 inline int scaled(const ScaleGeometry& g, int n) { return scale_pixels(n, g.scale_halves); }
 
+/// The edge of the square in which a toolbar button takes clicks and touches.
+inline int toolbar_target(const ScaleGeometry& g) { return g.style.least_pitch > 0 ? g.toolbar_pitch : g.toolbar_button; }
+
 /// The outer size of a toolbar of `columns` x `rows` buttons: the border around the buttons and
 /// the gaps after them.
 inline int toolbar_width(const ScaleGeometry& g, int columns) { return columns * g.toolbar_pitch + 2 * g.toolbar_border; }
@@ -97,10 +123,16 @@ inline const ColumnGeometry& column(const ScaleGeometry& g, Column c) { return g
 inline ColumnGeometry& column(ScaleGeometry& g, Column c) { return g.columns[static_cast<int>(c)]; }
 
 /// Rewrites every field of `g` except the three line rows and the details scroll for a client
-/// area of the given size on a screen of `dpi`, measuring the text font of `text_height` through
-/// `measure`.
+/// area of the given size on a screen of `dpi`, in `style`, measuring the text font of
+/// `text_height` through `measure`.
+///
+/// Side by side, the columns stand left to right and a wider client gives the rest of its width
+/// to the details column. In a portrait layout the four scales share the client's width (a
+/// narrower blur strip, down to a quarter of its design width, where the client is narrow) and the details panel
+/// runs across the client below them, as high as the depth-of-field lines need in as many
+/// columns of lines as its width holds; the scales take the rest of the height.
 void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int client_width, int client_height,
-                   int dpi = design_dpi);
+                   int dpi = design_dpi, const LayoutStyle& style = {});
 
 /// Whether the layout has all the room it needs in its client area.
 inline bool layout_fits(const ScaleGeometry& g)

@@ -48,6 +48,8 @@ shell.busy = () => pressing() || menuOpen() || !dialog.hidden;
 // the size in CSS pixels instead, and changes nothing.
 let zoom = 1;
 let lastWindow = null;
+// A touch screen gets toolbar buttons a finger's size; the page reports which it is.
+const coarse = window.matchMedia("(pointer: coarse)");
 
 function resize() {
   const M = shell.M;
@@ -58,14 +60,16 @@ function resize() {
     zoom = Math.max(1, (zoom * dpr) / lastWindow.dpr);
   }
   lastWindow = device;
-  const width = Math.max(Math.round(page.clientWidth * zoom), shell.minimumWidth);
-  const height = Math.max(Math.round(page.clientHeight * zoom), 400);
+  // The core lays the client out (larger than the window only where even its smallest text does
+  // not fit: the page then scrolls).
+  M._qel_resize(Math.round(page.clientWidth * zoom), Math.round(page.clientHeight * zoom), coarse.matches ? 1 : 0);
+  const width = M._qel_client(0);
+  const height = M._qel_client(1);
   // A whole number of device pixels, shown one to one: nothing is resampled.
   canvas.width = Math.round(width * dpr);
   canvas.height = Math.round(height * dpr);
   canvas.style.width = `${canvas.width / dpr}px`;
   canvas.style.height = `${canvas.height / dpr}px`;
-  M._qel_resize(width, height);
   shell.layoutHeight = M._qel_text_height();
   const edges = JSON.parse(M.UTF8ToString(M._qel_tile_edges()));
   setTiles(edges.xs, edges.ys, width, height);
@@ -91,7 +95,6 @@ function showUi(ui) {
 function start(text) {
   const M = shell.M;
   const taken = withText(text, (ptr, length) => M._qel_start(ptr, length, decimalPoint()));
-  shell.minimumWidth = M._qel_minimum_width();
   resetToolbars();
   uiVersion = 0;
   resize();
@@ -113,6 +116,7 @@ async function main() {
   }
   storeSettings();
   window.addEventListener("resize", resize);
+  coarse.addEventListener("change", resize);
   if ("serviceWorker" in navigator && location.protocol !== "file:") {
     // A next build that takes over a page loaded from the last one reloads it, once nothing is
     // under way, so that no file of the two builds is used together.
