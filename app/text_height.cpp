@@ -11,6 +11,7 @@ namespace {
 void lay_out(ScaleGeometry& g, TextMeasure& measure, int text_height, const LayoutLimits& limits, bool portrait)
 {
     LayoutStyle style;
+    style.page = limits.page;
     style.least_pitch = limits.touch ? (finger_target * std::max(limits.dpi, 1) + design_dpi / 2) / design_dpi : 0;
     style.portrait = portrait;
     layout_scales(g, measure, text_height, limits.client_width, limits.client_height, limits.dpi, style);
@@ -75,7 +76,7 @@ int choose_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLim
     Fitting chosen = side;
     bool portrait = false;
     const int comfortable = (comfortable_text_height * std::max(limits.dpi, 1) + design_dpi / 2) / design_dpi;
-    if (limits.portrait && limits.client_height > limits.client_width &&
+    if (limits.page && limits.client_height > limits.client_width &&
         (!side.fits || side.text_height < comfortable)) {
         Fitting upright;
         if (comfortable <= largest)

@@ -25,13 +25,14 @@ struct LayoutLimits {
     int dpi = design_dpi;
     int smallest_text_height = 0;
     int largest_text_height = 0;
+    /// The web page's layout (LayoutStyle::page). A client taller than wide whose columns side by
+    /// side would get less than the comfortable text height takes the portrait layout where that
+    /// gives a larger text (or the only fitting one); its text grows while the scales keep at
+    /// least half the client's height, or, where not even the comfortable height does that, as
+    /// far as it fits.
+    bool page = false;
     /// Fingers press the toolbar buttons: each is a finger_target square.
     bool touch = false;
-    /// A client taller than wide whose columns side by side would get less than the comfortable
-    /// text height may take the portrait layout, where that gives a larger text (or the only
-    /// fitting one). Its text grows while the scales keep at least half the client's height, or,
-    /// where not even the comfortable height does that, as far as it fits.
-    bool portrait = false;
 };
 
 /// Whether the layout has its room in its client area, the first row of toolbars included.

@@ -48,8 +48,8 @@ int flowed_details_height(int columns, int line, int gap)
 /// room (a line height between whole stops, or between every second one).
 int scale_rows(const ScaleGeometry& g)
 {
-    const int labels = windows_look(g.style) ? aperture_label_intervals * g.line_height
-                                             : (aperture_label_intervals * g.line_height + 1) / 2;
+    const int labels = phone_look(g.style) ? (aperture_label_intervals * g.line_height + 1) / 2
+                                           : aperture_label_intervals * g.line_height;
     return 8 * g.u + labels;
 }
 
@@ -187,7 +187,7 @@ void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int 
     // The first row of toolbars at y = u (in as many rows as the style says, a small gap apart), a
     // small gap, then the row of toolbars over the columns, which starts just inside the panels'
     // tops; the caption lines follow a margin below its buttons' pictures in the Windows
-    // program's layout, below the toolbars themselves in the others.
+    // program's layout, below the toolbars themselves in the page's.
     const int toolbar = toolbar_height(g, 1);
     const int rows = g.style.toolbar_rows;
     g.toolbar_row_top = u + rows * toolbar + rows * scaled(g, 5);

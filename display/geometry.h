@@ -36,9 +36,13 @@ struct DetailsScroll {
 };
 
 /// What a layout is made for besides its size and screen. The default is the Windows program's
-/// window; the page may ask for finger-sized toolbar buttons and for a narrow tall client's
-/// arrangement.
+/// window; the web page asks for its own, and on a phone for finger-sized toolbar buttons and,
+/// held upright, for the portrait arrangement.
 struct LayoutStyle {
+    /// The page's layout: its captions start a margin below the toolbars' lower edge (in the
+    /// Windows program's, a margin below the buttons' pictures, which the toolbar's border and
+    /// gap may reach past).
+    bool page = false;
     /// The least distance from one toolbar button to the next, in pixels (0: the design pitch):
     /// each button is then a target that size, its picture in the middle.
     int least_pitch = 0;
@@ -48,11 +52,13 @@ struct LayoutStyle {
     int toolbar_rows = 1;
 };
 
-/// The Windows program's own layout: the design pitch, the columns side by side. Its captions
-/// start a margin below the toolbar buttons' pictures, and it gives every whole stop on the
-/// aperture scale a label's room. Every other layout puts its captions a margin below the
-/// toolbars' lower edge and is content with a label on every second stop.
-inline bool windows_look(const LayoutStyle& s) { return s.least_pitch == 0 && !s.portrait; }
+/// The Windows program's own layout.
+inline bool windows_look(const LayoutStyle& s) { return !s.page; }
+
+/// A phone's layout (finger-sized buttons, or portrait), whose screen cannot grow: its aperture
+/// scale is content with a label's room on every second whole stop, where the others give every
+/// whole stop its room.
+inline bool phone_look(const LayoutStyle& s) { return s.least_pitch > 0 || s.portrait; }
 
 struct ScaleGeometry {
     /// The text height the layout was made for (0 = the platform's default height).

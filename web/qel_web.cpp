@@ -458,7 +458,7 @@ EMSCRIPTEN_KEEPALIVE void qel_resize(int width, int height, int touch)
     limits.client_width = width;
     limits.client_height = height;
     limits.touch = touch != 0;
-    limits.portrait = true;
+    limits.page = true;
     const ClientSize laid_out = choose_scrolled_layout(app->geometry, app->measure, limits);
     app->width = laid_out.width;
     app->height = laid_out.height;

@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     limits.client_width = std::atoi(argv[2]);
     limits.client_height = std::atoi(argv[3]);
     limits.touch = argc == 5 && std::atoi(argv[4]) == 1;
-    limits.portrait = true;
+    limits.page = true;
     choose_scrolled_layout(geometry, measure, limits);
     const int text_height = geometry.text_height;
     PaintScratch scratch;
