@@ -2,7 +2,7 @@
 // shows what the core changed (toolbars, title, menus, boxes, the dialog) and queues the frames;
 // the modules beside it replay the drawing, take pointer, touch and keys, and keep the settings.
 import { shell, page, canvas } from "./shell.js";
-import { cell, textWidth } from "./text.js";
+import { cell, emOf, textWidth } from "./text.js";
 import { paint, firstPaintTime, lastFrameTiles, repaintAll, setTiles } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
@@ -185,6 +185,30 @@ async function main() {
       images.push({ x, y, w, h, rows });
     }
     return images;
+  };
+  // Every text the last frame drew: whether it is a scale's label (drawn at a point), its font size
+  // in CSS pixels, its cell, and the rectangle that cuts it (its own, within the clip in force;
+  // null when none does).
+  window.qelTexts = () => {
+    const ops = new Int32Array(M.HEAP32.buffer, M._qel_ops(), M._qel_op_count());
+    const heap = M.HEAPU16, base = M._qel_texts() >> 1;
+    const meet = (a, b) => (!a ? b : { l: Math.max(a.l, b.l), t: Math.max(a.t, b.t), r: Math.min(a.r, b.r), b: Math.min(a.b, b.b) });
+    const texts = [];
+    let clip = null;
+    for (let i = 0; i < ops.length; i += M._qel_op_length(ops[i]) || ops.length) {
+      const o = ops.subarray(i, i + M._qel_op_length(ops[i]));
+      if (o[0] === 6) clip = { l: o[1], t: o[2], r: o[3], b: o[4] };
+      if (o[0] === 7) clip = null;
+      if (o[0] !== 4 && o[0] !== 5) continue;
+      const inRect = o[0] === 5, h = inRect ? o[7] : shell.layoutHeight;
+      const [start, length] = inRect ? [o[8], o[9]] : [o[5], o[6]];
+      const text = String.fromCharCode(...heap.subarray(base + start, base + start + length)).replace(/\uF0A5/g, "\u221E");
+      const w = textWidth(h, text);
+      const x = !inRect || o[5] === 0 ? o[1] : o[5] === 1 ? o[1] + Math.trunc((o[3] - o[1] - w) / 2) : o[3] - w;
+      texts.push({ text, label: !inRect, px: emOf(h), l: x, t: o[2], r: x + w, b: o[2] + cell(h),
+                   clip: inRect ? meet(clip, { l: o[1], t: o[2], r: o[3], b: o[4] }) : clip });
+    }
+    return texts;
   };
   window.qelReady = true;
 }
