@@ -80,7 +80,8 @@ int choose_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLim
         (!side.fits || side.text_height < comfortable)) {
         Fitting upright;
         if (comfortable <= largest)
-            upright = largest_fitting(geometry, measure, limits, std::max(smallest, comfortable), largest, Trial::RoomyPortrait);
+            upright = largest_fitting(geometry, measure, limits, std::max(smallest, comfortable), largest,
+                                      Trial::RoomyPortrait);
         if (!upright.fits)
             upright = largest_fitting(geometry, measure, limits, smallest, largest, Trial::Portrait);
         if (!side.fits || (upright.fits && upright.text_height > side.text_height)) {

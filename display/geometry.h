@@ -118,7 +118,10 @@ inline constexpr int design_strip_width = 65;
 inline int scaled(const ScaleGeometry& g, int n) { return scale_pixels(n, g.scale_halves); }
 
 /// The edge of the square in which a toolbar button takes clicks and touches.
-inline int toolbar_target(const ScaleGeometry& g) { return g.style.least_pitch > 0 ? g.toolbar_pitch : g.toolbar_button; }
+inline int toolbar_target(const ScaleGeometry& g)
+{
+    return g.style.least_pitch > 0 ? g.toolbar_pitch : g.toolbar_button;
+}
 
 /// The outer size of a toolbar of `columns` x `rows` buttons: the border around the buttons and
 /// the gaps after them.
