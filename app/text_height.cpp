@@ -6,13 +6,16 @@
 
 namespace {
 
+/// `pixels` at design_dpi on a screen of `dpi`, rounded.
+int at_dpi(int pixels, int dpi) { return (pixels * std::max(dpi, 1) + design_dpi / 2) / design_dpi; }
+
 /// Lays out one text height in one arrangement within the limits; a portrait layout takes as many
 /// rows of toolbars as its width needs.
 void lay_out(ScaleGeometry& g, TextMeasure& measure, int text_height, const LayoutLimits& limits, bool portrait)
 {
     LayoutStyle style;
     style.page = limits.page;
-    style.least_pitch = limits.touch ? (finger_target * std::max(limits.dpi, 1) + design_dpi / 2) / design_dpi : 0;
+    style.least_pitch = limits.touch ? at_dpi(finger_target, limits.dpi) : 0;
     style.portrait = portrait;
     layout_scales(g, measure, text_height, limits.client_width, limits.client_height, limits.dpi, style);
     if (portrait) {
@@ -75,7 +78,7 @@ int choose_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLim
     const Fitting side = largest_fitting(geometry, measure, limits, smallest, largest, Trial::SideBySide);
     Fitting chosen = side;
     bool portrait = false;
-    const int comfortable = (comfortable_text_height * std::max(limits.dpi, 1) + design_dpi / 2) / design_dpi;
+    const int comfortable = at_dpi(comfortable_text_height, limits.dpi);
     if (limits.page && limits.client_height > limits.client_width &&
         (!side.fits || side.text_height < comfortable)) {
         Fitting upright;

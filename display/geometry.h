@@ -10,7 +10,8 @@
 #include "text/caption_text.h"  // Column (Lens, Aperture, Distance, Blur, Details) and column_count
 
 struct ColumnGeometry {
-    /// Outer rectangle: from the top of the scales (T) to the client bottom less one margin.
+    /// Outer rectangle: from the top of the scales (T) to the client bottom less one margin (in a
+    /// portrait layout, the scales' to a margin above the details panel).
     Rect column;
     /// The black panel behind the column and its captions.
     Rect panel;
@@ -136,9 +137,9 @@ inline ColumnGeometry& column(ScaleGeometry& g, Column c) { return g.columns[sta
 /// `text_height` through `measure`.
 ///
 /// Side by side, the columns stand left to right and a wider client gives the rest of its width
-/// to the details column. In a portrait layout the four scales share the client's width (a
-/// narrower blur strip, down to a quarter of its design width, where the client is narrow) and the details panel
-/// runs across the client below them, as high as the depth-of-field lines need in as many
+/// to the details column. In a portrait layout the four scales share the client's width (with a
+/// blur strip down to a quarter of its design width where the client is narrow), and the details
+/// panel runs across the client below them, as high as the depth-of-field lines need in as many
 /// columns of lines as its width holds; the scales take the rest of the height.
 void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int client_width, int client_height,
                    int dpi = design_dpi, const LayoutStyle& style = {});
