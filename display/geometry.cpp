@@ -12,25 +12,33 @@ Rect next_column(const Rect& previous, int u, int width_after_gap, int top, int 
 
 /// Whole stops on the aperture scale, f/0.7 to f/128: 16 labels, 15 intervals.
 constexpr int aperture_label_intervals = 15;
-/// The details panel's tallest fixed content, the depth-of-field lines: 10 lines and 3 gaps, in
-/// groups of 1, 4, 1 and 4 lines.
+/// The details panel's tallest fixed content, the depth-of-field lines: 10 lines and 3 gaps.
 constexpr int details_lines = 10;
 constexpr int details_gaps = 3;
-constexpr int details_groups[details_gaps + 1] = {1, 4, 1, 4};
 
-/// The height the depth-of-field lines take when they flow into `columns` columns of lines, as
-/// the details panel flows them: top to bottom, on in the next column, a gap never starting one.
-int flowed_details_height(int columns, int line, int gap)
+/// Groups of lines, a gap between neighbours: the depth-of-field lines and the macro lines, the
+/// panel's two tallest fixed contents.
+struct LineGroups {
+    int count;
+    int lines[5];
+};
+constexpr LineGroups fixed_details[] = {{4, {1, 4, 1, 4}}, {5, {4, 1, 3, 1, 1}}};
+
+/// The height the groups take when they flow into `columns` columns of lines, as the details
+/// panel flows them: top to bottom, on in the next column, a gap never starting one.
+int flowed_height(const LineGroups& groups, int columns, int line, int gap)
 {
-    const int one_column = details_lines * line + details_gaps * gap;
+    int one_column = (groups.count - 1) * gap;
+    for (int i = 0; i < groups.count; ++i)
+        one_column += groups.lines[i] * line;
     for (int height = line; height < one_column; ++height) {
         int c = 0;
         int y = 0;
         bool fits = true;
-        for (int group = 0; group <= details_gaps && fits; ++group) {
+        for (int group = 0; group < groups.count && fits; ++group) {
             if (group > 0 && y > 0)
                 y += gap;
-            for (int l = 0; l < details_groups[group] && fits; ++l) {
+            for (int l = 0; l < groups.lines[group] && fits; ++l) {
                 if (y + line > height) {
                     fits = ++c < columns;
                     y = 0;
@@ -126,13 +134,15 @@ void portrait(ScaleGeometry& g, int client_width, int client_height)
     extra -= strip_grows;
     const int right = std::max(client_width, across) - edge;
 
-    // The details panel: a margin, its name line, and the depth-of-field lines in as many columns
-    // of lines as its width holds at the layout's own line width.
+    // The details panel: a margin, its name line, and the depth-of-field or macro lines in as many
+    // columns of lines as its width holds at the layout's own line width.
     const int line = g.line_height;
     const int area = right - edge - 6 * u;
     const int natural = std::max(1, g.w25 - 2 * u);
     const int columns = std::max(1, (area + 2 * u) / (natural + 2 * u));
-    const int details_height = u + line + flowed_details_height(columns, line, u);
+    int details_height = 0;
+    for (const LineGroups& groups : fixed_details)
+        details_height = std::max(details_height, u + line + flowed_height(groups, columns, line, u));
     const int details_top = client_height - edge - details_height;
     const int top = g.column_top;
     const int bottom = details_top - edge;

@@ -174,7 +174,8 @@ TEST(LayoutProperty, EveryTextWholeApartAndReadableAndEveryDetailsLineReachable)
                 ASSERT_TRUE(layout_fits(g)) << where;
                 ASSERT_EQ(windows_look(g.style), !page) << where;
                 EXPECT_TRUE(width < 320 || client.width == width) << where;
-                if (page && width >= 320 && height >= 568 && height > width && width < 600) {
+                const bool upright = page && width >= 320 && height >= 568 && height > width && width < 600;
+                if (upright) {
                     EXPECT_TRUE(g.style.portrait && g.text_height >= comfortable_text_height && client.height == height)
                         << where << ": text " << g.text_height << ", client height " << client.height;
                 }
@@ -204,6 +205,7 @@ TEST(LayoutProperty, EveryTextWholeApartAndReadableAndEveryDetailsLineReachable)
                     ++flowed;
                 }
                 EXPECT_EQ(shown, lines) << where << ": details lines out of reach";
+                EXPECT_TRUE(!upright || s.mode == Mode::FocusStacking || g.details.last_first == 0) << where << ": scrolls";
                 std::vector<Rect> bars;
                 for (const ToolbarPlace& p : toolbar_places(g, s.mode)) {
                     const Rect r{p.x, p.y, p.x + p.width, p.y + p.height};
