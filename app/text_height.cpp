@@ -2,29 +2,68 @@
 
 #include <algorithm>
 
-#include "app/toolbars.h"
+#include "app/toolbar_layout.h"
 
 namespace {
 
-/// The toolbars of the first row: the first four in creation order.
-constexpr std::size_t first_row_toolbars = 4;
+/// `pixels` at design_dpi on a screen of `dpi`, rounded.
+int at_dpi(int pixels, int dpi) { return (pixels * std::max(dpi, 1) + design_dpi / 2) / design_dpi; }
 
-bool fits(ScaleGeometry& g, TextMeasure& measure, int text_height, const LayoutLimits& limits)
+/// Lays out one text height in one arrangement within the limits; a portrait layout takes as many
+/// rows of toolbars as its width needs.
+void lay_out(ScaleGeometry& g, TextMeasure& measure, int text_height, const LayoutLimits& limits, bool portrait)
 {
-    layout_scales(g, measure, text_height, limits.client_width, limits.client_height, limits.dpi);
-    return layout_fits(g, limits.client_width) && g.needed_height <= limits.client_height;
+    LayoutStyle style;
+    style.page = limits.page;
+    style.least_pitch = limits.touch ? at_dpi(finger_target, limits.dpi) : 0;
+    style.portrait = portrait;
+    layout_scales(g, measure, text_height, limits.client_width, limits.client_height, limits.dpi, style);
+    if (portrait) {
+        style.toolbar_rows = first_row_rows(g);
+        if (style.toolbar_rows != 1)
+            layout_scales(g, measure, text_height, limits.client_width, limits.client_height, limits.dpi, style);
+    }
+}
+
+/// How a text height is tried: side by side, in portrait, or in portrait leaving the scales at least
+/// half the client's height.
+enum class Trial { SideBySide, Portrait, RoomyPortrait };
+
+bool fits(ScaleGeometry& g, TextMeasure& measure, int text_height, const LayoutLimits& limits, Trial trial)
+{
+    lay_out(g, measure, text_height, limits, trial != Trial::SideBySide);
+    const Rect& scales = column(g, Column::Lens).column;
+    return layout_fits(g, limits.client_width) && g.needed_height <= limits.client_height &&
+           (trial != Trial::RoomyPortrait || 2 * (scales.bottom - scales.top) >= limits.client_height);
+}
+
+struct Fitting {
+    int text_height = 0;
+    bool fits = false;
+};
+
+/// The largest height from `smallest` to `largest` that fits, by halving the range between one that
+/// fits and one that does not; `smallest` when none does.
+Fitting largest_fitting(ScaleGeometry& g, TextMeasure& measure, const LayoutLimits& limits, int smallest, int largest,
+                        Trial trial)
+{
+    if (!fits(g, measure, smallest, limits, trial))
+        return {smallest, false};
+    if (fits(g, measure, largest, limits, trial))
+        return {largest, true};
+    int fitting = smallest;
+    int too_large = largest;
+    while (too_large - fitting > 1) {
+        const int middle = fitting + (too_large - fitting) / 2;
+        if (fits(g, measure, middle, limits, trial))
+            fitting = middle;
+        else
+            too_large = middle;
+    }
+    return {fitting, true};
 }
 
 }  // namespace
-
-int first_row_width(const ScaleGeometry& g)
-{
-    int right = g.u;
-    const auto toolbars = toolbar_descriptions();
-    for (std::size_t i = 0; i < first_row_toolbars && i < toolbars.size(); ++i)
-        right += (i > 0 ? 2 * g.u : 0) + toolbar_width(g, toolbars[i].columns);
-    return right + g.u;
-}
 
 bool layout_fits(const ScaleGeometry& geometry, int client_width)
 {
@@ -36,25 +75,25 @@ int choose_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLim
     const int smallest = limits.smallest_text_height > 0 ? limits.smallest_text_height : readable_text_height(limits.dpi);
     const int largest = std::max(smallest, limits.largest_text_height > 0 ? limits.largest_text_height
                                                                           : largest_text_height);
-    // The largest height that fits, by halving the range between one that fits and one that does not.
-    int fitting = smallest;
-    if (fits(geometry, measure, smallest, limits)) {
-        int too_large = largest + 1;
-        if (fits(geometry, measure, largest, limits)) {
-            fitting = largest;
-            too_large = largest;
-        }
-        while (too_large - fitting > 1) {
-            const int middle = fitting + (too_large - fitting) / 2;
-            if (fits(geometry, measure, middle, limits))
-                fitting = middle;
-            else
-                too_large = middle;
+    const Fitting side = largest_fitting(geometry, measure, limits, smallest, largest, Trial::SideBySide);
+    Fitting chosen = side;
+    bool portrait = false;
+    const int comfortable = at_dpi(comfortable_text_height, limits.dpi);
+    if (limits.page && limits.client_height > limits.client_width &&
+        (!side.fits || side.text_height < comfortable)) {
+        Fitting upright;
+        if (comfortable <= largest)
+            upright = largest_fitting(geometry, measure, limits, std::max(smallest, comfortable), largest,
+                                      Trial::RoomyPortrait);
+        if (!upright.fits)
+            upright = largest_fitting(geometry, measure, limits, smallest, largest, Trial::Portrait);
+        if (!side.fits || (upright.fits && upright.text_height > side.text_height)) {
+            chosen = upright;
+            portrait = true;
         }
     }
-    if (geometry.text_height != fitting)
-        layout_scales(geometry, measure, fitting, limits.client_width, limits.client_height, limits.dpi);
-    return fitting;
+    lay_out(geometry, measure, chosen.text_height, limits, portrait);
+    return chosen.text_height;
 }
 
 int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client_width, int client_height, int dpi)
@@ -64,6 +103,17 @@ int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client
     limits.client_height = client_height;
     limits.dpi = dpi;
     return choose_layout(geometry, measure, limits);
+}
+
+ClientSize choose_scrolled_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLimits& limits)
+{
+    const int text_height = choose_layout(geometry, measure, limits);
+    LayoutLimits grown = limits;
+    grown.client_width = std::max({limits.client_width, geometry.needed_width, first_row_width(geometry)});
+    grown.client_height = std::max(limits.client_height, geometry.needed_height);
+    if (grown.client_width != limits.client_width || grown.client_height != limits.client_height)
+        lay_out(geometry, measure, text_height, grown, geometry.style.portrait);
+    return {grown.client_width, grown.client_height};
 }
 
 ClientSize minimum_client_size(ScaleGeometry& scratch, TextMeasure& measure, int dpi)

@@ -1,6 +1,6 @@
 // The layout a client area gets: the largest text height whose layout fits both the width and
-// the height of the client (from the screen's readable minimum up), and the smallest client
-// in which everything is whole and readable.
+// the height of the client (from the screen's readable minimum up), side by side or, for a page
+// that allows it, in portrait; and the smallest client in which everything is whole and readable.
 #pragma once
 
 #include "display/canvas.h"
@@ -9,14 +9,30 @@
 /// The largest text height tried; a client large enough for it gives the rest to the details column.
 inline constexpr int largest_text_height = 255;
 
-/// What a layout may use: the client area, the density of the screen it is on, and the range of
-/// text heights (0 for either end: the screen's readable minimum, largest_text_height).
+/// The least edge of a toolbar button that a finger hits reliably, in pixels at design_dpi.
+inline constexpr int finger_target = 44;
+
+/// The text height, at design_dpi, below which a narrow tall client takes the portrait layout, and
+/// which the portrait layout keeps to where it can: a cell of 15 pixels, the text font's 12-pixel em.
+inline constexpr int comfortable_text_height = 15;
+
+/// What a layout may use: the client area, the density of the screen it is on, the range of text
+/// heights (0 for either end: the screen's readable minimum, largest_text_height), and what the
+/// page may ask for beyond the Windows program's layout.
 struct LayoutLimits {
     int client_width = 0;
     int client_height = 0;
     int dpi = design_dpi;
     int smallest_text_height = 0;
     int largest_text_height = 0;
+    /// The web page's layout (LayoutStyle::page). A client taller than wide whose columns side by
+    /// side would get less than the comfortable text height takes the portrait layout where that
+    /// gives a larger text (or the only fitting one); its text grows while the scales keep at
+    /// least half the client's height, or, where not even the comfortable height does that, as
+    /// far as it fits.
+    bool page = false;
+    /// Fingers press the toolbar buttons: each is a finger_target square.
+    bool touch = false;
 };
 
 /// Whether the layout has its room in its client area, the first row of toolbars included.
@@ -32,17 +48,18 @@ int choose_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLim
 int choose_text_height(ScaleGeometry& geometry, TextMeasure& measure, int client_width, int client_height,
                        int dpi = design_dpi);
 
-/// The right edge, plus a margin, of the first row of toolbars (camera, modes, units and help,
-/// snap, from x = u with 2u between them) of a layout.
-int first_row_width(const ScaleGeometry& geometry);
-
-/// The smallest client area on a screen of `dpi`: wide enough for the layout of the readable
-/// minimum text and for the first row of toolbars, and as high as that layout needs (the window
-/// is kept at least minimum_window_height high besides). Lays out `scratch` for that text height.
 struct ClientSize {
     int width = 0;
     int height = 0;
 };
+
+/// choose_layout; where even the smallest text height does not fit, the same layout made for the
+/// client grown to the size it needs (a page scrolls to the rest). Returns the client size laid out.
+ClientSize choose_scrolled_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLimits& limits);
+
+/// The smallest client area on a screen of `dpi`: wide enough for the layout of the readable
+/// minimum text and for the first row of toolbars, and as high as that layout needs (the window
+/// is kept at least minimum_window_height high besides). Lays out `scratch` for that text height.
 ClientSize minimum_client_size(ScaleGeometry& scratch, TextMeasure& measure, int dpi = design_dpi);
 
 /// The width of minimum_client_size.

@@ -1,5 +1,7 @@
 #include "display/geometry.h"
 
+#include <algorithm>
+
 namespace {
 
 /// Column rectangles are laid out left to right, each `u` after the previous one.
@@ -14,39 +16,56 @@ constexpr int aperture_label_intervals = 15;
 constexpr int details_lines = 10;
 constexpr int details_gaps = 3;
 
-}  // namespace
+/// Groups of lines, a gap between neighbours: the depth-of-field lines and the macro lines, the
+/// panel's two tallest fixed contents.
+struct LineGroups {
+    int count;
+    int lines[5];
+};
+constexpr LineGroups fixed_details[] = {{4, {1, 4, 1, 4}}, {5, {4, 1, 3, 1, 1}}};
 
-void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int client_width, int client_height,
-                   int dpi)
+/// The height the groups take when they flow into `columns` columns of lines, as the details
+/// panel flows them: top to bottom, on in the next column, a gap never starting one.
+int flowed_height(const LineGroups& groups, int columns, int line, int gap)
 {
-    g.text_height = text_height;
-    g.client_width = client_width;
-    g.client_height = client_height;
-    g.dpi = dpi > 0 ? dpi : design_dpi;
-    g.scale_halves = layout_scale_halves(text_height, g.dpi);
-    g.smallest_text = readable_text_height(g.dpi);
-    g.toolbar_button = scaled(g, 24);
-    g.toolbar_pitch = scaled(g, 27);
-    g.toolbar_border = scaled(g, 1);
+    int one_column = (groups.count - 1) * gap;
+    for (int i = 0; i < groups.count; ++i)
+        one_column += groups.lines[i] * line;
+    for (int height = line; height < one_column; ++height) {
+        int c = 0;
+        int y = 0;
+        bool fits = true;
+        for (int group = 0; group < groups.count && fits; ++group) {
+            if (group > 0 && y > 0)
+                y += gap;
+            for (int l = 0; l < groups.lines[group] && fits; ++l) {
+                if (y + line > height) {
+                    fits = ++c < columns;
+                    y = 0;
+                }
+                y += line;
+            }
+        }
+        if (fits)
+            return height;
+    }
+    return one_column;
+}
 
-    const int line_height = measure.line_height(text_height);
-    const int u = line_height / 3;
-    g.line_height = line_height;
-    g.u = u;
-    // The first row of toolbars at y = u, a small gap, then the row of toolbars over the columns,
-    // which starts just inside the panels' tops; the caption lines follow a margin below its buttons.
-    g.toolbar_row_top = u + toolbar_height(g, 1) + scaled(g, 5);
-    g.panel_top = g.toolbar_row_top - scaled(g, 4);
-    g.name_line_top = g.toolbar_row_top + g.toolbar_button + u;
-    g.value_line_top = g.name_line_top + line_height;
-    g.column_top = g.name_line_top + 2 * line_height;
+/// The rows below the column top that the scales need: their margins and the aperture labels'
+/// room (a line height between whole stops, or between every second one).
+int scale_rows(const ScaleGeometry& g)
+{
+    const int labels = phone_look(g.style) ? (aperture_label_intervals * g.line_height + 1) / 2
+                                           : aperture_label_intervals * g.line_height;
+    return 8 * g.u + labels;
+}
 
-    g.w4 = measure.text_width(text_height, u"9999");
-    g.w5 = measure.text_width(text_height, u"99.99");
-    g.w8 = measure.text_width(text_height, u"99999.99");
-    g.w25 = measure.text_width(text_height, u"XXXXXXXXXXXXXXXXXXXXXXXXX");
-    g.strip_width = 2 * scaled(g, design_strip_width / 2) + 1;
-
+/// The columns side by side: the Windows program's layout, its details column to the right.
+void side_by_side(ScaleGeometry& g, int client_width, int client_height)
+{
+    const int u = g.u;
+    const int line_height = g.line_height;
     // Room for the labels: beside the lens, aperture and blur scale lines, and on both sides of the
     // distance column's strip (the contour labels before it, the scale's labels after its line).
     const int labels = scaled(g, 20);
@@ -67,6 +86,7 @@ void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int 
     for (int i = 0; i < column_count; ++i) {
         ColumnGeometry& c = g.columns[i];
         c.column = outer[i];
+        c.panel = {outer[i].left, g.panel_top, outer[i].right, outer[i].bottom};
         const int right_margin = i == static_cast<int>(Column::Lens) ? u : 2 * u;
         c.scale = {outer[i].left + 2 * u, top + 4 * u, outer[i].right - right_margin, bottom - 4 * u};
         // The lens and aperture captions span the whole column; the others are inset by a margin.
@@ -78,9 +98,122 @@ void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int 
     g.strip_left = column(g, Column::Distance).scale.left + g.w5 + gap;
     g.distance_line_x = g.strip_left + g.strip_width;
 
-    // Below the column top: the scale's margins and one line height between neighbouring aperture
-    // labels; or the details lines and the column's bottom margin.
-    const int for_apertures = top + 9 * u + aperture_label_intervals * line_height;
+    // Below the column top: the scales' margins and labels; or the details lines and the column's
+    // bottom margin.
+    const int for_scales = top + scale_rows(g) + u;
     const int for_details = top + details_lines * line_height + details_gaps * u + u;
-    g.needed_height = for_apertures > for_details ? for_apertures : for_details;
+    g.needed_height = std::max(for_scales, for_details);
+}
+
+/// A narrow tall client: the four scales across its width, the details panel below them.
+void portrait(ScaleGeometry& g, int client_width, int client_height)
+{
+    const int u = g.u;
+    // The client's margin and the gap between panels (room for the focus cue); the margin inside
+    // a panel beside what it holds.
+    const int edge = std::max(scaled(g, 3), u / 2);
+    const int pad = std::max(scaled(g, 2), u / 3);
+    const int gap = scaled(g, 12);
+    // The lens scale's labels reach five digits (10000 mm).
+    const int widths[4] = {
+        2 * pad + scaled(g, 20) + g.w4 + g.w4 / 4,
+        2 * pad + scaled(g, 22) + g.w4,
+        2 * pad + g.w5 + gap + gap + g.w8,
+        2 * pad + scaled(g, 22) + g.w4,
+    };
+    const int least_strip = 2 * scaled(g, design_strip_width / 8) + 1;
+    int across = 5 * edge + least_strip;
+    for (const int w : widths)
+        across += w;
+    g.needed_width = across;
+    // A wider client widens the strip up to its design width, then the four columns alike, so
+    // that the scales span the client as the details panel below them does.
+    int extra = std::max(0, client_width - across);
+    const int strip_grows = std::min(extra, g.strip_width - least_strip) / 2 * 2;
+    g.strip_width = least_strip + strip_grows;
+    extra -= strip_grows;
+    const int right = std::max(client_width, across) - edge;
+
+    // The details panel: a margin, its name line, and the depth-of-field or macro lines in as many
+    // columns of lines as its width holds at the layout's own line width.
+    const int line = g.line_height;
+    const int area = right - edge - 6 * u;
+    const int natural = std::max(1, g.w25 - 2 * u);
+    const int columns = std::max(1, (area + 2 * u) / (natural + 2 * u));
+    int details_height = 0;
+    for (const LineGroups& groups : fixed_details)
+        details_height = std::max(details_height, u + line + flowed_height(groups, columns, line, u));
+    const int details_top = client_height - edge - details_height;
+    const int top = g.column_top;
+    const int bottom = details_top - edge;
+    g.needed_height = top + scale_rows(g) + edge + details_height + edge;
+
+    int left = edge;
+    for (int i = 0; i < 4; ++i) {
+        ColumnGeometry& c = g.columns[i];
+        const int width = widths[i] + (i == 2 ? g.strip_width : 0) + extra / 4 + (i == 3 ? extra % 4 : 0);
+        c.column = {left, top, left + width, bottom};
+        c.panel = {left, g.panel_top, left + width, bottom};
+        c.scale = {left + pad, top + 4 * u, left + width - pad, bottom - 4 * u};
+        const int inset = i <= static_cast<int>(Column::Aperture) ? 0 : pad;
+        c.name = {left + inset, g.name_line_top, left + width - inset, g.value_line_top};
+        c.value = {left + inset, g.value_line_top, left + width - inset, top};
+        left += width + edge;
+    }
+    ColumnGeometry& d = column(g, Column::Details);
+    const int lines_top = details_top + u + line;
+    const int panel_bottom = client_height - edge;
+    d.panel = {edge, details_top, right, panel_bottom};
+    d.column = {edge, lines_top, right, panel_bottom};
+    d.scale = {edge + 2 * u, lines_top + 4 * u, right - 2 * u, panel_bottom - 4 * u};
+    d.name = {edge + u, details_top + u, right - u, lines_top};
+    d.value = {edge + u, lines_top, right - u, lines_top};
+
+    g.strip_left = column(g, Column::Distance).scale.left + g.w5 + gap;
+    g.distance_line_x = g.strip_left + g.strip_width;
+}
+
+}  // namespace
+
+void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int client_width, int client_height,
+                   int dpi, const LayoutStyle& style)
+{
+    g.text_height = text_height;
+    g.style = style;
+    g.style.toolbar_rows = std::max(1, style.toolbar_rows);
+    g.client_width = client_width;
+    g.client_height = client_height;
+    g.dpi = dpi > 0 ? dpi : design_dpi;
+    g.scale_halves = layout_scale_halves(text_height, g.dpi);
+    g.smallest_text = readable_text_height(g.dpi);
+    g.toolbar_button = scaled(g, 24);
+    g.toolbar_pitch = std::max(scaled(g, 27), style.least_pitch);
+    g.toolbar_border = scaled(g, 1);
+
+    const int line_height = measure.line_height(text_height);
+    const int u = line_height / 3;
+    g.line_height = line_height;
+    g.u = u;
+    // The first row of toolbars at y = u (in as many rows as the style says, a small gap apart), a
+    // small gap, then the row of toolbars over the columns, which starts just inside the panels'
+    // tops; the caption lines follow a margin below its buttons' pictures in the Windows
+    // program's layout, below the toolbars themselves in the page's.
+    const int toolbar = toolbar_height(g, 1);
+    const int rows = g.style.toolbar_rows;
+    g.toolbar_row_top = u + rows * toolbar + rows * scaled(g, 5);
+    g.panel_top = g.toolbar_row_top - scaled(g, 4);
+    g.name_line_top = g.toolbar_row_top + (windows_look(g.style) ? g.toolbar_button : toolbar) + u;
+    g.value_line_top = g.name_line_top + line_height;
+    g.column_top = g.name_line_top + 2 * line_height;
+
+    g.w4 = measure.text_width(text_height, u"9999");
+    g.w5 = measure.text_width(text_height, u"99.99");
+    g.w8 = measure.text_width(text_height, u"99999.99");
+    g.w25 = measure.text_width(text_height, u"XXXXXXXXXXXXXXXXXXXXXXXXX");
+    g.strip_width = 2 * scaled(g, design_strip_width / 2) + 1;
+
+    if (g.style.portrait)
+        portrait(g, client_width, client_height);
+    else
+        side_by_side(g, client_width, client_height);
 }

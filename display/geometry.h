@@ -1,6 +1,6 @@
 // The layout of the five columns (lens, aperture, distance, blur, details): margins, caption
-// lines, column, scale and caption rectangles, all derived from one text height and the screen's
-// density by layout_scales.
+// lines, column, scale and caption rectangles, all derived from one text height, the screen's
+// density and the layout's style by layout_scales.
 #pragma once
 
 #include <array>
@@ -10,8 +10,11 @@
 #include "text/caption_text.h"  // Column (Lens, Aperture, Distance, Blur, Details) and column_count
 
 struct ColumnGeometry {
-    /// Outer rectangle: from the top of the scales (T) to the client bottom less one margin.
+    /// Outer rectangle: from the top of the scales (T) to the client bottom less one margin (in a
+    /// portrait layout, the scales' to a margin above the details panel).
     Rect column;
+    /// The black panel behind the column and its captions.
+    Rect panel;
     /// Inner rectangle where the scale (or, for the details column, the text) is drawn.
     Rect scale;
     /// Caption rectangles: the name line and the value line above the column.
@@ -33,9 +36,35 @@ struct DetailsScroll {
     Rect bar;
 };
 
+/// What a layout is made for besides its size and screen. The default is the Windows program's
+/// window; the web page asks for its own, and on a phone for finger-sized toolbar buttons and,
+/// held upright, for the portrait arrangement.
+struct LayoutStyle {
+    /// The page's layout: its captions start a margin below the toolbars' lower edge (in the
+    /// Windows program's, a margin below the buttons' pictures, which the toolbar's border and
+    /// gap may reach past).
+    bool page = false;
+    /// The least distance from one toolbar button to the next, in pixels (0: the design pitch):
+    /// each button is then a target that size, its picture in the middle.
+    int least_pitch = 0;
+    /// The details panel stands below the four scales, which share the client's width.
+    bool portrait = false;
+    /// The rows the first row of toolbars takes (a narrow client wraps it).
+    int toolbar_rows = 1;
+};
+
+/// The Windows program's own layout.
+inline bool windows_look(const LayoutStyle& s) { return !s.page; }
+
+/// A phone's layout (finger-sized buttons, or portrait), whose screen cannot grow: its aperture
+/// scale is content with a label's room on every second whole stop, where the others give every
+/// whole stop its room.
+inline bool phone_look(const LayoutStyle& s) { return s.least_pitch > 0 || s.portrait; }
+
 struct ScaleGeometry {
     /// The text height the layout was made for (0 = the platform's default height).
     int text_height = 0;
+    LayoutStyle style;
     int client_width = 0;
     int client_height = 0;
     /// The screen's pixels per inch, the pixel scale of the toolbar pictures, markers, ticks and
@@ -44,6 +73,8 @@ struct ScaleGeometry {
     int scale_halves = 2;
     int smallest_text = 8;
     /// Toolbar buttons: the picture's edge, the distance from one button to the next, the border.
+    /// A button takes clicks over its picture, or over its whole pitch when the style asks for a
+    /// least pitch (toolbar_target).
     int toolbar_button = 24;
     int toolbar_pitch = 27;
     int toolbar_border = 1;
@@ -69,10 +100,10 @@ struct ScaleGeometry {
     int strip_width = 65;
     int distance_line_x = 0;
     std::array<ColumnGeometry, column_count> columns{};
-    /// The client size this text height needs: the columns' own widths with their margins (or
-    /// the first row of toolbars, when that is wider), and the height at which every aperture label
-    /// and every details line of a depth-of-field panel has its room. Wider clients give the rest
-    /// of their width to the details column.
+    /// The client size this text height needs: the columns' own widths with their margins (in a
+    /// portrait layout, with the narrowest blur strip), and the height at which the aperture labels
+    /// and every details line of a depth-of-field panel (in portrait, of a macro one too) have
+    /// their room.
     int needed_width = 0;
     int needed_height = 0;
     /// Rows of the distance column's near, far and focus lines, written by painting and by drags.
@@ -88,6 +119,12 @@ inline constexpr int design_strip_width = 65;
 /// `n` design pixels at the layout's pixel scale.
 inline int scaled(const ScaleGeometry& g, int n) { return scale_pixels(n, g.scale_halves); }
 
+/// The edge of the square in which a toolbar button takes clicks and touches.
+inline int toolbar_target(const ScaleGeometry& g)
+{
+    return g.style.least_pitch > 0 ? g.toolbar_pitch : g.toolbar_button;
+}
+
 /// The outer size of a toolbar of `columns` x `rows` buttons: the border around the buttons and
 /// the gaps after them.
 inline int toolbar_width(const ScaleGeometry& g, int columns) { return columns * g.toolbar_pitch + 2 * g.toolbar_border; }
@@ -97,10 +134,16 @@ inline const ColumnGeometry& column(const ScaleGeometry& g, Column c) { return g
 inline ColumnGeometry& column(ScaleGeometry& g, Column c) { return g.columns[static_cast<int>(c)]; }
 
 /// Rewrites every field of `g` except the three line rows and the details scroll for a client
-/// area of the given size on a screen of `dpi`, measuring the text font of `text_height` through
-/// `measure`.
+/// area of the given size on a screen of `dpi`, in `style`, measuring the text font of
+/// `text_height` through `measure`.
+///
+/// Side by side, the columns stand left to right and a wider client gives the rest of its width
+/// to the details column. In a portrait layout the four scales share the client's width (with a
+/// blur strip down to a quarter of its design width where the client is narrow), and the details
+/// panel runs across the client below them, as high as the depth-of-field or macro lines need in
+/// as many columns of lines as its width holds; the scales take the rest of the height.
 void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int client_width, int client_height,
-                   int dpi = design_dpi);
+                   int dpi = design_dpi, const LayoutStyle& style = {});
 
 /// Whether the layout has all the room it needs in its client area.
 inline bool layout_fits(const ScaleGeometry& g)

@@ -1,5 +1,8 @@
 #include "display/paint.h"
 
+#include <algorithm>
+#include <array>
+
 #include "display/captions.h"
 #include "display/details_panel.h"
 #include "display/distance_column.h"
@@ -18,18 +21,35 @@ void fill_grey(Canvas& canvas, const Rect& r)
 
 void fill_background(Canvas& canvas, const ScaleGeometry& g)
 {
-    const int width = g.client_width;
-    const int top = g.panel_top;
-    const int bottom = column(g, Column::Lens).column.bottom;
-    fill_grey(canvas, {0, 0, width, top});
-    fill_grey(canvas, {0, bottom, width, g.client_height});
-    int left = 0;
+    // Band by band down the client, between neighbouring panel edges: the panels that span a band
+    // stand left to right in it, and the gaps beside them are filled.
+    std::array<int, 2 * column_count + 2> ys{};
+    std::size_t n = 0;
+    ys[n++] = 0;
+    ys[n++] = g.client_height;
     for (int i = 0; i < column_count; ++i) {
-        const Rect panel = panel_rect(g, static_cast<Column>(i));
-        fill_grey(canvas, {left, top, panel.left, bottom});
-        left = panel.right;
+        const Rect p = panel_rect(g, static_cast<Column>(i));
+        if (!is_empty(p)) {
+            ys[n++] = p.top;
+            ys[n++] = p.bottom;
+        }
     }
-    fill_grey(canvas, {left, top, width, bottom});
+    std::sort(ys.begin(), ys.begin() + static_cast<std::ptrdiff_t>(n));
+    for (std::size_t b = 0; b + 1 < n; ++b) {
+        const int top = std::max(ys[b], 0);
+        const int bottom = std::min(ys[b + 1], g.client_height);
+        if (bottom <= top)
+            continue;
+        int left = 0;
+        for (int i = 0; i < column_count; ++i) {
+            const Rect panel = panel_rect(g, static_cast<Column>(i));
+            if (is_empty(panel) || panel.top > top || panel.bottom < bottom)
+                continue;
+            fill_grey(canvas, {left, top, panel.left, bottom});
+            left = panel.right;
+        }
+        fill_grey(canvas, {left, top, g.client_width, bottom});
+    }
 }
 
 void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus)

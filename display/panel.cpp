@@ -1,10 +1,6 @@
 #include "display/panel.h"
 
-Rect panel_rect(const ScaleGeometry& g, Column c)
-{
-    const Rect& outer = column(g, c).column;
-    return {outer.left, g.panel_top, outer.right, outer.bottom};
-}
+Rect panel_rect(const ScaleGeometry& g, Column c) { return column(g, c).panel; }
 
 void fill_panel(Canvas& canvas, const ScaleGeometry& g, Column c)
 {

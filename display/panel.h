@@ -4,7 +4,8 @@
 #include "display/canvas.h"
 #include "display/geometry.h"
 
-/// The panel rectangle of a column: (column left, panel top, column right, column bottom).
+/// The panel rectangle of a column: (column left, panel top, column right, column bottom), or in a
+/// portrait layout, for the details panel below the scales, from the top of its caption.
 Rect panel_rect(const ScaleGeometry& g, Column c);
 
 /// Fills the panel black; an empty panel (a client too low for it) draws nothing.

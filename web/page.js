@@ -2,7 +2,7 @@
 // shows what the core changed (toolbars, title, menus, boxes, the dialog) and queues the frames;
 // the modules beside it replay the drawing, take pointer, touch and keys, and keep the settings.
 import { shell, page, canvas } from "./shell.js";
-import { cell, textWidth } from "./text.js";
+import { cell, emOf, textWidth } from "./text.js";
 import { paint, firstPaintTime, lastFrameTiles, repaintAll, setTiles } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
@@ -50,6 +50,8 @@ shell.busy = () => pressing() || menuOpen() || !dialog.hidden;
 // the size in CSS pixels instead, and changes nothing.
 let zoom = 1;
 let lastWindow = null;
+// A touch screen gets toolbar buttons a finger's size; the page reports which it is.
+const coarse = window.matchMedia("(pointer: coarse)");
 
 function resize() {
   const M = shell.M;
@@ -60,14 +62,16 @@ function resize() {
     zoom = Math.max(1, (zoom * dpr) / lastWindow.dpr);
   }
   lastWindow = device;
-  const width = Math.max(Math.round(page.clientWidth * zoom), shell.minimumWidth);
-  const height = Math.max(Math.round(page.clientHeight * zoom), 400);
+  // The core lays the client out (larger than the window only where even its smallest text does
+  // not fit: the page then scrolls).
+  M._qel_resize(Math.round(page.clientWidth * zoom), Math.round(page.clientHeight * zoom), coarse.matches ? 1 : 0);
+  const width = M._qel_client(0);
+  const height = M._qel_client(1);
   // A whole number of device pixels, shown one to one: nothing is resampled.
   canvas.width = Math.round(width * dpr);
   canvas.height = Math.round(height * dpr);
   canvas.style.width = `${canvas.width / dpr}px`;
   canvas.style.height = `${canvas.height / dpr}px`;
-  M._qel_resize(width, height);
   shell.layoutHeight = M._qel_text_height();
   const edges = JSON.parse(M.UTF8ToString(M._qel_tile_edges()));
   setTiles(edges.xs, edges.ys, width, height);
@@ -99,7 +103,6 @@ function showUi(ui) {
 function start(text) {
   const M = shell.M;
   const taken = withText(text, (ptr, length) => M._qel_start(ptr, length, decimalPoint()));
-  shell.minimumWidth = M._qel_minimum_width();
   resetToolbars();
   uiVersion = 0;
   resize();
@@ -121,6 +124,7 @@ async function main() {
   }
   storeSettings();
   window.addEventListener("resize", resize);
+  coarse.addEventListener("change", resize);
   if ("serviceWorker" in navigator && location.protocol !== "file:") {
     // A next build that takes over a page loaded from the last one reloads it, once nothing is
     // under way, so that no file of the two builds is used together.
@@ -189,6 +193,30 @@ async function main() {
       images.push({ x, y, w, h, rows });
     }
     return images;
+  };
+  // Every text the last frame drew: whether it is a scale's label (drawn at a point), its font size
+  // in CSS pixels, its cell, and the rectangle that cuts it (its own, within the clip in force;
+  // null when none does).
+  window.qelTexts = () => {
+    const ops = new Int32Array(M.HEAP32.buffer, M._qel_ops(), M._qel_op_count());
+    const heap = M.HEAPU16, base = M._qel_texts() >> 1;
+    const meet = (a, b) => (!a ? b : { l: Math.max(a.l, b.l), t: Math.max(a.t, b.t), r: Math.min(a.r, b.r), b: Math.min(a.b, b.b) });
+    const texts = [];
+    let clip = null;
+    for (let i = 0; i < ops.length; i += M._qel_op_length(ops[i]) || ops.length) {
+      const o = ops.subarray(i, i + M._qel_op_length(ops[i]));
+      if (o[0] === 6) clip = { l: o[1], t: o[2], r: o[3], b: o[4] };
+      if (o[0] === 7) clip = null;
+      if (o[0] !== 4 && o[0] !== 5) continue;
+      const inRect = o[0] === 5, h = inRect ? o[7] : shell.layoutHeight;
+      const [start, length] = inRect ? [o[8], o[9]] : [o[5], o[6]];
+      const text = String.fromCharCode(...heap.subarray(base + start, base + start + length)).replace(/\uF0A5/g, "\u221E");
+      const w = textWidth(h, text);
+      const x = !inRect || o[5] === 0 ? o[1] : o[5] === 1 ? o[1] + Math.trunc((o[3] - o[1] - w) / 2) : o[3] - w;
+      texts.push({ text, label: !inRect, px: emOf(h), l: x, t: o[2], r: x + w, b: o[2] + cell(h),
+                   clip: inRect ? meet(clip, { l: o[1], t: o[2], r: o[3], b: o[4] }) : clip });
+    }
+    return texts;
   };
   window.qelReady = true;
 }

@@ -303,6 +303,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         j.number(geometry.toolbar_pitch);
         j.raw(",\"border\":");
         j.number(geometry.toolbar_border);
+        j.raw(",\"target\":");
+        j.number(toolbar_target(geometry));
         j.raw(",\"toolbars\":[");
         const std::array<ToolbarPlace, 7> places = toolbar_places(geometry, state.mode);
         bool first = true;
@@ -455,22 +457,27 @@ EMSCRIPTEN_KEEPALIVE const char* qel_settings()
     return app->settings_bytes.c_str();
 }
 
-/// A new client size in CSS pixels: the largest text height that fits, and the layout for it.
-EMSCRIPTEN_KEEPALIVE void qel_resize(int width, int height)
+/// A new client size in CSS pixels, and whether the screen is a touch screen: the largest text
+/// height that fits, in the layout that gives it (side by side, or in portrait on a narrow tall
+/// client); toolbar buttons a finger's size on a touch screen.
+EMSCRIPTEN_KEEPALIVE void qel_resize(int width, int height, int touch)
 {
-    app->width = width;
-    app->height = height;
-    app->text_height = choose_text_height(app->geometry, app->measure, width, height);
+    LayoutLimits limits;
+    limits.client_width = width;
+    limits.client_height = height;
+    limits.touch = touch != 0;
+    limits.page = true;
+    const ClientSize laid_out = choose_scrolled_layout(app->geometry, app->measure, limits);
+    app->width = laid_out.width;
+    app->height = laid_out.height;
+    app->text_height = app->geometry.text_height;
     app->changed_ui();
     app->needs_paint = true;
 }
 
-/// The narrowest client in which everything is whole (CSS pixels).
-EMSCRIPTEN_KEEPALIVE int qel_minimum_width()
-{
-    ScaleGeometry scratch;
-    return minimum_client_width(scratch, app->measure);
-}
+/// The client size the layout was made for (0 width, 1 height): the page's, or larger where even
+/// the smallest text does not fit it (the page then scrolls).
+EMSCRIPTEN_KEEPALIVE int qel_client(int which) { return which == 0 ? app->width : app->height; }
 
 EMSCRIPTEN_KEEPALIVE int qel_text_height() { return app->text_height; }
 
@@ -618,7 +625,8 @@ EMSCRIPTEN_KEEPALIVE int qel_tab_leaves(int backwards)
 EMSCRIPTEN_KEEPALIVE int qel_focus_shown() { return focus_cue(app->keys, app->state.mode) != ScaleValue::None ? 1 : 0; }
 
 /// Where the page's canvas is cut into tiles that repaint on their own: {"xs": the panels' and the
-/// blur strip's left and right edges, "ys": the top of the columns, under their captions}.
+/// blur strip's left and right edges, "ys": the top of the columns, under their captions, and the
+/// panels' top and bottom edges}.
 EMSCRIPTEN_KEEPALIVE const char* qel_tile_edges()
 {
     Json j;
@@ -635,6 +643,13 @@ EMSCRIPTEN_KEEPALIVE const char* qel_tile_edges()
     j.number(app->geometry.strip_left + app->geometry.strip_width);
     j.raw("],\"ys\":[");
     j.number(app->geometry.column_top);
+    for (int c = 0; c < column_count; ++c) {
+        const ColumnGeometry& g = app->geometry.columns[static_cast<std::size_t>(c)];
+        for (const int y : {g.panel.top, g.panel.bottom, g.column.top}) {
+            j.raw(",");
+            j.number(y);
+        }
+    }
     j.raw("]}");
     app->json = std::move(j.out);
     return app->json.c_str();

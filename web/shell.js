@@ -4,7 +4,6 @@ export const shell = {
   M: null,           // the core
   ui: null,          // toolbars, title, cursor, menu and pending request, as the core last reported them
   layoutHeight: 0,   // the text height of the current layout
-  minimumWidth: 0,   // the narrowest client in which everything is whole
   dialogTitle: "",   // the title the camera dialog gives the window while it is open
   update: null,      // shows what the core changed (page.js)
   start: null,       // starts the core with a settings text; whether it was Qel's (page.js)

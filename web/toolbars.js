@@ -25,8 +25,8 @@ function showHelp(button, x, y) {
   help.style.top = `${Math.min(y + 2 * line, window.innerHeight - help.offsetHeight - 2)}px`;
 }
 
-/// The button a pointer event is on: for a finger the nearest within reach (the bar takes touches
-/// a little around it, so a button is a target of 44 CSS pixels), for a mouse the one under it.
+/// The button a pointer event is on: for a finger the nearest within reach, for a mouse the one
+/// under it.
 function buttonAt(bar, e) {
   if (e.pointerType === "mouse") return e.target.closest("button");
   let best = null, distance = Infinity;
@@ -104,12 +104,14 @@ function buildToolbars(ui) {
   }
 }
 
-// The buttons' size follows the layout's pixel scale: 24 pixels, 27 apart, at the design size.
+// The buttons' size follows the layout's pixel scale: 24 pixels, 27 apart, at the design size; on
+// a touch screen each is a finger's target, its picture in the middle.
 let buttonSize = "";
 function sizeToolbars(ui) {
-  const size = `${ui.button}/${ui.pitch}/${ui.border}`;
+  const size = `${ui.button}/${ui.pitch}/${ui.border}/${ui.target}`;
   if (size === buttonSize) return;
   buttonSize = size;
+  const margin = `${(ui.target - ui.button) / 2}px`;
   for (const t of ui.toolbars) {
     const bar = toolbarNodes.get(t.id);
     const rows = Math.ceil(t.buttons.length / t.columns);
@@ -119,8 +121,9 @@ function sizeToolbars(ui) {
     Array.from(bar.children).forEach((node, index) => {
       node.style.left = `${(index % t.columns) * ui.pitch}px`;
       node.style.top = `${Math.floor(index / t.columns) * ui.pitch}px`;
-      node.style.width = node.style.height = `${ui.button}px`;
+      node.style.width = node.style.height = `${ui.target}px`;
       node.firstChild.style.width = node.firstChild.style.height = `${ui.button}px`;
+      node.firstChild.style.margin = margin;
     });
   }
 }

@@ -1,5 +1,5 @@
-// qel-paint-ops FILE WIDTH HEIGHT: loads a settings file as Qel does, lays the window out at that
-// size and prints the frame's drawing calls as the web page receives them, measured with a font
+// qel-paint-ops FILE WIDTH HEIGHT [TOUCH]: loads a settings file as Qel does, lays the page out at
+// that size (side by side or in portrait, for a touch screen when TOUCH is 1) and prints the frame's drawing calls as the web page receives them, measured with a font
 // simple enough for the page's own test to copy (the line height is the text height, 16 for the
 // default; a character is half that wide). The web test prints the same from qel.wasm and compares.
 #include <cstdint>
@@ -44,8 +44,8 @@ uint64_t pixel_hash(const uint8_t* pixels, int width, int height, int stride)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        std::fputs("usage: qel-paint-ops FILE WIDTH HEIGHT\n", stderr);
+    if (argc != 4 && argc != 5) {
+        std::fputs("usage: qel-paint-ops FILE WIDTH HEIGHT [TOUCH]\n", stderr);
         return 2;
     }
     CalcState state;
@@ -57,9 +57,13 @@ int main(int argc, char** argv)
 
     HalfHeightMeasure measure;
     ScaleGeometry geometry;
-    const int width = std::atoi(argv[2]);
-    const int height = std::atoi(argv[3]);
-    const int text_height = choose_text_height(geometry, measure, width, height);
+    LayoutLimits limits;
+    limits.client_width = std::atoi(argv[2]);
+    limits.client_height = std::atoi(argv[3]);
+    limits.touch = argc == 5 && std::atoi(argv[4]) == 1;
+    limits.page = true;
+    choose_scrolled_layout(geometry, measure, limits);
+    const int text_height = geometry.text_height;
     PaintScratch scratch;
     WebCanvas canvas;
     paint(canvas, measure, state, current_camera(*cameras), geometry, scratch);

@@ -2,7 +2,10 @@
 // smallest client to 3840 x 2160, at aspect ratios from 5:1 to 1:3) x screen densities x states
 // of every mode: no two texts of a column overlap, every text lies whole inside its column and
 // its clip, none is smaller than the screen's readable minimum, and every details line is shown
-// or can be scrolled to.
+// or can be scrolled to. The page's layouts keep it on phones upright and on their side, tablets and
+// narrow windows, with and without touch, and besides: nothing is cut from 320 CSS pixels across, a
+// phone held upright gets the portrait layout whole at a comfortable text height, and the toolbars
+// lie inside the client, apart, over no text, finger-sized for fingers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "app/text_height.h"
+#include "app/toolbar_layout.h"
 #include "calc/recompute.h"
 #include "display/paint.h"
 #include "display/panel.h"
@@ -109,6 +113,7 @@ std::string text_of(const std::u16string& t) { return {t.begin(), t.end()}; }
 struct DetailsShown {
     std::set<std::u16string> texts;
     std::set<int> lefts;
+    std::vector<Rect> boxes;  // every text's
 };
 
 /// Checks one frame; returns the details lines it shows.
@@ -136,7 +141,8 @@ DetailsShown check_frame(const RecordingCanvas& canvas, TextMeasure& measure, co
         for (const auto& [other, call] : boxes[c])
             EXPECT_FALSE(overlap(b, other)) << what << " overlaps \"" << text_of(call->text) << "\"";
         boxes[c].emplace_back(b, &t);
-        if (c == static_cast<int>(Column::Details) && !at_point && b.top >= g.column_top) {
+        details.boxes.push_back(b);
+        if (c == static_cast<int>(Column::Details) && !at_point && b.top >= column(g, Column::Details).column.top) {
             details.texts.insert(t.text);
             details.lefts.insert(t.rect.left);
         }
@@ -149,17 +155,31 @@ TEST(LayoutProperty, EveryTextWholeApartAndReadableAndEveryDetailsLineReachable)
     const Camera camera = hand_default_camera();
     ProportionalMeasure measure;
     int frames = 0, scrolled = 0, flowed = 0;
-    for (const int dpi : {96, 120, 144, 192}) {
+    // The Windows program at four densities; the page in CSS pixels, with a mouse and with fingers.
+    const std::vector<std::pair<int, int>> page_sizes{
+        {320, 568}, {360, 640}, {360, 800}, {375, 667}, {390, 844}, {412, 915}, {430, 932}, {568, 320},
+        {844, 390}, {844, 340}, {932, 430}, {768, 1024}, {1024, 768}, {500, 900}, {280, 600}, {250, 400}};
+    for (const auto& [dpi, page, touch] : {std::tuple{96, false, false}, {120, false, false}, {144, false, false},
+                                           {192, false, false}, {96, true, false}, {96, true, true}}) {
         ScaleGeometry scratch;
         const ClientSize least = minimum_client_size(scratch, measure, dpi);
-        for (const auto& [width, height] : client_sizes(least)) {
+        for (const auto& [width, height] : page ? page_sizes : client_sizes(least)) {
             for (const LayoutState& c : layout_states) {
                 const CalcState s = state_of(c, camera);
                 ScaleGeometry g;
-                choose_text_height(g, measure, width, height, dpi);
+                const ClientSize client = choose_scrolled_layout(g, measure, {width, height, dpi, 0, 0, page, touch});
                 const std::string where = std::string(c.name) + " at " + std::to_string(width) + " x " +
-                                          std::to_string(height) + ", " + std::to_string(dpi) + " dpi";
+                                          std::to_string(height) + ", " + std::to_string(dpi) + " dpi" +
+                                          (page ? touch ? ", the page with fingers" : ", the page" : "");
                 ASSERT_TRUE(layout_fits(g)) << where;
+                ASSERT_EQ(windows_look(g.style), !page) << where;
+                EXPECT_TRUE(width < 320 || client.width == width) << where;
+                const bool upright = page && width >= 320 && height >= 568 && height > width && width < 600;
+                if (upright) {
+                    EXPECT_TRUE(g.style.portrait && g.text_height >= comfortable_text_height && client.height == height)
+                        << where << ": text " << g.text_height << ", client height " << client.height;
+                }
+                EXPECT_GE(toolbar_target(g), touch ? finger_target : g.toolbar_button) << where;
                 PaintScratch paint_scratch;
                 RecordingCanvas canvas;
                 paint(canvas, measure, s, camera, g, paint_scratch);
@@ -185,12 +205,24 @@ TEST(LayoutProperty, EveryTextWholeApartAndReadableAndEveryDetailsLineReachable)
                     ++flowed;
                 }
                 EXPECT_EQ(shown, lines) << where << ": details lines out of reach";
+                EXPECT_TRUE(!upright || s.mode == Mode::FocusStacking || g.details.last_first == 0) << where << ": scrolls";
+                std::vector<Rect> bars;
+                for (const ToolbarPlace& p : toolbar_places(g, s.mode)) {
+                    const Rect r{p.x, p.y, p.x + p.width, p.y + p.height};
+                    const auto over = [&r](const Rect& o) { return overlap(r, o); };
+                    const bool apart = std::none_of(bars.begin(), bars.end(), over) &&
+                                       (!page || std::none_of(first.boxes.begin(), first.boxes.end(), over));
+                    EXPECT_TRUE(!p.shown || (inside(r, {0, 0, client.width, client.height}) && apart))
+                        << where << ": a toolbar at " << r.left << ", " << r.top;
+                    if (p.shown)
+                        bars.push_back(r);
+                }
                 if (HasFailure())
                     return;
             }
         }
     }
-    EXPECT_EQ(frames, 4 * 57 * 10);
+    EXPECT_EQ(frames, (4 * 57 + 2 * 16) * 10);
     EXPECT_GT(scrolled, 0);  // long stacks in small windows scroll,
     EXPECT_GT(flowed, 0);    // in wide ones they stand in columns side by side
 }

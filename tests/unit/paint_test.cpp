@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "app/text_height.h"
@@ -26,14 +27,17 @@ struct Frame {
     RecordingCanvas canvas;
 };
 
-Frame paint_mode(Mode mode, int width = 800, int height = 600, int images = 2, ScaleValue focus = ScaleValue::None)
+Frame paint_mode(Mode mode, int width = 800, int height = 600, int images = 2, ScaleValue focus = ScaleValue::None,
+                 bool portrait = false)
 {
     Frame f;
     f.state.mode = mode;
     f.state.ni = images;
     recompute(f.state, f.camera, true);
     FixedMeasure measure(7);
-    layout_scales(f.g, measure, 16, width, height);
+    LayoutStyle style;
+    style.page = style.portrait = portrait;
+    layout_scales(f.g, measure, 16, width, height, design_dpi, style);
     PaintScratch scratch;
     paint(f.canvas, measure, f.state, f.camera, f.g, scratch, focus);
     return f;
@@ -297,8 +301,10 @@ TEST(Paint, TheFocusCueRingsItsColumnAndMarksItsLineWithoutCoveringAPanel)
 
 TEST(Paint, BackgroundAndPanelsCoverTheClientOnce)
 {
-    for (const auto& [width, height] : {std::pair{800, 600}, {640, 400}, {1920, 2160}, {500, 450}}) {
-        const Frame f = paint_mode(Mode::DepthOfField, width, height);
+    // Side by side, and in portrait (the details panel below the scales) on phones.
+    for (const auto& [width, height, portrait] : {std::tuple{800, 600, false}, {640, 400, false}, {1920, 2160, false},
+                                                  {500, 450, false}, {390, 844, true}, {320, 568, true}}) {
+        const Frame f = paint_mode(Mode::DepthOfField, width, height, 2, ScaleValue::None, portrait);
         std::vector<int> cover(static_cast<std::size_t>(width) * height, 0);
         for (const DrawCall& c : f.canvas.of_kind(CallKind::FillRect)) {
             if (c.fill != colours::dark_grey && c.fill != colours::black)
@@ -501,6 +507,7 @@ TEST(Paint, ApertureLabelsOnWholeStopsWithTheDecimalPointInUse)
 
 TEST(Paint, WarmFramesAllocateNothing)
 {
+    for (const bool portrait : {false, true})
     for (Mode mode : {Mode::DepthOfField, Mode::FocusStacking, Mode::Macro}) {
         CalcState s;
         s.mode = mode;
@@ -509,7 +516,9 @@ TEST(Paint, WarmFramesAllocateNothing)
         recompute(s, camera, true);
         FixedMeasure measure;
         ScaleGeometry g;
-        layout_scales(g, measure, 16, 1920, 2160);
+        LayoutStyle style;
+        style.page = style.portrait = portrait;
+        layout_scales(g, measure, 16, portrait ? 390 : 1920, portrait ? 844 : 2160, design_dpi, style);
         PaintScratch scratch;
         RecordingCanvas warm_up;
         paint(warm_up, measure, s, camera, g, scratch);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/text_height.h"
+#include "app/toolbar_layout.h"
 
 namespace {
 

@@ -65,7 +65,8 @@ console.log(`bench: first painted frame at 1.6 Mbit/s, 300 ms: ${firsts.map((f) 
 
 // Drag moves: each move of the focus line, the repaint, and the canvas's drawing finished.
 for (const [width, height, scale, slowdown] of [[390, 844, 3, 4], [1920, 1080, 1, 1]]) {
-  const context = await browser.newContext({ viewport: { width, height }, deviceScaleFactor: scale });
+  const phone = width < height;  // a phone held upright, with its touch screen
+  const context = await browser.newContext({ viewport: { width, height }, deviceScaleFactor: scale, isMobile: phone, hasTouch: phone });
   const page = await context.newPage();
   await page.goto(url);
   await page.waitForFunction(() => window.qelReady === true);

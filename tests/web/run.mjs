@@ -812,6 +812,87 @@ test("fingers_reach_buttons_and_hold_them_for_help", async (_, browserNow) => {
   return null;
 });
 
+// ---- A phone held upright or on its side, used with fingers. --------------------------------------
+/// What is wrong with what the page shows: a text under 12 CSS pixels (a scale label under 11),
+/// off the screen, cut, over another text or under a toolbar; a button smaller than a finger, off
+/// the screen or over another; a page that scrolls.
+async function phoneProblems(page) {
+  const s = await page.evaluate(() => {
+    const box = (n) => { const r = n.getBoundingClientRect(); return { l: r.left, t: r.top, r: r.right, b: r.bottom }; };
+    const bars = [...document.querySelectorAll(".toolbar")].filter((t) => !t.hidden), w = document.getElementById("window");
+    return { texts: window.qelTexts(), bars: bars.map(box), buttons: bars.flatMap((t) => [...t.children].map(box)),
+             screen: { l: 0, t: 0, r: innerWidth, b: innerHeight }, scrolls: w.scrollWidth > w.clientWidth || w.scrollHeight > w.clientHeight };
+  });
+  const over = (a, b) => a.l < b.r && b.l < a.r && a.t < b.b && b.t < a.b;
+  const within = (a, b) => a.l >= b.l && a.t >= b.t && a.r <= b.r && a.b <= b.b;
+  const problems = s.scrolls ? ["the page scrolls"] : [];
+  s.texts.forEach((t, i) => {
+    if (t.px < (t.label ? 11 : 12)) problems.push(`"${t.text}" at ${t.px} px`);
+    if (!within(t, s.screen) || (t.clip && !within(t, t.clip))) problems.push(`"${t.text}" cut`);
+    const under = [...s.texts.slice(0, i).filter((u) => over(t, u)).map((u) => `"${u.text}"`), ...s.bars.filter((b) => over(t, b)).map(() => "a toolbar")];
+    if (under.length) problems.push(`"${t.text}" over ${under.join(", ")}`);
+  });
+  s.buttons.forEach((b, i) => {
+    if (b.r - b.l < 44 || b.b - b.t < 44 || !within(b, s.screen) || s.buttons.slice(0, i).some((c) => over(b, c))) {
+      problems.push(`a button ${b.r - b.l} x ${b.b - b.t} at ${b.l}, ${b.t}`);
+    }
+  });
+  return problems;
+}
+
+test("a_phone_upright_or_on_its_side", async (_, browserNow) => {
+  const defaults = fs.readFileSync(path.join(site, "..", "..", "tests", "data", "default_settings.txt"), "utf-8");
+  for (const [width, height, scale] of [[390, 844, 3], [360, 800, 3], [320, 568, 2], [844, 390, 3], [844, 340, 3]]) {
+    const context = await browserNow.newContext({ ...PHONE, viewport: { width, height }, deviceScaleFactor: scale });
+    await context.addInitScript((t) => sessionStorage.getItem("seeded") || localStorage.setItem("qel-settings", t) ||
+                                       sessionStorage.setItem("seeded", "1"), defaults.replace(/^ni .*$/m, "ni 30"));
+    const page = await open(context, `phone-${width}x${height}`);
+    const cdp = await context.newCDPSession(page);
+    const touch = (type, ...points) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+    const tap = async (x, y) => [await touch("touchStart", [x, y]), await touch("touchEnd"), await settle(page)];
+    const drag = async (x, from, to) => {
+      await touch("touchStart", [x, from]);
+      for (let i = 1; i <= 10; ++i) await touch("touchMove", [x, Math.round(from + ((to - from) * i) / 10)]);
+      await touch("touchEnd");
+      await settle(page);
+    };
+    // Every mode at 360 x 800, tapped; elsewhere depth of field and focus stacking (its 30 images).
+    for (const mode of width === 360 ? [1, 3, 4, 0, 2] : [0, 2]) {
+      await tap(...(await toolbarButton(page, 100, mode)));
+      check(setting(await stored(page), "mode") === String(mode), `at ${width} x ${height} a tap did not choose mode ${mode}`);
+      const problems = await phoneProblems(page);
+      check(problems.length === 0, `at ${width} x ${height} in mode ${mode}: ${problems.slice(0, 6).join("; ")}`);
+    }
+    if (width === 360) {
+      // With fingers: one image fewer, the far line dragged down, the details' lines pushed up.
+      await tap(...(await toolbarButton(page, 106, 1)));
+      const c = await columns(page), far = (await page.evaluate(() => window.qelRows()))[2], before = await stored(page);
+      await drag(Math.round((c.distance.left + c.distance.right) / 2), far, far + 60);
+      const lines = () => page.evaluate(() => window.qelTexts().filter((t) => t.t >= window.qelColumns().details.top)
+                                                                .map((t) => Number((/^Focus Point (\d+)/.exec(t.text) || [])[1])));
+      const shown = await lines();
+      await drag(Math.round((c.details.left + c.details.right) / 2), c.details.bottom - 10, c.details.top);
+      const [ni, far0, far1, pushed] = [setting(before, "ni"), savedNumber(before, "far_limit"), savedNumber(await stored(page), "far_limit"), await lines()];
+      check(ni === "29" && far1 > 0 && far1 < far0 && pushed[0] > shown[0] + 3,
+            `${ni} images after "-"; the far limit dragged from ${far0} to ${far1}; focus point ${pushed[0]} (was ${shown[0]}) after a push`);
+      await page.screenshot({ path: path.join(shots, "phone-upright.png") });
+    }
+    // Two fingers spread apart zoom the page on the toolbars; on the scales they are the scales' own.
+    if (width === 390) {
+      const [[x1, y], [x2]] = [await toolbarButton(page, 100, 1), await toolbarButton(page, 100, 3)];
+      for (const [x, y0, zooms] of [[width / 2, height / 2, false], [(x1 + x2) / 2, y, true]]) {
+        for (let i = 0; i <= 10; ++i) await touch(i ? "touchMove" : "touchStart", [x - 30 - 8 * i, y0], [x + 30 + 8 * i, y0]);
+        await touch("touchEnd");
+        await settle(page);
+        const zoom = await page.evaluate(() => window.visualViewport.scale);
+        check((zoom > 1.2) === zooms, `two fingers spread on the ${zooms ? "toolbars" : "scales"} left the page at ${zoom}x`);
+      }
+    }
+    await context.close();
+  }
+  return null;
+});
+
 test("popup_help_after_a_rest", async (context) => {
   const page = await open(context, "help");
   const [x, y] = await toolbarButton(page, 100, 2);

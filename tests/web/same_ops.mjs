@@ -1,6 +1,7 @@
 // The same core in the browser draws exactly what it draws natively: for settings files in every
-// mode, units and window sizes, qel.wasm's drawing calls (in Node.js, measured with the simple font
-// qel-paint-ops uses) equal the native build's, number for number, text for text, pixel for pixel.
+// mode, units and window sizes (a phone's upright and on its side among them), qel.wasm's drawing
+// calls (in Node.js, measured with the simple font qel-paint-ops uses) equal the native build's,
+// number for number, text for text, pixel for pixel.
 //
 //     node same_ops.mjs --site build/web --paint-ops build/native/tests/qel-paint-ops
 import { execFileSync } from "node:child_process";
@@ -36,13 +37,13 @@ function pixelHash(pointer, width, height, stride) {
   return hash.toString(16).padStart(16, "0");
 }
 
-function wasmFrame(text, width, height) {
+function wasmFrame(text, width, height, touch) {
   const bytes = new TextEncoder().encode(text);
   const pointer = M._malloc(bytes.length + 1);
   M.HEAPU8.set(bytes, pointer);
   M._qel_start(pointer, bytes.length, 46);
   M._free(pointer);
-  M._qel_resize(width, height);
+  M._qel_resize(width, height, touch);
   const count = M._qel_paint();
   const ops = Array.from(new Int32Array(M.HEAP32.buffer, M._qel_ops(), count));
   let textLength = 0;
@@ -79,9 +80,9 @@ for (const [k, values] of cases.entries()) {
   const text = settings(values);
   const file = path.join(folder, `case-${k}.txt`);
   fs.writeFileSync(file, text);
-  for (const [width, height] of [[800, 600], [1920, 1080], [390, 844]]) {
-    const native = execFileSync(paintOps, [file, String(width), String(height)], { encoding: "utf-8" });
-    const wasm = wasmFrame(text, width, height);
+  for (const [width, height, touch] of [[800, 600, 0], [1920, 1080, 0], [390, 844, 1], [844, 390, 1]]) {
+    const native = execFileSync(paintOps, [file, String(width), String(height), String(touch)], { encoding: "utf-8" });
+    const wasm = wasmFrame(text, width, height, touch);
     frames += 1;
     if (native !== wasm) {
       failed += 1;
