@@ -333,13 +333,19 @@ struct Session {
         lay_out();
     }
 
-    // The layout the window chooses at its size on a screen of any usual density; the lines' rows
-    // as a paint leaves them.
+    // The layout the Windows window or the web page (with a mouse or fingers) chooses at its size
+    // on a screen of any usual density; the lines' rows as a paint leaves them.
     void lay_out()
     {
         static constexpr int densities[] = {96, 120, 144, 192};
+        LayoutLimits limits;
+        limits.client_width = width;
+        limits.client_height = height;
+        limits.dpi = densities[in.pick(0, 3)];
+        limits.page = in.pick(0, 1) == 1;
+        limits.touch = limits.page && in.pick(0, 1) == 1;
         app->geometry = ScaleGeometry{};
-        app->text_height = choose_text_height(app->geometry, measure, width, height, densities[in.pick(0, 3)]);
+        app->text_height = choose_layout(app->geometry, measure, limits);
         place_lines();
     }
 
@@ -417,7 +423,7 @@ struct Session {
 
     void resize()
     {
-        width = in.pick(300, 3840);
+        width = in.pick(280, 3840);  // phones held upright too
         height = in.pick(200, 2160);
         lay_out();
     }
