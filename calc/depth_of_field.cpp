@@ -1,5 +1,6 @@
 // DepthOfField and Blur modes: field of view, hyperfocal distance, near and far limits, and the
-// blur of an object at blur_distance. Defocus blur and the diffraction disk add in quadrature.
+// blur of an object at blur_distance. Defocus blur and the diffraction disk add in quadrature; the
+// disk is that of the working f-number at the focus distance.
 #include <cmath>
 
 #include "calc/portable_math.h"
@@ -19,6 +20,30 @@ void compute_field_of_view(CalcState& state, const Camera& camera, double s)
     state.angle_diagonal = portable::atan(state.field_diagonal * 0.5 / std::fabs(s)) * full_angle_degrees;
 }
 
+double defocus_allowance(const CalcState& state, const Camera& camera, double focus)
+{
+    const double d = working_f_number(state.effective_f_stop, state.effective_focal_length, focus) / airy_factor(camera);
+    const double allowed = camera.coc * state.blur_threshold;
+    return d < allowed ? std::sqrt(allowed * allowed - d * d) : 0;
+}
+
+double hyperfocal_distance(double f_number, double focal_length, double airy, double allowed)
+{
+    // Focused at H = h + f the lens works at N (1 + f / h), and an object at infinity blurs by
+    // f^2 / (N h). With u = 1 / h and d0 = N / G, H is where that blur and the diffraction disk
+    // add up to c': (f^2 u / N)^2 + d0^2 (1 + f u)^2 = c'^2. The positive root of this quadratic,
+    // written without cancellation, is h = f (d0^2 + sqrt(d0^2 c'^2 + f^2 (c'^2 - d0^2) / N^2))
+    // / (c'^2 - d0^2); without diffraction it is the familiar f^2 / (N c').
+    const double f = focal_length;
+    const double n = f_number;
+    const double d0 = n / airy;
+    if (!(d0 < allowed))
+        return -1;
+    const double left = (allowed - d0) * (allowed + d0);  // c'^2 - d0^2, what diffraction leaves
+    const double h = f * (d0 * d0 + std::sqrt(d0 * d0 * allowed * allowed + f * f * left / (n * n))) / left;
+    return std::isfinite(h) ? h + f : -1;
+}
+
 void compute_depth_of_field(CalcState& state, const Camera& camera)
 {
     const double f = state.effective_focal_length;
@@ -27,14 +52,14 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
 
     compute_field_of_view(state, camera, s);
 
-    const double d = n / airy_factor(camera);
-    const double allowed = camera.coc * state.blur_threshold;
-    const double c_e = d < allowed ? std::sqrt(allowed * allowed - d * d) : 0;  // what diffraction leaves
+    // The hyperfocal distance is a property of the aperture, not of this focus: it takes the
+    // diffraction of its own (far) focus, so it stays where the far limit turns infinite.
+    state.hyperfocal = hyperfocal_distance(n, f, airy_factor(camera), camera.coc * state.blur_threshold);
+    const double c_e = defocus_allowance(state, camera, s);
     const double h = f * f / (c_e * n);
-    // Where diffraction leaves (next to) nothing of the allowed blur, nothing but the focus
-    // distance itself is sharp.
-    if (d < allowed && std::isfinite(h)) {
-        state.hyperfocal = h + f;
+    // Where diffraction at this focus leaves (next to) nothing of the allowed blur, nothing but
+    // the focus distance itself is sharp.
+    if (c_e > 0 && std::isfinite(h)) {
         if (s < 0) {
             // Focused at infinity the near limit is the hyperfocal distance; beyond 1000 km it is
             // infinity too, as a far limit would be.
@@ -51,7 +76,6 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
     } else {
         state.near = state.focus_at;
         state.far = state.focus_at;
-        state.hyperfocal = -1;
     }
 
     state.front = (state.near < 0 || s < 0) ? -1 : s - state.near;
@@ -81,5 +105,5 @@ void compute_blur(CalcState& state, const Camera& camera)
         defocus = f * f / ((s - f) * n);  // the general formula's limit as the object recedes
     else
         defocus = std::fabs((s - object) * f * f / ((s - f) * object * n));
-    state.blur = portable::hypot(defocus, n / airy_factor(camera)) / camera.coc;
+    state.blur = portable::hypot(defocus, working_f_number(n, f, s) / airy_factor(camera)) / camera.coc;
 }
