@@ -224,6 +224,76 @@ TEST(PanelText, BestFStopAtInfinityDropsTheAngles)
     EXPECT_EQ(lines[12], u"  Diag: \u221E");
 }
 
+// Close up the sensor sees N (1 + m): a last line says so once that is more than 5 % above the
+// aperture the panel is about (the set one; in best f-stop mode the optimum at the best focus).
+TEST(PanelText, EffectiveFNumberOnceMoreThanFivePercentSlower)
+{
+    const struct {
+        Mode mode;
+        double focus;
+        const char16_t* line;  // nullptr: no line
+    } rows[] = {
+        {Mode::DepthOfField, 1219.2, nullptr},  // 1 : 23.4, 4 % slower
+        {Mode::DepthOfField, 1050, nullptr},    // 1 : 20, exactly 5 %
+        {Mode::DepthOfField, 1049, u"Effective f-number: f/8.4"},
+        {Mode::DepthOfField, 100, u"Effective f-number: f/16"},  // 1:1
+        {Mode::DepthOfField, -1, nullptr},
+        {Mode::Blur, 150, u"Effective f-number: f/12"},
+        {Mode::BestFStop, 100, u"Effective f-number: f/11.2"},  // the optimum f/5.6, not the set f/8
+        {Mode::BestFStop, 1049, u"Effective f-number: f/5.88"},
+        {Mode::BestFStop, 1050, nullptr},
+    };
+    for (const auto& r : rows) {
+        CalcState s = depth_of_field_state();
+        s.mode = r.mode;
+        s.effective_focal_length = 50;
+        s.effective_f_stop = 8;
+        s.optimum_effective_f_stop = 5.6;
+        (r.mode == Mode::BestFStop ? s.best_focus : s.focus_at) = r.focus;
+        const auto lines = lines_of(s, frame_36x24());
+        if (!r.line) {
+            EXPECT_EQ(lines.size(), 13u) << r.focus;
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 15u) << r.focus;
+        EXPECT_EQ(lines[13], gap);
+        EXPECT_EQ(lines[14], r.line) << r.focus;
+    }
+}
+
+// Each image of a stack has its own: from the nearest, the slowest, to the farthest.
+TEST(PanelText, FocusStackingEffectiveFNumbersOfTheNearestAndFarthestImages)
+{
+    const struct {
+        double first, last;
+        const char16_t* line;  // nullptr: no line
+    } rows[] = {
+        {100, -1, u"Effective f-number: f/16 to f/8"},
+        {100, 150, u"Effective f-number: f/16 to f/12"},
+        {1000, 1001, u"Effective f-number: f/8.42"},  // both print alike
+        {1049, 2000, u"Effective f-number: f/8.4 to f/8.21"},
+        {1050, 2000, nullptr},  // the nearest image 5 % slower
+    };
+    for (const auto& r : rows) {
+        CalcState s;
+        s.mode = Mode::FocusStacking;
+        s.units = DistanceUnit::Millimetre;
+        s.effective_focal_length = 50;
+        s.optimum_effective_f_stop = 8;
+        s.ni = 2;
+        s.focus_points[0] = r.first;
+        s.focus_points[1] = r.last;
+        const auto lines = lines_of(s, frame_36x24());
+        if (!r.line) {
+            EXPECT_EQ(lines.size(), 6u) << r.first;
+            continue;
+        }
+        ASSERT_EQ(lines.size(), 8u) << r.first;
+        EXPECT_EQ(lines[6], gap);
+        EXPECT_EQ(lines[7], r.line) << r.first;
+    }
+}
+
 TEST(PanelText, FocusStackingListsEveryFocusPoint)
 {
     CalcState s;
