@@ -20,11 +20,20 @@ void compute_field_of_view(CalcState& state, const Camera& camera, double s)
     state.angle_diagonal = portable::atan(state.field_diagonal * 0.5 / std::fabs(s)) * full_angle_degrees;
 }
 
+namespace {
+
+// What the allowed blur leaves for defocus beside a diffraction disk of `disk` mm.
+double left_for_defocus(double disk, double allowed)
+{
+    return disk < allowed ? std::sqrt(allowed * allowed - disk * disk) : 0;
+}
+
+}  // namespace
+
 double defocus_allowance(const CalcState& state, const Camera& camera, double focus)
 {
-    const double d = working_f_number(state.effective_f_stop, state.effective_focal_length, focus) / airy_factor(camera);
-    const double allowed = camera.coc * state.blur_threshold;
-    return d < allowed ? std::sqrt(allowed * allowed - d * d) : 0;
+    const double disk = working_f_number(state.effective_f_stop, state.effective_focal_length, focus) / airy_factor(camera);
+    return left_for_defocus(disk, camera.coc * state.blur_threshold);
 }
 
 double hyperfocal_distance(double f_number, double focal_length, double airy, double allowed)
@@ -54,8 +63,10 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
 
     // The hyperfocal distance is a property of the aperture, not of this focus: it takes the
     // diffraction of its own (far) focus, so it stays where the far limit turns infinite.
-    state.hyperfocal = hyperfocal_distance(n, f, airy_factor(camera), camera.coc * state.blur_threshold);
-    const double c_e = defocus_allowance(state, camera, s);
+    const double airy = airy_factor(camera);
+    const double allowed = camera.coc * state.blur_threshold;
+    state.hyperfocal = hyperfocal_distance(n, f, airy, allowed);
+    const double c_e = left_for_defocus(working_f_number(n, f, s) / airy, allowed);  // as defocus_allowance
     const double h = f * f / (c_e * n);
     // Where diffraction at this focus leaves (next to) nothing of the allowed blur, nothing but
     // the focus distance itself is sharp.

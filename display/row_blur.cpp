@@ -52,6 +52,7 @@ struct StackKeys {
     std::array<bool, max_focus_points> inside{};
     std::array<double, max_focus_points> factor{};
     std::array<double, max_focus_points> disk{};
+    std::array<double, max_focus_points> disk_squared{};
 };
 
 StackKeys stack_keys(const CalcState& s, const Optics& o)
@@ -65,6 +66,7 @@ StackKeys stack_keys(const CalcState& s, const Optics& o)
         k.inside[i] = r >= 0 && f >= r;
         k.factor[i] = r < 0 ? f * f / n : f * f / (n * (r - f));
         k.disk[i] = k.inside[i] ? 0 : diffraction_disk(o, r, n);
+        k.disk_squared[i] = k.disk[i] * k.disk[i];
     }
     return k;
 }
@@ -85,11 +87,11 @@ double sharpest_image_blur(const CalcState& s, const Optics& o, const StackKeys&
         }
         return blur;
     }
+    const double distance_squared = distance * distance;
     const auto key = [&](int i) {
         const double r = s.focus_points[i];
         const double defocus = r < 0 ? k.factor[i] : k.factor[i] * std::fabs(r - distance);
-        const double disk = k.disk[i] * distance;
-        return defocus * defocus + disk * disk;
+        return defocus * defocus + k.disk_squared[i] * distance_squared;
     };
     int best = 0;
     double best_key = key(0);
