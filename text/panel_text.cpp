@@ -151,19 +151,9 @@ void focus_stacking_lines(PanelWriter& w, const CalcState& s)
     w.gap();
     w.line(u"Range: %s", {format_distance(s, s.stack_range).view()});
 
-    // Each image has its own: from the nearest, the slowest, to the farthest.
-    const double n = s.optimum_effective_f_stop;
-    const double f = s.effective_focal_length;
-    const double nearest = working_f_number(n, f, s.focus_points[0]);
-    if (!shows_working_f_number(nearest, n))
-        return;
-    const Text256 first = plain_number(nearest);
-    const Text256 last = plain_number(working_f_number(n, f, s.focus_points[static_cast<std::size_t>(images - 1)]));
-    w.gap();
-    if (first.view() == last.view())
-        w.line(u"Effective f-number: f/%s", {first.view()});
-    else
-        w.line(u"Effective f-number: f/%s to f/%s", {first.view(), last.view()});
+    // Each image has its own; the first, the nearest, sees the slowest (the line has no room for
+    // a range).
+    working_f_number_line(w, s.optimum_effective_f_stop, s.effective_focal_length, s.focus_points[0]);
 }
 
 void macro_lines(PanelWriter& w, const CalcState& s, const Camera& camera)
