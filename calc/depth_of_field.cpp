@@ -83,6 +83,11 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
             state.far = far_denominator > 0 ? h * s / far_denominator : -1;
             if (state.far > far_cap_mm)
                 state.far = -1;
+            // Where h dwarfs s both quotients are s itself, rounded either way: never past it.
+            if (state.near > s)
+                state.near = s;
+            if (state.far >= 0 && state.far < s)
+                state.far = s;
         }
     } else {
         state.near = state.focus_at;
