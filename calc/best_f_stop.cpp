@@ -29,13 +29,18 @@ void normalise_limits(CalcState& state)
     }
 }
 
+double optimum_f_number(double nearest, double focus, double focal_length, double airy)
+{
+    // Focused at b, an object at a blurs by f^2 (b - a) / (N a (b - f)), and the diffraction disk
+    // of the working f-number N b / (b - f) is N b / ((b - f) G). They are equal, and their
+    // quadrature sum smallest, where N^2 = G f^2 (b - a) / (a b).
+    return std::sqrt(std::fabs(airy * (focus - nearest) / (nearest * focus))) * focal_length;
+}
+
 void set_optimum_aperture(CalcState& state, double nearest, double focus, double airy)
 {
-    // The f-number at which the defocus blur at `nearest`, f^2 (b - a) / (N a (b - f)), equals
-    // the diffraction disk N / G; their quadrature sum is then smallest.
-    const double f = state.effective_focal_length;
-    const double x = std::fabs(airy * (focus - nearest) / ((focus - f) * nearest));
-    state.optimum_f_stop = std::sqrt(x) * f / state.teleconverter;
+    const double optimum = optimum_f_number(nearest, focus, state.effective_focal_length, airy);
+    state.optimum_f_stop = optimum / state.teleconverter;
     state.optimum_effective_f_stop = state.optimum_f_stop * state.teleconverter;
 }
 
@@ -59,16 +64,12 @@ void compute_best_f_stop(CalcState& state, const Camera& camera)
     if (b <= f || state.optimum_f_stop == 0)
         state.optimum_blur = -1;
     else
-        state.optimum_blur =
-            portable::hypot(std::fabs(f * f * (b - n) / (n_opt * n * (b - f))), n_opt / airy) / c;
+        state.optimum_blur = portable::hypot(std::fabs(f * f * (b - n) / (n_opt * n * (b - f))),
+                                             working_f_number(n_opt, f, b) / airy) /
+                             c;
 
     // The hyperfocal distance for the optimum aperture, as DepthOfField computes it for the set one.
-    const double d = n_opt / airy;
-    const double allowed = c * state.blur_threshold;
-    if (d < allowed)
-        state.hyperfocal = f * f / (std::sqrt(allowed * allowed - d * d) * n_opt) + f;
-    else
-        state.hyperfocal = -1;
+    state.hyperfocal = hyperfocal_distance(n_opt, f, airy, c * state.blur_threshold);
 
     state.front = (n < 0 || b < 0) ? -1 : b - n;
     state.back = far < 0 ? -1 : far - b;

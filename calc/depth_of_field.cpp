@@ -1,5 +1,6 @@
 // DepthOfField and Blur modes: field of view, hyperfocal distance, near and far limits, and the
-// blur of an object at blur_distance. Defocus blur and the diffraction disk add in quadrature.
+// blur of an object at blur_distance. Defocus blur and the diffraction disk add in quadrature; the
+// disk is that of the working f-number at the focus distance.
 #include <cmath>
 
 #include "calc/portable_math.h"
@@ -19,6 +20,39 @@ void compute_field_of_view(CalcState& state, const Camera& camera, double s)
     state.angle_diagonal = portable::atan(state.field_diagonal * 0.5 / std::fabs(s)) * full_angle_degrees;
 }
 
+namespace {
+
+// What the allowed blur leaves for defocus beside a diffraction disk of `disk` mm.
+double left_for_defocus(double disk, double allowed)
+{
+    return disk < allowed ? std::sqrt(allowed * allowed - disk * disk) : 0;
+}
+
+}  // namespace
+
+double defocus_allowance(const CalcState& state, const Camera& camera, double focus)
+{
+    const double disk = working_f_number(state.effective_f_stop, state.effective_focal_length, focus) / airy_factor(camera);
+    return left_for_defocus(disk, camera.coc * state.blur_threshold);
+}
+
+double hyperfocal_distance(double f_number, double focal_length, double airy, double allowed)
+{
+    // Focused at H = h + f the lens works at N (1 + f / h), and an object at infinity blurs by
+    // f^2 / (N h). With u = 1 / h and d0 = N / G, H is where that blur and the diffraction disk
+    // add up to c': (f^2 u / N)^2 + d0^2 (1 + f u)^2 = c'^2. The positive root of this quadratic,
+    // written without cancellation, is h = f (d0^2 + sqrt(d0^2 c'^2 + f^2 (c'^2 - d0^2) / N^2))
+    // / (c'^2 - d0^2); without diffraction it is the familiar f^2 / (N c').
+    const double f = focal_length;
+    const double n = f_number;
+    const double d0 = n / airy;
+    if (!(d0 < allowed))
+        return -1;
+    const double left = (allowed - d0) * (allowed + d0);  // c'^2 - d0^2, what diffraction leaves
+    const double h = f * (d0 * d0 + std::sqrt(d0 * d0 * allowed * allowed + f * f * left / (n * n))) / left;
+    return std::isfinite(h) ? h + f : -1;
+}
+
 void compute_depth_of_field(CalcState& state, const Camera& camera)
 {
     const double f = state.effective_focal_length;
@@ -27,14 +61,16 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
 
     compute_field_of_view(state, camera, s);
 
-    const double d = n / airy_factor(camera);
+    // The hyperfocal distance is a property of the aperture, not of this focus: it takes the
+    // diffraction of its own (far) focus, so it stays where the far limit turns infinite.
+    const double airy = airy_factor(camera);
     const double allowed = camera.coc * state.blur_threshold;
-    const double c_e = d < allowed ? std::sqrt(allowed * allowed - d * d) : 0;  // what diffraction leaves
+    state.hyperfocal = hyperfocal_distance(n, f, airy, allowed);
+    const double c_e = left_for_defocus(working_f_number(n, f, s) / airy, allowed);  // as defocus_allowance
     const double h = f * f / (c_e * n);
-    // Where diffraction leaves (next to) nothing of the allowed blur, nothing but the focus
-    // distance itself is sharp.
-    if (d < allowed && std::isfinite(h)) {
-        state.hyperfocal = h + f;
+    // Where diffraction at this focus leaves (next to) nothing of the allowed blur, nothing but
+    // the focus distance itself is sharp.
+    if (c_e > 0 && std::isfinite(h)) {
         if (s < 0) {
             // Focused at infinity the near limit is the hyperfocal distance; beyond 1000 km it is
             // infinity too, as a far limit would be.
@@ -47,8 +83,7 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
             state.far = far_denominator > 0 ? h * s / far_denominator : -1;
             if (state.far > far_cap_mm)
                 state.far = -1;
-            // Where the hyperfocal distance dwarfs the focus distance, rounding must not put a
-            // limit on the wrong side of it.
+            // Where h dwarfs s both quotients are s itself, rounded either way: never past it.
             if (state.near > s)
                 state.near = s;
             if (state.far >= 0 && state.far < s)
@@ -57,7 +92,6 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
     } else {
         state.near = state.focus_at;
         state.far = state.focus_at;
-        state.hyperfocal = -1;
     }
 
     state.front = (state.near < 0 || s < 0) ? -1 : s - state.near;
@@ -87,5 +121,5 @@ void compute_blur(CalcState& state, const Camera& camera)
         defocus = f * f / ((s - f) * n);  // the general formula's limit as the object recedes
     else
         defocus = std::fabs((s - object) * f * f / ((s - f) * object * n));
-    state.blur = portable::hypot(defocus, n / airy_factor(camera)) / camera.coc;
+    state.blur = portable::hypot(defocus, working_f_number(n, f, s) / airy_factor(camera)) / camera.coc;
 }

@@ -23,7 +23,9 @@ FieldCardCell field_card_cell(const CalcState& settings, const Camera& camera, d
 {
     CalcState s = at_setting(settings, f_stop, focus_mm);
     recompute(s, camera, false);
-    return {s.near, s.far, s.range, s.hyperfocal < 0};
+    // Close up the working f-number can leave nothing sharp where the hyperfocal distance (taken
+    // far away) still exists: the cell asks at its own focus.
+    return {s.near, s.far, s.range, defocus_allowance(s, camera, s.focus_at) == 0};
 }
 
 double field_card_hyperfocal(const CalcState& settings, const Camera& camera, double f_stop)

@@ -17,7 +17,8 @@ struct FieldCardCell {
     double near = 0;   ///< mm; -1 is infinity
     double far = 0;    ///< mm; -1 is infinity
     double range = 0;  ///< far - near in mm; -1 when a limit is infinity
-    /// Diffraction alone blurs more than the allowed blur: nothing is sharp at this aperture.
+    /// Diffraction alone, at the working f-number of this focus, blurs more than the allowed
+    /// blur: nothing is sharp at this aperture and distance.
     bool diffraction_limited = false;
 };
 

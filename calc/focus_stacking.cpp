@@ -64,6 +64,6 @@ void compute_focus_stacking(CalcState& state, const Camera& camera)
         // infinity that is 2 p0 - f, the limit of the finite expression.
         const double focus = p1 < 0 ? 2 * p0 - f : ((p1 - f) * p0 + (p0 - f) * p1) / (p1 + p0 - 2 * f);
         const double defocus = std::fabs((focus - p0) * f * f / ((focus - f) * p0 * n_opt));
-        state.optimum_blur = portable::hypot(defocus, n_opt / airy) / c;
+        state.optimum_blur = portable::hypot(defocus, working_f_number(n_opt, f, focus) / airy) / c;
     }
 }

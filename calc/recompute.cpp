@@ -62,6 +62,13 @@ double airy_factor(const Camera& camera)
     return 500000 / (1.22 * camera.wavelength);
 }
 
+double working_f_number(double f_number, double focal_length, double focus)
+{
+    if (focus < 0)
+        return f_number;
+    return f_number * (1 + focal_length / (focus - focal_length));
+}
+
 double effective_focal_length_of(const CalcState& state, const Camera& camera)
 {
     double f = state.focal_length * state.teleconverter;

@@ -34,5 +34,27 @@ void set_effective_values(CalcState& state, const Camera& camera);
 /// diffraction (Airy) disk at effective f-number N.
 double airy_factor(const Camera& camera);
 
+/// The f-number the sensor sees with the lens at effective f-number `f_number` focused at `focus`
+/// (beyond the focal length; negative: infinity): close up the image forms 1 + m focal lengths
+/// behind the lens, m = f / (focus - f) the magnification, so the cone of light that forms it is
+/// 1 + m times slower than the f-number says (twice at 1:1). Every diffraction disk is that of
+/// this f-number, so that every mode blurs one shot alike.
+double working_f_number(double f_number, double focal_length, double focus);
+
+/// The blur (mm) the allowed blur leaves for defocus with the lens at the state's effective
+/// f-number focused at `focus`, once diffraction has taken its share (blur circles add in
+/// quadrature); 0 where diffraction alone reaches the allowed blur: nothing but the plane of
+/// focus is sharp there.
+double defocus_allowance(const CalcState& state, const Camera& camera, double focus);
+
+/// The hyperfocal distance at effective f-number `f_number`: the closest focus distance from
+/// which everything out to infinity stays within the allowed blur `allowed` (mm), diffraction at
+/// that focus included; -1 when diffraction alone reaches the allowed blur even at infinity.
+double hyperfocal_distance(double f_number, double focal_length, double airy, double allowed);
+
+/// The effective f-number at which an object at `nearest`, with the lens focused farther away at
+/// `focus`, blurs by exactly the diffraction disk: their quadrature sum is then smallest.
+double optimum_f_number(double nearest, double focus, double focal_length, double airy);
+
 /// Sets maxblur_near and maxblur_far: the distances at which the blur reaches `maxblur` CoCs.
 void update_distance_window(CalcState& state, const Camera& camera);

@@ -16,8 +16,8 @@ void compute_field_of_view(CalcState& state, const Camera& camera, double s);
 /// Orders near_limit and far_limit (writing them back) so that near_limit < far_limit.
 void normalise_limits(CalcState& state);
 
-/// Sets optimum_f_stop and optimum_effective_f_stop: the aperture at which the defocus blur at
-/// `nearest`, with the focus at `focus`, equals the diffraction disk.
+/// Sets optimum_f_stop and optimum_effective_f_stop from optimum_f_number: the aperture at which
+/// the defocus blur at `nearest`, with the focus at `focus`, equals the diffraction disk.
 void set_optimum_aperture(CalcState& state, double nearest, double focus, double airy);
 
 /// The number of focus points actually used: ni held to 2..max_focus_points.

@@ -62,7 +62,7 @@ void follow_best_aperture(CalcState& state, const Camera& camera)
     if (far > 0)
         b *= far / (far + n);
     state.best_focus = b;
-    const double optimum = std::sqrt(std::fabs((b - n) * airy_factor(camera) / ((b - f) * n))) * f;
+    const double optimum = optimum_f_number(n, b, f, airy_factor(camera));
     // Degenerate limits (equal, or the focus on the focal length) have no optimum; keep the aperture
     // rather than store zero or infinity.
     if (std::isfinite(optimum) && optimum > 0) {

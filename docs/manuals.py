@@ -19,7 +19,8 @@ what the program computes:
   {{version}}               the program's version
 
 Symbols in EXPR besides the state names: f (effective focal length), N (effective f-number),
-s (focus distance), c (circle of confusion), t (allowed blur), lam (wavelength, nm),
+s (focus distance), m = f / (s - f) (the magnification there; 0 at infinity), Ne = N (1 + m)
+(the f-number the sensor sees), c (circle of confusion), t (allowed blur), lam (wavelength, nm),
 G = 500000 / (1.22 lam), W and H (frame size, mm), and the camera's inputs under their field
 names (frame_width_px, film_resolution, allowable_blur, print_size, ...); sqrt, atan, tan,
 hypot, log2, degrees, radians, pi, round.
@@ -57,6 +58,12 @@ CAMERA_FIELDS = [
     ("focal_length_entry", int),
 ]
 
+# The hyperfocal distance with the Airy disk of its own focus (d0 = N / G, the disk at infinity),
+# and h = f^2 / (c_e N) with c_e from the Airy disk at the focus distance s.
+HYPERFOCAL = ("f + f * ((N/G)**2 + sqrt((N/G)**2 * (c*t)**2 + f**2 * ((c*t)**2 - (N/G)**2) / N**2))"
+              " / ((c*t)**2 - (N/G)**2)")
+H_AT_FOCUS = "(f**2 / (sqrt((c*t)**2 - (Ne/G)**2) * N))"
+
 # The formulas of the reference manual, written the way the manual writes them, evaluated on the
 # example files and compared with what the program computes. (file, formula, program's value)
 FORMULA_CHECKS = [
@@ -72,36 +79,43 @@ FORMULA_CHECKS = [
     ("examples/coc-digital.txt", "hypot(36, 24) / hypot(W, H)", "crop_factor"),
     ("examples/coc-digital.txt", "frame_width_px * frame_height_px / 1e6", "megapixels"),
     ("examples/coc-film.txt", "W * H * (2 * film_resolution) ** 2 / 1e6", "megapixels"),
-    # Depth of field.
-    ("examples/dof.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N) + f", "hyperfocal"),
-    ("examples/dof.txt", "(hyperfocal - f) * s / (hyperfocal - 2*f + s)", "near"),
-    ("examples/dof.txt", "(hyperfocal - f) * s / (hyperfocal - s)", "far"),
+    # Depth of field, diffraction at the f-number the sensor sees.
+    ("examples/dof.txt", HYPERFOCAL, "hyperfocal"),
+    ("examples/dof.txt", H_AT_FOCUS + " * s / (" + H_AT_FOCUS + " + s - f)", "near"),
+    ("examples/dof.txt", H_AT_FOCUS + " * s / (" + H_AT_FOCUS + " - s + f)", "far"),
     ("examples/dof.txt", "s - near", "front"),
     ("examples/dof.txt", "far - s", "back"),
     ("examples/dof.txt", "f / (s - f)", "magnification"),
+    # Focused at the hyperfocal distance, the blur of infinity and the Airy disk there make c'.
+    ("examples/dof.txt", "hypot(f**2 / (N * (hyperfocal - f)), N * hyperfocal / (hyperfocal - f) / G)", "c * t"),
     # The third stop nearest the best aperture, which the best f-stop tip names (f/14 = 2^(26/6 - 1/2)).
     ("examples/best.txt", "2 ** (26/6 - 1/2)", "2 ** (round((log2(optimum_f_stop) + 1/2) * 6) / 6 - 1/2)"),
     ("examples/dof.txt", "W * s / f", "field_width"),
     ("examples/dof.txt", "degrees(2 * atan(W / (2 * f)))", "angle_width"),
-    ("examples/dof-digital.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N) + f", "hyperfocal"),
-    ("examples/dof-digital.txt", "(hyperfocal - f) * s / (hyperfocal - 2*f + s)", "near"),
-    ("examples/dof-digital.txt", "(hyperfocal - f) * s / (hyperfocal - s)", "far"),
-    ("examples/dof-film.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N) + f", "hyperfocal"),
+    ("examples/dof-digital.txt", HYPERFOCAL, "hyperfocal"),
+    ("examples/dof-digital.txt", H_AT_FOCUS + " * s / (" + H_AT_FOCUS + " + s - f)", "near"),
+    ("examples/dof-digital.txt", H_AT_FOCUS + " * s / (" + H_AT_FOCUS + " - s + f)", "far"),
+    ("examples/dof-film.txt", HYPERFOCAL, "hyperfocal"),
     ("examples/dof-infinity.txt", "hyperfocal", "near"),
+    ("examples/dof-infinity.txt", HYPERFOCAL, "hyperfocal"),
     ("examples/dof-crop.txt", "focal_length / crop_factor", "effective_focal_length"),
+    # A life-size shot in depth of field mode: the close-up depth but for 1 / (1 - (c_e N / (m f))^2).
+    ("examples/dof-macro.txt",
+     "2 * N * sqrt((c*t)**2 - (Ne/G)**2) * (m + 1) / m**2 / (1 - (sqrt((c*t)**2 - (Ne/G)**2) * N / (m * f))**2)",
+     "range"),
     # Blur.
     ("examples/blur.txt",
-     "hypot(f**2 * abs(s - blur_distance) / (N * blur_distance * (s - f)), N / G) / c", "blur"),
+     "hypot(f**2 * abs(s - blur_distance) / (N * blur_distance * (s - f)), Ne / G) / c", "blur"),
     # Best f-stop.
     ("examples/best.txt", "2 * near_limit * far_limit / (near_limit + far_limit)", "best_focus"),
     ("examples/best.txt",
-     "f * sqrt(G * (best_focus - near_limit) / (near_limit * (best_focus - f)))",
+     "f * sqrt(G * (best_focus - near_limit) / (near_limit * best_focus))",
      "optimum_f_stop"),
     ("examples/best.txt",
      "hypot(f**2 * (best_focus - near_limit) / (optimum_f_stop * near_limit * (best_focus - f)),"
-     " optimum_f_stop / G) / c",
+     " optimum_f_stop * best_focus / (best_focus - f) / G) / c",
      "optimum_blur"),
-    ("examples/best.txt", "sqrt(2) * optimum_f_stop / G / c", "optimum_blur"),
+    ("examples/best.txt", "sqrt(2) * optimum_f_stop * best_focus / ((best_focus - f) * G * c)", "optimum_blur"),
     # Focus stacking.
     ("examples/stack-close.txt", "near_limit / (1 - (1 - near_limit / far_limit) * 1 / (ni - 1))",
      "focus_points[1]"),
@@ -111,7 +125,7 @@ FORMULA_CHECKS = [
     ("examples/stack.txt",
      "f * sqrt(G * (2*focus_points[0]*focus_points[1] / (focus_points[0] + focus_points[1])"
      " - focus_points[0]) / (focus_points[0] * (2*focus_points[0]*focus_points[1]"
-     " / (focus_points[0] + focus_points[1]) - f)))",
+     " / (focus_points[0] + focus_points[1]))))",
      "optimum_f_stop"),
     ("examples/stack.txt",
      "near_limit * (f**2 / (optimum_f_stop * c)) / (near_limit + f**2 / (optimum_f_stop * c) - f)",
@@ -167,9 +181,11 @@ class Examples:
                 values[key] = numbers if key == "focus_points" else numbers[0]
             values.update(self._camera(name))
             lam = values["wavelength"]
+            f, s = values["effective_focal_length"], values["focus_at"]
+            m = f / (s - f) if s >= 0 else 0
             values.update(
-                f=values["effective_focal_length"], N=values["effective_f_stop"],
-                s=values["focus_at"], c=values["coc"], t=values["blur_threshold"], lam=lam,
+                f=f, N=values["effective_f_stop"], s=s, m=m, Ne=values["effective_f_stop"] * (1 + m),
+                c=values["coc"], t=values["blur_threshold"], lam=lam,
                 G=500000 / (1.22 * lam), W=values["frame_width_mm"], H=values["frame_height_mm"])
             self.states[name] = values
         return self.states[name]

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "calc/portable_math.h"
+#include "calc/recompute.h"
 #include "text/distance_text.h"
 
 namespace {
@@ -79,6 +80,25 @@ void focus_share_line(PanelWriter& w, const CalcState& s, double minimum)
     w.hidden();
 }
 
+// Close up the sensor sees a slower f-number than the lens is set to, and diffraction follows it.
+// Once it is more than 5 % slower (a fourteenth of a stop; closer than about twenty focal lengths)
+// the panel says so in a last line, where its coming and going moves nothing else.
+constexpr double working_f_number_shown_above = 1.05;
+
+bool shows_working_f_number(double working, double f_number)
+{
+    return working > f_number * working_f_number_shown_above;
+}
+
+void working_f_number_line(PanelWriter& w, double f_number, double focal_length, double focus)
+{
+    const double working = working_f_number(f_number, focal_length, focus);
+    if (!shows_working_f_number(working, f_number))
+        return;
+    w.gap();
+    w.line(u"Effective f-number: f/%s", {plain_number(working).view()});
+}
+
 void depth_of_field_lines(PanelWriter& w, const CalcState& s)
 {
     const bool best = s.mode == Mode::BestFStop;
@@ -113,6 +133,8 @@ void depth_of_field_lines(PanelWriter& w, const CalcState& s)
            {format_distance(s, s.field_height).view(), angle_text(s.angle_height).view()});
     w.line(u"  Diag: %s (%s\u00B0)",
            {format_distance(s, s.field_diagonal).view(), angle_text(s.angle_diagonal).view()});
+    working_f_number_line(w, best ? s.optimum_effective_f_stop : s.effective_f_stop, s.effective_focal_length,
+                          focus);
 }
 
 void focus_stacking_lines(PanelWriter& w, const CalcState& s)
@@ -128,6 +150,10 @@ void focus_stacking_lines(PanelWriter& w, const CalcState& s)
     w.line(u"Far focus: %s", {format_distance(s, s.stack_far).view()});
     w.gap();
     w.line(u"Range: %s", {format_distance(s, s.stack_range).view()});
+
+    // Each image has its own; the first, the nearest, sees the slowest (the line has no room for
+    // a range).
+    working_f_number_line(w, s.optimum_effective_f_stop, s.effective_focal_length, s.focus_points[0]);
 }
 
 void macro_lines(PanelWriter& w, const CalcState& s, const Camera& camera)

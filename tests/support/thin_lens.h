@@ -38,11 +38,17 @@ inline double working_f_number(double f, double n, double focus)
     return image_distance(f, focus) * n / f;
 }
 
+/// The Airy disk (mm) with the lens focused at `focus`: that of the f-number the sensor sees.
+inline double focused_airy_disk(double f, double n, double wavelength_nm, double focus)
+{
+    return airy_disk(wavelength_nm, working_f_number(f, n, focus));
+}
+
 /// Total blur (mm): defocus and diffraction added in quadrature.
 inline double total_blur(double f, double n, double wavelength_nm, double focus, double object)
 {
     const double b = defocus_blur(f, n, focus, object);
-    const double d = airy_disk(wavelength_nm, n);
+    const double d = focused_airy_disk(f, n, wavelength_nm, focus);
     return std::sqrt(b * b + d * d);
 }
 

@@ -70,10 +70,11 @@ class StateTest(Files):
         s = self.state(DEFAULTS)
         self.assertEqual(s["mode"], 0)
         self.assertEqual(s["units"], 3)
-        self.assertAlmostEqual(s["hyperfocal"], 10634.4, delta=0.05)
-        self.assertAlmostEqual(s["near"], 1097.9, delta=0.05)
-        self.assertAlmostEqual(s["far"], 1370.6, delta=0.05)
-        self.assertAlmostEqual(s["range"], 272.7, delta=0.05)
+        # Diffraction at the f-number the sensor sees: f/8.34 at 1 : 23.4.
+        self.assertAlmostEqual(s["hyperfocal"], 10641.0, delta=0.05)
+        self.assertAlmostEqual(s["near"], 1098.6, delta=0.05)
+        self.assertAlmostEqual(s["far"], 1369.6, delta=0.05)
+        self.assertAlmostEqual(s["range"], 271.1, delta=0.05)
         self.assertAlmostEqual(s["coc"], 0.0314159, delta=1e-7)
         self.assertAlmostEqual(s["diffraction_limit"], 23.41, delta=0.005)
         self.assertEqual((s["camera_count"], s["camera_current"]), (1, 0))
@@ -198,7 +199,7 @@ class ShowTest(Files):
         details = [line for line in lines if line.startswith("details")]
         self.assertEqual(details[0], "details: Hyperfocal: 34.9 ft")
         self.assertEqual(details[1], "details:")  # the gap row
-        self.assertIn("details: Focus: 44% behind front", details)
+        self.assertIn("details: Focus: 45% behind front", details)
         self.assertIn("details:   Diag: 3.46 ft (46.8°)", details)
 
     def test_captions_per_mode(self):
@@ -232,7 +233,7 @@ class ShowTest(Files):
 
     def test_comma_decimal_point(self):
         lines = self.show(DEFAULTS, "--decimal", ",")
-        self.assertIn("details: Front: 0,398 ft", lines)
+        self.assertIn("details: Front: 0,396 ft", lines)
         self.assertIn("details:   Width: 2,88 ft (39,6°)", lines)
 
 
@@ -346,9 +347,13 @@ class FieldCardTest(Files):
                 self.assertEqual(row["aperture"], "f/" + number_text(n, 2, point).rstrip("0").rstrip(point))
                 self.assertEqual(row["focus"], shown[shown.index("caption distance name: near|distance|far") + 1]
                                  .split("|")[1])
-                if self.state(panel)["hyperfocal"] < 0:
+                at = self.state(panel)
+                if at["near"] == at["far"] == at["focus_at"] and (d is not None or at["hyperfocal"] < 0):
+                    # Diffraction at this focus leaves nothing sharp; the aperture's hyperfocal
+                    # distance, taken far away, may still exist.
+                    hyperfocal = "diffraction" if at["hyperfocal"] < 0 else details["Hyperfocal"]
                     self.assertEqual((row["near"], row["far"], row["depth"], row["hyperfocal"]),
-                                     ("diffraction",) * 4, (path, n, d))
+                                     ("diffraction",) * 3 + (hyperfocal,), (path, n, d))
                 else:
                     self.assertEqual((row["near"], row["far"], row["depth"], row["hyperfocal"]),
                                      (near, far, details["Range"], details["Hyperfocal"]), (path, n, d))
@@ -485,15 +490,17 @@ class FieldCardTest(Files):
                          ["3", "4", "5", "7", "10", "15", "20", "30", "50", "70", "100", "\u221e"])  # 4 ft is set
         markdown = run("table", path, "--format", "markdown", "--apertures", "8").stdout.decode("utf-8")
         self.assertIn("| Focus | f/8 |\n| :--- | ---: |\n| Hyperfocal | 34.9 ft |\n", markdown)
-        self.assertIn("| 3 ft | 2.77 ft \u2013 3.27 ft (0.493 ft) |\n", markdown)
+        self.assertIn("| 3 ft | 2.78 ft \u2013 3.26 ft (0.489 ft) |\n", markdown)
         comma = self.table_csv(path, "--decimal", ",", "--apertures", "5,6", "--distances", "3")
         self.assertEqual(comma[0], {"aperture": "f/5,6", "focus": "3 ft", "near": "2,83 ft", "far": "3,19 ft",
-                                    "depth": "0,359 ft", "hyperfocal": "47,7 ft"})
+                                    "depth": "0,358 ft", "hyperfocal": "47,7 ft"})
         stack = run("stack", path, "--near", "3", "--far", "6", "--format", "markdown").stdout.decode("utf-8")
         self.assertEqual(run("stack", path, "--format", "markdown").stdout.decode("utf-8"), stack,
                          "without --near and --far, the limits the settings hold (3 and 6 ft)")
-        self.assertIn("- **Images:** 3\n", stack)
-        self.assertIn("| Image | Focus at |\n| :--- | ---: |\n| 1 | 3 ft |\n| 2 | 4 ft |\n| 3 | 6 ft |\n", stack)
+        # Three images would blur 1.01 CoCs between them (f/15.96, seeing f/16.8 at the join).
+        self.assertIn("- **Images:** 4\n", stack)
+        self.assertIn("| Image | Focus at |\n| :--- | ---: |\n| 1 | 3 ft |\n| 2 | 3.6 ft |\n| 3 | 4.5 ft |\n"
+                      "| 4 | 6 ft |\n", stack)
 
     def test_html_is_one_printable_page_on_a4_and_letter(self):
         import shutil

@@ -73,7 +73,8 @@ TEST(BestFStop, NormalisesBeforeAnythingElse)
 
 // Over random cameras, lenses and limits, checked with a thin lens: the best focus lies midway
 // between the limits in 1/distance, where both are equally blurred, and the optimum aperture
-// balances the defocus there against the Airy disk: a little wider or narrower blurs more.
+// balances the defocus there against the Airy disk of the f-number the sensor sees focused there:
+// a little wider or narrower blurs more.
 TEST(BestFStop, OverRandomCamerasLensesAndLimits)
 {
     RandomSetup random(20261209);
@@ -96,7 +97,8 @@ TEST(BestFStop, OverRandomCamerasLensesAndLimits)
         const auto blur = [&](double f_number, double object) {
             return thin_lens::total_blur(f, f_number, camera.wavelength, s.best_focus, object);
         };
-        EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, s.best_focus, near), thin_lens::airy_disk(camera.wavelength, n), 1e-9));
+        EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, s.best_focus, near),
+                             thin_lens::focused_airy_disk(f, n, camera.wavelength, s.best_focus), 1e-9));
         EXPECT_TRUE(close_to(blur(n, far), blur(n, near), 1e-9));
         for (const double factor : {0.98, 1.02})
             EXPECT_GT(blur(n * factor, near), blur(n, near)) << factor;

@@ -73,15 +73,18 @@ TEST(RowBlur, DepthOfFieldEndsAndSharpestRow)
     const CalcState s = dof_state(16);
     std::vector<double> blur(455);
     compute_row_blur(blur, s, film_camera());
-    // 16 CoCs of defocus with the f/8 diffraction disk (0.342 CoC) in quadrature.
-    EXPECT_NEAR(blur.front(), std::hypot(16, 0.341747), 1e-3);
+    // 16 CoCs of defocus with the diffraction disk in quadrature: focused at 4 ft the sensor sees
+    // f/8.34, whose disk is 0.3564 CoC (f/8's is 0.3417).
+    const double disk = thin_lens::focused_airy_disk(50, 8, 550, 1219.2) / 0.0314159;
+    EXPECT_NEAR(disk, 0.3564, 1e-4);
+    EXPECT_NEAR(blur.front(), std::hypot(16, disk), 1e-6);
     // Infinity: f^2 / ((s - f) N) = 0.2673 mm = 8.508 CoCs.
-    EXPECT_NEAR(blur.back(), std::hypot(8.50755, 0.341747), 1e-3);
+    EXPECT_NEAR(blur.back(), std::hypot(50.0 * 50 / ((1219.2 - 50) * 8) / 0.0314159, disk), 1e-9);
     const auto sharpest = std::min_element(blur.begin(), blur.end()) - blur.begin();
     const Rect scale{0, 120, 0, 575};
     const int focus_row = distance_row(s, scale, s.focus_at);
     EXPECT_NEAR(scale.bottom - 1 - sharpest, focus_row, 1);
-    EXPECT_NEAR(blur[sharpest], 0.3417, 0.05);
+    EXPECT_NEAR(blur[sharpest], disk, 1e-3);
 }
 
 TEST(RowBlur, FocusInsideTheFocalLengthIsUndefined)
@@ -141,13 +144,14 @@ TEST(RowBlur, FocusStackTakesTheSharpestImage)
     s.maxblur_far = -1;
     std::vector<double> blur(301);
     compute_row_blur(blur, s, film_camera());
-    // At each image's own distance the blur is diffraction alone.
-    const double diffraction = thin_lens::airy_disk(550, 8) / 0.0314159;
+    // At each image's own distance the blur is diffraction alone, the larger the closer the image.
     for (double focus : {1000.0, 2000.0}) {
         const double f = recip_fraction(focus, 500, -1);  // 0.5 and 0.75
-        EXPECT_NEAR(blur[static_cast<std::size_t>(f * 300)], diffraction, 1e-4) << focus;
+        EXPECT_NEAR(blur[static_cast<std::size_t>(f * 300)], thin_lens::focused_airy_disk(50, 8, 550, focus) / 0.0314159,
+                    1e-4)
+            << focus;
     }
-    EXPECT_NEAR(blur[300], diffraction, 1e-9);
+    EXPECT_NEAR(blur[300], thin_lens::airy_disk(550, 8) / 0.0314159, 1e-9);
 }
 
 /// The sharpest-image rule written out directly: every image's blur through a thin lens (none for
@@ -319,7 +323,7 @@ TEST(DistanceColumn, ContourLabelsFollowTheLargestEndBlur)
     for (const auto& t : table) {
         const Painted p = paint_column(dof_state(t.maxblur), 900);
         std::set<std::u16string> labels = contour_labels(p);
-        labels.erase(u"0.34");  // the minimum's label
+        labels.erase(u"0.36");  // the minimum's label
         EXPECT_EQ(labels, t.labels) << t.maxblur;
     }
 }
@@ -349,7 +353,7 @@ TEST(DistanceColumn, ContourTicksAndMinimumLabel)
     EXPECT_EQ(crossings, 16 + 8);  // 16 levels below the focus, 8 above it
 
     const int minimum = static_cast<int>(std::min_element(blur.begin(), blur.end()) - blur.begin());
-    const std::vector<DrawCall> label = p.canvas.texts(u"0.34");
+    const std::vector<DrawCall> label = p.canvas.texts(u"0.36");
     ASSERT_EQ(label.size(), 1u);
     EXPECT_EQ(label[0].a, (Point{S - 4 * 7 - 12, scale.bottom - 1 - minimum - 8}));
     EXPECT_EQ(label[0].colour, colours::white);

@@ -26,12 +26,13 @@ using scale_fixture::top;
 // 1290, 1260, 1240, 1230, 1100, 1000.
 
 /// The f-number on the lens at which a thin lens focused midway (in 1/distance) between the near
-/// limit n and `far` blurs n by exactly its Airy disk: the defocus falls as 1/N and the disk grows
-/// as N, so N^2 is their ratio at f/1.
+/// limit n and `far` blurs n by exactly its Airy disk there: the defocus falls as 1/N and the disk
+/// grows as N, so N^2 is their ratio at f/1.
 double optimum_lens_f_stop(double n, double far, double f, double teleconverter, const Camera& camera)
 {
     const double b = far > 0 ? 2 / (1 / n + 1 / far) : 2 * n;
-    return std::sqrt(thin_lens::defocus_blur(f, 1, b, n) / thin_lens::airy_disk(camera.wavelength, 1)) / teleconverter;
+    return std::sqrt(thin_lens::defocus_blur(f, 1, b, n) / thin_lens::focused_airy_disk(f, 1, camera.wavelength, b)) /
+           teleconverter;
 }
 
 struct DragFixture : ::testing::Test {

@@ -101,10 +101,10 @@ TEST_P(StackAperture, JoinsTheFirstPairAndBoundsTheStack)
     EXPECT_TRUE(close_to(s.optimum_f_stop * c.teleconverter, n, 1e-15));
 
     // Focused midway (in 1/distance) between the first two points, the defocus at the first
-    // equals the Airy disk.
+    // equals the Airy disk there.
     const double midway = p[1] < 0 ? 2 * p[0] : 2 / (1 / p[0] + 1 / p[1]);
     EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, midway, p[0]),
-                         thin_lens::airy_disk(camera.wavelength, n), 1e-9));
+                         thin_lens::focused_airy_disk(f, n, camera.wavelength, midway), 1e-9));
 
     // The stack's limits: one CoC of defocus (no diffraction) from the outer points.
     EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, p[0], s.stack_near), camera.coc, 1e-9));
@@ -165,7 +165,7 @@ TEST(FocusStacking, TwoImagesToInfinityHaveTheBlurOfAFarSecondImage)
     EXPECT_TRUE(close_to(s.optimum_blur, far_away.optimum_blur, 1e-6));
     EXPECT_GT(s.optimum_f_stop, 0);  // the aperture is still found, focused at 2000 mm
     EXPECT_TRUE(close_to(thin_lens::defocus_blur(50, s.optimum_effective_f_stop, 2000, 1000),
-                         thin_lens::airy_disk(550, s.optimum_effective_f_stop), 1e-9));
+                         thin_lens::focused_airy_disk(50, s.optimum_effective_f_stop, 550, 2000), 1e-9));
 }
 
 TEST(FocusStacking, StackFarLimitsBeyondOneBillionMillimetresAreInfinite)

@@ -21,20 +21,13 @@ CalcState macro_state(double fov, double f_stop, double teleconverter = 1)
     return s;
 }
 
-// The thin-lens blur (mm) of an object at `object`: its defocus and the Airy disk of the f-number
-// the sensor sees, which close up exceeds the marked one, added in quadrature.
-double close_up_blur(double f, double n, double focus, double object)
-{
-    return std::hypot(thin_lens::defocus_blur(f, n, focus, object),
-                      thin_lens::airy_disk(550, thin_lens::working_f_number(f, n, focus)));
-}
-
-// Where the total thin-lens blur reaches `allowed`, searched by bisection between `sharp` and `blurred`.
+// Where the total thin-lens blur (the Airy disk that of the f-number the sensor sees) reaches
+// `allowed`, searched by bisection between `sharp` and `blurred`.
 double limit_of(double f, double n, double focus, double allowed, double sharp, double blurred)
 {
     for (int i = 0; i < 200; ++i) {
         const double mid = (sharp + blurred) / 2;
-        (close_up_blur(f, n, focus, mid) < allowed ? sharp : blurred) = mid;
+        (thin_lens::total_blur(f, n, 550, focus, mid) < allowed ? sharp : blurred) = mid;
     }
     return (sharp + blurred) / 2;
 }

@@ -224,6 +224,46 @@ TEST(PanelText, BestFStopAtInfinityDropsTheAngles)
     EXPECT_EQ(lines[12], u"  Diag: \u221E");
 }
 
+// Close up the sensor sees N (1 + m): a last line says so once that is more than 5 % above the
+// aperture the panel is about (in best f-stop mode the optimum at the best focus, in focus
+// stacking mode the optimum at the first, nearest image).
+TEST(PanelText, EffectiveFNumberOnceMoreThanFivePercentSlower)
+{
+    const struct {
+        Mode mode;
+        double focus;
+        const char16_t* line;  // nullptr: no line
+    } rows[] = {
+        {Mode::DepthOfField, 1219.2, nullptr},  // 1 : 23.4, 4 % slower
+        {Mode::DepthOfField, 1050, nullptr},    // 1 : 20, exactly 5 %
+        {Mode::DepthOfField, 1049, u"Effective f-number: f/8.4"},
+        {Mode::DepthOfField, 100, u"Effective f-number: f/16"},  // 1:1
+        {Mode::Blur, 150, u"Effective f-number: f/12"},
+        {Mode::BestFStop, 100, u"Effective f-number: f/11.2"},  // the optimum f/5.6, not the set f/8
+        {Mode::BestFStop, 1050, nullptr},
+        {Mode::FocusStacking, 1049, u"Effective f-number: f/5.88"},
+        {Mode::FocusStacking, 1050, nullptr},
+    };
+    for (const auto& r : rows) {
+        CalcState s = depth_of_field_state();
+        s.mode = r.mode;
+        s.effective_focal_length = 50;
+        s.optimum_effective_f_stop = 5.6;
+        s.focus_points[1] = -1;
+        s.best_focus = s.focus_at = s.focus_points[0] = -1;
+        const auto far = lines_of(s, frame_36x24());  // no line at infinity
+        s.best_focus = s.focus_at = s.focus_points[0] = r.focus;
+        const auto lines = lines_of(s, frame_36x24());
+        if (!r.line) {
+            EXPECT_EQ(lines.size(), far.size()) << r.focus;
+            continue;
+        }
+        ASSERT_EQ(lines.size(), far.size() + 2) << r.focus;
+        EXPECT_EQ(lines[far.size()], gap);
+        EXPECT_EQ(lines.back(), r.line) << r.focus;
+    }
+}
+
 TEST(PanelText, FocusStackingListsEveryFocusPoint)
 {
     CalcState s;
