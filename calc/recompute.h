@@ -16,11 +16,11 @@ void recompute(CalcState& state, const Camera& camera, bool rescale);
 void raise_to_closest_focus(double& distance, double effective_focal_length);
 
 /// Keeps the inputs where every calculation and the settings file can take them: the focal length,
-/// teleconverter, f-number, allowed blur and field width within the magnitudes the file keeps;
-/// a distance beyond 1000 km made infinity (-1); the effective values set (set_effective_values);
-/// raise_to_closest_focus for the focus distance and both limits at the effective focal length; the object whose blur is computed never at
-/// the lens (0, or closer than the file keeps), where its blur would be infinite. (The limit modes
-/// put the two limits in order themselves.)
+/// teleconverter, f-number, allowed blur and field width within the magnitudes the file keeps; a
+/// distance beyond 1000 km made infinity (-1); the effective values set (set_effective_values);
+/// raise_to_closest_focus for the focus distance and both limits at the effective focal length;
+/// the object whose blur is computed never at the lens (0, or closer than the file keeps), where
+/// its blur would be infinite. (The limit modes put the two limits in order themselves.)
 void keep_inputs_usable(CalcState& state, const Camera& camera);
 
 /// focal_length through the teleconverter, divided by the crop factor when the camera's focal
