@@ -14,6 +14,7 @@
 #include "cameras/camera_rules.h"
 #include "text/caption_text.h"
 #include "text/distance_text.h"
+#include "text/format.h"
 #include "text/panel_text.h"
 #include "text/title.h"
 #include "text/utf8.h"
@@ -31,11 +32,15 @@ inline double as_distance(double v)
     return v < 0 ? INFINITY : v;
 }
 
-/// The text has no "?" (an undefined number) and no "inf" or "nan" in any case.
+/// The text has no "?" (an undefined number) and no "inf" or "nan" in any case. The locale's
+/// decimal point may be any character, "?" too: it counts as a ".".
 inline std::string text_rule(std::u16string_view text)
 {
+    const char16_t point = decimal_point();
     const auto folded = [&](std::size_t i) {
         const char16_t c = text[i];
+        if (c == point)
+            return u'.';
         return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
     };
     const auto holds = [&](std::u16string_view bad) {
