@@ -41,8 +41,9 @@ def example(name):
 class Desktop:
     """qel.exe running in a Wine virtual desktop of a sandbox."""
 
-    def __init__(self, sandbox, settings, log_dir, name):
+    def __init__(self, sandbox, settings, log_dir, name, window=WINDOW):
         self.box = sandbox
+        self.window = window
         self.env = sandbox.env
         fonts = os.path.join(sandbox.prefix, "drive_c", "windows", "Fonts")
         for font in FRAME_FONTS:
@@ -50,7 +51,7 @@ class Desktop:
                 shutil.copy(os.path.join(WINE_FONTS, font), os.path.join(fonts, font))
         if settings is not None:
             sandbox.write_settings(settings)
-        left, top, right, bottom = WINDOW
+        left, top, right, bottom = window
         sandbox.set_window_placement(struct.pack("<III", 44, 0, 1) + struct.pack("<iiii", -1, -1, -1, -1)
                                      + struct.pack("<iiii", left, top, right, bottom))
         self.log = open(os.path.join(log_dir, f"{name}.wine.log"), "w")
@@ -91,7 +92,7 @@ class Desktop:
         """The client area's top-left corner: the window's left margin is dark grey from the
         client's first row on, while the frame and the title bar are not."""
         px = self.shot().load()
-        left, top, right, bottom = WINDOW
+        left, top, right, bottom = self.window
         middle = (top + bottom) // 2
         x = next(x for x in range(left, right) if px[x, middle] == DARK_GREY)
         y = next(y for y in range(top, bottom) if px[x, y] == DARK_GREY)
@@ -142,7 +143,7 @@ def changed_box(before, after, top):
 
 
 def window_shot(desk):
-    return desk.shot().crop(WINDOW)
+    return desk.shot().crop(desk.window)
 
 
 def take_toolbars(desk):
