@@ -742,12 +742,18 @@ def check_labels(html, settings_words, labels):
 
 
 LEAD_IN = re.compile(r"<p>((?:(?!</p>).)*:)</p>(\s*<(?:table|ul|ol|div class=\"formula\"|pre))", re.S)
+# A heading's first paragraph, followed by a table, a list, a listing, a formula or a heading.
+OPENING = re.compile(r"(</h[1-4]>\s*)<p>((?:(?!</p>).)*)</p>(\s*<(?:table|ul|ol|div class=\"formula\"|pre|h[2-4]))",
+                     re.S)
 
 
 def keep_lead_ins(html):
-    """A paragraph that ends with a colon introduces what follows it (a table, a list, a formula):
-    the stylesheet keeps the two on one page."""
-    return LEAD_IN.sub(lambda m: f'<p class="lead-in">{m.group(1)}</p>{m.group(2)}', html)
+    """A paragraph that ends with a colon introduces what follows it (a table, a list, a formula),
+    and so does the one paragraph between a heading and a table, a list or the next heading (a
+    chapter's opening words): the stylesheet keeps each on the page of what follows, so that no
+    page ends with a heading and its first words."""
+    html = LEAD_IN.sub(lambda m: f'<p class="lead-in">{m.group(1)}</p>{m.group(2)}', html)
+    return OPENING.sub(lambda m: f'{m.group(1)}<p class="lead-in">{m.group(2)}</p>{m.group(3)}', html)
 
 
 LONG_PRE = re.compile(r"<pre>((?:(?!</pre>).)*)</pre>", re.S)
@@ -755,12 +761,32 @@ LONG_PRE = re.compile(r"<pre>((?:(?!</pre>).)*)</pre>", re.S)
 
 def let_long_listings_break(html):
     """A listing of more than 15 lines (the example settings file) may run on to the next page
-    rather than leave half a page empty before it."""
+    rather than leave half a page empty before it, but only between its lines: a line the page
+    wraps (the camera line) stays whole."""
     def mark(match):
         body = match.group(1)
-        return f'<pre class="long">{body}</pre>' if body.count("\n") > 15 else match.group(0)
+        if body.count("\n") <= 15:
+            return match.group(0)
+        body = re.sub(r"^<code>|</code>$", "", body)
+        lines = "".join(f'<span class="line">{line}</span>' for line in body.split("\n"))
+        return f'<pre class="long">{lines}</pre>'
+
 
     return LONG_PRE.sub(mark, html)
+
+
+TABLE = re.compile(r"<table>((?:(?!</table>).)*)</table>", re.S)
+
+
+def keep_short_tables_whole(html):
+    """A table of a few short rows (a quarter of a page or so) is kept on one page."""
+    def mark(match):
+        body = match.group(1)
+        text = re.sub(r"<[^>]+>", "", body)
+        short = body.count("<tr") <= 16 and len(" ".join(text.split())) <= 700
+        return f'<table class="whole">{body}</table>' if short else match.group(0)
+
+    return TABLE.sub(mark, html)
 
 
 def manual_html(markdown, options, title, settings_words, labels):
@@ -771,7 +797,7 @@ def manual_html(markdown, options, title, settings_words, labels):
         ["pandoc", "--from", "markdown", "--to", "html5", "--standalone", *options,
          "--template", os.path.join(DOCS, "template.html"), "--metadata", f"pagetitle={title}"],
         input=markdown.encode("utf-8"), capture_output=True, check=True).stdout.decode("utf-8")
-    html = let_long_listings_break(keep_lead_ins(mark_ui_labels(mark_cross_references(html))))
+    html = keep_short_tables_whole(let_long_listings_break(keep_lead_ins(mark_ui_labels(mark_cross_references(html)))))
     errors = check_cross_references(html) + check_labels(html, settings_words, labels)
     entries = []
     if "--number-sections" in options:  # the Reference Manual
