@@ -474,14 +474,17 @@ def mark_cross_references(html):
 
 
 def check_cross_references(html):
-    """A link to a heading in the body that the stylesheet would print without its section (if
-    the heading has a number) and page."""
+    """A link in the body to nothing, or to a heading but printed without the heading's section
+    (if it has a number) and page."""
     numbers = heading_numbers(html)
+    ids = set(re.findall(r'\bid="([^"]+)"', html))
     errors = []
     start = html.find("<main>")
     for match in ANY_LINK.finditer(html, max(start, 0)):
         attributes = match.group(1)
         target = LINK_TARGET.search(attributes)
+        if target and target.group(1) not in ids:
+            errors.append(f"the cross-reference to #{target.group(1)} points to nothing")
         if not target or target.group(1) not in numbers:
             continue
         number = numbers[target.group(1)]
