@@ -778,6 +778,19 @@ def let_long_listings_break(html):
     return LONG_PRE.sub(mark, html)
 
 
+def keep_code_words_whole(html):
+    """Inline code breaks between its words only, never after a hyphen inside one (--apertures)."""
+    start = html.find("<main>")
+
+    def words(match):
+        if LISTING_BEFORE.search(html, max(match.start() - 80, 0), match.start()):
+            return match.group(0)
+        text = re.sub(r"\S*-\S*", lambda word: f'<span class="word">{word.group(0)}</span>', match.group(1))
+        return f"<code>{text}</code>"
+
+    return html[:start] + INLINE_CODE.sub(words, html[start:]) if start >= 0 else html
+
+
 TABLE = re.compile(r"<table>((?:(?!</table>).)*)</table>", re.S)
 
 
@@ -802,6 +815,7 @@ def manual_html(markdown, options, title, settings_words, labels):
         input=markdown.encode("utf-8"), capture_output=True, check=True).stdout.decode("utf-8")
     html = keep_short_tables_whole(let_long_listings_break(keep_lead_ins(mark_ui_labels(mark_cross_references(html)))))
     errors = check_cross_references(html) + check_labels(html, settings_words, labels)
+    html = keep_code_words_whole(html)
     entries = []
     if "--number-sections" in options:  # the Reference Manual
         html, entries, found = add_index_anchors(html)
