@@ -516,6 +516,7 @@ INDEX = [
     ("browser", None, "qel-in-a-browser", []),
     ("camera dialog", None, "the-camera-dialog", []),
     ("circle of confusion", None, "how-the-circle-of-confusion-is-derived", ["choosing-the-coc"]),
+    ("Command Prompt", None, "qel-calc.exe-on-windows", []),
     ("CoC", r"CoCs?", "choosing-the-coc", ["how-the-circle-of-confusion-is-derived"]),
     ("contour ticks", None, "the-distance-column", []),
     ("crop factor", None, "derived-values", ["choosing-the-coc", "mm-equivalent-focal-lengths"]),
@@ -532,6 +533,7 @@ INDEX = [
     ("field card", None, "field-cards", []),
     ("field of view", None, "field-of-view-and-magnification", []),
     ("focus stacking", None, "focus-stacking", ["focus-stacking-1"]),
+    ("frame size", r"frame sizes?", "choosing-the-coc", ["the-fields"]),
     ("hyperfocal distance", None, "depth-of-field-1", ["depth-of-field"]),
     ("infinity", None, "the-distance-column", []),
     ("keyboard", None, "the-keyboard", []),
@@ -540,7 +542,9 @@ INDEX = [
     ("magnification", None, "field-of-view-and-magnification", ["macro"]),
     ("minimum window size", r"smallest window|minimum window", "window-size-and-screens", []),
     ("near limit", None, "depth-of-field-1", []),
-    ("popup help", None, "toolbars", []),
+    ("offline", None, "qel-in-a-browser", []),
+    ("phone", r"phones?", "screens-and-layout", ["touch"]),
+    ("popup help", None, "toolbars", ["touch"]),
     ("qel-calc", None, "field-cards", ["qel-calc.exe-on-windows"]),
     ("Reset Scales", None, "help-menu", []),
     ("re-centres", None, "the-distance-column", []),
@@ -687,15 +691,19 @@ def index_html(entries, pages, first_page, manual):
 
 
 INLINE_CODE = re.compile(r"<code>([^<]*)</code>")
-CODE_LIKE = re.compile(r"_|^qel|^--|\.(txt|pdf|exe|html)\b|^[A-Z]:\\|^Qel 1\.0$|^x$|^\{\{")
+# Code: names with an underscore, commands and what is typed at a Command Prompt, options, file
+# names and paths, the settings file's header and its exact-value mark.
+CODE_LIKE = re.compile(r"_|^qel|^(cmd|cd|chcp|start)\b|^--|\.(txt|pdf|exe|html)\b|\\|%|^Qel 1\.0$|^x$|^\{\{"
+                       r"|^(FILE|inf|text|csv|markdown|html)$")
 SETTINGS_CHAPTER = 'id="the-settings-file"'
 LISTING_BEFORE = re.compile(r"<pre[^>]*>\s*$")
 
 
-def mark_ui_labels(html):
+def mark_ui_labels(html, settings_words=(), screen_texts=()):
     """Inline code that names something on the screen (a button, menu item, dialog field, caption
     or reading) is set as a label in the body font; file names, commands, options and the settings
-    file's own words stay code. In the settings file's chapter every inline code is the file's."""
+    file's own words (those the screen does not show too, as it shows "near") stay code. In the
+    settings file's chapter every inline code is the file's."""
     start = html.find("<main>")
     settings = html.find(SETTINGS_CHAPTER, start)
     settings_end = html.find("<h1", settings + 1) if settings >= 0 else -1
@@ -707,17 +715,22 @@ def mark_ui_labels(html):
         in_settings_chapter = settings >= 0 and settings <= at and (settings_end < 0 or at < settings_end)
         text = match.group(1)
         in_listing = LISTING_BEFORE.search(html, max(at - 80, 0), at) is not None
-        if in_settings_chapter or in_listing or CODE_LIKE.search(text):
+        file_word = text in settings_words and text not in screen_texts
+        if in_settings_chapter or in_listing or file_word or CODE_LIKE.search(text):
             return match.group(0)
         return f'<span class="ui">{text}</span>'
 
     return INLINE_CODE.sub(label, html)
 
 
-def screen_labels():
+def screen_labels(examples):
     """The texts the program shows as menu items, popup help and camera dialog fields and
-    buttons, as its sources write them."""
+    buttons, as its sources write them, and the names of its columns' captions."""
     labels = set()
+    for entry in os.listdir(os.path.join(DOCS, "examples")):
+        for key, text in examples.show(f"examples/{entry}").items():
+            if key.startswith("caption ") and key.endswith(" name"):
+                labels.update(part for part in text.split("|") if part)
     for source, literal in (("app/menus.cpp", r'u"((?:[^"\\]|\\.)+)"'), ("app/toolbars.cpp", r'u"((?:[^"\\]|\\.)+)"'),
                             ("resources/camera_dialog.rc", r'^\s*(?:LTEXT|PUSHBUTTON|CAPTION)\s+"([^"]+)"')):
         with open(os.path.join(DOCS, "..", source), encoding="utf-8") as f:
@@ -729,18 +742,25 @@ def screen_labels():
 
 
 def check_labels(html, settings_words, labels):
-    """A settings-file word set as a screen label in the settings file's chapter, and a screen
-    label (a menu item, button, field, popup help) set as code outside a listing."""
+    """A settings-file word set as a screen label (anywhere if the screen does not show it too, as
+    it shows "near"; in the settings file's chapter every word), and a screen label (a menu item,
+    button, field, popup help, caption) set as code outside a listing (and, if it is also the
+    file's word, outside the settings file's chapter)."""
     errors = []
-    chapters = re.split(r"(?=<h1\b)", html[html.find("<main>"):])
-    for chapter in chapters:
-        if SETTINGS_CHAPTER in chapter[:300]:
-            for match in re.finditer(r'<span class="ui">([^<]*)</span>', chapter):
-                kind = "settings-file word" if match.group(1).split(" ")[0] in settings_words else "word"
-                errors.append(f"the {kind} {match.group(1)!r} of the settings file's chapter is set as a label")
-    for match in INLINE_CODE.finditer(html, html.find("<main>")):
-        if match.group(1) in labels and not LISTING_BEFORE.search(html, max(match.start() - 80, 0), match.start()):
-            errors.append(f"the screen label {match.group(1)!r} is set as code")
+    start = html.find("<main>")
+    for chapter in re.split(r"(?=<h1\b)", html[start:]):
+        settings_chapter = SETTINGS_CHAPTER in chapter[:300]
+        for match in re.finditer(r'<span class="ui">([^<]*)</span>', chapter):
+            text = match.group(1)
+            if settings_chapter or (text in settings_words and text not in labels):
+                kind = "settings-file word" if text.split(" ")[0] in settings_words else "word"
+                errors.append(f"the {kind} {text!r} is set as a label"
+                              + (" in the settings file's chapter" if settings_chapter else ""))
+        for match in INLINE_CODE.finditer(chapter):
+            text = match.group(1)
+            in_listing = LISTING_BEFORE.search(chapter, max(match.start() - 80, 0), match.start())
+            if text in labels and not in_listing and not (settings_chapter and text in settings_words):
+                errors.append(f"the screen label {text!r} is set as code")
     return errors
 
 
@@ -791,6 +811,19 @@ def keep_code_words_whole(html):
     return html[:start] + INLINE_CODE.sub(words, html[start:]) if start >= 0 else html
 
 
+F_NUMBER = re.compile(r"(?<![\w/])f/\d[\d.,]*\d|(?<![\w/])f/\d")
+
+
+def keep_f_numbers_whole(html):
+    """An f-number never breaks after its "f/"."""
+    start = html.find("<main>")
+    pieces = TAG_OR_TEXT.split(html[start:])
+    for i, piece in enumerate(pieces):
+        if not piece.startswith("<"):
+            pieces[i] = F_NUMBER.sub(lambda m: f'<span class="word">{m.group(0)}</span>', piece)
+    return html[:start] + "".join(pieces)
+
+
 TABLE = re.compile(r"<table>((?:(?!</table>).)*)</table>", re.S)
 
 
@@ -813,9 +846,10 @@ def manual_html(markdown, options, title, settings_words, labels):
         ["pandoc", "--from", "markdown", "--to", "html5", "--standalone", *options,
          "--template", os.path.join(DOCS, "template.html"), "--metadata", f"pagetitle={title}"],
         input=markdown.encode("utf-8"), capture_output=True, check=True).stdout.decode("utf-8")
-    html = keep_short_tables_whole(let_long_listings_break(keep_lead_ins(mark_ui_labels(mark_cross_references(html)))))
+    html = mark_ui_labels(mark_cross_references(html), settings_words, labels)
+    html = keep_short_tables_whole(let_long_listings_break(keep_lead_ins(html)))
     errors = check_cross_references(html) + check_labels(html, settings_words, labels)
-    html = keep_code_words_whole(html)
+    html = keep_f_numbers_whole(keep_code_words_whole(html))
     entries = []
     if "--number-sections" in options:  # the Reference Manual
         html, entries, found = add_index_anchors(html)
@@ -920,7 +954,7 @@ def main():
             # The layout checks need pandoc, which a machine that only checks numbers may lack.
             htmls = []
             if args.command == "build" or shutil.which("pandoc"):
-                words, labels = settings_words(examples), screen_labels()
+                words, labels = settings_words(examples), screen_labels(examples)
                 for pdf, options, markdown in manuals:
                     html, entries, found = manual_html(markdown, options, pdf[:-4], words, labels)
                     htmls.append((pdf, html, entries))

@@ -41,9 +41,12 @@ class ManualChecks(unittest.TestCase):
         self.assertIn("<code>−1.00</code>", marked)
         self.assertIn('<span class="ui">Reset Scales</span>', marked)
         self.assertIn("<code>qel-calc</code>", marked)
-        for fault in ('<span class="ui">teleconverter</span>', "<code>Delete</code>"):
-            swapped = marked.replace("<code>teleconverter</code>", fault)
-            self.assertEqual(len(manuals.check_labels(swapped, WORDS, LABELS)), 1, fault)
+        for old, fault in (("<code>teleconverter</code>", '<span class="ui">teleconverter</span>'),
+                           ("<code>teleconverter</code>", "<code>Delete</code>"),
+                           ("<code>qel-calc</code>", '<span class="ui">end</span>'),  # a word only the file has
+                           ("<code>qel-calc</code>", '<span class="ui">Delete</span>')):  # no fault
+            swapped = marked.replace(old, fault)
+            self.assertEqual(len(manuals.check_labels(swapped, WORDS, LABELS)), "Delete</span>" not in fault, fault)
 
     def test_index_starts_with_the_explaining_section(self):
         for index, faults in (([("snapping", None, "snapping", ["questions"])], 0),
