@@ -694,7 +694,7 @@ INLINE_CODE = re.compile(r"<code>([^<]*)</code>")
 # Code: names with an underscore, commands and what is typed at a Command Prompt, options, file
 # names and paths, the settings file's header and its exact-value mark.
 CODE_LIKE = re.compile(r"_|^qel|^(cmd|cd|chcp|start)\b|^--|\.(txt|pdf|exe|html)\b|\\|%|^Qel 1\.0$|^x$|^\{\{"
-                       r"|^(FILE|inf|text|csv|markdown|html)$")
+                       r"|^(FILE|inf|text|csv|markdown|html)$|^[\d.]+(,[\d.]+)+$")
 SETTINGS_CHAPTER = 'id="the-settings-file"'
 LISTING_BEFORE = re.compile(r"<pre[^>]*>\s*$")
 
