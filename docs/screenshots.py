@@ -199,7 +199,7 @@ def columns_shot(first, last):
         while px[found[first][0] + 1, top - 1] == BLACK:
             top -= 1
         bottom = text_bottom(image, found[4], top, desk.window[3]) + 12
-        return image.crop((found[first][0] - 3, top - 3, found[last][1] + 3, bottom))
+        return image.crop((found[first][0] - 3, top - 1, found[last][1] + 3, bottom))
     return take
 
 
