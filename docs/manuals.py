@@ -33,10 +33,17 @@ hypot, log2, degrees, radians, pi, round; at(FILE, NAME) is a value of another e
 
   manuals.py check --qel-calc PATH             every placeholder resolves, every example file is
                                                exactly what Qel would save, and the formulas the
-                                               reference manual gives reproduce the program
-  manuals.py build --qel-calc PATH --out DIR   check, then write the two PDFs into DIR
+                                               reference manual gives reproduce the program; with
+                                               pandoc, the HTML too: every cross-reference names
+                                               its section and page, the settings file's words are
+                                               code and the screen's labels labels, and every index
+                                               term's explaining section exists and mentions it
+  manuals.py build --qel-calc PATH --out DIR [--html DIR]
+                                               check, then write the two PDFs into DIR (and keep
+                                               the HTML WeasyPrint printed)
 """
 import argparse
+import importlib.util
 import json
 import math
 import os
@@ -868,11 +875,8 @@ HARMLESS_WEASYPRINT_OUTPUT = re.compile(r"'created' timestamp seems very low")
 
 def weasyprint_python():
     """The Python that runs WeasyPrint: this one, or the one its command is a script of."""
-    try:
-        import weasyprint  # noqa: F401
+    if importlib.util.find_spec("weasyprint"):
         return [sys.executable]
-    except ImportError:
-        pass
     command = shutil.which("weasyprint")
     if command:
         with open(command, "rb") as f:
