@@ -41,8 +41,9 @@ def example(name):
 class Desktop:
     """qel.exe running in a Wine virtual desktop of a sandbox."""
 
-    def __init__(self, sandbox, settings, log_dir, name):
+    def __init__(self, sandbox, settings, log_dir, name, window=WINDOW):
         self.box = sandbox
+        self.window = window
         self.env = sandbox.env
         fonts = os.path.join(sandbox.prefix, "drive_c", "windows", "Fonts")
         for font in FRAME_FONTS:
@@ -50,7 +51,7 @@ class Desktop:
                 shutil.copy(os.path.join(WINE_FONTS, font), os.path.join(fonts, font))
         if settings is not None:
             sandbox.write_settings(settings)
-        left, top, right, bottom = WINDOW
+        left, top, right, bottom = window
         sandbox.set_window_placement(struct.pack("<III", 44, 0, 1) + struct.pack("<iiii", -1, -1, -1, -1)
                                      + struct.pack("<iiii", left, top, right, bottom))
         self.log = open(os.path.join(log_dir, f"{name}.wine.log"), "w")
@@ -91,7 +92,7 @@ class Desktop:
         """The client area's top-left corner: the window's left margin is dark grey from the
         client's first row on, while the frame and the title bar are not."""
         px = self.shot().load()
-        left, top, right, bottom = WINDOW
+        left, top, right, bottom = self.window
         middle = (top + bottom) // 2
         x = next(x for x in range(left, right) if px[x, middle] == DARK_GREY)
         y = next(y for y in range(top, bottom) if px[x, y] == DARK_GREY)
@@ -142,7 +143,7 @@ def changed_box(before, after, top):
 
 
 def window_shot(desk):
-    return desk.shot().crop(WINDOW)
+    return desk.shot().crop(desk.window)
 
 
 def take_toolbars(desk):
@@ -152,6 +153,54 @@ def take_toolbars(desk):
     cx, cy = desk.client
     snap_right = u + 29 + 2 * u + 137 + 2 * u + 56 + 2 * u + 29
     return image.crop((cx, cy, cx + snap_right + u, cy + 2 * u + 29))
+
+
+def panels(desk, image):
+    """The black panels of the five columns, (left, right) on the desktop, from a row across the
+    scales: the runs between the dark grey gaps."""
+    px = image.load()
+    cx, cy = desk.client
+    right, bottom = desk.window[2:]
+    y = cy + (bottom - cy) * 3 // 4
+    greys = [x for x in range(cx, right) if px[x, y] == DARK_GREY]
+    runs, start = [], None
+    for x in range(greys[0], greys[-1] + 1):
+        grey = px[x, y] == DARK_GREY
+        if not grey and start is None:
+            start = x
+        elif grey and start is not None:
+            runs.append((start, x))
+            start = None
+    return [run for run in runs if run[1] - run[0] > 20]
+
+
+def text_bottom(image, panel, top, bottom):
+    """The lowest row of a panel with something drawn on it (its text), below `top`."""
+    px = image.load()
+    lowest = top
+    for y in range(top, bottom):
+        if px[panel[0] + 1, y] != BLACK:
+            continue  # outside the panel
+        if any(px[x, y] != BLACK for x in range(panel[0] + 2, panel[1] - 2)):
+            lowest = y
+    return lowest
+
+
+def columns_shot(first, last):
+    """The columns from `first` to `last` (0 lens ... 4 details), from the top of their panels
+    down to a little below the details panel's last line: what a step of the Quick Start reads,
+    at a size the page can print legibly."""
+    def take(desk):
+        image = desk.shot()
+        found = panels(desk, image)
+        cx, cy = desk.client
+        px = image.load()
+        top = cy + (desk.window[3] - cy) * 3 // 4
+        while px[found[first][0] + 1, top - 1] == BLACK:
+            top -= 1
+        bottom = text_bottom(image, found[4], top, desk.window[3]) + 12
+        return image.crop((found[first][0] - 3, top - 1, found[last][1] + 3, bottom))
+    return take
 
 
 def take_camera_dialog(desk):
@@ -172,16 +221,22 @@ def take_camera_dialog(desk):
     return dialog.crop(box)
 
 
+# The Quick Start's window: the narrowest that has the text of the first start's window.
+QUICK_START_WINDOW = (10, 10, 570, 550)
+
+# Name: the settings file, how the picture is taken, and the window's rectangle.
 SHOTS = {
-    "first-start": (None, window_shot),
-    "toolbars": (None, take_toolbars),
-    "dof": (example("dof.txt"), window_shot),
-    "best-f-stop": (example("best.txt"), window_shot),
-    "focus-stacking": (example("stack-infinity.txt"), window_shot),
-    "focus-stacking-landscape": (example("stack.txt"), window_shot),
-    "blur": (example("blur.txt"), window_shot),
-    "macro": (example("macro.txt"), window_shot),
-    "camera-dialog": (None, take_camera_dialog),
+    "first-start": (None, window_shot, QUICK_START_WINDOW),
+    "toolbars": (None, take_toolbars, WINDOW),
+    "dof": (example("dof.txt"), window_shot, WINDOW),
+    "best-f-stop": (example("best.txt"), window_shot, WINDOW),
+    "focus-stacking-landscape": (example("stack.txt"), window_shot, WINDOW),
+    "blur": (example("blur.txt"), window_shot, WINDOW),
+    "macro": (example("macro.txt"), window_shot, WINDOW),
+    "camera-dialog": (None, take_camera_dialog, WINDOW),
+    "step-dof": (example("dof.txt"), columns_shot(2, 4), QUICK_START_WINDOW),
+    "step-best-f-stop": (example("best.txt"), columns_shot(1, 3), QUICK_START_WINDOW),
+    "step-focus-stacking": (example("stack-infinity.txt"), columns_shot(2, 4), QUICK_START_WINDOW),
 }
 
 
@@ -203,9 +258,9 @@ def main():
                                          os.path.join(args.exe_dir, "qel-close.exe"))
         display = harness.Display(harness.free_display_number(90), work)
         for name in args.only or SHOTS:
-            settings, take = SHOTS[name]
+            settings, take, window = SHOTS[name]
             box = harness.Sandbox(os.path.join(work, name), template, display)
-            desk = Desktop(box, settings, work, name)
+            desk = Desktop(box, settings, work, name, window)
             try:
                 image = take(desk)
             except Exception as error:  # report and go on with the other pictures

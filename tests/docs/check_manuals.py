@@ -61,6 +61,24 @@ class Manuals(unittest.TestCase):
             self.assertRegex(index, re.escape(term) + r" \d+(, \d+)*", term)
         self.assertIn("Index", self.reference[:self.reference.index("Introduction", 200)], "the contents list the index")
 
+    def test_every_cross_reference_prints_its_section_and_page(self):
+        with open(os.path.join(DOCS, "reference-manual.md"), encoding="utf-8") as f:
+            links = f.read().count("](#")
+        printed = re.findall(r", section [\d.]+, page \d+", self.reference)
+        self.assertEqual(len(printed), links)
+
+    def test_index_gives_the_explaining_section_first(self):
+        sys.path.insert(0, DOCS)
+        import manuals
+        dests = subprocess.run(["pdfinfo", "-dests", ARGS.reference], capture_output=True, check=True,
+                               timeout=60).stdout.decode("utf-8")
+        page_of = {m.group(2): int(m.group(1)) for m in re.finditer(r'^\s*(\d+) \[.*\] "([^"]+)"$', dests, re.M)}
+        index = self.reference[self.reference.rindex("Questions and answers"):]  # the last chapter
+        for term, _, defining, _ in manuals.INDEX:
+            first = re.search(r"(?:\d|Index) " + re.escape(term) + r" (\d+)", index)
+            self.assertIsNotNone(first, term)
+            self.assertIn(int(first.group(1)) - page_of[defining], (0, 1, 2), term)
+
     def test_both_carry_the_version(self):
         for text in (self.quick, self.reference):
             self.assertIn(f"QEL {ARGS.version}", text.upper())
