@@ -31,6 +31,15 @@ void recentre_windows(CalcState& s)
     set_window(blur_value, s.blur_zoom, 1, 1000, s.blur_low, s.blur_high);
 }
 
+// The far end of the distance window, numerator / denominator, or infinity (-1) where the blur
+// never reaches maxblur behind the focus: a denominator that is not above 0, or a quotient too
+// large for a double.
+double far_end(double numerator, double denominator)
+{
+    const double far = numerator / denominator;
+    return denominator > 0 && std::isfinite(far) ? far : -1;
+}
+
 // The distances at which an object focused at `focus` blurs by K / N on the sensor (K = maxblur
 // CoCs times the f-number); a negative far end stands for infinity.
 void window_around_focus(CalcState& s, double focus, double k_times_n)
@@ -38,7 +47,7 @@ void window_around_focus(CalcState& s, double focus, double k_times_n)
     const double f = s.effective_focal_length;
     const double f2 = f * f;
     const double k = k_times_n * (focus - f);
-    s.maxblur_far = f2 * focus / (f2 - k);
+    s.maxblur_far = far_end(f2 * focus, f2 - k);
     s.maxblur_near = f2 * focus / (f2 + k);
 }
 
@@ -159,7 +168,7 @@ void update_distance_window(CalcState& state, const Camera& camera)
         const double b1 = stack_midpoint(p[n - 2], p[n - 1]);
         const double f2 = f * f;
         state.maxblur_near = f2 * b0 / ((b0 - f) * k_times_n + f2);
-        state.maxblur_far = f2 * b1 / (f2 - (b1 - f) * k_times_n);
+        state.maxblur_far = far_end(f2 * b1, f2 - (b1 - f) * k_times_n);
         break;
     }
     case Mode::Macro:
