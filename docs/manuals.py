@@ -176,7 +176,9 @@ FORMULA_CHECKS = [
     ("examples/formats.txt@Full frame, print, blur 1", "c * 2", "at('examples/formats.txt@Full frame', 'c')"),
     # The ends of the distance scale.
     ("examples/dof.txt", "f**2 * s / (f**2 + maxblur * N * c * (s - f))", "maxblur_near"),
-    ("examples/dof.txt", "f**2 * s / (f**2 - maxblur * N * c * (s - f))", "maxblur_far"),
+    ("examples/dof.txt",
+     "f**2 * s / (f**2 - maxblur * N * c * (s - f)) if f**2 > maxblur * N * c * (s - f) else -1",
+     "maxblur_far"),
     ("examples/dof.txt", "f**2 - maxblur * N * c * (s - f) < 0", "maxblur_far < 0"),
     ("examples/macro.txt", "maxblur * c * N * (magnification + 1) / magnification**2", "maxblur_far"),
 ]
