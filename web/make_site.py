@@ -31,7 +31,7 @@ DRAWN_TEXT_FOLDERS = ("calc", "text", "cameras", "display", "app")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")
 # The install dialog's screenshots: the program's own, which the page draws the same.
 MANIFEST_SCREENSHOTS = {"dof.png": "Depth of field: near and far limits, hyperfocal distance",
-                        "focus-stacking.png": "Focus stacking: the focus distance of each image"}
+                        "focus-stacking-landscape.png": "Focus stacking: the focus distance of each image"}
 
 
 def png(width, height, rows):
