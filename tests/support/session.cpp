@@ -450,7 +450,7 @@ struct Session {
         host.set_buttons();
         app->drag = DragContext{};
         app->keys = KeyFocus{};
-        lay_out();
+        place_lines();  // the window comes back at the size and on the screen it had
     }
 
     void check_frame()
