@@ -9,15 +9,19 @@
 
 void compute_field_of_view(CalcState& state, const Camera& camera, double s)
 {
+    // The frame W, H sees the object plane through the lens: focused at s the image forms
+    // v = f s / (s - f) behind it, so the field is the frame times s / v, W (s - f) / f (the frame
+    // over the magnification), and its angle is the one the frame subtends from v. Focused at
+    // infinity v = f: the sizes are -1 (infinite) and the angles those of the lens itself.
     const double f = state.effective_focal_length;
-    state.field_width = camera.frame_width_mm * s / f;
-    state.angle_width = portable::atan(state.field_width * 0.5 / s) * full_angle_degrees;
-    state.field_height = camera.frame_height_mm * s / f;
-    state.angle_height = portable::atan(state.field_height * 0.5 / s) * full_angle_degrees;
-    // The width and height keep the sign of s, so their angles are right even at infinity; the
-    // diagonal is a length, so its angle takes the distance's magnitude.
-    state.field_diagonal = portable::hypot(state.field_width, state.field_height);
-    state.angle_diagonal = portable::atan(state.field_diagonal * 0.5 / std::fabs(s)) * full_angle_degrees;
+    const double image = s < 0 ? f : f * s / (s - f);
+    const auto field = [&](double frame, double& size, double& angle) {
+        size = s < 0 ? -1 : frame * (s - f) / f;
+        angle = portable::atan(frame * 0.5 / image) * full_angle_degrees;
+    };
+    field(camera.frame_width_mm, state.field_width, state.angle_width);
+    field(camera.frame_height_mm, state.field_height, state.angle_height);
+    field(portable::hypot(camera.frame_width_mm, camera.frame_height_mm), state.field_diagonal, state.angle_diagonal);
 }
 
 namespace {
@@ -72,9 +76,11 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
     // the focus distance itself is sharp.
     if (c_e > 0 && std::isfinite(h)) {
         if (s < 0) {
-            // Focused at infinity the near limit is the hyperfocal distance; beyond 1000 km it is
+            // Focused at infinity an object at x blurs by f^2 / (N x): the near limit is h itself,
+            // where the finite focus's near limit h s / (h + s - f) tends (not the hyperfocal
+            // distance, whose Airy disk is that of its own, closer, focus). Beyond 1000 km it is
             // infinity too, as a far limit would be.
-            state.near = state.hyperfocal > far_cap_mm ? -1 : state.hyperfocal;
+            state.near = h > far_cap_mm ? -1 : h;
             state.far = -1;
         } else {
             const double near_denominator = h + s - f;
@@ -94,9 +100,11 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
         state.far = state.focus_at;
     }
 
-    state.front = (state.near < 0 || s < 0) ? -1 : s - state.near;
-    state.back = state.far < 0 ? -1 : state.far - s;
-    state.range = (state.near < 0 || state.far < 0) ? -1 : state.front + state.back;
+    // Nothing but the focus sharp (at infinity too): no depth at all.
+    const bool focus_only = state.near == s && state.far == s;
+    state.front = focus_only ? 0 : (state.near < 0 || s < 0) ? -1 : s - state.near;
+    state.back = focus_only ? 0 : state.far < 0 ? -1 : state.far - s;
+    state.range = focus_only ? 0 : (state.near < 0 || state.far < 0) ? -1 : state.front + state.back;
     state.magnification = s < 0 ? 0 : f / (s - f);
 }
 

@@ -35,6 +35,23 @@ double field_card_hyperfocal(const CalcState& settings, const Camera& camera, do
     return s.hyperfocal;
 }
 
+MacroCardCell macro_card_cell(const CalcState& settings, const Camera& camera, double f_stop, double magnification)
+{
+    // The effective f-number as recompute sets it, so that the window's own shot is its panel's.
+    const CloseUp shot = close_up(f_stop * settings.teleconverter, magnification, camera, settings.blur_threshold);
+    return {shot.depth, shot.working_f_number, shot.depth == 0};
+}
+
+double macro_diffraction_f_stop(const CalcState& settings, const Camera& camera, double magnification)
+{
+    return airy_factor(camera) * camera.coc * settings.blur_threshold / (settings.teleconverter * (1 + magnification));
+}
+
+std::vector<double> default_card_magnifications()
+{
+    return {0.1, 0.2, 1.0 / 3, 0.5, 1 / 1.5, 1, 1.5, 2, 3, 5};
+}
+
 double card_aperture(const CalcState& settings)
 {
     return settings.mode == Mode::BestFStop ? settings.optimum_f_stop : settings.f_stop;

@@ -30,6 +30,27 @@ FieldCardCell field_card_cell(const CalcState& settings, const Camera& camera, d
 /// the allowed blur.
 double field_card_hyperfocal(const CalcState& settings, const Camera& camera, double f_stop);
 
+/// A close-up with the lens set to `f_stop` at magnification `magnification`, everything else as
+/// in `settings`: the total depth of field (mm) and the f-number the sensor sees, what the details
+/// panel shows in Macro mode.
+struct MacroCardCell {
+    double depth = 0;
+    double working_f_number = 0;
+    bool diffraction_limited = false;  ///< diffraction alone blurs more than the allowed blur
+};
+MacroCardCell macro_card_cell(const CalcState& settings, const Camera& camera, double f_stop, double magnification);
+
+/// The f-number set on the lens from which, at this magnification, diffraction alone blurs more
+/// than the allowed blur (the sensor sees it 1 + m times slower).
+double macro_diffraction_f_stop(const CalcState& settings, const Camera& camera, double magnification);
+
+/// The magnifications a close-up card shows when none are asked for: from 1:10 to 5:1.
+std::vector<double> default_card_magnifications();
+
+/// The magnifications a card accepts.
+inline constexpr double smallest_card_magnification = 0.01;
+inline constexpr double largest_card_magnification = 100;
+
 /// The aperture and the focus distance (mm, -1 for infinity) the window shows in the settings'
 /// mode: the best aperture and its focus in BestFStop, else the lens's f-stop and focus distance.
 double card_aperture(const CalcState& settings);

@@ -60,10 +60,11 @@ void compute_focus_stacking(CalcState& state, const Camera& camera)
     if ((p1 >= 0 && p1 <= f) || state.optimum_f_stop == 0) {
         state.optimum_blur = -1;
     } else {
-        // Focused midway in image distance between the first two points; with the second at
-        // infinity that is 2 p0 - f, the limit of the finite expression.
-        const double focus = p1 < 0 ? 2 * p0 - f : ((p1 - f) * p0 + (p0 - f) * p1) / (p1 + p0 - 2 * f);
-        const double defocus = std::fabs((focus - p0) * f * f / ((focus - f) * p0 * n_opt));
-        state.optimum_blur = portable::hypot(defocus, working_f_number(n_opt, f, focus) / airy) / c;
+        // The stack is softest where two neighbouring images blur alike: an object whose image
+        // lies midway between theirs blurs by as much as either image focused at b, midway in
+        // 1/distance, blurs the first point (b is where their blur circles are equal). So the
+        // blur between images is that of the first point with the focus at b, diffraction at b.
+        const double defocus = std::fabs((b - p0) * f * f / ((b - f) * p0 * n_opt));
+        state.optimum_blur = portable::hypot(defocus, working_f_number(n_opt, f, b) / airy) / c;
     }
 }

@@ -78,6 +78,17 @@ double working_f_number(double f_number, double focal_length, double focus)
     return f_number * (1 + focal_length / (focus - focal_length));
 }
 
+double sensor_f_number_factor(const CalcState& state)
+{
+    const double f = state.effective_focal_length;
+    switch (state.mode) {
+    case Mode::BestFStop: return working_f_number(state.teleconverter, f, state.best_focus);
+    case Mode::FocusStacking: return working_f_number(state.teleconverter, f, state.focus_points[0]);
+    case Mode::Macro: return state.teleconverter * (1 + state.magnification);
+    default: return working_f_number(state.teleconverter, f, state.focus_at);
+    }
+}
+
 double effective_focal_length_of(const CalcState& state, const Camera& camera)
 {
     double f = state.focal_length * state.teleconverter;

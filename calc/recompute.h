@@ -41,6 +41,11 @@ double airy_factor(const Camera& camera);
 /// this f-number, so that every mode blurs one shot alike.
 double working_f_number(double f_number, double focal_length, double focus);
 
+/// What the sensor sees of an f-number set on the lens in the state's shot: the teleconverter's
+/// factor times 1 + m, m the magnification of the focus the mode shows (the focus distance, the
+/// best focus, the first and nearest image of a stack, the close-up's magnification).
+double sensor_f_number_factor(const CalcState& state);
+
 /// The blur (mm) the allowed blur leaves for defocus with the lens at the state's effective
 /// f-number focused at `focus`, once diffraction has taken its share (blur circles add in
 /// quadrature); 0 where diffraction alone reaches the allowed blur: nothing but the plane of
@@ -55,6 +60,14 @@ double hyperfocal_distance(double f_number, double focal_length, double airy, do
 /// The effective f-number at which an object at `nearest`, with the lens focused farther away at
 /// `focus`, blurs by exactly the diffraction disk: their quadrature sum is then smallest.
 double optimum_f_number(double nearest, double focus, double focal_length, double airy);
+
+/// A close-up at effective f-number `f_number` and magnification m: the f-number the sensor sees,
+/// N (1 + m), and the total depth of field (mm), 0 where diffraction alone reaches the allowed blur.
+struct CloseUp {
+    double working_f_number = 0;
+    double depth = 0;
+};
+CloseUp close_up(double f_number, double magnification, const Camera& camera, double blur_threshold);
 
 /// Sets maxblur_near and maxblur_far: the distances at which the blur reaches `maxblur` CoCs.
 void update_distance_window(CalcState& state, const Camera& camera);

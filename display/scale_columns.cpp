@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "calc/recompute.h"
 #include "calc/snap.h"
 #include "display/blur_colour.h"
 #include "display/mapping.h"
@@ -79,10 +80,11 @@ void paint_aperture_column(Canvas& canvas, const CalcState& s, const Camera& cam
     const int count = static_cast<int>(table.size());
     const int interval = s.f_stop_increment == FStopIncrement::ThirdStop ? 3 : 2;
     const int stride = aperture_label_stride(scale, g.line_height);
-    const double airy = 500000 / (1.22 * camera.wavelength);
+    // Each stop is coloured by its Airy disk at the f-number the sensor sees in this shot.
+    const double to_disk = sensor_f_number_factor(s) / airy_factor(camera) / camera.coc;
     for (int i = 0; i < count; ++i) {
         const int y = aperture_tick_row(i, count, scale);
-        const Colour colour = blur_colour(table[i] / airy / camera.coc);
+        const Colour colour = blur_colour(table[i] * to_disk);
         if (i % interval == 0) {
             canvas.line(line_x, y, left + scaled(g, 18), y, colour);
             if ((i / interval) % stride == 0) {

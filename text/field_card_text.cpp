@@ -10,6 +10,7 @@
 #include "calc/recompute.h"
 #include "calc/snap.h"
 #include "cameras/settings.h"
+#include "text/caption_text.h"
 #include "text/distance_text.h"
 
 namespace {
@@ -158,6 +159,62 @@ Card depth_table_card(const CalcState& settings, const Camera& camera, std::span
         card.notes.push_back(u"\u201Cdiffraction\u201D: at this aperture diffraction alone blurs more than the "
                              u"allowed blur, so nothing is sharp.");
     }
+    return card;
+}
+
+Card macro_card(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
+                std::span<const double> magnifications)
+{
+    const CalcState s = card_state(settings, Mode::Macro);
+    const auto distance = [&](double mm) { return str(format_distance(s, mm)); };
+    const auto f_number = [](double n) { return str(format(u"f/%s", {plain_number(n).view()})); };
+    Card card;
+    card.title = u"Close-up depth of field";
+    card.facts.push_back({u"Camera", u16string(camera_name(camera))});
+    if (s.teleconverter != 1)
+        card.facts.push_back({u"Teleconverter", str(format(u"%s\u00D7", {plain_number(s.teleconverter).view()}))});
+    card.facts.push_back({u"Circle of confusion", str(format(u"%s mm", {plain_number(camera.coc, 4).view()}))});
+    card.facts.push_back({u"Allowed blur", str(format(u"%s CoC (%s mm)", {plain_number(s.blur_threshold).view(),
+                                                                     plain_number(camera.coc * s.blur_threshold, 4).view()}))});
+    card.facts.push_back({u"Diffraction", str(format(u"light of %s nm", {plain_number(camera.wavelength).view()}))});
+    card.facts.push_back({u"Depth of field", str(format(u"in %s", {unit_suffix(s.macro_units)}))});
+
+    card.heads.push_back(u"Magnification");
+    for (const double n : apertures) {
+        if (n == card_aperture(settings))
+            card.set_column = card.heads.size();
+        card.heads.push_back(str(card_f_number(n)));
+    }
+    card.heads.push_back(u"Diffraction limit");
+    card.records.push_back({u"aperture", u"magnification", u"depth", u"effective f-number", u"diffraction limit"});
+
+    for (const double m : magnifications) {
+        if (m == s.magnification)
+            card.set_row = card.rows.size();
+        const u16string ratio = str(magnification_ratio(m));
+        const u16string limit = f_number(macro_diffraction_f_stop(s, camera, m));
+        std::vector<Cell> row{single(ratio)};
+        for (const double n : apertures) {
+            const MacroCardCell c = macro_card_cell(s, camera, n, m);
+            const u16string working = f_number(c.working_f_number);
+            card.records.push_back({str(card_f_number(n)), ratio, c.diffraction_limited ? diffraction_word : distance(c.depth),
+                                    working, limit});
+            if (c.diffraction_limited) {
+                row.push_back(single(diffraction_word, true));
+                continue;
+            }
+            Cell cell;
+            cell.lines = {distance(c.depth), working};
+            add(cell.one_line, {cell.lines[0], u" (", working, u")"});
+            row.push_back(std::move(cell));
+        }
+        row.push_back(single(limit));
+        card.rows.push_back(std::move(row));
+    }
+    card.notes.push_back(u"Each cell: the total depth of field, half in front of the plane of focus and half "
+                         u"behind, and the f-number the sensor sees at that magnification, diffraction included.");
+    card.notes.push_back(u"Diffraction limit: the aperture from which diffraction alone blurs more than the "
+                         u"allowed blur at that magnification, so that nothing is sharp (\u201Cdiffraction\u201D).");
     return card;
 }
 
@@ -664,9 +721,20 @@ std::vector<double> card_distances(const CalcState& settings, const Camera& came
     return distances;
 }
 
+std::vector<double> card_magnifications(const CalcState& settings)
+{
+    std::vector<double> magnifications = default_card_magnifications();
+    const double m = settings.magnification;
+    if (m >= smallest_card_magnification && m <= largest_card_magnification)
+        put_setting(magnifications, m, magnification_ratio);
+    return magnifications;
+}
+
 std::u16string settings_card_page(const CalcState& settings, const Camera& camera)
 {
     // The HTML writer alone, so that a program that only shows cards carries no other.
+    if (settings.mode == Mode::Macro)
+        return write_html(macro_card(settings, camera, card_apertures(settings), card_magnifications(settings)));
     if (settings.mode == Mode::FocusStacking) {
         const CalcState stack = focus_stack(settings, camera, settings.near_limit, settings.far_limit, settings.ni);
         const int fewest = fewest_stack_images(settings, camera, settings.near_limit, settings.far_limit);
@@ -679,6 +747,12 @@ std::u16string depth_table_text(const CalcState& settings, const Camera& camera,
                                 std::span<const double> distances, CardFormat format)
 {
     return write(depth_table_card(settings, camera, apertures, distances), format);
+}
+
+std::u16string macro_table_text(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
+                                std::span<const double> magnifications, CardFormat format)
+{
+    return write(macro_card(settings, camera, apertures, magnifications), format);
 }
 
 std::u16string stack_plan_text(const CalcState& stack, const Camera& camera, int fewest, CardFormat format)

@@ -31,9 +31,14 @@ double typed_f_number(double typed, std::u16string_view as_typed, FStopIncrement
 std::vector<double> card_apertures(const CalcState& settings);
 std::vector<double> card_distances(const CalcState& settings, const Camera& camera);
 
+/// The magnifications of a close-up card when none are asked for: default_card_magnifications,
+/// with the magnification of the settings among them.
+std::vector<double> card_magnifications(const CalcState& settings);
+
 /// The card of the settings as the window has them, as an HTML page: in FocusStacking the plan of
-/// their near and far limits and number of images, in every other mode the depth-of-field table
-/// of card_apertures and card_distances.
+/// their near and far limits and number of images, in Macro the close-up table of card_apertures
+/// and card_magnifications, in every other mode the depth-of-field table of card_apertures and
+/// card_distances.
 std::u16string settings_card_page(const CalcState& settings, const Camera& camera);
 
 /// The depth of field of `apertures` (f-numbers) at each focus distance of `distances` (mm, -1
@@ -41,6 +46,14 @@ std::u16string settings_card_page(const CalcState& settings, const Camera& camer
 /// The HTML page marks the column and row of the settings' own aperture and focus distance.
 std::u16string depth_table_text(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
                                 std::span<const double> distances, CardFormat format);
+
+/// The total depth of field of close-ups at `apertures` (f-numbers) and `magnifications`, with the
+/// f-number the sensor sees and, per magnification, the aperture from which diffraction alone
+/// blurs more than the allowed blur, for the camera, teleconverter and allowed blur of `settings`,
+/// in its macro unit. The HTML page marks the column and row of the settings' own aperture and
+/// magnification.
+std::u16string macro_table_text(const CalcState& settings, const Camera& camera, std::span<const double> apertures,
+                                std::span<const double> magnifications, CardFormat format);
 
 /// A focus-stack plan from `stack`, a state focus_stack computed: the focus distances, the aperture
 /// that joins them, the blur between neighbours and the limits of the whole stack. `fewest` is

@@ -74,69 +74,6 @@ TEST(FocusStacking, InfiniteFarLimitWithThreeImages)
     EXPECT_GT(s.stack_near, 0);
 }
 
-struct StackCase {
-    double near_limit;
-    double far_limit;
-    int ni;
-    double teleconverter;
-};
-
-void PrintTo(const StackCase& c, std::ostream* os)
-{
-    *os << c.near_limit << " to " << c.far_limit << " in " << c.ni << " x" << c.teleconverter;
-}
-
-class StackAperture : public testing::TestWithParam<StackCase> {};
-
-TEST_P(StackAperture, JoinsTheFirstPairAndBoundsTheStack)
-{
-    const StackCase c = GetParam();
-    const Camera camera = hand_default_camera();
-    CalcState s = stack_state(c.near_limit, c.far_limit, c.ni);
-    s.teleconverter = c.teleconverter;
-    recompute(s, camera, false);
-    const double f = 50 * c.teleconverter;
-    const double* p = s.focus_points.data();
-    const double n = s.optimum_effective_f_stop;
-    EXPECT_TRUE(close_to(s.optimum_f_stop * c.teleconverter, n, 1e-15));
-
-    // Focused midway (in 1/distance) between the first two points, the defocus at the first
-    // equals the Airy disk there.
-    const double midway = p[1] < 0 ? 2 * p[0] : 2 / (1 / p[0] + 1 / p[1]);
-    EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, midway, p[0]),
-                         thin_lens::focused_airy_disk(f, n, camera.wavelength, midway), 1e-9));
-
-    // The stack's limits: one CoC of defocus (no diffraction) from the outer points.
-    EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, p[0], s.stack_near), camera.coc, 1e-9));
-    EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, s.hyperfocal, infinity), camera.coc, 1e-9));
-    const double last = p[c.ni - 1];
-    if (s.stack_far > 0) {
-        EXPECT_TRUE(close_to(thin_lens::defocus_blur(f, n, last, s.stack_far), camera.coc, 1e-9));
-        EXPECT_TRUE(close_to(s.stack_range, s.stack_far - s.stack_near));
-    } else {
-        EXPECT_TRUE(last < 0 || last >= s.hyperfocal);
-        EXPECT_EQ(s.stack_range, -1);
-    }
-
-    // optimum_blur: focused at the image-side midpoint of the first pair, the total blur at the
-    // first point.
-    if (p[1] > f) {
-        const double sensor = (thin_lens::image_distance(f, p[0]) + thin_lens::image_distance(f, p[1])) / 2;
-        const double focus = 1 / (1 / f - 1 / sensor);
-        EXPECT_TRUE(close_to(s.optimum_blur,
-                             thin_lens::total_blur(f, n, camera.wavelength, focus, p[0]) / camera.coc,
-                             1e-9));
-    } else {
-        EXPECT_EQ(s.optimum_blur, -1);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, StackAperture,
-                         testing::Values(StackCase{914.4, 1828.8, 2, 1}, StackCase{500, 5000, 5, 1},
-                                         StackCase{300, 320, 4, 1.4}, StackCase{1000, infinity, 4, 1},
-                                         StackCase{914.4, 100000, 2, 1},  // far point beyond h
-                                         StackCase{200, 400, 100, 2}));
-
 TEST(FocusStacking, TwoImagesJoinNearAndFarLimitsDirectly)
 {
     const Camera camera = hand_default_camera();

@@ -63,21 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                     EffectiveCase{75, 2.0, FocalLengthEntry::Equivalent35mm, 1.5, 100, 16},
                     EffectiveCase{28, 1.4, FocalLengthEntry::Equivalent35mm, 0.5, 78.4, 11.2}));
 
-TEST(Recompute, EquivalentFocalLengthGivesTheAngleOfTheFullFrameLens)
-{
-    // A 23.5 x 15.6 mm frame with a 75 mm "equivalent" lens sees what 75 mm sees on 36 x 24.
-    Camera camera = hand_default_camera();
-    camera.frame_width_mm = 23.5;
-    camera.frame_height_mm = 15.6;
-    camera.crop_factor = std::hypot(36, 24) / std::hypot(23.5, 15.6);
-    camera.focal_length_entry = FocalLengthEntry::Equivalent35mm;
-    CalcState s;
-    s.focal_length = 75;
-    recompute(s, camera, true);
-    EXPECT_TRUE(close_to(s.angle_diagonal, thin_lens::angle_of_view(std::hypot(36, 24), 75), 1e-9));
-    // The lens scale window stays in focal lengths as entered.
-    EXPECT_TRUE(close_to(s.fl_high, 75 * s.fl_zoom));
-}
 
 // Re-centring the scale windows.
 
