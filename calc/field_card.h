@@ -47,7 +47,7 @@ double macro_diffraction_f_stop(const CalcState& settings, const Camera& camera,
 /// The magnifications a close-up card shows when none are asked for: from 1:10 to 5:1.
 std::vector<double> default_card_magnifications();
 
-/// The magnifications a card accepts.
+/// The magnifications a card accepts typed.
 inline constexpr double smallest_card_magnification = 0.01;
 inline constexpr double largest_card_magnification = 100;
 

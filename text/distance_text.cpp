@@ -11,11 +11,11 @@ Text256 format_distance(const CalcState& state, double millimetres)
 
     Text256 number;
     if (x == 0)
-        number = format(u"0.0");
+        number = format(u"0");
     else if (x > 9999.99)
         number = format(u">9999");
     else if (x < 0.001)
-        number = format(u"<0.001");
+        number = with_decimal_point(u"<0.001");
     else if (x >= 100)
         number = format(u"%0f", {x});
     else if (x >= 10)

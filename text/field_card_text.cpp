@@ -724,9 +724,8 @@ std::vector<double> card_distances(const CalcState& settings, const Camera& came
 std::vector<double> card_magnifications(const CalcState& settings)
 {
     std::vector<double> magnifications = default_card_magnifications();
-    const double m = settings.magnification;
-    if (m >= smallest_card_magnification && m <= largest_card_magnification)
-        put_setting(magnifications, m, magnification_ratio);
+    if (settings.magnification > 0 && std::isfinite(settings.magnification))
+        put_setting(magnifications, settings.magnification, magnification_ratio);
     return magnifications;
 }
 

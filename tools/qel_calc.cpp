@@ -37,7 +37,8 @@ constexpr int usage_error = 2;
 
 const char usage_text[] =
     "usage: qel-calc state|show|save [FILE | --defaults] [--snap] [--decimal C]\n"
-    "       qel-calc table [FILE | --defaults] [--apertures LIST] [--distances LIST] [--format F] [--decimal C]\n"
+    "       qel-calc table [FILE | --defaults] [--apertures LIST] [--distances LIST | --magnifications LIST]\n"
+    "                      [--format F] [--decimal C]\n"
     "       qel-calc stack [FILE | --defaults] [--near D --far D] [--images N] [--format F] [--decimal C]\n"
     "\n"
     "Loads FILE as Qel loads its settings at start-up; without FILE, or with --defaults, starts\n"
@@ -48,7 +49,11 @@ const char usage_text[] =
     "  table  prints a depth-of-field table for FILE's camera, lens and allowed blur: near and\n"
     "         far limits and depth for each aperture and focus distance, and the hyperfocal\n"
     "         distance per aperture (default: whole stops from f/1.4 to f/22 and FILE's own\n"
-    "         aperture; ten round distances, FILE's focus distance and infinity)\n"
+    "         aperture; ten round distances, FILE's focus distance and infinity); of a FILE left\n"
+    "         in macro mode, a close-up table in its macro unit: total depth of field and the\n"
+    "         f-number the sensor sees for each aperture and magnification, and the aperture from\n"
+    "         which diffraction leaves nothing sharp (default: magnifications from 1:10 to 5:1 and\n"
+    "         FILE's own)\n"
     "  stack  prints a focus-stack plan from D to D (default: FILE's near and far limits of focus\n"
     "         stacking): the focus distances, the aperture that joins them and the blur between\n"
     "         neighbours (default: the fewest images that stay within the allowed blur)\n"
@@ -56,6 +61,7 @@ const char usage_text[] =
     "separated by commas (by semicolons when the decimal point is a comma). An f-number written\n"
     "as a card heads a stop is that stop: 5.6, 11 and 22 as marked on lenses are 5.66, 11.3 and\n"
     "22.6, and 6.73 is the half stop 6.727; any other, 22.0 for one, is taken to two decimals.\n"
+    "A magnification is a number (0.5) or a ratio (1:2, 2:1), from 0.01 to 100.\n"
     "--format F   text (default), csv, markdown or html (a printable page)\n"
     "--snap       rounds FILE's values first, as switching snapping on does\n"
     "--decimal C  uses C as the decimal point (default \".\")\n";
@@ -71,6 +77,7 @@ struct Options {
     // The card options as typed; read once FILE has given the unit and the lens.
     const char* apertures = nullptr;
     const char* distances = nullptr;
+    const char* magnifications = nullptr;
     const char* near = nullptr;
     const char* far = nullptr;
     const char* images = nullptr;
@@ -122,8 +129,9 @@ int read_options(int argc, char** argv, Options& options)
         const char** value;
     };
     const ValueOption value_options[] = {
-        {"--apertures", &options.apertures}, {"--distances", &options.distances}, {"--near", &options.near},
-        {"--far", &options.far},             {"--images", &options.images},
+        {"--apertures", &options.apertures}, {"--distances", &options.distances},
+        {"--magnifications", &options.magnifications}, {"--near", &options.near},
+        {"--far", &options.far}, {"--images", &options.images},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
@@ -178,8 +186,10 @@ int read_options(int argc, char** argv, Options& options)
     const bool stack = options.command == Command::Stack;
     if (have_format && !table && !stack)
         return fail_usage("--format is an option of table and stack");
-    if ((options.apertures || options.distances) && !table)
-        return fail_usage("--apertures and --distances are options of table");
+    if ((options.apertures || options.distances || options.magnifications) && !table)
+        return fail_usage("--apertures, --distances and --magnifications are options of table");
+    if (options.distances && options.magnifications)
+        return fail_usage("--distances and --magnifications exclude each other");
     if ((options.near || options.far || options.images) && !stack)
         return fail_usage("--near, --far and --images are options of stack");
     if (stack && (!options.near != !options.far))
@@ -260,6 +270,23 @@ double read_f_number(std::string_view item, FStopIncrement increment)
     return typed_f_number(value, utf8_to_utf16(item), increment);
 }
 
+// A magnification: a number (0.5) or a ratio of two (1:2, 2:1).
+double read_magnification(std::string_view item)
+{
+    const std::size_t colon = item.find(':');
+    double value = 0, image = 0, object = 1;
+    const bool read = colon == std::string_view::npos
+                          ? item_number(item, image)
+                          : item_number(trimmed(item.substr(0, colon)), image) &&
+                                item_number(trimmed(item.substr(colon + 1)), object) && object > 0;
+    if (read)
+        value = image / object;
+    if (!read || !(value >= smallest_card_magnification && value <= largest_card_magnification))
+        throw BadItem{"bad item " + quoted(item) + " in --magnifications: not a magnification from 0.01 to 100 "
+                      "(a number, or a ratio such as 1:2)"};
+    return value;
+}
+
 // The items of a LIST: separated by commas, or by semicolons when the decimal point is a comma.
 template <typename Read>
 std::vector<double> read_list(const char* list, const char* what, Read read)
@@ -293,6 +320,17 @@ std::u16string table_text(const Options& options, const CalcState& s, const Came
         options.apertures ? read_list(options.apertures, "--apertures",
                                        [&](std::string_view item) { return read_f_number(item, s.f_stop_increment); })
                            : card_apertures(s);
+    // A file left in macro mode gets the close-up card, by magnification.
+    if (s.mode == Mode::Macro) {
+        if (options.distances)
+            throw BadItem{"--distances: FILE is in macro mode, whose card is by magnification (--magnifications)"};
+        const std::vector<double> magnifications =
+            options.magnifications ? read_list(options.magnifications, "--magnifications", read_magnification)
+                                   : card_magnifications(s);
+        return macro_table_text(s, camera, apertures, magnifications, options.format);
+    }
+    if (options.magnifications)
+        throw BadItem{"--magnifications: FILE is not in macro mode, whose card is by focus distance (--distances)"};
     const std::vector<double> distances =
         options.distances
             ? read_list(options.distances, "--distances",

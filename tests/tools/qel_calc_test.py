@@ -200,7 +200,7 @@ class ShowTest(Files):
         self.assertEqual(details[0], "details: Hyperfocal: 34.9 ft")
         self.assertEqual(details[1], "details:")  # the gap row
         self.assertIn("details: Focus: 45% behind front", details)
-        self.assertIn("details:   Diag: 3.46 ft (46.8°)", details)
+        self.assertIn("details:   Diag: 3.32 ft (45.1°)", details)
 
     def test_captions_per_mode(self):
         expected = {
@@ -234,7 +234,7 @@ class ShowTest(Files):
     def test_comma_decimal_point(self):
         lines = self.show(DEFAULTS, "--decimal", ",")
         self.assertIn("details: Front: 0,396 ft", lines)
-        self.assertIn("details:   Width: 2,88 ft (39,6°)", lines)
+        self.assertIn("details:   Width: 2,76 ft (38,1°)", lines)
 
 
 class SaveTest(Files):
@@ -292,6 +292,9 @@ def panel_details(shown):
     return dict(line.strip().split(": ", 1) for line in lines if ": " in line)
 
 
+DEFAULT_RATIOS = {"1 : 10", "1 : 5", "1 : 3", "1 : 2", "1 : 1.5", "1 : 1", "1.5 : 1", "2 : 1", "3 : 1", "5 : 1"}
+
+
 def csv_rows(text):
     import csv
     import io
@@ -333,6 +336,8 @@ class FieldCardTest(Files):
             distances = [math.ceil(closest * k) for k in (1.1, 4, 40)]
             apertures = [1.8, 5.66, 13.5]
             separator = ";" if point == "," else ","
+            with open(path, encoding="utf-8") as f:  # a file left in macro mode has the close-up card
+                path = self.write(with_setting(f.read(), "mode", 0), "dof.txt")
             rows = self.table_csv(path, "--decimal", point,
                                   "--apertures", separator.join(number_text(n, 2, point) for n in apertures),
                                   "--distances", separator.join([*map(str, distances), "inf"]))
@@ -402,6 +407,26 @@ class FieldCardTest(Files):
                 plans += 1
         self.assertGreater(plans, 50)
 
+    def test_a_macro_file_gets_the_close_up_card_of_its_panel(self):
+        for path, point, s in self.generated_files():
+            with open(path, encoding="utf-8") as f:
+                macro = self.write(with_setting(f.read(), "mode", 4), "macro.txt")
+            shown = self.show(macro, "--decimal", point)
+            details = panel_details(shown)
+            ratio = next(l for l in shown if l.startswith("caption distance value: "))[24:].split("|")[0]
+            rows = self.table_csv(macro, "--decimal", point)
+            ratios = {r.replace(".", point) for r in DEFAULT_RATIOS}
+            self.assertEqual(len({r["magnification"] for r in rows}), 10 + (ratio not in ratios))
+            depth = "diffraction" if details["Range"].startswith("0 ") else details["Range"]
+            self.assertIn((ratio, depth, details["Effective f-number"]),
+                          [(r["magnification"], r["depth"], r["effective f-number"]) for r in rows], path)
+            # Nothing is sharp from the diffraction limit on.
+            number = lambda text: float(text.removeprefix("f/").replace(point, "."))
+            for r in rows:
+                if abs(number(r["aperture"]) / number(r["diffraction limit"]) - 1) > 0.05:  # stops are headed as marked
+                    self.assertEqual(r["depth"] == "diffraction",
+                                     number(r["aperture"]) > number(r["diffraction limit"]), r)
+
     def test_the_window_command_makes_qel_calcs_card_of_the_saved_settings(self):
         for path, _, s in self.generated_files():
             for mode in range(5):
@@ -427,7 +452,9 @@ class FieldCardTest(Files):
             (8, 5): ("3.39", "9.53", "10.5"),
             (16, 3): ("1.92", "6.92", "5.26"),
             (16, 10): ("3.44", "\u221e", "5.26"),
-            (4, None): ("20.9", "\u221e", "20.9"),
+            # Focused at infinity the near limit is where the formula tends, H - f (tables that
+            # print H there are a focal length out).
+            (4, None): ("20.8", "\u221e", "20.9"),
         }
         results = {}
         for wavelength in ("5.00", "550.00"):

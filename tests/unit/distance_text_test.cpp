@@ -113,14 +113,13 @@ protected:
     void TearDown() override { set_decimal_point(u'.'); }
 };
 
-TEST_F(DistanceTextComma, NumbersUseTheCommaAndZeroKeepsItsFixedText)
+TEST_F(DistanceTextComma, NumbersUseTheComma)
 {
     EXPECT_EQ(distance(in_unit(DistanceUnit::Foot), 1000), u"3,28 ft");
     EXPECT_EQ(distance(in_unit(DistanceUnit::Foot), 1219.2), u"4 ft");
     EXPECT_EQ(distance(in_unit(DistanceUnit::Millimetre), 12.5), u"12,5 mm");
-    // "0.0" holds a full stop, which is not the decimal point here, so it is not trimmed.
-    EXPECT_EQ(distance(in_unit(DistanceUnit::Foot), 0), u"0.0 ft");
-    EXPECT_EQ(distance(in_unit(DistanceUnit::Millimetre), 0.0004), u"<0.001 mm");
+    EXPECT_EQ(distance(in_unit(DistanceUnit::Foot), 0), u"0 ft");  // never a full stop
+    EXPECT_EQ(distance(in_unit(DistanceUnit::Millimetre), 0.0004), u"<0,001 mm");
 }
 
 TEST(DistanceText, MacroModeUsesTheMacroUnit)
