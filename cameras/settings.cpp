@@ -423,22 +423,29 @@ bool fit_names(CameraTable& table)
     return cut;
 }
 
-// The table is never left empty, and every listed camera is a usable record.
+// Only cameras that have a camera line exist: a count beyond the lines invents no copies of the
+// generic camera. The current camera stays the one its index named (the first, when that index had
+// no line), and with no line at all the generic camera stands alone. Every camera is usable.
 void sanitise_cameras(CameraTable& table, const std::bitset<max_cameras>& has_line)
 {
-    if (table.count <= 0) {
+    int32_t kept = 0;
+    int32_t current = 0;
+    for (int32_t i = 0; i < table.count; ++i) {
+        if (!has_line.test(static_cast<std::size_t>(i)))
+            continue;
+        if (i == table.current)
+            current = kept;
+        Camera& c = table.cameras[static_cast<std::size_t>(kept++)];
+        if (&c != &table.cameras[static_cast<std::size_t>(i)])
+            c = table.cameras[static_cast<std::size_t>(i)];
+        repair_camera(c);
+    }
+    if (kept == 0) {
         install_default_camera(table);
         return;
     }
-    const Camera defaults = default_camera();
-    for (int32_t i = 0; i < table.count; ++i) {
-        Camera& c = table.cameras[static_cast<std::size_t>(i)];
-        if (!has_line.test(static_cast<std::size_t>(i))) {
-            c = defaults;
-            continue;
-        }
-        repair_camera(c);
-    }
+    table.count = kept;
+    table.current = current;
     fit_names(table);
 }
 
@@ -577,8 +584,7 @@ void load_settings_text(std::u16string_view text, CalcState& state, CameraTable&
     }
     sanitise_state(state);
     sanitise_cameras(table, reader.has_line);
-    if (at_end)
-        finish_at_end(state, table);
+    finish_at_end(state, table);  // the text's end, "end" or not, so that a save keeps the order
 }
 
 std::u16string settings_text(const CalcState& state, const CameraTable& table)

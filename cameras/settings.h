@@ -37,10 +37,13 @@ void install_default_settings(CalcState& state, CameraTable& table);
 /// with (unknown modes and units, non-finite lengths, positive ones that their decimals would write
 /// as 0, numbers beyond 1e9, a value that is no number at all, missing camera lines, camera values
 /// the camera dialog would refuse ...) are replaced by their defaults, a distance beyond 1e9 mm or
-/// written as a negative zero by infinity (-1), and the table always ends with 1 to 1000 cameras,
-/// each holding its values as its camera line keeps them. (A distance closer than the lens can
-/// focus is moved by the first recompute.) An "ncameras" line without the current index makes camera 0 current; a camera line
-/// that ends early keeps its name and the values it has, the missing ones are the default camera's.
+/// written as a negative zero by infinity (-1), and the table holds exactly the cameras that have a
+/// camera line below the "ncameras" count (the generic camera alone when none has), each with its
+/// values as its line keeps them, the one the current index named current. (A distance closer than
+/// the lens can focus is moved by the first recompute.) An "ncameras" line without the current
+/// index makes the first camera current; a camera line that ends early keeps its name and the
+/// values it has, the missing ones are the default camera's. The text's end, with or without an
+/// "end" line, sorts the cameras and derives them.
 /// What is read is what settings_text writes back: a '"' in a camera name reads as U+201D, and a
 /// name is cut to the room its camera line has at the index the camera ends up with.
 void load_settings_text(std::u16string_view text, CalcState& state, CameraTable& table);

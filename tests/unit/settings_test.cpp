@@ -282,7 +282,7 @@ TEST(LoadSettings, KeysAreCaseBlindAndWhole)
     EXPECT_EQ(load(with_header(u"focal_lengths 35\n")).state.focal_length, 50);
     EXPECT_EQ(load(with_header(u"focal 35\n")).state.focal_length, 50);
     EXPECT_EQ(load(with_header(u"\"focal_length\" 35\n")).state.focal_length, 35);
-    EXPECT_EQ(load(with_header(u"NcAmErAs 3 2\n")).table->count, 3);
+    EXPECT_EQ(load(with_header(u"NcAmErAs 3 2\ncamera 0\ncamera 1\ncamera 2\n")).table->count, 3);
 }
 
 TEST(LoadSettings, LaterKeyWinsAndExtraTokensAreIgnored)
@@ -321,9 +321,9 @@ TEST(LoadSettings, EveryKeyIsRead)
     EXPECT_EQ(s.fov, 30);
     EXPECT_EQ(s.ni, 7);
     EXPECT_EQ(s.mode, Mode::FocusStacking);
-    // Without "end" the effective values stay as installed.
-    EXPECT_EQ(s.effective_focal_length, 50);
-    EXPECT_EQ(s.effective_f_stop, 8);
+    // Also without "end" the text's end sets the effective values.
+    EXPECT_DOUBLE_EQ(s.effective_focal_length, 85.5 * 1.4);
+    EXPECT_DOUBLE_EQ(s.effective_f_stop, 2.8 * 1.4);
 }
 
 TEST(LoadSettings, ValuesReadAsTheParsersLeaveThem)
@@ -345,7 +345,7 @@ TEST(LoadSettings, MissingValuesLeaveTheFieldAlone)
         u"ncameras 3 1\nncameras 2\n"
         u"camera 0 \"first\" 1 1 23.5 6000 24 4000 75 0.033 2 1 12 18 550 1\n"
         u"camera 0 \"second\" 0 0\n"
-        u"camera\n"));
+        u"camera\ncamera 1 \"third\"\n"));
     EXPECT_EQ(l.state.focal_length, 35);
     EXPECT_EQ(l.state.units, DistanceUnit::Inch);
     EXPECT_EQ(l.table->count, 2);  // "ncameras 2" lacks the current camera: the first is current
@@ -404,11 +404,12 @@ TEST(LoadSettings, EndSortsDerivesAndSetsEffectiveValuesButDoesNotSnap)
     EXPECT_DOUBLE_EQ(plain.state.blur_threshold, 1.3);
     EXPECT_DOUBLE_EQ(plain.state.f_stop, 5.6);
 
+    // A file without "end" ends as "end" does: the next save keeps the order.
     const Loaded unfinished = load(with_header(u"focal_length 35.3\n" + cameras));
     EXPECT_DOUBLE_EQ(unfinished.state.focal_length, 35.3);
-    EXPECT_EQ(name_of(unfinished.camera(0)), u"b");
-    EXPECT_EQ(unfinished.table->current, 2);
-    EXPECT_EQ(unfinished.camera(0).coc, 0);  // start-up derives them
+    EXPECT_EQ(name_of(unfinished.camera(0)), u"B");
+    EXPECT_EQ(unfinished.table->current, 1);
+    EXPECT_NEAR(unfinished.camera(2).coc, 0.012, 1e-12);
 }
 
 TEST(LoadSettings, LongLinesContinueAsTheNextLine)
@@ -441,39 +442,43 @@ TEST(LoadSettings, LongLinesContinueAsTheNextLine)
 struct NcamerasCase {
     std::u16string line;
     int32_t count;
-    int32_t current;
+    std::u16string current;  // the current camera's name
 };
 
 class Ncameras : public testing::TestWithParam<NcamerasCase> {};
 
-TEST_P(Ncameras, ClampsCountAndCurrent)
+// Only cameras that have a camera line exist (the generic camera when none has), whatever count the
+// "ncameras" line gives, and the current camera is the one its index named.
+TEST_P(Ncameras, ListOnlyTheCamerasWithALine)
 {
-    const Loaded l = load(with_header(GetParam().line + u"\n"));
-    EXPECT_EQ(l.table->count, GetParam().count);
-    EXPECT_EQ(l.table->current, GetParam().current);
-    for (int i = 0; i < l.table->count; ++i)
-        ASSERT_EQ(name_of(l.camera(i)), default_name) << i;  // no camera lines: the default camera's inputs
-    expect_usable(l);
+    const std::u16string lines = u"camera 0 \"b\"\ncamera 1 \"a\"\n";
+    for (const std::u16string end : {u"end\n", u""}) {  // the file's end sorts as "end" does
+        const Loaded l = load(with_header(GetParam().line + u"\n" + lines + end));
+        EXPECT_EQ(l.table->count, GetParam().count);
+        EXPECT_EQ(name_of(l.camera(l.table->current)), GetParam().current);
+        EXPECT_EQ(name_of(l.camera(0)), GetParam().count == 2 ? u"a" : GetParam().current);
+        expect_usable(l);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Ncameras,
-    testing::Values(NcamerasCase{u"ncameras 5000 3", 1000, 3}, NcamerasCase{u"ncameras 2 7", 2, 0},
-                    NcamerasCase{u"ncameras 3 2", 3, 2}, NcamerasCase{u"ncameras 3 -1", 3, 0},
-                    NcamerasCase{u"ncameras 3 3", 3, 0}, NcamerasCase{u"ncameras 1000 999", 1000, 999},
-                    NcamerasCase{u"ncameras 99999999999999 5", 1000, 5},
+    testing::Values(NcamerasCase{u"ncameras 5000 7", 2, u"b"}, NcamerasCase{u"ncameras 3 0", 2, u"b"},
+                    NcamerasCase{u"ncameras 2 1", 2, u"a"}, NcamerasCase{u"ncameras 1000 1", 2, u"a"},
+                    NcamerasCase{u"ncameras 99999999999999 1", 2, u"a"}, NcamerasCase{u"ncameras 1 0", 1, u"b"},
+                    NcamerasCase{u"ncameras 3 -1", 2, u"b"}, NcamerasCase{u"ncameras 2 2", 2, u"b"},
                     // Without the current index the first camera is current.
-                    NcamerasCase{u"ncameras 3", 3, 0}, NcamerasCase{u"ncameras 3 x", 3, 0},
+                    NcamerasCase{u"ncameras 3", 2, u"b"}, NcamerasCase{u"ncameras 3 x", 2, u"b"},
                     // No cameras: the table is never left empty.
-                    NcamerasCase{u"ncameras -4 0", 1, 0}, NcamerasCase{u"ncameras 0 0", 1, 0},
-                    NcamerasCase{u"ncameras \u22124 0", 1, 0}));
+                    NcamerasCase{u"ncameras -4 0", 1, default_name}, NcamerasCase{u"ncameras 0 0", 1, default_name},
+                    NcamerasCase{u"ncameras \u22124 0", 1, default_name}));
 
 TEST(CameraLines, ReadEveryField)
 {
     const Loaded l = load(with_header(
         u"ncameras 2 1\n"
         u"camera 1 \"Canon R5 \u00E9\u65E5\" 0 0 36.00 8192 24.00 5464 80.00 0.02900 1.500 1.200 10.000 20.000 530.00 1\n"));
-    const Camera& c = l.camera(1);
+    const Camera& c = l.camera(0);
     EXPECT_EQ(name_of(c), u"Canon R5 \u00E9\u65E5");
     EXPECT_EQ(c.coc_method, CocMethod::SharpImage);
     EXPECT_EQ(c.type, CameraType::Digital);
@@ -489,7 +494,7 @@ TEST(CameraLines, ReadEveryField)
     EXPECT_EQ(c.viewing_distance, 20);
     EXPECT_EQ(c.wavelength, 530);
     EXPECT_EQ(c.focal_length_entry, FocalLengthEntry::Equivalent35mm);
-    EXPECT_EQ(name_of(l.camera(0)), default_name);
+    EXPECT_EQ(l.table->count, 1);  // camera 0 has no line: the one camera listed is camera 1
 }
 
 TEST(CameraLines, SixteenTokensReadAsActual)
@@ -543,12 +548,12 @@ TEST(CameraLines, IndexOutOfRangeIsIgnored)
     // Index 1 while count is 1, index -1, and index 1 before the "ncameras" line.
     const Loaded l = load(with_header(u"camera 1 \"one\"" + values + u"camera -1 \"minus\"" + values +
                                       u"camera 0 \"zero\"" + values + u"ncameras 2 0\n"));
-    EXPECT_EQ(l.table->count, 2);
-    EXPECT_EQ(name_of(l.camera(0)), u"zero");       // index 0 is in range before "ncameras"
-    EXPECT_EQ(name_of(l.camera(1)), default_name);  // its own line came too early
+    EXPECT_EQ(l.table->count, 1);  // camera 1's own line came too early
+    EXPECT_EQ(name_of(l.camera(0)), u"zero");  // index 0 is in range before "ncameras"
     const Loaded huge = load(with_header(u"ncameras 2 0\ncamera 99999999999 \"h\"" + values +
                                          u"camera \u22122147483648 \"m\"" + values));
-    EXPECT_EQ(name_of(huge.camera(1)), default_name);
+    EXPECT_EQ(huge.table->count, 1);
+    EXPECT_EQ(name_of(huge.camera(0)), default_name);
 }
 
 TEST(CameraLines, NamesWithSpacesAndEmptyNamesRoundTrip)
@@ -623,7 +628,9 @@ TEST(CameraLines, NameThatFitsItsLineIsKeptWhole)
         const std::u16string head = index == 0 ? u"camera 0 \"" : u"camera 10 \"";
         const std::u16string name(settings_line_units - head.size() - 1 - values.size(), u'n');
         const std::u16string line = head + name + u"\"" + values;
-        const std::u16string count = index == 0 ? u"ncameras 1 0\n" : u"ncameras 11 0\n";
+        std::u16string count = index == 0 ? u"ncameras 1 0\n" : u"ncameras 11 0\n";
+        for (int i = 0; i < index; ++i)
+            count += u"camera " + utf8_to_utf16(std::to_string(i)) + u" \"Generic\"\n";
         const Loaded l = load(with_header(count + line + u"\nend\n"));
         const Camera& c = l.camera(index);
         EXPECT_EQ(name_of(c), name);
@@ -761,8 +768,8 @@ TEST(SanitiseSettings, JunkLinesAmongGoodOnes)
                                       u"\nncameras 2 1 " + many + u"\ncamera 1 \"x\" 0 0 36 6000 24 4000 75 0.033 2 1 12 "
                                       u"18 550 1 " + many + u"\nend\n"));
     EXPECT_EQ(l.state.focal_length, 9);
-    EXPECT_EQ(l.table->count, 2);
-    EXPECT_EQ(name_of(l.camera(1)), u"x");  // "Generic ..." (no line) sorts before "x"
+    EXPECT_EQ(l.table->count, 1);  // camera 0 has no line
+    EXPECT_EQ(name_of(l.camera(0)), u"x");
     expect_usable(l);
 }
 
