@@ -35,6 +35,22 @@ inline constexpr int max_focus_points = 100;
 inline constexpr double largest_kept_number = 1e9;
 inline constexpr double smallest_kept_number = 1e-9;
 
+/// What the scales can show and drag to, and so the range every input is kept in (on load and
+/// after every change), so that nothing is used that the screen cannot show. The lens and
+/// field-width scales reach from a 63rd of 10 mm (the lowest top of their window, zoomed out
+/// fully) to 10,000 mm; the blur scale from a 63rd of 1 CoC to 1000 CoCs; the aperture scale is
+/// the f-stop table from f/0.7 to f/128; a teleconverter magnifies 1 to 4 times; and the ends of
+/// the distance column blur 2 to 10,000 CoCs (from 2 on the blur strip shows its colours and the
+/// depth of field at the allowed blur of 1, with round distances to read it by).
+struct InputRange {
+    double low;
+    double high;
+};
+inline constexpr InputRange lens_scale_range{10.0 / 63, 10000};
+inline constexpr InputRange blur_scale_range{1.0 / 63, 1000};
+inline constexpr InputRange teleconverter_range{1, 4};
+inline constexpr InputRange maxblur_range{2, 10000};
+
 struct CalcState {
     // Inputs, persisted under their own names in the settings file.
     Mode mode = Mode::DepthOfField;

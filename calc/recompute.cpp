@@ -4,18 +4,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "calc/recompute_modes.h"
+#include "calc/snap.h"
 
 namespace {
 
 // Each dragged scale is linear in 1/value; its window [high / (2 zoom - 1), high] with
 // high = value * zoom has the value at its reciprocal midpoint. Only the high end is clamped,
-// the low end always follows from it.
+// the low end always follows from it; a value below the lowest high end's window takes the
+// window down to its own bottom, so that the scale always shows it.
 void set_window(double value, double zoom, double lowest_high, double highest_high, double& low,
                 double& high)
 {
     high = std::clamp(value * zoom, lowest_high, highest_high);
+    if (value > 0 && value * (2 * zoom - 1) < high)
+        high = value * (2 * zoom - 1);
     low = high / (2 * zoom - 1);
 }
 
@@ -110,15 +115,30 @@ void raise_to_closest_focus(double& distance, double effective_focal_length)
         distance = closest > far_cap_mm ? -1 : closest;  // beyond 1000 km is infinity to every calculation
 }
 
+void keep_inputs_on_their_scales(CalcState& state)
+{
+    const std::span<const double> stops = f_stop_table(state.f_stop_increment);
+    const CalcState defaults{};
+    const struct {
+        double CalcState::*input;
+        InputRange range;
+    } inputs[] = {
+        {&CalcState::focal_length, lens_scale_range},
+        {&CalcState::fov, lens_scale_range},
+        {&CalcState::blur_threshold, blur_scale_range},
+        {&CalcState::f_stop, {stops.front(), stops.back()}},
+        {&CalcState::teleconverter, teleconverter_range},
+        {&CalcState::maxblur, maxblur_range},
+    };
+    for (const auto& [input, range] : inputs) {
+        double& v = state.*input;
+        v = std::isnan(v) ? defaults.*input : std::clamp(v, range.low, range.high);
+    }
+}
+
 void keep_inputs_usable(CalcState& state, const Camera& camera)
 {
-    for (double* positive : {&state.focal_length, &state.teleconverter, &state.f_stop, &state.blur_threshold,
-                             &state.fov}) {
-        if (*positive > largest_kept_number)
-            *positive = largest_kept_number;
-        else if (*positive < smallest_kept_number)
-            *positive = smallest_kept_number;
-    }
+    keep_inputs_on_their_scales(state);
     for (double* distance : {&state.focus_at, &state.near_limit, &state.far_limit, &state.blur_distance}) {
         if (*distance > far_cap_mm)
             *distance = -1;  // beyond 1000 km is infinity, as the settings file reads it

@@ -15,9 +15,13 @@ void recompute(CalcState& state, const Camera& camera, bool rescale);
 /// stays.
 void raise_to_closest_focus(double& distance, double effective_focal_length);
 
-/// Keeps the inputs where every calculation and the settings file can take them: the focal length,
-/// teleconverter, f-number, allowed blur and field width within the magnitudes the file keeps; a
-/// distance beyond 1000 km made infinity (-1); the effective values set (set_effective_values);
+/// Keeps the focal length, field width, allowed blur, f-number, teleconverter and the blur at the
+/// distance column's ends within what their scales show (InputRange, the f-stop table); a value
+/// that is no number takes its default.
+void keep_inputs_on_their_scales(CalcState& state);
+
+/// Keeps the inputs where every calculation and the settings file can take them: on their scales
+/// (keep_inputs_on_their_scales); a distance beyond 1000 km made infinity (-1); the effective values set (set_effective_values);
 /// raise_to_closest_focus for the focus distance and both limits at the effective focal length;
 /// the object whose blur is computed never at the lens (0, or closer than the file keeps), where
 /// its blur would be infinite. (The limit modes put the two limits in order themselves.)

@@ -373,7 +373,7 @@ void sanitise_state(CalcState& s)
     clamp_to(s.fl_zoom, 1.5, 32.0);
     clamp_to(s.fov_zoom, 1.5, 32.0);
     clamp_to(s.blur_zoom, 1.5, 32.0);
-    clamp_to(s.maxblur, 0.01, 10000.0);
+
     for (const SettingKey& key : setting_keys) {
         if (key.number && !writable(s.*key.number))
             s.*key.number = defaults.*key.number;
@@ -383,14 +383,15 @@ void sanitise_state(CalcState& s)
         if (!(written_value(positive, s.*positive) > 0))
             s.*positive = defaults.*positive;
     }
+    if (s.f_stop_increment != FStopIncrement::HalfStop && s.f_stop_increment != FStopIncrement::ThirdStop)
+        s.f_stop_increment = defaults.f_stop_increment;
+    keep_inputs_on_their_scales(s);  // a converter of 3, an f/0.001 or a blur of 0 at the ends
     if (static_cast<int>(s.mode) < 0 || static_cast<int>(s.mode) >= mode_count)
         s.mode = defaults.mode;
     if (static_cast<int>(s.units) < 0 || static_cast<int>(s.units) >= distance_unit_count)
         s.units = defaults.units;
     if (static_cast<int>(s.macro_units) < 0 || static_cast<int>(s.macro_units) >= distance_unit_count)
         s.macro_units = defaults.macro_units;
-    if (s.f_stop_increment != FStopIncrement::HalfStop && s.f_stop_increment != FStopIncrement::ThirdStop)
-        s.f_stop_increment = defaults.f_stop_increment;
     if (s.snap != 0)
         s.snap = 1;
     clamp_to(s.ni, 2, max_focus_points);

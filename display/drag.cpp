@@ -14,8 +14,6 @@ namespace {
 
 constexpr double min_zoom = 1.5;
 constexpr double max_zoom = 32;
-constexpr double min_maxblur = 0.01;
-constexpr double max_maxblur = 10000;
 
 bool has_rows(Rect scale) { return scale.bottom > scale.top; }
 
@@ -193,7 +191,7 @@ bool distance_move(int y, CalcState& state, const Camera& camera, ScaleGeometry&
         return false;
     case DragState::MaxblurDrag:
         state.maxblur = std::clamp(drag.saved_maxblur * zoom_factor(y, drag.maxblur_origin_y, scale),
-                                   min_maxblur, max_maxblur);
+                                   maxblur_range.low, maxblur_range.high);
         return recompute_recentred(state, camera);
     default:
         return false;

@@ -8,8 +8,10 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "calc/calc_state.h"
+#include "calc/snap.h"
 #include "cameras/camera.h"
 #include "cameras/camera_rules.h"
 #include "text/caption_text.h"
@@ -108,9 +110,16 @@ inline std::string state_rule(const CalcState& s, const CameraTable& t, bool wit
         if (!std::isfinite(s.focus_points[static_cast<std::size_t>(i)]))
             return broken("a focus point", s.focus_points[static_cast<std::size_t>(i)]);
     }
-    for (const double positive : {s.focal_length, s.teleconverter, s.f_stop, s.blur_threshold, s.fov})
-        if (!(positive > 0))
-            return broken("an input that must be above 0", positive);
+    // Every input on its scale, whichever way it was set.
+    const auto stops = f_stop_table(s.f_stop_increment);
+    for (const auto& [name, value, range] :
+         {std::tuple{"focal_length", s.focal_length, lens_scale_range}, std::tuple{"fov", s.fov, lens_scale_range},
+          std::tuple{"blur_threshold", s.blur_threshold, blur_scale_range},
+          std::tuple{"f_stop", s.f_stop, InputRange{stops.front(), stops.back()}},
+          std::tuple{"teleconverter", s.teleconverter, teleconverter_range},
+          std::tuple{"maxblur", s.maxblur, maxblur_range}})
+        if (!(value >= range.low && value <= range.high))
+            return broken(std::string(name) + " off its scale", value);
     const double closest = 2 * s.effective_focal_length;
     for (const auto& d : {std::pair{"focus_at", s.focus_at}, std::pair{"near_limit", s.near_limit},
                           std::pair{"far_limit", s.far_limit}})

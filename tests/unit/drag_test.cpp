@@ -569,8 +569,9 @@ TEST_F(DragFixture, RightDragScalesMaxblurFromTheValueAtThePress)
     EXPECT_TRUE(move(380));
     EXPECT_NEAR(state.maxblur, 10, 1e-9) << "each move scales the value saved at the press";
     EXPECT_TRUE(move(220));
-    EXPECT_NEAR(state.maxblur, 0.4, 1e-12);
-    EXPECT_GT(state.maxblur_near, near_at_2);
+    EXPECT_NEAR(state.maxblur, 2, 1e-12) << "2 CoCs at the ends are the least";
+    EXPECT_TRUE(move(330));
+    EXPECT_NEAR(state.maxblur, 2 * std::pow(5, 0.375), 1e-9);
     EXPECT_TRUE(move(900));
     EXPECT_NEAR(state.maxblur, 2 * std::pow(5, 2.5), 1e-9);
 }
@@ -582,7 +583,7 @@ TEST_F(DragFixture, MaxblurOverTheFullHeightAndItsLimits)
         int from, to;
         double expected;
     } cases[] = {
-        {2, 100, 500, 6250}, {16, 100, 500, 10000}, {16, 500, 100, 0.01}, {3125, 500, 100, 1}, {16, 300, 300, 16},
+        {2, 100, 500, 6250}, {16, 100, 500, 10000}, {16, 500, 100, 2}, {6250, 500, 100, 2}, {16, 300, 300, 16},
     };
     for (const auto& c : cases) {
         state.maxblur = c.start;

@@ -10,9 +10,12 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "calc/recompute.h"
+#include "calc/snap.h"
+#include "cameras/settings.h"
 #include "display/paint.h"
 #include "support/fixed_measure.h"
 #include "support/random_setup.h"
@@ -407,3 +410,42 @@ TEST(WhatTheScreenSays, IsWhatAThinLensGivesForRandomShots)
 }
 
 }  // namespace
+
+// Whatever a settings file holds, every input is one its scale shows and can be dragged to, and
+// the caption reads it as it is used (never 0 for a value above 0); the distance column reaches
+// past the depth of field on both sides.
+TEST(WhatTheScreenSays, EveryInputIsOnItsScale)
+{
+    const char16_t* const lines[] = {u"maxblur 0",          u"maxblur 0.5",         u"maxblur 99999",
+                                     u"f_stop 0.001",       u"f_stop 900",          u"blur_threshold 0.0001",
+                                     u"blur_threshold 5000", u"focal_length 0.001", u"focal_length 99999",
+                                     u"fov 0.0001",         u"fov 99999",           u"teleconverter 9",
+                                     u"teleconverter 0.2",  u"teleconverter 1.7",   u"fl_zoom 32\nfocal_length 0.3"};
+    auto table = std::make_unique<CameraTable>();
+    for (const char16_t* line : lines) {
+        for (const int mode : {0, 4}) {
+            CalcState s;
+            load_settings_text(u"Qel 1.0\nsnap 0\nmode " + utf8_to_utf16(std::to_string(mode)) + u"\n" + line + u"\nend\n",
+                               s, *table);
+            const Camera& camera = current_camera(*table);
+            recompute(s, camera, true);
+            SCOPED_TRACE(utf16_to_utf8(line) + (mode == 4 ? " in macro mode" : ""));
+            const double lens = mode == 4 ? s.fov : s.focal_length;
+            EXPECT_TRUE((mode == 4 ? s.fov_low : s.fl_low) <= lens && lens <= (mode == 4 ? s.fov_high : s.fl_high)) << lens;
+            EXPECT_TRUE(s.blur_low <= s.blur_threshold && s.blur_threshold <= s.blur_high) << s.blur_threshold;
+            const auto stops = f_stop_table(s.f_stop_increment);
+            EXPECT_TRUE(stops.front() <= s.f_stop && s.f_stop <= stops.back()) << s.f_stop;
+            EXPECT_TRUE(s.teleconverter >= 1 && s.teleconverter <= 4) << s.teleconverter;  // a converter magnifies 1 to 4 times
+            const Screen screen = drawn(s, camera);
+            EXPECT_TRUE(reads_input(screen.caption[int(Column::Aperture)][int(CaptionPlace::Centre)].substr(2), s.f_stop));
+            EXPECT_TRUE(reads_input(screen.caption[int(Column::Blur)][int(CaptionPlace::Centre)], s.blur_threshold));
+            if (mode == 0) {
+                EXPECT_TRUE(reads_input(screen.caption[int(Column::Lens)][int(CaptionPlace::Centre)], s.focal_length));
+            }
+            if (mode == 0 && s.blur_threshold <= 1) {
+                EXPECT_LT(s.maxblur_near, s.near);
+                EXPECT_TRUE(s.maxblur_far < 0 || (s.far >= 0 && s.far < s.maxblur_far)) << s.maxblur_far;
+            }
+        }
+    }
+}

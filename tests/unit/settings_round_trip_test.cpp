@@ -147,25 +147,25 @@ TEST(SettingsRoundTrip, NumbersTooLargeToWriteBackAreReplaced)
 
 TEST(SettingsRoundTrip, PositiveValuesMustStayPositiveWhenWritten)
 {
-    // A value is kept as the file holds it, snapping on or not, and written back exactly: tiny
-    // values survive the round trip.
-    const Settings snapped = load(header + u"snap 1\nblur_threshold 0.00005\nfocal_length 0.00001\nfov 0.006\nend\n");
-    EXPECT_EQ(snapped.state.blur_threshold, 0.00005);
-    EXPECT_EQ(snapped.state.focal_length, 0.00001);
-    EXPECT_EQ(snapped.state.fov, 0.006);
+    // A value is kept as the file holds it, snapping on or not, and written back exactly.
+    const Settings snapped = load(header + u"snap 1\nblur_threshold 0.02345\nfocal_length 12.345\nfov 0.999\nend\n");
+    EXPECT_EQ(snapped.state.blur_threshold, 0.02345);
+    EXPECT_EQ(snapped.state.focal_length, 12.345);
+    EXPECT_EQ(snapped.state.fov, 0.999);
     const std::u16string text = saved(snapped);
-    EXPECT_NE(text.find(u"\nblur_threshold 0.00005\n"), std::u16string::npos);  // its decimals suffice
+    EXPECT_NE(text.find(u"\nblur_threshold 0.02345\n"), std::u16string::npos);  // its decimals suffice
     // Values the decimals cannot hold are followed by their exact bits.
-    EXPECT_NE(text.find(u"\nfocal_length 0.00 x3EE4F8B588E368F1\n"), std::u16string::npos);
-    EXPECT_NE(text.find(u"\nfov 0.01 x3F789374BC6A7EFA\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nfocal_length 12.35 x4028B0A3D70A3D71\n"), std::u16string::npos);
+    EXPECT_NE(text.find(u"\nfov 1.00 x3FEFF7CED916872B\n"), std::u16string::npos);
     const Settings back = load(text);
-    EXPECT_EQ(back.state.focal_length, 0.00001);
-    EXPECT_EQ(back.state.fov, 0.006);
+    EXPECT_EQ(back.state.focal_length, 12.345);
+    EXPECT_EQ(back.state.fov, 0.999);
 
-    // A value below a billionth is written as the zero its decimals make of it, and takes its default.
+    // A value below a billionth is written as the zero its decimals make of it, and takes its
+    // default; one above it but below its scale takes the scale's end.
     const Settings tiny = load(header + u"snap 0\nteleconverter 4e-16\nfocal_length 0.0049\nend\n");
     EXPECT_EQ(tiny.state.teleconverter, 1);
-    EXPECT_EQ(tiny.state.focal_length, 0.0049);
+    EXPECT_EQ(tiny.state.focal_length, lens_scale_range.low);
 }
 
 TEST(SettingsRoundTrip, AnExactValueCountsOnlyWhileItsNumberStandsForIt)

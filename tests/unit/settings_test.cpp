@@ -94,7 +94,7 @@ void expect_usable(const Loaded& l)
         EXPECT_GE(v, 1.5);
         EXPECT_LE(v, 32);
     }
-    EXPECT_GE(s.maxblur, 0.01);
+    EXPECT_GE(s.maxblur, 2);
     EXPECT_LE(s.maxblur, 10000);
     for (int i = 0; i < l.table->count; ++i) {
         const Camera& c = l.table->cameras[static_cast<std::size_t>(i)];
@@ -714,7 +714,11 @@ INSTANTIATE_TEST_SUITE_P(
         SanitiseCase{u"fl_zoom 0.5", &CalcState::fl_zoom, 1.5}, SanitiseCase{u"fl_zoom 100", &CalcState::fl_zoom, 32},
         SanitiseCase{u"fov_zoom -3", &CalcState::fov_zoom, 1.5}, SanitiseCase{u"blur_zoom 33", &CalcState::blur_zoom, 32},
         SanitiseCase{u"blur_zoom 31.5", &CalcState::blur_zoom, 31.5},
-        SanitiseCase{u"maxblur 0", &CalcState::maxblur, 0.01}, SanitiseCase{u"maxblur 1000000", &CalcState::maxblur, 10000},
+        SanitiseCase{u"maxblur 0", &CalcState::maxblur, 2}, SanitiseCase{u"maxblur 1000000", &CalcState::maxblur, 10000},
+        // Every input on its scale: a teleconverter of 1 to 4, the aperture scale's f/0.7 to f/128.
+        SanitiseCase{u"teleconverter 9", &CalcState::teleconverter, 4},
+        SanitiseCase{u"teleconverter 1.7", &CalcState::teleconverter, 1.7},
+        SanitiseCase{u"f_stop 0.001", &CalcState::f_stop, 0.7071067811865476},
         SanitiseCase{u"maxblur " + overflowing, &CalcState::maxblur, 16},
         // Negative distances mean infinity and stay as they are; only non-finite ones are replaced.
         SanitiseCase{u"near -1", &CalcState::near, -1}, SanitiseCase{u"far \u22125", &CalcState::far, -5},
