@@ -15,6 +15,8 @@ public:
     /// The pressed state a toolbar button has now (the toolbar flips toggles before it reports).
     virtual int button_state(int toolbar, int button) = 0;
     virtual void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) = 0;
+    /// Writes `label` on the button in place of its picture; an empty label shows the picture.
+    virtual void set_button_label(int toolbar, int button, std::u16string_view label) = 0;
     /// Clicks a toolbar button for the keyboard: its state changes as a mouse click's would and the
     /// click comes back as a toolbar command.
     virtual void click_button(int toolbar, int button) = 0;

@@ -42,7 +42,7 @@ void choose_unit(CommandContext c, int unit)
 void choose_teleconverter(CommandContext c, double factor)
 {
     c.state.teleconverter = factor;
-    c.host.set_button_bitmap(toolbar_id::teleconverter, 0, teleconverter_bitmap(c.state));
+    refresh_teleconverter_button(c.state, c.host);
     c.host.recompute(true);
 }
 
@@ -123,6 +123,9 @@ void menu_command(CommandContext c, int id)
     case command_id::teleconverter_2:
         choose_teleconverter(c, 2.0);
         break;
+    case command_id::teleconverter_in_use:
+        choose_teleconverter(c, c.state.teleconverter);
+        break;
     case command_id::half_stops:
         choose_f_stop_increment(c, FStopIncrement::HalfStop);
         break;
@@ -182,6 +185,19 @@ ToolbarBitmap teleconverter_bitmap(const CalcState& state)
     if (state.teleconverter == 1.4) return ToolbarBitmap::IDTC14;
     if (state.teleconverter == 2.0) return ToolbarBitmap::IDTC20;
     return ToolbarBitmap::IDTC10;
+}
+
+Text256 teleconverter_label(const CalcState& state)
+{
+    if (state.teleconverter == 1 || state.teleconverter == 1.4 || state.teleconverter == 2)
+        return {};
+    return plain_number(state.teleconverter);
+}
+
+void refresh_teleconverter_button(const CalcState& state, CommandHost& host)
+{
+    host.set_button_bitmap(toolbar_id::teleconverter, 0, teleconverter_bitmap(state));
+    host.set_button_label(toolbar_id::teleconverter, 0, teleconverter_label(state).view());
 }
 
 void refresh_units_button(const CalcState& state, CommandHost& host)

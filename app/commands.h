@@ -7,6 +7,7 @@
 #include "app/command_host.h"
 #include "calc/calc_state.h"
 #include "cameras/camera.h"
+#include "text/format.h"
 
 inline constexpr int min_images = 2;
 inline constexpr int max_images = 100;
@@ -33,6 +34,11 @@ std::optional<ToolbarBitmap> units_bitmap(const CalcState& state);
 ToolbarBitmap f_stop_increment_bitmap(const CalcState& state);
 /// IDTC14 or IDTC20 for a factor of exactly 1.4 or 2, else IDTC10.
 ToolbarBitmap teleconverter_bitmap(const CalcState& state);
+/// What the teleconverter button has written on it in place of its picture: nothing for the
+/// factors its pictures show (1, 1.4, 2), else the factor in use ("1.7", "3").
+Text256 teleconverter_label(const CalcState& state);
+/// Sets the teleconverter button's picture and label for the factor in use.
+void refresh_teleconverter_button(const CalcState& state, CommandHost& host);
 
 /// Sets the units button to units_bitmap (when there is one).
 void refresh_units_button(const CalcState& state, CommandHost& host);

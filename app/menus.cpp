@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/keyboard.h"
+#include "text/format.h"
 
 namespace {
 
@@ -78,8 +79,14 @@ PopupMenu f_stop_increment_menu(const CalcState& state)
 
 PopupMenu teleconverter_menu(const CalcState& state)
 {
-    return {MenuAnchor::Teleconverter,
-            {{command_id::no_teleconverter, u"No Teleconverter", state.teleconverter == 1.0},
-             {command_id::teleconverter_1_4, u"1.4X Teleconverter", state.teleconverter == 1.4},
-             {command_id::teleconverter_2, u"2X Teleconverter", state.teleconverter == 2.0}}};
+    PopupMenu menu{MenuAnchor::Teleconverter,
+                   {{command_id::no_teleconverter, u"No Teleconverter", state.teleconverter == 1.0},
+                    {command_id::teleconverter_1_4, u"1.4X Teleconverter", state.teleconverter == 1.4},
+                    {command_id::teleconverter_2, u"2X Teleconverter", state.teleconverter == 2.0}}};
+    if (std::none_of(menu.items.begin(), menu.items.end(), [](const MenuItem& item) { return item.checked; })) {
+        static Text256 in_use;  // the menu's texts must outlive it; one teleconverter menu is open at a time
+        in_use = format(u"%s\u00D7", {plain_number(state.teleconverter).view()});
+        menu.items.push_back({command_id::teleconverter_in_use, in_use.view(), true, true});
+    }
+    return menu;
 }

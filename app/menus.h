@@ -18,6 +18,7 @@ inline constexpr int last_unit = 3005;
 inline constexpr int no_teleconverter = 3006;
 inline constexpr int teleconverter_1_4 = 3007;
 inline constexpr int teleconverter_2 = 3008;
+inline constexpr int teleconverter_in_use = 3011;  // a factor none of the three is, listed as in use
 inline constexpr int half_stops = 3009;
 inline constexpr int third_stops = 3010;
 inline constexpr int about = 4002;
@@ -56,5 +57,6 @@ PopupMenu camera_menu(const CameraTable& cameras);
 PopupMenu units_menu(const CalcState& state);
 PopupMenu help_menu();
 PopupMenu f_stop_increment_menu(const CalcState& state);
-/// Each item whose factor equals the teleconverter exactly is checked.
+/// Each item whose factor equals the teleconverter exactly is checked; any other factor is listed
+/// after them as the one in use ("1.7×", checked; its text lasts until the menu is built again).
 PopupMenu teleconverter_menu(const CalcState& state);

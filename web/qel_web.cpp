@@ -185,6 +185,7 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     int height = 0;
     std::array<std::array<int, max_toolbar_buttons>, 7> states{};
     std::array<std::array<ToolbarBitmap, max_toolbar_buttons>, 7> bitmaps{};
+    std::u16string teleconverter_label;  // written on the teleconverter button in place of its picture
     std::unique_ptr<PopupMenu> menu;
     Pending pending = Pending::None;
     CursorKind cursor = CursorKind::Arrow;
@@ -213,6 +214,12 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     void set_button_bitmap(int toolbar, int b, ToolbarBitmap bitmap) override
     {
         bitmaps[slot(toolbar)][static_cast<std::size_t>(b)] = bitmap;
+        changed_ui();
+    }
+    void set_button_label(int toolbar, int, std::u16string_view label) override
+    {
+        if (toolbar == toolbar_id::teleconverter)
+            teleconverter_label = label;
         changed_ui();
     }
     void click_button(int toolbar, int b) override
@@ -280,7 +287,7 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         button(toolbar_id::f_stop_increment, 0) = 1;
         button(toolbar_id::teleconverter, 0) = 1;
         bitmaps[slot(toolbar_id::f_stop_increment)][0] = f_stop_increment_bitmap(state);
-        bitmaps[slot(toolbar_id::teleconverter)][0] = teleconverter_bitmap(state);
+        refresh_teleconverter_button(state, *this);
         refresh_units_button(state, *this);
     }
 
@@ -332,6 +339,10 @@ struct PageApp final : AppState, CommandHost, MouseHost {
                 j.raw(states[slot(d.control_id)][b] != 0 ? "true" : "false");
                 j.raw(",\"help\":");
                 j.text(d.buttons[b].help);
+                if (d.control_id == toolbar_id::teleconverter && !teleconverter_label.empty()) {
+                    j.raw(",\"label\":");
+                    j.text(teleconverter_label);
+                }
                 j.raw("}");
             }
             j.raw("]}");

@@ -128,6 +128,29 @@ function sizeToolbars(ui) {
   }
 }
 
+// A factor none of the pictures shows is written on the button, white on black as they are, at the
+// screen's density.
+const labelPictures = new Map();
+function labelPicture(label) {
+  const scale = window.devicePixelRatio || 1;
+  const key = `${label}@${scale}`;
+  if (!labelPictures.has(key)) {
+    const size = Math.round(24 * scale);
+    const canvas = document.createElement("canvas");
+    canvas.width = canvas.height = size;
+    const g = canvas.getContext("2d");
+    g.fillStyle = "#000";
+    g.fillRect(0, 0, size, size);
+    g.fillStyle = "#fff";
+    g.font = `bold ${Math.round(11 * scale)}px Carlito, sans-serif`;
+    g.textAlign = "center";
+    g.textBaseline = "middle";
+    g.fillText(label, size / 2, size / 2, size - 2);
+    labelPictures.set(key, canvas.toDataURL());
+  }
+  return labelPictures.get(key);
+}
+
 /// Shows the toolbars as the core reports them (built on the first call after a start).
 export function showToolbars(ui) {
   if (toolbarNodes.size === 0) {
@@ -144,8 +167,15 @@ export function showToolbars(ui) {
     t.buttons.forEach((b, i) => {
       const node = bar.children[i];
       const img = node.firstChild;
+      if (b.label) {
+        const src = labelPicture(b.label);
+        if (img.getAttribute("src") !== src) {
+          img.removeAttribute("srcset");
+          img.setAttribute("src", src);
+        }
+      }
       const src = `pictures/${b.bitmap}.png`;
-      if (img.getAttribute("src") !== src) {
+      if (!b.label && img.getAttribute("src") !== src) {
         const at = (suffix) => `pictures/${b.bitmap}${suffix}.png`;
         img.setAttribute("srcset", `${src} 1x, ${at("@1.5x")} 1.5x, ${at("@2x")} 2x, ${at("@3x")} 3x`);
         img.setAttribute("src", src);

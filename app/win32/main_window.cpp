@@ -258,7 +258,7 @@ void MainWindow::create_toolbars()
             break;
         case toolbar_id::teleconverter:
             set_toolbar_button_state(t, 0, 1);
-            set_toolbar_bitmap(t, 0, teleconverter_bitmap(app_.state));
+            refresh_teleconverter_button(app_.state, *this);
             break;
         default:
             break;
@@ -519,6 +519,11 @@ int MainWindow::button_state(int toolbar_id, int button) { return toolbar_button
 void MainWindow::set_button_bitmap(int toolbar_id, int button, ToolbarBitmap bitmap)
 {
     set_toolbar_bitmap(toolbar(toolbar_id), button, bitmap);
+}
+
+void MainWindow::set_button_label(int toolbar_id, int button, std::u16string_view label)
+{
+    set_toolbar_label(toolbar(toolbar_id), button, label);
 }
 
 void MainWindow::recompute(bool rescale)

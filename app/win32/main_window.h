@@ -58,6 +58,7 @@ public:
     void show_menu(const PopupMenu& menu) override;
     int button_state(int toolbar, int button) override;
     void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) override;
+    void set_button_label(int toolbar, int button, std::u16string_view label) override;
     void click_button(int toolbar, int button) override;
     void layout_toolbars() override;
     void recompute(bool rescale) override;

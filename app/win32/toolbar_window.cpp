@@ -1,6 +1,7 @@
 #include "app/win32/toolbar_window.h"
 
 #include <memory>
+#include <string>
 
 #include "app/win32/gdi.h"
 
@@ -29,6 +30,12 @@ public:
         toolbar_.bitmaps[button] = bitmap;
         InvalidateRect(window_, nullptr, TRUE);
     }
+    void set_label(int button, std::u16string_view label)
+    {
+        if (!valid(button)) return;
+        labels_[button] = label;
+        InvalidateRect(window_, nullptr, TRUE);
+    }
     void place(int x, int y, const ToolbarMetrics& metrics)
     {
         const bool resized = metrics.button != toolbar_.metrics.button || metrics.pitch != toolbar_.metrics.pitch ||
@@ -55,6 +62,7 @@ private:
 
     void on_create();
     void on_paint();
+    void draw_label(HDC dc, int index, int x, int y);
     void on_mouse_move(int x, int y);
     void on_timer();
     void on_left_button_down(int x, int y);
@@ -68,6 +76,7 @@ private:
     ToolbarSpec toolbar_;
     int hover_ = -1;
     std::array<int, max_toolbar_buttons> states_{};
+    std::array<std::u16string, max_toolbar_buttons> labels_{};
     BackBuffer back_buffer_;
 };
 
@@ -102,9 +111,27 @@ void ToolbarWindow::on_paint()
             Selection bitmap(source.get(), picture);
             BitBlt(dc, m.border + c * m.pitch, m.border + r * m.pitch, m.button, m.button, source.get(), 0, 0,
                    states_[index] == 0 ? SRCCOPY : NOTSRCCOPY);
+            if (!labels_[index].empty())
+                draw_label(dc, index, m.border + c * m.pitch, m.border + r * m.pitch);
         }
     }
     BitBlt(paint.get(), 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+}
+
+// A label in place of the picture, in the picture's colours: white on black, inverted when pressed.
+void ToolbarWindow::draw_label(HDC dc, int index, int x, int y)
+{
+    const int size = toolbar_.metrics.button;
+    const bool pressed = states_[index] != 0;
+    RECT cell{x, y, x + size, y + size};
+    FillRect(dc, &cell, static_cast<HBRUSH>(GetStockObject(pressed ? WHITE_BRUSH : BLACK_BRUSH)));
+    FontHandle font(CreateFontW(-(size * 11 / 24), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Calibri"));
+    Selection selected(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, pressed ? RGB(0, 0, 0) : RGB(255, 255, 255));
+    DrawTextW(dc, reinterpret_cast<const wchar_t*>(labels_[index].c_str()), static_cast<int>(labels_[index].size()),
+              &cell, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 void ToolbarWindow::end_hover()
@@ -252,6 +279,11 @@ HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int 
 void set_toolbar_bitmap(HWND toolbar, int button, ToolbarBitmap bitmap)
 {
     if (ToolbarWindow* t = toolbar_of(toolbar)) t->set_bitmap(button, bitmap);
+}
+
+void set_toolbar_label(HWND toolbar, int button, std::u16string_view label)
+{
+    if (ToolbarWindow* t = toolbar_of(toolbar)) t->set_label(button, label);
 }
 
 void place_toolbar(HWND toolbar, int x, int y, const ToolbarMetrics& metrics)

@@ -6,6 +6,7 @@
 #include "app/win32/win.h"
 
 #include <array>
+#include <string_view>
 
 #include "app/toolbar_logic.h"
 #include "app/toolbars.h"
@@ -39,6 +40,8 @@ HWND create_toolbar(HINSTANCE instance, HWND parent, int control_id, int x, int 
 
 /// Owner access: the button's picture and pressed state; both repaint the toolbar.
 void set_toolbar_bitmap(HWND toolbar, int button, ToolbarBitmap bitmap);
+/// Writes `label` on the button in place of its picture (empty: the picture again); repaints.
+void set_toolbar_label(HWND toolbar, int button, std::u16string_view label);
 /// Moves the toolbar and gives it the sizes of a layout (its buttons grow with the pixel scale).
 void place_toolbar(HWND toolbar, int x, int y, const ToolbarMetrics& metrics);
 void set_toolbar_button_state(HWND toolbar, int button, int state);

@@ -20,6 +20,7 @@ public:
 
     std::vector<PopupMenu> menus;
     std::vector<BitmapChange> bitmaps;
+    std::vector<std::u16string> labels;  // every label set_button_label gave the teleconverter button
     std::vector<std::pair<int, int>> clicks;  // toolbar and button of every click_button
     std::vector<bool> recomputes;  // the rescale flag of every recompute, in order
     int repaints = 0;
@@ -40,6 +41,11 @@ public:
     void set_button_bitmap(int toolbar, int button, ToolbarBitmap bitmap) override
     {
         bitmaps.push_back({toolbar, button, bitmap});
+    }
+    void set_button_label(int toolbar, int, std::u16string_view label) override
+    {
+        if (toolbar == 104)
+            labels.emplace_back(label);
     }
     void click_button(int toolbar, int button) override { clicks.emplace_back(toolbar, button); }
     void layout_toolbars() override { ++layouts; }

@@ -82,6 +82,7 @@ public:
     void show_menu(const PopupMenu& m) override { menu = m; }
     int button_state(int toolbar, int button) override { return at(toolbar)[static_cast<std::size_t>(button)]; }
     void set_button_bitmap(int, int, ToolbarBitmap) override {}
+    void set_button_label(int, int, std::u16string_view) override {}
     void click_button(int toolbar, int button) override
     {
         const ToolbarDescription& d = toolbar_description(toolbar);

@@ -84,10 +84,16 @@ TEST_F(Commands, TeleconverterSetsFactorBitmapAndRescales)
         menu_command(context(), c.id);
         EXPECT_EQ(state.teleconverter, c.factor);
         EXPECT_EQ(host.bitmaps.back(), (BitmapChange{104, 0, c.bitmap}));
+        EXPECT_EQ(host.labels.back(), u"");  // the picture shows the factor
         EXPECT_EQ(host.recomputes.back(), true);
     }
-    state.teleconverter = 1.7;  // from a hand-edited file
-    EXPECT_EQ(teleconverter_bitmap(state), ToolbarBitmap::IDTC10);
+    // Another factor (a 1.7x converter's, from the settings file) is written on the button, and
+    // choosing it in the menu keeps it.
+    state.teleconverter = 1.7;
+    menu_command(context(), 3011);
+    EXPECT_EQ(state.teleconverter, 1.7);
+    EXPECT_EQ(host.labels.back(), u"1.7");
+    EXPECT_EQ(host.recomputes.back(), true);
 }
 
 TEST_F(Commands, FStopIncrementDoesNotRescale)

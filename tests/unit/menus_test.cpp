@@ -63,8 +63,13 @@ TEST(Menus, TeleconverterChecksOnlyAnExactFactor)
     CalcState s;
     s.teleconverter = 1.4;
     EXPECT_EQ(describe(teleconverter_menu(s)), u"3006 No Teleconverter|3007 1.4X Teleconverter*|3008 2X Teleconverter");
+    // Any other factor, a 1.7x converter's or a hand-edited one's, is listed as the one in use.
     s.teleconverter = 1.41;
-    EXPECT_EQ(describe(teleconverter_menu(s)), u"3006 No Teleconverter|3007 1.4X Teleconverter|3008 2X Teleconverter");
+    EXPECT_EQ(describe(teleconverter_menu(s)),
+              u"3006 No Teleconverter|3007 1.4X Teleconverter|3008 2X Teleconverter|3011 1.41\u00D7*");
+    s.teleconverter = 3;
+    EXPECT_EQ(describe(teleconverter_menu(s)),
+              u"3006 No Teleconverter|3007 1.4X Teleconverter|3008 2X Teleconverter|3011 3\u00D7*");
 }
 
 TEST(Menus, CameraMenuListsEveryCameraAndChecksTheCurrentOne)
