@@ -109,7 +109,7 @@ constexpr IntegerCheck pixel_checks[] = {
 constexpr NumberCheck later_checks[] = {
     {id::film_resolution, &Camera::film_resolution, u"Illegal film resolution", 2, true},
     {id::custom_coc, &Camera::custom_coc, u"Illegal circle of confusion", 5, true},
-    {id::visual_resolution, &Camera::visual_resolution, u"Illegal visual resolution", 2, false},
+    {id::visual_resolution, &Camera::visual_resolution, u"Illegal visual resolution (above 0 and at most 5000 arc minutes)", 2, false},
     {id::allowable_blur, &Camera::allowable_blur, u"Illegal allowable blur", 2, false},
     {id::print_size, &Camera::print_size, u"Illegal print size", 2, false},
     {id::viewing_distance, &Camera::viewing_distance, u"Illegal viewing distance", 2, false},

@@ -105,13 +105,14 @@ FORMULA_CHECKS = [
     ("examples/dof.txt", "hypot(f**2 / (N * (hyperfocal - f)), N * hyperfocal / (hyperfocal - f) / G)", "c * t"),
     # The third stop nearest the best aperture, which the best f-stop tip names (f/14 = 2^(26/6 - 1/2)).
     ("examples/best.txt", "2 ** (26/6 - 1/2)", "2 ** (round((log2(optimum_f_stop) + 1/2) * 6) / 6 - 1/2)"),
-    ("examples/dof.txt", "W * s / f", "field_width"),
-    ("examples/dof.txt", "degrees(2 * atan(W / (2 * f)))", "angle_width"),
+    ("examples/dof.txt", "W * (s - f) / f", "field_width"),
+    ("examples/dof.txt", "degrees(2 * atan(W / (2 * f * s / (s - f))))", "angle_width"),
+    ("examples/dof-infinity.txt", "degrees(2 * atan(W / (2 * f)))", "angle_width"),
     ("examples/dof-digital.txt", HYPERFOCAL, "hyperfocal"),
     ("examples/dof-digital.txt", H_AT_FOCUS + " * s / (" + H_AT_FOCUS + " + s - f)", "near"),
     ("examples/dof-digital.txt", H_AT_FOCUS + " * s / (" + H_AT_FOCUS + " - s + f)", "far"),
     ("examples/dof-film.txt", HYPERFOCAL, "hyperfocal"),
-    ("examples/dof-infinity.txt", "hyperfocal", "near"),
+    ("examples/dof-infinity.txt", "f**2 / (sqrt((c*t)**2 - (N/G)**2) * N)", "near"),
     ("examples/dof-infinity.txt", HYPERFOCAL, "hyperfocal"),
     ("examples/dof-crop.txt", "focal_length / crop_factor", "effective_focal_length"),
     # A life-size shot in depth of field mode: the close-up depth but for 1 / (1 - (c_e N / (m f))^2).

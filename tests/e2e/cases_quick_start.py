@@ -125,8 +125,8 @@ def quick_start(ctx, sandboxes):
     C.run(ctx, box, "quick-start-2-focus", step_2_focus)
     check_readings(ctx, box, "dof.txt", "step 2")
 
-    # "Try it": the focus at infinity puts the near limit at the hyperfocal distance; f/16 brings
-    # it closer.
+    # "Try it": the focus at infinity puts the near limit a focal length short of the hyperfocal
+    # distance; f/16 brings it closer.
     def try_it(qel, screen):
         lay = screen.layout
         s = state(ctx, box)
@@ -138,16 +138,19 @@ def quick_start(ctx, sandboxes):
     at_f8 = show(ctx, box.settings_path())
     hyperfocal_f8 = state(ctx, box)["hyperfocal"]
     check(state(ctx, box)["focus_at"] == -1, "the focus line at the top of the scale is not at infinity")
-    check(details(at_f8)["Hyperfocal"] == caption(at_f8, "distance", 0),
-          "focused at infinity, the near limit is not the hyperfocal distance")
+    at_infinity = state(ctx, box)
+    # Just short of it: a focal length, and a little more where diffraction takes its share.
+    short_of = lambda s: 0.99 < s["near"] / (s["hyperfocal"] - s["effective_focal_length"]) < 1
+    check(short_of(at_infinity),
+          f"focused at infinity, the near limit {at_infinity['near']} is not just short of the hyperfocal distance")
 
     def try_f16(qel, screen):
         click_aperture(ctx, qel, screen, 16)
 
     C.run(ctx, box, "quick-start-try-f16", try_f16)
     s = state(ctx, box)
-    check(s["near"] < hyperfocal_f8 and s["near"] == s["hyperfocal"],
-          f"at f/16 the near limit {s['near']} is not the closer hyperfocal distance")
+    check(s["near"] < hyperfocal_f8 and short_of(s),
+          f"at f/16 the near limit {s['near']} is not just short of the closer hyperfocal distance")
 
     # Step 3: best f-stop mode, 35 mm, the far limit to 10 m first, then the near limit to 2 m,
     # each made exact with the keys where the drag lands beside it.
