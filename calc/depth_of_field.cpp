@@ -73,8 +73,9 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
     const double c_e = left_for_defocus(working_f_number(n, f, s) / airy, allowed);  // as defocus_allowance
     const double h = f * f / (c_e * n);
     // Where diffraction at this focus leaves (next to) nothing of the allowed blur, nothing but
-    // the focus distance itself is sharp.
-    if (c_e > 0 && std::isfinite(h)) {
+    // the focus distance itself is sharp: no depth at all.
+    const bool focus_only = !(c_e > 0 && std::isfinite(h));
+    if (!focus_only) {
         if (s < 0) {
             // Focused at infinity an object at x blurs by f^2 / (N x): the near limit is h itself,
             // where the finite focus's near limit h s / (h + s - f) tends (not the hyperfocal
@@ -100,8 +101,6 @@ void compute_depth_of_field(CalcState& state, const Camera& camera)
         state.far = state.focus_at;
     }
 
-    // Nothing but the focus sharp (at infinity too): no depth at all.
-    const bool focus_only = state.near == s && state.far == s;
     state.front = focus_only ? 0 : (state.near < 0 || s < 0) ? -1 : s - state.near;
     state.back = focus_only ? 0 : state.far < 0 ? -1 : state.far - s;
     state.range = focus_only ? 0 : (state.near < 0 || state.far < 0) ? -1 : state.front + state.back;

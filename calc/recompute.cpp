@@ -19,9 +19,11 @@ void set_window(double value, double zoom, double lowest_high, double highest_hi
                 double& high)
 {
     high = std::clamp(value * zoom, lowest_high, highest_high);
-    if (value > 0 && value * (2 * zoom - 1) < high)
-        high = value * (2 * zoom - 1);
     low = high / (2 * zoom - 1);
+    if (value > 0 && value < low) {
+        high = value * (2 * zoom - 1);
+        low = value;
+    }
 }
 
 void recentre_windows(CalcState& s)

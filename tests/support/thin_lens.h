@@ -63,66 +63,50 @@ inline double angle_of_view(double frame_mm, double f)
 
 namespace thin_lens {
 
-/// The root of `g` (in reciprocal distance, 1/mm) between `low` and `high`, where g changes sign,
-/// by bisection: no formula of the calculation, only the blur of a thin lens.
+/// Where `g` changes sign between `low` and `high` (reciprocal distances, 1/mm), by bisection:
+/// no formula of the calculation, only the blur of a thin lens.
 template <typename G>
 double root(G g, double low, double high)
 {
     const bool rising = g(low) < g(high);
-    for (int i = 0; i < 400 && low < high; ++i) {
-        const double mid = 0.5 * (low + high);
-        if (mid == low || mid == high)
-            break;
+    for (double mid = 0.5 * (low + high); mid != low && mid != high; mid = 0.5 * (low + high))
         ((g(mid) < 0) == rising ? low : high) = mid;
-    }
     return 0.5 * (low + high);
 }
 
-/// The nearest (`side` -1) or farthest (+1) object distance (mm; -1 infinity) whose blur, with the
-/// lens focused at `focus`, stays within `allowed` mm; `diffraction` false counts defocus alone.
-/// Where the focus itself blurs more, the limits are the focus.
+/// The nearest (`side` -1) or farthest (+1) object distance (mm; -1 infinity) that blurs within
+/// `allowed` mm with the lens focused at `focus` (by defocus alone unless `diffraction`); the focus
+/// itself where that blurs more.
 inline double limit(double f, double n, double wavelength_nm, double focus, double allowed, int side,
                     bool diffraction = true)
 {
     const double d = diffraction ? focused_airy_disk(f, n, wavelength_nm, focus) : 0;
+    const auto excess = [&](double u) { return std::hypot(defocus_blur(f, n, focus, u > 0 ? 1 / u : -1), d) - allowed; };
+    const double u = focus < 0 ? 0 : 1 / focus;
     if (d >= allowed)
         return focus;
-    const auto excess = [&](double u) {  // u = 1 / object distance
-        const double b = defocus_blur(f, n, focus, u > 0 ? 1 / u : -1);
-        return b * b + d * d - allowed * allowed;
-    };
-    const double at_focus = focus < 0 ? 0 : 1 / focus;
-    if (side > 0) {
-        if (excess(0) <= 0)
-            return -1;
-        return 1 / root(excess, 0, at_focus);
-    }
-    return 1 / root(excess, at_focus, 1e9 / f);
+    if (side > 0)
+        return excess(0) <= 0 ? -1 : 1 / root(excess, 0, u);
+    return 1 / root(excess, u, 1e9 / f);
 }
 
-/// The closest focus distance from which an object at infinity stays within `allowed` mm, the Airy
-/// disk of that focus included; -1 when even focused at infinity it does not.
+/// The closest focus from which an object at infinity blurs within `allowed` mm, with the Airy
+/// disk of that focus; -1 when even focused at infinity it does not.
 inline double hyperfocal(double f, double n, double wavelength_nm, double allowed)
 {
-    if (airy_disk(wavelength_nm, n) >= allowed)
-        return -1;
-    return 1 / root([&](double u) { return total_blur(f, n, wavelength_nm, 1 / u, -1) - allowed; }, 1e-300,
-                    (1 - 1e-12) / f);
+    const auto excess = [&](double u) { return total_blur(f, n, wavelength_nm, 1 / u, -1) - allowed; };
+    return airy_disk(wavelength_nm, n) >= allowed ? -1 : 1 / root(excess, 1e-300, (1 - 1e-12) / f);
 }
 
 /// The effective f-number at which an object at `object` blurs least with the lens focused at
-/// `focus`: the sum of defocus and diffraction searched for its minimum (golden section in log N).
+/// `focus` (golden-section search for the least total blur).
 inline double sharpest_f_number(double f, double wavelength_nm, double focus, double object)
 {
-    double low = std::log(0.01), high = std::log(1e5);
-    const double golden = (std::sqrt(5.0) - 1) / 2;
     const auto blur = [&](double log_n) { return total_blur(f, std::exp(log_n), wavelength_nm, focus, object); };
+    double low = std::log(1e-6), high = std::log(1e6);
     for (int i = 0; i < 200; ++i) {
-        const double a = high - golden * (high - low), b = low + golden * (high - low);
-        if (blur(a) < blur(b))
-            high = b;
-        else
-            low = a;
+        const double a = high - 0.618034 * (high - low), b = low + 0.618034 * (high - low);
+        (blur(a) < blur(b) ? high : low) = blur(a) < blur(b) ? b : a;
     }
     return std::exp(0.5 * (low + high));
 }
@@ -130,9 +114,8 @@ inline double sharpest_f_number(double f, double wavelength_nm, double focus, do
 /// The focus distance at which objects at `near` and `far` (-1 infinity) blur alike.
 inline double focus_between(double f, double near, double far)
 {
-    const double to_far = far < 0 ? 0 : 1 / far;
-    return 1 / root([&](double u) { return defocus_blur(f, 1, 1 / u, near) - defocus_blur(f, 1, 1 / u, far); },
-                    to_far, 1 / near);
+    const auto difference = [&](double u) { return defocus_blur(f, 1, 1 / u, near) - defocus_blur(f, 1, 1 / u, far); };
+    return 1 / root(difference, far < 0 ? 0 : 1 / far, 1 / near);
 }
 
 }  // namespace thin_lens

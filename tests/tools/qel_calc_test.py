@@ -292,9 +292,6 @@ def panel_details(shown):
     return dict(line.strip().split(": ", 1) for line in lines if ": " in line)
 
 
-DEFAULT_RATIOS = {"1 : 10", "1 : 5", "1 : 3", "1 : 2", "1 : 1.5", "1 : 1", "1.5 : 1", "2 : 1", "3 : 1", "5 : 1"}
-
-
 def csv_rows(text):
     import csv
     import io
@@ -406,26 +403,6 @@ class FieldCardTest(Files):
                         self.assertGreater(fewer["optimum_blur"], fewer["blur_threshold"])
                 plans += 1
         self.assertGreater(plans, 50)
-
-    def test_a_macro_file_gets_the_close_up_card_of_its_panel(self):
-        for path, point, s in self.generated_files():
-            with open(path, encoding="utf-8") as f:
-                macro = self.write(with_setting(f.read(), "mode", 4), "macro.txt")
-            shown = self.show(macro, "--decimal", point)
-            details = panel_details(shown)
-            ratio = next(l for l in shown if l.startswith("caption distance value: "))[24:].split("|")[0]
-            rows = self.table_csv(macro, "--decimal", point)
-            ratios = {r.replace(".", point) for r in DEFAULT_RATIOS}
-            self.assertEqual(len({r["magnification"] for r in rows}), 10 + (ratio not in ratios))
-            depth = "diffraction" if details["Range"].startswith("0 ") else details["Range"]
-            self.assertIn((ratio, depth, details["Effective f-number"]),
-                          [(r["magnification"], r["depth"], r["effective f-number"]) for r in rows], path)
-            # Nothing is sharp from the diffraction limit on.
-            number = lambda text: float(text.removeprefix("f/").replace(point, "."))
-            for r in rows:
-                if abs(number(r["aperture"]) / number(r["diffraction limit"]) - 1) > 0.05:  # stops are headed as marked
-                    self.assertEqual(r["depth"] == "diffraction",
-                                     number(r["aperture"]) > number(r["diffraction limit"]), r)
 
     def test_the_window_command_makes_qel_calcs_card_of_the_saved_settings(self):
         for path, _, s in self.generated_files():
