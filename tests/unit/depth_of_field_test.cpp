@@ -199,20 +199,4 @@ TEST(Blur, AnObjectAtInfinityBlursAsAFarObjectDoes)
     }
 }
 
-TEST(Blur, AtTheDepthOfFieldLimitsEqualsTheThreshold)
-{
-    const Camera camera = hand_default_camera();
-    for (const double threshold : {0.5, 1.0, 1.5, 2.0}) {
-        CalcState s = blur_state(2500, 0);
-        s.blur_threshold = threshold;
-        recompute(s, camera, false);
-        ASSERT_GT(s.far, 0);
-        for (const double limit : {s.near, s.far}) {
-            s.blur_distance = limit;
-            recompute(s, camera, false);
-            EXPECT_TRUE(close_to(s.blur, threshold, 1e-7)) << "threshold " << threshold;
-        }
-    }
-}
-
 }  // namespace

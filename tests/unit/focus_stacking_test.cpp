@@ -23,44 +23,6 @@ CalcState stack_state(double near_limit, double far_limit, int ni)
     return s;
 }
 
-struct SpacingCase {
-    double near_limit;
-    double far_limit;
-    int ni;
-};
-
-void PrintTo(const SpacingCase& c, std::ostream* os)
-{
-    *os << c.near_limit << " to " << c.far_limit << " in " << c.ni;
-}
-
-class FocusPoints : public testing::TestWithParam<SpacingCase> {};
-
-TEST_P(FocusPoints, AreEvenlySpacedInReciprocalDistance)
-{
-    const SpacingCase c = GetParam();
-    const Camera camera = hand_default_camera();
-    CalcState s = stack_state(c.near_limit, c.far_limit, c.ni);
-    s.focus_points.fill(-123);
-    recompute(s, camera, false);
-    const double far_reciprocal = c.far_limit < 0 ? 0 : 1 / c.far_limit;
-    for (int i = 0; i < c.ni - 1; ++i) {
-        const double t = static_cast<double>(i) / (c.ni - 1);
-        const double expected = 1 / c.near_limit + (far_reciprocal - 1 / c.near_limit) * t;
-        EXPECT_TRUE(close_to(1 / s.focus_points[i], expected, 1e-12)) << i;
-    }
-    EXPECT_EQ(s.focus_points[c.ni - 1], c.far_limit);
-    EXPECT_EQ(s.focus_points[0], c.near_limit);
-    if (c.ni < max_focus_points) {
-        EXPECT_EQ(s.focus_points[c.ni], -123);  // entries beyond the stack keep their values
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, FocusPoints,
-                         testing::Values(SpacingCase{914.4, 1828.8, 2}, SpacingCase{500, 5000, 3},
-                                         SpacingCase{500, 5000, 10}, SpacingCase{200, infinity, 7},
-                                         SpacingCase{300, 400, 100}, SpacingCase{1000, infinity, 100}));
-
 TEST(FocusStacking, InfiniteFarLimitWithThreeImages)
 {
     const Camera camera = hand_default_camera();
