@@ -76,7 +76,7 @@ def hand_edited_state(ctx, sandboxes):
 
         edit(qel, 4014, d, "0")
         qel.click_screen(*d[4025].centre(), settle=0.5)
-        refused(qel, "Illegal visual resolution")
+        refused(qel, "Illegal visual resolution (above 0 and at most 5000 arc minutes)")
         P.type_text(qel, "1")
         P.key(qel, "alt+F4", settle=0.6)
         check(dialog not in qel.windows(), "the dialog did not close with every field valid")
