@@ -3,6 +3,7 @@
 // events into KeyPress and hand them here.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -22,6 +23,9 @@ enum class Key {
     Home,
     End,
     P,
+    F10,    ///< F10, or Alt pressed and released with no other key: opens the first menu
+    Left,   ///< in a menu: the menu before it
+    Right,  ///< in a menu: the menu after it
 };
 
 struct KeyPress {
@@ -47,6 +51,10 @@ std::span<const Shortcut> shortcuts();
 const Shortcut* toolbar_shortcut(int toolbar, int button);
 const Shortcut* command_shortcut(int command);
 
+/// The menu an Alt+letter opens (Alt+C the camera menu, ...), also over another menu; none for
+/// any other key or a menu whose toolbar the mode hides.
+std::optional<MenuAnchor> menu_of_key(KeyPress key, Mode mode);
+
 /// Whether a toolbar is on screen in a mode: the images toolbar only in FocusStacking, the
 /// teleconverter toolbar in every mode but Macro, the others always.
 bool toolbar_shown(int toolbar, Mode mode);
@@ -70,7 +78,7 @@ struct KeyContext {
 };
 
 /// A key went down. Shortcuts click their button (only while its toolbar is shown) or run their
-/// command; Up and Down move the focused value (while its cue is shown) or else the one under the
+/// command; F10 opens the first menu (menu_order); Up and Down move the focused value (while its cue is shown) or else the one under the
 /// pointer by one step, Page Up and Page Down by a page; Tab and Shift+Tab move the focus through
 /// the mode's values, and on to the details panel while its lines scroll; there Up and Down scroll
 /// by a row, Page Up and Page Down by the rows shown less one, Home and End to the first and the

@@ -1,7 +1,7 @@
 // The keyboard: the Windows program's keys, and the keys of the boxes, the dialog and the menus.
 import { shell, canvas } from "./shell.js";
-import { about, closeAbout, errorBox, keepTabIn, nextError } from "./boxes.js";
-import { dialog } from "./dialog.js";
+import { about, answer, closeAbout, errorBox, keepTabIn, nextError, questionBox } from "./boxes.js";
+import { dialog, formCommand, ENTER, ESCAPE } from "./dialog.js";
 import { menuKey, menuOpen, setOpener } from "./menus.js";
 import { at } from "./pointer.js";
 
@@ -18,7 +18,7 @@ canvas.addEventListener("pointerleave", () => { pointer.inside = false; });
 
 document.addEventListener("keydown", (e) => {
   // A box or the dialog keeps Tab to itself, as a modal window does.
-  const modal = [errorBox, about, dialog].find((box) => !box.hidden);
+  const modal = [errorBox, questionBox, about, dialog].find((box) => !box.hidden);
   if (modal && e.key === "Tab") {
     keepTabIn(modal, e);
     return;
@@ -27,12 +27,20 @@ document.addEventListener("keydown", (e) => {
     if (e.key === "Enter" || e.key === "Escape") { e.preventDefault(); nextError(); }
     return;
   }
+  if (!questionBox.hidden) {
+    if (e.key === "Escape") { e.preventDefault(); answer(false); }
+    return;
+  }
   if (!about.hidden) {
     if (e.key === "Enter" || e.key === "Escape") { e.preventDefault(); closeAbout(); }
     return;
   }
   if (!dialog.hidden) {
-    if (e.key === "Escape") e.preventDefault();  // as on Windows, Escape leaves the dialog open
+    // As in the Windows dialog: Escape is Cancel, Enter presses Apply (a focused button presses itself).
+    if (e.key === "Escape" || (e.key === "Enter" && e.target.tagName !== "BUTTON")) {
+      e.preventDefault();
+      formCommand(e.key === "Escape" ? ESCAPE : ENTER, 0);
+    }
     return;
   }
   if (menuOpen()) {

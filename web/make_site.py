@@ -164,9 +164,10 @@ def dialog_layout(rc_path):
         sys.exit(f"{rc_path}: no dialog 4000")
     controls = []
     for line in body.group(3).splitlines():
-        m = re.match(r'\s*(LTEXT|EDITTEXT|COMBOBOX|PUSHBUTTON)\s+(?:"([^"]*)",\s*)?(-?\d+),\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)', line)
+        m = re.match(r'\s*(LTEXT|EDITTEXT|COMBOBOX|PUSHBUTTON|DEFPUSHBUTTON)\s+(?:"([^"]*)",\s*)?(-?\d+),\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)', line)
         if m:
             kind, label, cid, x, y, w, h = m.groups()
+            kind = "PUSHBUTTON" if kind == "DEFPUSHBUTTON" else kind
             controls.append({"kind": kind, "text": label or "", "id": int(cid), "x": int(x), "y": int(y),
                              "width": int(w), "height": int(h)})
     return {"width": int(body.group(1)), "height": int(body.group(2)), "controls": controls}

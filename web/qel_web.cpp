@@ -147,6 +147,11 @@ public:
     int selected_field = 0;  // the field a refused apply selected; 0 when none
     std::u16string main_title;
     bool ended = false;
+    /// The page asks its questions itself: a command is first run unanswered (-1), which records
+    /// the question and takes it as No (nothing has changed by then); on Yes the page runs the
+    /// same command again answered (1).
+    int answer = -1;
+    std::u16string question;
 
     Text256 get_text(int control_id) override
     {
@@ -172,6 +177,12 @@ public:
     void enable(int control_id, bool on) override { enabled[control_id] = on; }
     void show_error(std::u16string_view message) override { errors.emplace_back(message); }
     void select_field(int control_id) override { selected_field = control_id; }
+    bool ask(std::u16string_view text) override
+    {
+        if (answer < 0)
+            question = std::u16string(text);
+        return answer == 1;
+    }
     void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
     void end_dialog() override { ended = true; }
 };
@@ -191,6 +202,7 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     bool needs_paint = true;
     int ui_version = 1;
     FormView form;
+    std::unique_ptr<CameraTable> opened = std::make_unique<CameraTable>();  // the table the dialog found
     TouchGesture touch;
     CaptionTexts readout_captions;
     PanelText readout_panel;
@@ -404,6 +416,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         j.text(form.main_title);
         j.raw(",\"ended\":");
         j.raw(form.ended ? "true" : "false");
+        j.raw(",\"question\":");
+        j.text(form.question);
         j.raw("}");
         json = std::move(j.out);
     }
@@ -702,18 +716,22 @@ EMSCRIPTEN_KEEPALIVE void qel_form_set_text(int control, const char16_t* text, i
 
 EMSCRIPTEN_KEEPALIVE void qel_form_set_selection(int control, int index) { app->form.selections[control] = index; }
 
-/// 0 opens the form, 1 a command (control, notification), 2 the close box. Returns the form as JSON.
-EMSCRIPTEN_KEEPALIVE const char* qel_form(int action, int control, int notification)
+/// 0 opens the form, 1 a command (control, notification), 2 the close box; `answer` is the user's
+/// answer to the question the same command asked before (1 Yes), or -1 on its first run. Returns
+/// the form as JSON, with the question it asks (empty: none).
+EMSCRIPTEN_KEEPALIVE const char* qel_form(int action, int control, int notification, int answer)
 {
     FormView& form = app->form;
     form.errors.clear();
     form.selected_field = 0;
+    form.question.clear();
+    form.answer = answer;
     switch (action) {
     case 0:
         form = FormView{};
-        camera_dialog_init(app->cameras, form);
+        camera_dialog_init(app->cameras, form, *app->opened);
         break;
-    case 1: camera_dialog_command(app->cameras, form, control, notification); break;
+    case 1: camera_dialog_command(app->cameras, *app->opened, form, control, notification); break;
     default: camera_dialog_close(app->cameras, form); break;
     }
     if (!form.main_title.empty())

@@ -22,6 +22,8 @@ public:
     std::map<int, int> writes;  // how often the dialog has set each control's text
     std::u16string main_title;
     int ended = 0;
+    std::vector<std::u16string> questions;
+    bool answer = true;  // what the user answers every question: Yes
 
     Text256 get_text(int control) override
     {
@@ -50,6 +52,11 @@ public:
     void enable(int control, bool on) override { enabled[control] = on; }
     void show_error(std::u16string_view message) override { errors.emplace_back(message); }
     void select_field(int control) override { selected = control; }
+    bool ask(std::u16string_view question) override
+    {
+        questions.emplace_back(question);
+        return answer;
+    }
     void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
     void end_dialog() override { ++ended; }
 

@@ -114,6 +114,7 @@ private:
     bool check_dialog(FakeDialogView& view);
 
     std::map<int, int> typed_;  // fields typed into, with the dialog's writes to them before
+    std::unique_ptr<CameraTable> opened_ = std::make_unique<CameraTable>();  // the table the dialog found
 
     AppState& app_;
     ByteChoices& in_;
@@ -206,12 +207,18 @@ void SessionHost::dialog_step(FakeDialogView& view)
         const bool picked = in_.pick(0, 1) == 1;
         if (picked)
             view.selections[combo] = in_.pick(-1, combo == id::coc_method ? 2 : 1);
-        camera_dialog_command(app_.cameras, view, combo, picked ? combo_selection_changed : 3);
+        camera_dialog_command(app_.cameras, *opened_, view, combo, picked ? combo_selection_changed : 3);
         break;
     }
     case 3: {
-        static constexpr int buttons[] = {id::apply, id::new_camera, id::delete_camera, id::prev, id::next};
-        camera_dialog_command(app_.cameras, view, buttons[in_.pick(0, 4)], 0);
+        static constexpr int buttons[] = {id::apply,  id::new_camera, id::delete_camera, id::prev,
+                                          id::next,   id::ok,         id::cancel};
+        view.answer = in_.pick(0, 3) != 0;  // Yes to "Delete camera ...?" and to discarding, mostly
+        camera_dialog_command(app_.cameras, *opened_, view, buttons[in_.pick(0, 6)], 0);
+        if (view.ended != 0 && !invariants::same_tables(app_.cameras, *opened_)) {
+            broken_ = "Cancel closed the dialog without putting the cameras back";
+            return;
+        }
         break;
     }
     case 4: camera_dialog_close(app_.cameras, view); break;
@@ -226,7 +233,7 @@ bool SessionHost::run_camera_dialog()
     ++dialogs;
     auto view = std::make_unique<FakeDialogView>();
     typed_.clear();
-    camera_dialog_init(app_.cameras, *view);
+    camera_dialog_init(app_.cameras, *view, *opened_);
     if (!check_dialog(*view))
         return true;
     for (int steps = in_.pick(0, 12); steps > 0 && view->ended == 0 && broken_.empty(); --steps)

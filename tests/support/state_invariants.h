@@ -175,6 +175,17 @@ inline bool same_camera_inputs(const Camera& a, const Camera& b)
     return true;
 }
 
+/// The same cameras in the same order, the same one current.
+inline bool same_tables(const CameraTable& a, const CameraTable& b)
+{
+    if (a.count != b.count || a.current != b.current)
+        return false;
+    for (int i = 0; i < a.count; ++i)
+        if (!same_camera_inputs(a.cameras[static_cast<std::size_t>(i)], b.cameras[static_cast<std::size_t>(i)]))
+            return false;
+    return true;
+}
+
 /// What a restart must bring back: every input the settings file keeps, and every camera.
 inline std::string restart_rule(const CalcState& a, const CameraTable& ta, const CalcState& b, const CameraTable& tb)
 {

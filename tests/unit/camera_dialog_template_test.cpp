@@ -16,6 +16,7 @@ namespace id = camera_control;
 struct Control {
     std::string kind;
     std::string style;
+    bool default_button = false;
 };
 
 // The controls of the template by id: "KIND "text", id, x, y, w, h, style" or "KIND id, x, y, w, h, style".
@@ -33,6 +34,9 @@ std::map<int, Control> template_controls(std::string& header)
         in >> kind;
         if (kind == "4000")
             header = line;
+        const bool default_button = kind == "DEFPUSHBUTTON";
+        if (default_button)
+            kind = "PUSHBUTTON";
         if (kind != "LTEXT" && kind != "EDITTEXT" && kind != "COMBOBOX" && kind != "PUSHBUTTON")
             continue;
         std::string rest;
@@ -47,7 +51,7 @@ std::map<int, Control> template_controls(std::string& header)
             ++comma;
         std::getline(fields, style);
         if (control != -1)
-            controls[control] = {kind, style};
+            controls[control] = {kind, style, default_button};
     }
     return controls;
 }
@@ -68,7 +72,8 @@ TEST(CameraDialogTemplate, ControlIdsAndKindsMatchTheLogic)
         {id::coc, "LTEXT"},               {id::diffraction_limit, "LTEXT"},  {id::crop_factor, "LTEXT"},
         {id::megapixels, "LTEXT"},        {id::film_resolution_label, "LTEXT"}, {id::custom_coc_label, "LTEXT"},
         {id::prev, "PUSHBUTTON"},         {id::next, "PUSHBUTTON"},          {id::new_camera, "PUSHBUTTON"},
-        {id::delete_camera, "PUSHBUTTON"}, {id::apply, "PUSHBUTTON"},
+        {id::delete_camera, "PUSHBUTTON"}, {id::apply, "PUSHBUTTON"},  {id::cancel, "PUSHBUTTON"},
+        {id::allowable_blur_unit, "LTEXT"},
     };
     EXPECT_EQ(controls.size(), expected.size());
     for (const auto& [control, kind] : expected) {
@@ -83,6 +88,9 @@ TEST(CameraDialogTemplate, ControlIdsAndKindsMatchTheLogic)
         }
     }
     EXPECT_NE(controls.at(id::type).style.find("CBS_SORT"), std::string::npos);
+    // Enter presses Apply, the one default button.
+    for (const auto& [control, c] : controls)
+        EXPECT_EQ(c.default_button, control == id::apply) << control;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "cameras/settings.h"
 #include "support/close_to.h"
 #include "support/fake_dialog_view.h"
+#include "support/state_invariants.h"
 #include "support/u16_text.h"
 #include "text/format.h"
 #include "text/title.h"
@@ -50,6 +51,7 @@ bool same_inputs(const Camera& a, const Camera& b)
 // A dialog opened over a table: by default the table holds only the built-in camera.
 struct Dialog {
     std::unique_ptr<CameraTable> table = std::make_unique<CameraTable>();
+    std::unique_ptr<CameraTable> opened = std::make_unique<CameraTable>();
     FakeDialogView view;
 
     Dialog() { install_default_camera(*table); }
@@ -69,16 +71,16 @@ struct Dialog {
 
     Dialog& open()
     {
-        camera_dialog_init(*table, view);
+        camera_dialog_init(*table, view, *opened);
         return *this;
     }
     Camera& shown() { return current_camera(*table); }
     void type(int control, std::u16string_view text) { view.texts[control] = std::u16string(text); }
-    bool press(int control) { return camera_dialog_command(*table, view, control, button_clicked); }
+    bool press(int control) { return camera_dialog_command(*table, *opened, view, control, button_clicked); }
     void pick(int combo, int index, int notification = combo_selection_changed)
     {
         view.selections[combo] = index;
-        camera_dialog_command(*table, view, combo, notification);
+        camera_dialog_command(*table, *opened, view, combo, notification);
     }
     std::u16string text(int control) { return view.texts[control]; }
     std::u16string last_error() const { return view.errors.empty() ? u"" : view.errors.back(); }
@@ -560,14 +562,15 @@ TEST(CameraDialogMethod, EnabledControlsFollowMethodAndType)
         int method;
         int type;
         bool pixels, film, type_box, custom, blur, print;  // print: visual resolution, print size, viewing distance
+        std::u16string_view blur_unit;  // what the allowable blur counts
     };
     const Case cases[] = {
-        {0, 0, true, false, true, false, true, false},  // Sharp Image, Digital
-        {0, 1, false, true, true, false, true, false},  // Sharp Image, Film
-        {1, 0, true, false, true, false, true, true},   // Sharp Print, Digital
-        {1, 1, false, true, true, false, true, true},   // Sharp Print, Film
-        {2, 0, false, false, false, true, false, false},
-        {2, 1, false, false, false, true, false, false},
+        {0, 0, true, false, true, false, true, false, u"pixels"},  // Sharp Image, Digital
+        {0, 1, false, true, true, false, true, false, u"lines"},   // Sharp Image, Film
+        {1, 0, true, false, true, false, true, true, u"details"},  // Sharp Print, Digital
+        {1, 1, false, true, true, false, true, true, u"details"},  // Sharp Print, Film
+        {2, 0, false, false, false, true, false, false, u""},
+        {2, 1, false, false, false, true, false, false, u""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "method " << c.method << ", type " << c.type);
@@ -590,6 +593,7 @@ TEST(CameraDialogMethod, EnabledControlsFollowMethodAndType)
         EXPECT_EQ(v.is_enabled(id::viewing_distance), c.print);
         EXPECT_TRUE(v.is_enabled(id::frame_width_mm));
         EXPECT_TRUE(v.is_enabled(id::wavelength));
+        EXPECT_EQ(d.text(id::allowable_blur_unit), c.blur_unit);
     }
 }
 
@@ -624,7 +628,7 @@ TEST(CameraDialogMethod, OnlyASelectionChangeOfTheMethodBoxIsHandled)
     Dialog d;
     d.open();
     d.type(id::frame_width_mm, u"0");
-    EXPECT_FALSE(camera_dialog_command(*d.table, d.view, id::coc_method, combo_set_focus));
+    EXPECT_FALSE(camera_dialog_command(*d.table, *d.opened, d.view, id::coc_method, combo_set_focus));
     EXPECT_TRUE(d.view.errors.empty());
 }
 
@@ -690,6 +694,7 @@ TEST(CameraDialogNew, CopiesTheCurrentCameraUnderThePlaceholderName)
     EXPECT_TRUE(d.view.is_enabled(id::prev));
     EXPECT_FALSE(d.view.is_enabled(id::next));
     EXPECT_TRUE(d.view.errors.empty());
+    EXPECT_EQ(d.view.selected, id::name);  // the placeholder selected, for typing the name over it
 }
 
 TEST(CameraDialogNew, UnnamedCameraCannotBeLeftUntilNamed)
@@ -794,11 +799,23 @@ TEST(CameraDialogNew, DoesNothingAtAThousandCameras)
     EXPECT_EQ(d.text(id::wavelength), u"1");
 }
 
+TEST(CameraDialogDelete, AsksAndNoKeepsTheCamera)
+{
+    Dialog d({u"A", u"Canon \"R\" 5", u"C"}, 1);
+    d.open();
+    d.view.answer = false;
+    d.press(id::delete_camera);
+    EXPECT_EQ(d.view.questions, std::vector<std::u16string>{u"Delete camera Canon \"R\" 5?"});
+    EXPECT_EQ(d.table->count, 3);
+    EXPECT_EQ(name_of(d.shown()), u"Canon \"R\" 5");
+}
+
 TEST(CameraDialogDelete, MiddleCameraShowsTheFollowingOne)
 {
     Dialog d({u"A", u"B", u"C"}, 1);
     d.open();
     d.press(id::delete_camera);
+    EXPECT_EQ(d.view.questions, std::vector<std::u16string>{u"Delete camera B?"});
     ASSERT_EQ(d.table->count, 2);
     EXPECT_EQ(d.table->current, 1);
     EXPECT_EQ(name_of(d.table->cameras[0]), u"A");
@@ -846,6 +863,7 @@ TEST(CameraDialogDelete, RemovesAnUnnamedNewCamera)
     EXPECT_EQ(d.table->current, 1);
     EXPECT_EQ(d.text(id::name), u"B");
     EXPECT_TRUE(d.view.errors.empty());
+    EXPECT_TRUE(d.view.questions.empty());  // a copy never named: nothing of the user's is lost
 }
 
 TEST(CameraDialogStep, PrevAndNextStopAtTheEnds)
@@ -908,15 +926,68 @@ TEST(CameraDialogClose, ClosesOnlyAValidNamedCamera)
     EXPECT_EQ(d.shown().viewing_distance, 25);
 }
 
-TEST(CameraDialogCommand, EnterEscapeAndOtherIdsAreNotTheDialogs)
+TEST(CameraDialogCommand, EnterAppliesAndOtherIdsAreNotTheDialogs)
 {
     Dialog d;
     d.open();
+    d.type(id::wavelength, u"650");
+    EXPECT_TRUE(d.press(id::ok));
+    EXPECT_EQ(d.shown().wavelength, 650);
+    EXPECT_EQ(d.text(id::wavelength), u"650.00");
     d.type(id::wavelength, u"1");
-    for (int control : {1 /* IDOK */, 2 /* IDCANCEL */, id::coc, id::film_resolution_label, id::wavelength})
+    EXPECT_TRUE(d.press(id::ok));
+    EXPECT_EQ(d.last_error(), u"Illegal wavelength");
+    EXPECT_EQ(d.text(id::wavelength), u"1");
+    for (int control : {id::coc, id::film_resolution_label, id::wavelength, id::allowable_blur_unit})
         EXPECT_FALSE(d.press(control)) << control;
-    EXPECT_TRUE(d.view.errors.empty());
     EXPECT_EQ(d.view.ended, 0);
 }
+
+// Cancel and Escape (both IDCANCEL): the table as the dialog found it, asked for first when
+// anything would be lost.
+TEST(CameraDialogCancel, PutsTheTableBackAskingOnlyWhenSomethingChanged)
+{
+    struct Case {
+        const char* what;
+        void (*edit)(Dialog&);
+        bool asks;
+    };
+    const Case cases[] = {
+        {"nothing", [](Dialog&) {}, false},
+        {"only looked at the next camera", [](Dialog& d) { d.press(id::next); }, false},
+        {"typed and typed back", [](Dialog& d) { d.type(id::name, u"X"); d.type(id::name, u"A"); }, false},
+        {"typed, not applied", [](Dialog& d) { d.type(id::wavelength, u"650"); }, true},
+        {"typed a refused value", [](Dialog& d) { d.type(id::print_size, u"abc"); d.press(id::apply); }, true},
+        {"applied with Enter", [](Dialog& d) { d.type(id::wavelength, u"650"); d.press(id::ok); }, true},
+        {"applied, then another camera", [](Dialog& d) { d.type(id::wavelength, u"650"); d.press(id::next); }, true},
+        {"another method", [](Dialog& d) { d.pick(id::coc_method, 2); }, true},
+        {"a new camera", [](Dialog& d) { d.press(id::new_camera); d.type(id::name, u"D"); d.press(id::apply); }, true},
+        {"a camera deleted", [](Dialog& d) { d.press(id::delete_camera); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Dialog d({u"A", u"B", u"C"}, 0);
+        d.open();
+        const auto found = std::make_unique<CameraTable>(*d.table);
+        c.edit(d);
+        const auto edited = std::make_unique<CameraTable>(*d.table);
+        d.view.questions.clear();
+        d.view.answer = false;
+        EXPECT_EQ(camera_dialog_changed(*d.table, *d.opened, d.view), c.asks);
+        EXPECT_TRUE(d.press(id::cancel));
+        EXPECT_EQ(d.view.questions.size(), c.asks ? 1u : 0u);
+        if (c.asks) {  // No: the dialog stays open with every edit
+            EXPECT_EQ(d.view.questions[0], u"Discard the changes to the cameras?");
+            EXPECT_EQ(d.view.ended, 0);
+            EXPECT_TRUE(invariants::same_tables(*d.table, *edited));
+            d.view.answer = true;
+            d.press(id::cancel);
+        }
+        EXPECT_EQ(d.view.ended, 1);
+        EXPECT_TRUE(invariants::same_tables(*d.table, *found));
+        EXPECT_EQ(d.view.main_title, window_title(*found).view());
+    }
+}
+
 
 }  // namespace

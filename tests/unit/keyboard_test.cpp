@@ -86,6 +86,8 @@ TEST_F(Keyboard, ShortcutsClickTheirButtonsWhileTheButtonsAreShown)
         {"Shift and +", Mode::FocusStacking, shift(Key::Plus), {{106, 0}}},
         {"-", Mode::FocusStacking, plain(Key::Minus), {{106, 1}}},
         {"+ outside FocusStacking", Mode::DepthOfField, plain(Key::Plus), {}},
+        {"F10: the first menu, the camera menu", Mode::DepthOfField, plain(Key::F10), {{102, 0}}},
+        {"F10 (or Alt alone) in Macro", Mode::Macro, alt(Key::F10), {{102, 0}}},
     };
     for (const auto& c : cases) {
         host = RecordingCommandHost{};
@@ -93,6 +95,24 @@ TEST_F(Keyboard, ShortcutsClickTheirButtonsWhileTheButtonsAreShown)
         EXPECT_TRUE(press(c.key)) << c.what;
         EXPECT_EQ(host.clicks, c.clicks) << c.what;
     }
+}
+
+TEST(MenuOfKey, AltAndAMenusLetterOpensItOverAnotherMenu)
+{
+    using A = MenuAnchor;
+    const struct {
+        KeyPress key;
+        Mode mode;
+        std::optional<MenuAnchor> menu;
+    } cases[] = {
+        {alt(Key::C), Mode::DepthOfField, A::Camera},     {alt(Key::U), Mode::Macro, A::Units},
+        {alt(Key::H), Mode::Blur, A::Help},               {alt(Key::F), Mode::Macro, A::FStopIncrement},
+        {alt(Key::T), Mode::BestFStop, A::Teleconverter}, {alt(Key::T), Mode::Macro, std::nullopt},
+        {plain(Key::C), Mode::DepthOfField, std::nullopt}, {ctrl(Key::G), Mode::DepthOfField, std::nullopt},
+        {ctrl(Key::Digit1), Mode::DepthOfField, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(menu_of_key(c.key, c.mode), c.menu) << static_cast<int>(c.key.key);
 }
 
 TEST_F(Keyboard, CommandShortcutsRunTheirCommands)
@@ -112,7 +132,8 @@ TEST_F(Keyboard, CommandShortcutsRunTheirCommands)
 TEST_F(Keyboard, OtherKeysAreLeftToThePlatform)
 {
     for (const KeyPress k : {plain(Key::Other), alt(Key::Other), plain(Key::Digit1), plain(Key::E),
-                             KeyPress{Key::Digit1, true, true, false}, ctrl(Key::Up), alt(Key::Tab), ctrl(Key::F1)}) {
+                             KeyPress{Key::Digit1, true, true, false}, ctrl(Key::Up), alt(Key::Tab), ctrl(Key::F1),
+                             shift(Key::F10), ctrl(Key::F10), plain(Key::Left)}) {
         EXPECT_FALSE(press(k)) << static_cast<int>(k.key);
     }
     EXPECT_TRUE(host.clicks.empty());
