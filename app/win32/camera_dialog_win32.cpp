@@ -99,7 +99,7 @@ public:
     bool ask(std::u16string_view question) override
     {
         session_.showing_error = true;
-        const int answer = MessageBoxW(dialog_, WideText(question).c_str(), L"Camera", MB_YESNO | MB_ICONQUESTION);
+        const int answer = MessageBoxW(dialog_, WideText(question).c_str(), L"Qel", MB_YESNO | MB_ICONQUESTION);
         session_.showing_error = false;
         return answer == IDYES;
     }

@@ -155,3 +155,71 @@ def camera_dialog_new_camera(ctx, sandboxes):
     lines = [line for line in saved.splitlines() if line.startswith("camera ")]
     check(lines == ["camera 0 " + NEW_LINE, "camera 1 " + GENERIC_LINE], "saved camera lines:\n" + "\n".join(lines))
     check(box.read(box.backup_path()) == DEFAULT_SETTINGS, "qel backup.txt is not the file the program started with")
+
+
+@case
+def camera_dialog_cancel(ctx, sandboxes):
+    """Windows users' ways back out of the camera dialog: 650 typed in Wavelength and Enter applies
+    it; New selects its placeholder name, so typing names the camera; Delete asks "Delete camera
+    <name>?" and No keeps it; Escape asks whether to discard the changes, and Yes closes the dialog
+    with the cameras as they were when it opened: the title, the calculation and Qel.txt too."""
+    box = sandboxes.new()
+    box.write_settings(DEFAULT_SETTINGS)
+    P.install(ctx, box)
+
+    def question(qel, text):
+        qel.find_window("^Qel$", timeout=10)
+        q = P.peek(qel, "Qel")
+        check(text in q.texts(), f"the question box says {q.texts()}, not {text!r}")
+        return q
+
+    def actions(qel, screen):
+        wx, wy, ww, wh = qel.geometry()
+        xdo("mousemove", wx + ww - 2, wy + wh - 2, env=qel.env)
+        P.key(qel, "ctrl+e", settle=0.6)
+        dialog = qel.find_window("^Camera$", timeout=10)
+        d = P.peek(qel, "Camera")
+        check(d[2].text == "Cancel" and d[2].enabled, "the dialog has no Cancel button")
+        check(d[4027].text == "details", f"the allowable blur of a print counts {d[4027].text!r}")
+
+        qel.click_screen(*d[4018].centre(), settle=0.2)
+        P.key(qel, "Home", "shift+End")
+        P.type_text(qel, "650")
+        P.key(qel, "Return", settle=0.4)
+        d = P.peek(qel, "Camera")
+        check(dialog in qel.windows(), "Enter closed the dialog")
+        check(d[4018].text == "650.00", f"Enter did not apply the wavelength: it shows {d[4018].text!r}")
+        check(d[4013].text != "f/23.41", "the diffraction limit did not follow the applied wavelength")
+
+        qel.click_screen(*d[4023].centre(), settle=0.4)  # New: the placeholder selected
+        check(P.peek(qel, "Camera").focus == 4001, "New left the focus off the name")
+        P.type_text(qel, "Second body")
+        P.key(qel, "Return", settle=0.4)
+        check(qel.title() == TITLE + "Second body", f"typing after New named it {qel.title()!r}")
+
+        qel.click_screen(*P.peek(qel, "Camera")[4024].centre(), settle=0.4)  # Delete
+        question(qel, "Delete camera Second body?")
+        qel.root_shot("delete-question")
+        P.key(qel, "n", settle=0.4)
+        d = P.peek(qel, "Camera")
+        check(d[4001].text == "Second body" and d[4024].enabled, "No to the question deleted the camera")
+
+        P.key(qel, "Escape", settle=0.5)
+        question(qel, "Discard the changes to the cameras?")
+        P.key(qel, "n", settle=0.4)
+        check(dialog in qel.windows(), "No to discarding closed the dialog")
+        P.key(qel, "Escape", settle=0.5)
+        question(qel, "Discard the changes to the cameras?")
+        P.key(qel, "y", settle=0.6)
+        check(dialog not in qel.windows(), "Yes to discarding left the dialog open")
+        check(qel.title() == DEFAULT_TITLE, f"after Cancel the title is {qel.title()!r}")
+
+        # Nothing changed: Escape closes at once.
+        P.key(qel, "ctrl+e", settle=0.6)
+        dialog = qel.find_window("^Camera$", timeout=10)
+        P.key(qel, "Escape", settle=0.5)
+        check(dialog not in qel.windows(), "Escape with nothing changed did not close the dialog")
+
+    saved = cases.run(ctx, box, "camera_dialog_cancel", actions)
+    cameras = [line for line in saved.splitlines() if line.startswith(("camera ", "ncameras "))]
+    check(cameras == ["ncameras 1 0", "camera 0 " + GENERIC_LINE], "after Cancel Qel.txt keeps " + "\n".join(cameras))
