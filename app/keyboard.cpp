@@ -205,11 +205,21 @@ bool key_down(KeyContext c, KeyPress k)
     }
 }
 
-bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards)
+bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards, bool details_scroll)
 {
-    const ScaleValue cue = focus_cue(focus, mode);
-    const std::span<const ScaleValue> values = scale_values(mode);
-    return cue != ScaleValue::None && cue == (backwards ? values.front() : values.back());
+    const ScaleValue cue = focus_cue(focus, mode, details_scroll);
+    const FocusStops stops = focus_stops(mode, details_scroll);
+    const std::span<const ScaleValue> values = stops.span();
+    return cue != ScaleValue::None && !values.empty() && cue == (backwards ? values.front() : values.back());
+}
+
+void enter_values(KeyFocus& focus, Mode mode, bool backwards, bool details_scroll)
+{
+    const FocusStops stops = focus_stops(mode, details_scroll);
+    if (stops.count == 0)
+        return;
+    focus.value = backwards ? stops.values[stops.count - 1] : stops.values[0];
+    focus.shown = true;
 }
 
 void note_press(KeyFocus& focus, ScaleValue pressed)

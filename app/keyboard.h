@@ -88,9 +88,15 @@ struct KeyContext {
 bool key_down(KeyContext context, KeyPress key);
 
 /// Whether Tab (Shift+Tab when `backwards`) goes on from the scales to the next control of a page
-/// that has more than the scales: the focus cue is shown on the mode's last value (its first going
-/// backwards). Elsewhere Tab moves the focus through the values.
-bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards);
+/// that has more than the scales: the focus cue is shown on the last stop Tab visits (the mode's
+/// last value, or the details panel while it scrolls; the first value going backwards). Elsewhere
+/// Tab moves the focus through the values.
+bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards, bool details_scroll = false);
+
+/// Tab (Shift+Tab when `backwards`) came to the scales from another control of the page: the cue
+/// shows on the first value (the last stop going backwards), so that every round of Tab visits
+/// every value.
+void enter_values(KeyFocus& focus, Mode mode, bool backwards, bool details_scroll = false);
 
 /// A mouse press on the scales hides the focus cue; a press on a value the keyboard can move
 /// makes that value the focused one, so that Tab goes on from there.

@@ -98,7 +98,7 @@ constexpr PageKey page_keys[] = {
     {"NumpadAdd", Key::Plus}, {"Equal", Key::Plus}, {"=+", Key::Plus}, {"NumpadSubtract", Key::Minus},
     {"Minus", Key::Minus}, {"=-", Key::Minus}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
     {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown}, {"Tab", Key::Tab}, {"Escape", Key::Escape},
-    {"Home", Key::Home}, {"End", Key::End}, {"KeyP", Key::P},
+    {"Home", Key::Home}, {"End", Key::End}, {"KeyP", Key::P}, {"F10", Key::F10},
 };
 
 /// A small JSON writer: every text is escaped to ASCII.
@@ -632,11 +632,23 @@ EMSCRIPTEN_KEEPALIVE const char* qel_readout()
 /// the keyboard focus is on the mode's last (first) value.
 EMSCRIPTEN_KEEPALIVE int qel_tab_leaves(int backwards)
 {
-    return tab_leaves_values(app->keys, app->state.mode, backwards != 0) ? 1 : 0;
+    return tab_leaves_values(app->keys, app->state.mode, backwards != 0, app->geometry.details.last_first > 0) ? 1 : 0;
 }
 
-/// The keyboard focus cue is shown around a value.
-EMSCRIPTEN_KEEPALIVE int qel_focus_shown() { return focus_cue(app->keys, app->state.mode) != ScaleValue::None ? 1 : 0; }
+/// Tab (Shift+Tab when `backwards`) brought the keyboard to the scales from the page's other
+/// controls: the cue shows on the first value (the last going backwards).
+EMSCRIPTEN_KEEPALIVE void qel_focus_enter(int backwards)
+{
+    enter_values(app->keys, app->state.mode, backwards != 0, app->geometry.details.last_first > 0);
+    app->needs_paint = true;
+}
+
+/// The value the focus cue is around (a ScaleValue; 0 when the cue is hidden).
+EMSCRIPTEN_KEEPALIVE int qel_focus_value()
+{
+    return static_cast<int>(focus_cue(app->keys, app->state.mode, app->geometry.details.last_first > 0));
+}
+
 
 /// Where the page's canvas is cut into tiles that repaint on their own: {"xs": the panels' and the
 /// blur strip's left and right edges, "ys": the top of the columns, under their captions, and the
@@ -694,6 +706,15 @@ EMSCRIPTEN_KEEPALIVE void qel_menu(int id)
     app->changed_ui();
     if (id != 0)
         menu_command(app->context(), id);
+}
+
+/// Left (-1) or Right (1) in the open menu: it closes and the neighbouring menu opens, as on a menu bar.
+EMSCRIPTEN_KEEPALIVE void qel_menu_walk(int step)
+{
+    if (!app->menu)
+        return;
+    const MenuAnchor next = neighbour_menu(app->menu->anchor, app->state.mode, step);
+    app->show_menu(menu_at(next, app->state, app->cameras));
 }
 
 /// The page of the last field card (UTF-8 HTML), for the page to show.

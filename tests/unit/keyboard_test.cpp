@@ -2,6 +2,7 @@
 // the arrows' choice between the focused value and the one under the pointer, and the Tab focus.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -221,17 +222,35 @@ TEST_F(Keyboard, TabCyclesTheModesValuesAndEscapeHidesTheCue)
     EXPECT_EQ(focus.value, ScaleValue::FarLimit);
 }
 
-TEST_F(Keyboard, TabLeavesTheScalesOnlyFromTheLastValueOrShiftTabFromTheFirst)
+// A page's Tab order: the scales' values, then the page's other controls, and round again. Every
+// round, forwards and backwards, visits every value (and the details panel while it scrolls) once.
+TEST_F(Keyboard, EveryRoundOfTabOnAPageVisitsEveryValue)
 {
+    DetailsScroll details;
     for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop, Mode::FocusStacking, Mode::Blur, Mode::Macro}) {
-        set_mode(mode);
-        focus = KeyFocus{};
-        EXPECT_FALSE(tab_leaves_values(focus, mode, false) || tab_leaves_values(focus, mode, true)) << "no cue shown";
-        const std::size_t n = scale_values(mode).size();
-        for (std::size_t i = 0; i < n; ++i) {
-            EXPECT_TRUE(press(plain(Key::Tab)));
-            EXPECT_EQ(tab_leaves_values(focus, mode, false), i == n - 1) << static_cast<int>(mode) << " value " << i;
-            EXPECT_EQ(tab_leaves_values(focus, mode, true), i == 0) << static_cast<int>(mode) << " value " << i;
+        for (const bool scrolls : {false, true}) {
+            set_mode(mode);
+            details.last_first = scrolls ? 4 : 0;
+            std::vector<ScaleValue> stops(scale_values(mode).begin(), scale_values(mode).end());
+            if (scrolls) stops.push_back(ScaleValue::Details);
+            focus = KeyFocus{};
+            EXPECT_FALSE(tab_leaves_values(focus, mode, false, scrolls) || tab_leaves_values(focus, mode, true, scrolls));
+            for (const bool backwards : {false, true, false, false, true}) {
+                SCOPED_TRACE(testing::Message() << "mode " << static_cast<int>(mode) << (scrolls ? ", scrolling" : "")
+                                                << (backwards ? ", Shift+Tab" : ", Tab"));
+                std::vector<ScaleValue> visited;
+                enter_values(focus, mode, backwards, scrolls);
+                for (int guard = 0; guard < 20; ++guard) {
+                    visited.push_back(focus_cue(focus, mode, scrolls));
+                    if (tab_leaves_values(focus, mode, backwards, scrolls)) break;
+                    EXPECT_TRUE(key_down({{state, *cameras, host}, focus, ScaleValue::None, false, &details},
+                                         {Key::Tab, false, backwards, false}));
+                }
+                if (backwards) std::reverse(visited.begin(), visited.end());
+                EXPECT_EQ(visited, stops);
+                // The page's other controls take the focus: the cue goes.
+                EXPECT_TRUE(press(plain(Key::Escape)));
+            }
         }
     }
 }
