@@ -3,7 +3,7 @@ import { shell, canvas } from "./shell.js";
 import { about, answer, closeAbout, errorBox, keepTabIn, nextError, questionBox } from "./boxes.js";
 import { dialog, formCommand, ENTER, ESCAPE } from "./dialog.js";
 import { choose, menuKey, menuOpen, setOpener } from "./menus.js";
-import { at } from "./pointer.js";
+import { at, onScales } from "./pointer.js";
 
 // The core's key numbers by KeyboardEvent code, and by key for "=+" and "=-" (from the core).
 let keys = null;
@@ -12,11 +12,11 @@ let tabbing = false;
 let backwards = false;  // the last Tab was Shift+Tab
 let altAlone = false;   // Alt is down and no other key has gone down since
 let pointer = { x: 0, y: 0, inside: false };
-canvas.addEventListener("pointermove", (e) => {
+onScales("pointermove", (e) => {
   const [x, y] = at(e);
   pointer = { x, y, inside: true };
 });
-canvas.addEventListener("pointerleave", () => { pointer.inside = false; });
+onScales("pointerleave", (e) => { if (!e.relatedTarget || !(canvas.contains(e.relatedTarget) || e.relatedTarget.closest("#zones"))) pointer.inside = false; });
 
 document.addEventListener("keydown", (e) => {
   if (e.key !== "Alt") altAlone = false;

@@ -1,14 +1,14 @@
 // Qel in the browser: the page around the core. It starts the core with the stored settings,
 // shows what the core changed (toolbars, title, menus, boxes, the dialog) and queues the frames;
 // the modules beside it replay the drawing, take pointer, touch and keys, and keep the settings.
-import { shell, page, canvas } from "./shell.js";
+import { shell, page, canvas, zones } from "./shell.js";
 import { cell, emOf, textWidth } from "./text.js";
 import { paint, firstPaintTime, lastFrameTiles, repaintAll, setTiles } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
 import { showAbout } from "./boxes.js";
 import { dialog, openCameraDialog } from "./dialog.js";
-import { pressing } from "./pointer.js";
+import { placeZones, pressing } from "./pointer.js";
 import { queueReadout } from "./readout.js";
 import "./keys.js";
 import { STORE, BACKUP, storeSettings, queueSave, saveQueued, takeExternalSettings, withText, decimalPoint } from "./storage.js";
@@ -81,8 +81,9 @@ function resize() {
 
 function showUi(ui) {
   document.title = shell.dialogTitle || ui.title;
-  canvas.style.cursor = ui.cursor;
+  canvas.style.cursor = zones.style.cursor = ui.cursor;
   showToolbars(ui);
+  placeZones(ui.zones);
   if (ui.menu && !menuOpen()) openMenu(ui.menu);
   switch (ui.pending) {
     case "about": showAbout(); break;

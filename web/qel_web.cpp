@@ -348,6 +348,24 @@ struct PageApp final : AppState, CommandHost, MouseHost {
             }
             j.raw("]}");
         }
+        // Where two fingers are the scales' own (the right button's zoom): elsewhere they zoom the page.
+        j.raw("],\"zones\":[");
+        first = true;
+        for (const Column c : {Column::Lens, Column::Aperture, Column::Distance, Column::Blur}) {
+            if (!right_button_zooms(c, state.mode))
+                continue;
+            const Rect r = column(geometry, c).scale;
+            j.raw(first ? "[" : ",[");
+            first = false;
+            j.number(r.left);
+            j.raw(",");
+            j.number(r.top);
+            j.raw(",");
+            j.number(r.right);
+            j.raw(",");
+            j.number(r.bottom);
+            j.raw("]");
+        }
         j.raw("],\"menu\":");
         if (!menu) {
             j.raw("null");
