@@ -10,7 +10,7 @@ from cases import case, run, saved_value, setting, settings_with
 from cases_docs import opened, use_stand_in_viewer
 from harness import check, xdo
 
-CUE = (192, 192, 192)  # the focus cue's light grey
+CUE = (255, 212, 0)  # the focus cue's yellow
 
 
 def press(qel, *keys, settle=0.4):
