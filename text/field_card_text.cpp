@@ -378,6 +378,7 @@ constexpr char16_t html_style[] =
     u"  table.facts { font-size: 14px; }\n"
     u"  html body table.grid { font-size: 14px; width: auto; max-width: 100%; display: block; overflow-x: auto; }\n"
     u"  .grid th, .grid td { padding: 4px 6px; }\n"
+    u"  td span.depth, td.muted { font-size: 12px; }\n"
     u"  .grid .label { position: sticky; left: 0; z-index: 1; background: #fff; box-shadow: inset -1px 0 #999; }\n"
     u"  .grid th.label { background: #e8e8e8; }\n"
     u"  .grid tbody tr:nth-child(even) td.label { background: #f4f4f4; }\n"

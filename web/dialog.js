@@ -222,7 +222,8 @@ function runForm(action, control, notification, answer = -1) {
 
 export const formCommand = (control, notification) => runForm(1, control, notification);
 // The dialog's Enter (IDOK: Apply) and Escape (IDCANCEL: Cancel).
-export const ENTER = 1, ESCAPE = 2;
+export const ENTER = 1;
+export const ESCAPE = 2;
 
 let dialogOpening = false;
 export async function openCameraDialog() {

@@ -251,6 +251,7 @@ function exposeForTests(M) {
     return texts;
   };
   window.qelAnnouncements = announcementCount;
+  window.qelFocus = () => M._qel_focus_value();  // the value the focus cue is around (0: none)
   window.qelReady = true;
 }
 
