@@ -31,7 +31,8 @@ function refresh() {
 /// The values changed: once they have rested a moment, the lines that changed are announced.
 export function queueReadout() {
   clearTimeout(timer);
-  timer = setTimeout(refresh, SETTLED);
+  if (said === null) refresh();  // the page's first values: the region's text, nothing said
+  else timer = setTimeout(refresh, SETTLED);
 }
 
 /// How many announcements the live region has made (for the tests).

@@ -159,19 +159,18 @@ def camera_dialog_new_camera(ctx, sandboxes):
 
 @case
 def camera_dialog_cancel(ctx, sandboxes):
-    """Windows users' ways back out of the camera dialog: 650 typed in Wavelength and Enter applies
-    it; New selects its placeholder name, so typing names the camera; Delete asks "Delete camera
-    <name>?" and No keeps it; Escape asks whether to discard the changes, and Yes closes the dialog
-    with the cameras as they were when it opened: the title, the calculation and Qel.txt too."""
+    """650 typed in Wavelength and Enter applies it (the dialog stays); New selects its placeholder,
+    so typing names the camera; Delete asks "Delete camera <name>?" and No keeps it; Escape asks
+    whether to discard the changes, and Yes closes the dialog with the cameras as it found them."""
     box = sandboxes.new()
     box.write_settings(DEFAULT_SETTINGS)
     P.install(ctx, box)
 
-    def question(qel, text):
+    def answer(qel, question, key):
         qel.find_window("^Qel$", timeout=10)
-        q = P.peek(qel, "Qel")
-        check(text in q.texts(), f"the question box says {q.texts()}, not {text!r}")
-        return q
+        check(question in P.peek(qel, "Qel").texts(), f"no question {question!r}")
+        qel.root_shot(key)
+        P.key(qel, key, settle=0.5)
 
     def actions(qel, screen):
         wx, wy, ww, wh = qel.geometry()
@@ -179,46 +178,22 @@ def camera_dialog_cancel(ctx, sandboxes):
         P.key(qel, "ctrl+e", settle=0.6)
         dialog = qel.find_window("^Camera$", timeout=10)
         d = P.peek(qel, "Camera")
-        check(d[2].text == "Cancel" and d[2].enabled, "the dialog has no Cancel button")
-        check(d[4027].text == "details", f"the allowable blur of a print counts {d[4027].text!r}")
-
+        check((d[2].text, d[4027].text) == ("Cancel", "details"), f"Cancel {d[2].text!r}, blur unit {d[4027].text!r}")
         qel.click_screen(*d[4018].centre(), settle=0.2)
         P.key(qel, "Home", "shift+End")
         P.type_text(qel, "650")
         P.key(qel, "Return", settle=0.4)
-        d = P.peek(qel, "Camera")
-        check(dialog in qel.windows(), "Enter closed the dialog")
-        check(d[4018].text == "650.00", f"Enter did not apply the wavelength: it shows {d[4018].text!r}")
-        check(d[4013].text != "f/23.41", "the diffraction limit did not follow the applied wavelength")
-
-        qel.click_screen(*d[4023].centre(), settle=0.4)  # New: the placeholder selected
-        check(P.peek(qel, "Camera").focus == 4001, "New left the focus off the name")
+        check(P.peek(qel, "Camera")[4018].text == "650.00" and dialog in qel.windows(), "Enter did not apply the wavelength")
+        qel.click_screen(*d[4023].centre(), settle=0.4)  # New
         P.type_text(qel, "Second body")
         P.key(qel, "Return", settle=0.4)
         check(qel.title() == TITLE + "Second body", f"typing after New named it {qel.title()!r}")
-
-        qel.click_screen(*P.peek(qel, "Camera")[4024].centre(), settle=0.4)  # Delete
-        question(qel, "Delete camera Second body?")
-        qel.root_shot("delete-question")
-        P.key(qel, "n", settle=0.4)
-        d = P.peek(qel, "Camera")
-        check(d[4001].text == "Second body" and d[4024].enabled, "No to the question deleted the camera")
-
+        qel.click_screen(*d[4024].centre(), settle=0.4)  # Delete
+        answer(qel, "Delete camera Second body?", "n")
+        check(P.peek(qel, "Camera")[4001].text == "Second body", "No to the question deleted the camera")
         P.key(qel, "Escape", settle=0.5)
-        question(qel, "Discard the changes to the cameras?")
-        P.key(qel, "n", settle=0.4)
-        check(dialog in qel.windows(), "No to discarding closed the dialog")
-        P.key(qel, "Escape", settle=0.5)
-        question(qel, "Discard the changes to the cameras?")
-        P.key(qel, "y", settle=0.6)
-        check(dialog not in qel.windows(), "Yes to discarding left the dialog open")
-        check(qel.title() == DEFAULT_TITLE, f"after Cancel the title is {qel.title()!r}")
-
-        # Nothing changed: Escape closes at once.
-        P.key(qel, "ctrl+e", settle=0.6)
-        dialog = qel.find_window("^Camera$", timeout=10)
-        P.key(qel, "Escape", settle=0.5)
-        check(dialog not in qel.windows(), "Escape with nothing changed did not close the dialog")
+        answer(qel, "Discard the changes to the cameras?", "y")
+        check(dialog not in qel.windows() and qel.title() == DEFAULT_TITLE, f"after Cancel: {qel.title()!r}")
 
     saved = cases.run(ctx, box, "camera_dialog_cancel", actions)
     cameras = [line for line in saved.splitlines() if line.startswith(("camera ", "ncameras "))]

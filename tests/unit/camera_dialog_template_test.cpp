@@ -88,8 +88,7 @@ TEST(CameraDialogTemplate, ControlIdsAndKindsMatchTheLogic)
         }
     }
     EXPECT_NE(controls.at(id::type).style.find("CBS_SORT"), std::string::npos);
-    // Enter presses Apply, the one default button.
-    for (const auto& [control, c] : controls)
+    for (const auto& [control, c] : controls)  // Enter presses Apply, the one default button
         EXPECT_EQ(c.default_button, control == id::apply) << control;
 }
 

@@ -1,9 +1,8 @@
 // The web version's figures for the README (measurements, not tests), in Debian's headless Chromium:
 // - the bytes of the code a visit needs (gzip-compressed; manuals and the whole font aside);
 // - the first painted frame on a slow mobile link (1.6 Mbit/s, 300 ms latency, by the browser's
-//   network emulation) from a static server that compresses nothing (as python's http.server and
-//   many static hosts) and from one that sends the site's precompressed files, and the bytes
-//   fetched before it; and when the toolbars' pictures are all there;
+//   network emulation) from a static server that compresses nothing (python's http.server, many
+//   static hosts), the bytes fetched before it, and when the toolbars' pictures are all there;
 // - a drag move (the core's move, the repaint and the canvas drawn) at 390 x 844 at 3x with the
 //   processor slowed down four times (a mid-range phone) and at 1920 x 1080: median and 90th
 //   percentile; and the time between the frames of a drag driven by pointer events.
@@ -21,63 +20,50 @@ const code = ["qel.wasm", "qel-app.js", "index.html", "qel.css", "sw.js", "manif
               "fonts/Carlito-Qel.woff2", "field_card.js"];
 let total = 0;
 for (const name of code) total += zlib.gzipSync(fs.readFileSync(path.join(site, name)), { level: 9 }).length;
-console.log(`bench: code ${(total / 1024).toFixed(1)} KB gzip-compressed (${code.join(", ")})`);
-console.log(`bench: machine load ${os.loadavg().map((l) => l.toFixed(1)).join(", ")} (1, 5, 15 minutes), ${os.cpus().length} cores`);
+console.log(`bench: code ${(total / 1024).toFixed(1)} KB gzip-compressed (${code.join(", ")}); load ${os.loadavg().map((l) => l.toFixed(1))}`);
 
 const TYPES = { ".wasm": "application/wasm", ".js": "text/javascript", ".html": "text/html", ".css": "text/css",
                 ".json": "application/json", ".png": "image/png", ".woff2": "font/woff2", ".webmanifest": "application/manifest+json" };
-// Two static servers of the site: one sends every file as it is; the other, where the browser takes
-// gzip, sends a file's precompressed NAME.gz beside it instead (as scripts/serve_web.py does).
-const serve = (precompressed) => http.createServer((request, response) => {
+const server = http.createServer((request, response) => {
   let name = decodeURIComponent(new URL(request.url, "http://localhost").pathname);
   if (name.endsWith("/")) name += "index.html";
-  const file = path.join(site, path.normalize(name));
-  const packed = precompressed && /gzip/.test(request.headers["accept-encoding"] || "") && fs.existsSync(`${file}.gz`);
-  fs.readFile(packed ? `${file}.gz` : file, (error, data) => {
+  fs.readFile(path.join(site, path.normalize(name)), (error, data) => {
     if (error) { response.writeHead(404); response.end(); return; }
-    const type = TYPES[path.extname(name)] || "application/octet-stream";
-    response.writeHead(200, { "content-type": type, ...(packed ? { "content-encoding": "gzip" } : {}) });
+    response.writeHead(200, { "content-type": TYPES[path.extname(name)] || "application/octet-stream" });
     response.end(data);
   });
 });
-const servers = [serve(false), serve(true)];
-for (const s of servers) await new Promise((resolve) => s.listen(0, "127.0.0.1", resolve));
-const [url, precompressedUrl] = servers.map((s) => `http://127.0.0.1:${s.address().port}/`);
+await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+const url = `http://127.0.0.1:${server.address().port}/`;
 const browser = await chromium.launch({
   executablePath: "/usr/bin/chromium",
   args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update", "--disable-dev-shm-usage"],
 });
 const percentile = (values, p) => values.slice().sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(p * values.length))];
 
-// First frame on a slow link, three loads from each server (each with an empty cache): when it was
-// painted, the bytes that had come by then (what a request had received, finished or not), and
-// when the last toolbar picture had come.
-for (const [server, address] of [["a server that compresses nothing", url], ["a server of precompressed files", precompressedUrl]]) {
-  const firsts = [], befores = [], pictures = [];
-  for (let run = 0; run < 3; ++run) {
-    const context = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
-    const page = await context.newPage();
-    const cdp = await context.newCDPSession(page);
-    await cdp.send("Network.enable");
-    await cdp.send("Network.emulateNetworkConditions", { offline: false, latency: 300, downloadThroughput: 1.6e6 / 8, uploadThroughput: 0.75e6 / 8 });
-    const received = [];
-    cdp.on("Network.dataReceived", (e) => received.push({ time: Date.now(), bytes: e.encodedDataLength }));
-    cdp.on("Network.responseReceived", (e) => received.push({ time: Date.now(), bytes: e.response.encodedDataLength || 0 }));
-    const started = Date.now();
-    await page.goto(address);
-    await page.waitForFunction(() => window.qelReady === true && window.qelFirstPaint() > 0, null, { timeout: 60000 });
-    const first = await page.evaluate(() => window.qelFirstPaint());
-    await page.waitForFunction(() => [...document.querySelectorAll(".toolbar img")].every((i) => i.complete), null, { timeout: 60000 });
-    pictures.push(await page.evaluate(() => Math.max(...performance.getEntriesByType("resource")
-      .filter((e) => e.name.includes("/pictures/")).map((e) => e.responseEnd))));
-    firsts.push(first);
-    befores.push(received.filter((r) => r.time <= started + first).reduce((sum, r) => sum + r.bytes, 0));
-    await context.close();
-  }
-  console.log(`bench: first painted frame at 1.6 Mbit/s, 300 ms, from ${server}: ${firsts.map((f) => f.toFixed(0)).join(", ")} ms; ` +
-              `${befores.map((b) => (b / 1024).toFixed(1)).join(", ")} KB fetched before it; the toolbars' pictures all there at ` +
-              `${pictures.map((p) => p.toFixed(0)).join(", ")} ms`);
+// First frame on a slow link, three loads (each with an empty cache).
+const firsts = [], pictures = [];
+let before = 0;
+for (let run = 0; run < 3; ++run) {
+  const context = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
+  const page = await context.newPage();
+  const cdp = await context.newCDPSession(page);
+  await cdp.send("Network.enable");
+  await cdp.send("Network.emulateNetworkConditions", { offline: false, latency: 300, downloadThroughput: 1.6e6 / 8, uploadThroughput: 0.75e6 / 8 });
+  const finished = [];  // the bytes each chunk of a response brought, finished or not
+  cdp.on("Network.dataReceived", (e) => finished.push({ time: Date.now(), bytes: e.encodedDataLength }));
+  const started = Date.now();
+  await page.goto(url);
+  await page.waitForFunction(() => window.qelReady === true && window.qelFirstPaint() > 0, null, { timeout: 60000 });
+  const first = await page.evaluate(() => window.qelFirstPaint());
+  firsts.push(first);
+  before = finished.filter((f) => f.time <= started + first).reduce((sum, f) => sum + f.bytes, 0);
+  await page.waitForFunction(() => [...document.querySelectorAll(".toolbar img")].every((i) => i.complete), null, { timeout: 60000 });
+  pictures.push(await page.evaluate(() => Math.max(...performance.getEntriesByType("resource").filter((e) => e.name.includes("/pictures/")).map((e) => e.responseEnd))));
+  await context.close();
 }
+console.log(`bench: first painted frame at 1.6 Mbit/s, 300 ms, a server that compresses nothing: ${firsts.map((f) => f.toFixed(0)).join(", ")} ms; ` +
+            `${(before / 1024).toFixed(1)} KB fetched before it; toolbar pictures there at ${pictures.map((p) => p.toFixed(0)).join(", ")} ms`);
 
 // Drag moves: each move of the focus line, the repaint, and the canvas's drawing finished.
 for (const [width, height, scale, slowdown] of [[390, 844, 3, 4], [1920, 1080, 1, 1]]) {
@@ -120,4 +106,4 @@ for (const [width, height, scale, slowdown] of [[390, 844, 3, 4], [1920, 1080, 1
   await context.close();
 }
 await browser.close();
-for (const s of servers) s.close();
+server.close();
