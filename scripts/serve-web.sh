@@ -9,4 +9,4 @@ bash scripts/build-web.sh
 port="${QEL_WEB_PORT:-8080}"
 bind="${QEL_WEB_BIND:-127.0.0.1}"
 echo "Qel is served at http://localhost:$port/ (Ctrl+C stops it)"
-exec python3 scripts/serve_web.py build/web "$port" --bind "$bind"
+exec python3 web/serve_web.py build/web "$port" --bind "$bind"

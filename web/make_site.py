@@ -29,7 +29,7 @@ from make_bitmaps import read_art  # noqa: E402  (the Windows build's own reader
 # first frame.
 PAGE_FILES = ("index.html", "qel.css", "field_card.js", "sw.js")
 # Kept compressed beside themselves as NAME.gz: a server that can send a file compressed sends that
-# (scripts/serve_web.py, nginx's gzip_static), and the page fetches qel.wasm.gz and qel-app.js.gz
+# (web/serve_web.py, nginx's gzip_static), and the page fetches qel.wasm.gz and qel-app.js.gz
 # itself and unpacks them, so that even a server that compresses nothing sends those bytes.
 PACKED = (".html", ".css", ".js", ".wasm", ".json", ".webmanifest")
 # The folders of the core whose texts the page draws: the font subset holds their characters.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
-#include <vector>
+#include <tuple>
 #include <string>
 
 #include "app/menus.h"
@@ -115,8 +115,7 @@ TEST(MenuAccessLetters, EveryItemHasOneAndTheyDifferWhereTheyCan)
         for (int i = 0; i < table->count; ++i) {
             std::u16string name(words[random() % 9]);
             for (unsigned w = random() % 3; w > 0; --w) name.append(u" ").append(words[random() % 9]);
-            std::fill(std::begin(table->cameras[i].name), std::end(table->cameras[i].name), u'\0');
-            name.copy(table->cameras[i].name, name.size());
+            set_camera_name(table->cameras[i], name);
         }
         CalcState state;
         state.mode = static_cast<Mode>(round % mode_count);
@@ -145,14 +144,11 @@ TEST(MenuAccessLetters, EveryItemHasOneAndTheyDifferWhereTheyCan)
 
 TEST(MenuOrder, TheKeyboardWalksTheMenusAsTheyStandFromLeftToRight)
 {
-    using A = MenuAnchor;
-    EXPECT_EQ(std::vector<A>(menu_order(Mode::Blur).begin(), menu_order(Mode::Blur).end()),
-              (std::vector<A>{A::Camera, A::Units, A::Help, A::Teleconverter, A::FStopIncrement}));
-    EXPECT_EQ(neighbour_menu(A::Camera, Mode::DepthOfField, -1), A::FStopIncrement);
-    EXPECT_EQ(neighbour_menu(A::FStopIncrement, Mode::DepthOfField, 1), A::Camera);
-    EXPECT_EQ(neighbour_menu(A::Help, Mode::DepthOfField, 1), A::Teleconverter);
-    EXPECT_EQ(neighbour_menu(A::Help, Mode::Macro, 1), A::FStopIncrement);  // no teleconverter in Macro
-    EXPECT_EQ(neighbour_menu(A::Teleconverter, Mode::Macro, 1), A::Units);  // a hidden menu: from the first
+    using A = MenuAnchor;  // camera, units, help, teleconverter (none in Macro), f-stop increment, and round
+    for (const auto& [from, mode, step, to] : {std::tuple{A::Camera, Mode::Blur, -1, A::FStopIncrement},
+                                               {A::Help, Mode::Blur, 1, A::Teleconverter}, {A::Help, Mode::Macro, 1, A::FStopIncrement},
+                                               {A::FStopIncrement, Mode::Macro, 2, A::Units}, {A::Teleconverter, Mode::Blur, 1, A::FStopIncrement}})
+        EXPECT_EQ(neighbour_menu(from, mode, step), to);
 }
 
 }  // namespace
