@@ -22,8 +22,8 @@ public:
     std::map<int, int> writes;  // how often the dialog has set each control's text
     std::u16string main_title;
     int ended = 0;
-    std::vector<std::u16string> questions;
-    bool answer = true;  // what the user answers every question: Yes
+    std::vector<std::u16string> questions;  // every question asked, answered with `answer` (true: Yes)
+    bool answer = true;
 
     Text256 get_text(int control) override
     {

@@ -5,6 +5,7 @@
 // the fuzz targets share them.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -178,12 +179,8 @@ inline bool same_camera_inputs(const Camera& a, const Camera& b)
 /// The same cameras in the same order, the same one current.
 inline bool same_tables(const CameraTable& a, const CameraTable& b)
 {
-    if (a.count != b.count || a.current != b.current)
-        return false;
-    for (int i = 0; i < a.count; ++i)
-        if (!same_camera_inputs(a.cameras[static_cast<std::size_t>(i)], b.cameras[static_cast<std::size_t>(i)]))
-            return false;
-    return true;
+    return a.count == b.count && a.current == b.current &&
+           std::equal(a.cameras.begin(), a.cameras.begin() + a.count, b.cameras.begin(), same_camera_inputs);
 }
 
 /// What a restart must bring back: every input the settings file keeps, and every camera.

@@ -16,7 +16,6 @@ namespace id = camera_control;
 struct Control {
     std::string kind;
     std::string style;
-    bool default_button = false;
 };
 
 // The controls of the template by id: "KIND "text", id, x, y, w, h, style" or "KIND id, x, y, w, h, style".
@@ -34,8 +33,7 @@ std::map<int, Control> template_controls(std::string& header)
         in >> kind;
         if (kind == "4000")
             header = line;
-        const bool default_button = kind == "DEFPUSHBUTTON";
-        if (default_button)
+        if (kind == "DEFPUSHBUTTON")  // Apply: Enter presses it
             kind = "PUSHBUTTON";
         if (kind != "LTEXT" && kind != "EDITTEXT" && kind != "COMBOBOX" && kind != "PUSHBUTTON")
             continue;
@@ -51,7 +49,7 @@ std::map<int, Control> template_controls(std::string& header)
             ++comma;
         std::getline(fields, style);
         if (control != -1)
-            controls[control] = {kind, style, default_button};
+            controls[control] = {kind, style};
     }
     return controls;
 }
@@ -88,8 +86,6 @@ TEST(CameraDialogTemplate, ControlIdsAndKindsMatchTheLogic)
         }
     }
     EXPECT_NE(controls.at(id::type).style.find("CBS_SORT"), std::string::npos);
-    for (const auto& [control, c] : controls)  // Enter presses Apply, the one default button
-        EXPECT_EQ(c.default_button, control == id::apply) << control;
 }
 
 }  // namespace

@@ -99,14 +99,6 @@ TEST_F(Keyboard, ShortcutsClickTheirButtonsWhileTheButtonsAreShown)
     }
 }
 
-TEST(MenuOfKey, AltAndAMenusLetterOpensItOverAnotherMenu)
-{
-    EXPECT_EQ(menu_of_key(alt(Key::U), Mode::Macro), MenuAnchor::Units);
-    EXPECT_EQ(menu_of_key(alt(Key::T), Mode::Blur), MenuAnchor::Teleconverter);
-    for (const KeyPress k : {alt(Key::T), plain(Key::C), ctrl(Key::G)})  // in Macro: no teleconverter menu
-        EXPECT_EQ(menu_of_key(k, Mode::Macro), std::nullopt);
-}
-
 TEST_F(Keyboard, CommandShortcutsRunTheirCommands)
 {
     EXPECT_TRUE(press(plain(Key::F1)));

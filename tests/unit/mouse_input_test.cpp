@@ -89,21 +89,6 @@ TEST_F(MouseInput, EachScaleStartsItsDragAndCapturesTheMouse)
     }
 }
 
-// The right button (two fingers on a page) starts a drag exactly on the columns that say they zoom.
-TEST_F(MouseInput, TheRightButtonActsOnlyWhereAColumnZooms)
-{
-    const std::pair<Column, int> columns[] = {{Column::Lens, lens_x}, {Column::Aperture, aperture_x},
-                                              {Column::Distance, distance_x}, {Column::Blur, blur_x}};
-    for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop, Mode::FocusStacking, Mode::Blur, Mode::Macro}) {
-        for (const auto& [c, x] : columns) {
-            set_mode(mode);
-            down(right, x, 300);
-            EXPECT_EQ(drag.drag_state != DragState::Idle, right_button_zooms(c, mode)) << int(mode) << " " << int(c);
-            up(right, x, 300);
-        }
-    }
-}
-
 TEST_F(MouseInput, PressesThatStartNothing)
 {
     const struct {
@@ -116,6 +101,7 @@ TEST_F(MouseInput, PressesThatStartNothing)
         {"distance right in Macro", Mode::Macro, right, distance_x, 300},
         {"aperture in BestFStop", Mode::BestFStop, left, aperture_x, 300},
         {"aperture in FocusStacking", Mode::FocusStacking, right, aperture_x, 300},
+        {"aperture right (two fingers): it has no zoom", Mode::DepthOfField, right, aperture_x, 300},
         {"blur left in Blur", Mode::Blur, left, blur_x, 300},
         {"blur left in BestFStop", Mode::BestFStop, left, blur_x, 300},
         {"blur left in FocusStacking", Mode::FocusStacking, left, blur_x, 300},
