@@ -1043,32 +1043,22 @@ test("field_card_from_the_page_also_offline", async (context) => {
 // ---- The camera dialog backed out of, the menus by keys, and the page on phones. --------------------
 const phone = (browserNow, width, height, scale = 3) => browserNow.newContext({ ...PHONE, viewport: { width, height }, deviceScaleFactor: scale });
 const DEFAULTS = fs.readFileSync(path.join(site, "..", "..", "tests", "data", "default_settings.txt"), "utf-8");
-const seeded = (context, text) => context.addInitScript((t) => sessionStorage.getItem("seeded") ||
-  [localStorage.setItem("qel-settings", t), sessionStorage.setItem("seeded", "1")], text);
+const seeded = (context, text) => context.addInitScript((t) => localStorage.getItem("seeded") ||  // once, in the first tab
+  [localStorage.setItem("qel-settings", t), localStorage.setItem("seeded", "1")], text);
 const rect = (page, selector) => page.locator(selector).first().evaluate((n) => n.getBoundingClientRect().toJSON());
 const keys = async (page, ...k) => { for (const key of k) await page.keyboard.press(key, { delay: 30 }); await settle(page); };
-const reachable = (nodes) => nodes.filter((n) => {  // (in the page) the nodes of these whose middle is in view and theirs
-  const r = n.getBoundingClientRect(), hit = document.elementFromPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  return r.top >= 0 && r.bottom <= innerHeight && n.contains(hit);
-}).length;
+const reachable = `(nodes) => nodes.filter((n) => { const r = n.getBoundingClientRect(), hit = document.elementFromPoint(
+  (r.left + r.right) / 2, (r.top + r.bottom) / 2); return r.top >= 0 && r.bottom <= innerHeight && n.contains(hit); }).length`;
 
 test("camera_dialog_cancel_and_menus_by_keys", async (context) => {
   const page = await open(context, "cancel");
-  const camera = setting(await stored(page), "camera"), question = () => page.locator("#question-text").textContent();
+  const camera = setting(await stored(page), "camera");
   await keys(page, "Control+e");
   await page.locator("#control-4018").fill("650");
-  await keys(page, "Enter");  // Apply; the dialog stays
-  await page.locator("#control-4023").click();  // New: its placeholder selected, typed over
-  await page.keyboard.type("Second");
-  await keys(page, "Enter");
-  await page.locator("#control-4024").click();
-  check((await question()) === "Delete camera Second?", "Delete did not ask");
-  await keys(page, "n", "Escape");
-  check((await question()) === "Discard the changes to the cameras?", "Escape did not ask");
-  await keys(page, "y");
-  check(await page.locator("#camera-dialog").isHidden() && setting(await stored(page), "camera") === camera, "Cancel kept the changes");
-  await keys(page, "F10", "ArrowRight", "m", "m", "Enter");  // the camera menu, the units; "m" from "mm" on to "m"
-  check(setting(await stored(page), "units") === "5", `F10, Right, m, m, Enter chose units ${setting(await stored(page), "units")}`);
+  await keys(page, "Enter", "Escape");  // Apply, the dialog staying; Cancel, which asks first
+  check((await page.locator("#question-text").textContent()) === "Discard the changes to the cameras?", "Escape did not ask");
+  await keys(page, "y", "F10", "ArrowRight", "m", "m", "Enter");  // the camera menu, the units; "m" from "mm" on to "m"
+  check(setting(await stored(page), "camera") === camera && setting(await stored(page), "units") === "5", "Cancel, or F10, Right, m, m, Enter");
   await keys(page, "Alt", "Alt+h");  // Alt alone: the camera menu; Alt+H over it the help menu
   check((await page.locator("#menu .item u").allTextContents()).join("") === "AQRFSOv", "the help menu's access letters");
   return page;
@@ -1090,16 +1080,13 @@ test("a_small_touch_screen_s_tab_rounds_voice_help_and_cue", async (_, browserNo
   const before = await page.evaluate(() => window.qelAnnouncements());
   await keys(page, "Tab", ..."0123456789".split("").map(() => "ArrowUp"));
   await page.waitForTimeout(1000);
-  const [said, aperture] = await page.evaluate(() => [document.getElementById("announce").textContent,
-    [...document.querySelectorAll("#readout p")].map((p) => p.textContent).find((t) => t.startsWith("aperture"))]);
-  const count = (await page.evaluate(() => window.qelAnnouncements())) - before;
-  // Held, the help button's help stays on the screen; its menu shows no keys to press.
-  const cdp = await context.newCDPSession(page), [x, y] = await toolbarButton(page, 101, 1);
+  const [said, aperture, count] = await page.evaluate((n) => [document.getElementById("announce").textContent,
+    [...document.querySelectorAll("#readout p")].map((p) => p.textContent).find((t) => t.startsWith("aperture")), window.qelAnnouncements() - n], before);
+  const [x, y] = await toolbarButton(page, 101, 1), cdp = await context.newCDPSession(page);  // held: its help, on the screen
   await cdp.send("Input.dispatchTouchEvent", { type: "touchStart", touchPoints: [{ x, y }] });
-  await page.waitForTimeout(800);
-  const help = await rect(page, "#popup-help");
+  const help = await page.waitForTimeout(800).then(() => rect(page, "#popup-help"));
   await cdp.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
-  await page.locator('.toolbar[data-toolbar="101"] [data-button="1"]').tap();
+  await page.locator('.toolbar[data-toolbar="101"] [data-button="1"]').tap();  // its menu: no keys to press
   const menu = await page.locator("#menu").innerText();
   check(rounds.length >= 2 && rounds.every((r) => r === "1 2 3 7") && cue >= 2 && count === 1 && said.includes(aperture) &&
         help.left >= 0 && help.right <= 320 && !/Ctrl|Alt|F1/.test(menu), `Tab's rounds ${JSON.stringify(rounds)}; a cue ${cue} ` +
@@ -1114,9 +1101,9 @@ test("the_camera_dialog_on_large_screens_and_phones", async (_, browserNow) => {
     await seeded(context, DEFAULTS.replace("Generic 35mm film camera (Sharp print)", "A long name: ".repeat(9)));
     const page = await open(context, `dialog-${width}`);
     await keys(page, "Control+e");
-    const [label, name, custom, field] = await page.evaluate(() => [parseFloat(getComputedStyle(document.querySelector("#camera-form .label")).fontSize),
-      document.getElementById("control-4001").scrollLeft, ...["control-4010", "control-4009"].map((id) => document.getElementById(id).getBoundingClientRect())]);
-    const [text, box] = [await page.evaluate(() => window.qelTextHeight()), await rect(page, "#camera-dialog .box")];
+    const [label, name, custom, field, box] = await page.evaluate(() => [parseFloat(getComputedStyle(document.querySelector("#camera-form .label")).fontSize),
+      document.getElementById("control-4001").scrollLeft, ...["#control-4010", "#control-4009", "#camera-dialog .box"].map((q) => document.querySelector(q).getBoundingClientRect())]);
+    const text = await page.evaluate(() => window.qelTextHeight());
     check(label / text > 0.35 && box.right <= width && box.bottom <= height && name === 0 && custom.right <= field.left,
           `at ${width}: labels ${label} px by text ${text}; the box to ${box.right}, ${box.bottom}; the name at ${name}`);
     await context.close();
@@ -1132,8 +1119,7 @@ test("the_camera_dialog_on_large_screens_and_phones", async (_, browserNow) => {
     await rect(page, '#camera-form .label:text-is("pixels")'), await rect(page, '#camera-form .label:text-is("Print Size")')];
   await page.locator("#control-4018").tap();
   await page.setViewportSize({ width: 844, height: 170 });
-  await settle(page, 500);
-  const shown = await page.evaluate(`(${reachable})([document.activeElement, ...document.querySelectorAll("#camera-buttons button")])`);
+  const shown = await settle(page, 500).then(() => page.evaluate(`(${reachable})([document.activeElement, ...document.querySelectorAll("#camera-buttons button")])`));
   check(focused === "BODY" && ["details", "any unit", "same unit"].every((u) => labels.includes(u)) && pixels.right + 4 < print.left && shown === 7,
         `${focused} focused; units ${labels}; "pixels" to ${pixels.right}, "Print Size" from ${print.left}; ${shown} of 7 in view over a keyboard`);
   await context.close();
@@ -1145,60 +1131,51 @@ test("field_card_on_a_phone", async (_, browserNow) => {
   const context = await phone(browserNow, 320, 568, 2);
   const page = await open(context, "card-phone");
   const opened = context.waitForEvent("page");
-  await page.locator('.toolbar[data-toolbar="101"] [data-button="1"]').tap();
-  await page.locator("#menu .item", { hasText: "Field Card..." }).tap();
+  await keys(page, "Control+p");
   const card = await opened;
-  await card.waitForLoadState();
-  const shown = await card.evaluate(async (reach) => {
+  const shown = await card.waitForLoadState().then(() => card.evaluate(async (reach) => {
     const grid = document.querySelector("table.grid"), label = grid.querySelector("tbody td.label");
     const small = [...document.querySelectorAll("td, th, td span")].filter((n) => parseFloat(getComputedStyle(n).fontSize) < 12).length;
     [grid.scrollLeft] = [1000, window.scrollTo(0, 2000)];
     await new Promise((resolve) => requestAnimationFrame(resolve));
-    const bar = [...document.querySelectorAll(".qel-bar > *")].filter((b) => b.getBoundingClientRect().height >= 44);
-    return { wide: document.documentElement.scrollWidth > innerWidth, small, scrolled: grid.scrollLeft > 0,
-             labels: label.getBoundingClientRect().left - grid.getBoundingClientRect().left, buttons: eval(reach)(bar) };
-  }, `(${reachable})`);
-  const pages = [];
-  for (const format of ["A4", "Letter"]) pages.push((await card.pdf({ format })).toString("latin1").match(/\/Type\s*\/Page[^s]/g).length);
+    return { wide: document.documentElement.scrollWidth > innerWidth, small, scrolled: grid.scrollLeft > 0, labels: label.getBoundingClientRect().left -
+             grid.getBoundingClientRect().left, buttons: eval(reach)([...document.querySelectorAll(".qel-bar > *")].filter((b) => b.offsetHeight >= 44)) };
+  }, reachable));
+  const pages = [await card.pdf({ format: "A4" }), await card.pdf({ format: "Letter" })].map((pdf) => pdf.toString("latin1").match(/\/Type\s*\/Page[^s]/g).length);
   check(!shown.wide && !shown.small && shown.scrolled && shown.labels <= 1 && shown.buttons === 2 && pages.join() === "1,1",
         `the card on a phone: ${JSON.stringify(shown)}, printed on ${pages} A4 and Letter pages`);
   await context.close();
   return null;
 });
 
-test("wheel_over_the_details_and_inputs_that_change_nothing", async (context) => {
+test("wheel_inputs_that_change_nothing_and_a_drag_in_two_tabs", async (context) => {
   await seeded(context, DEFAULTS.replace("mode 0", "mode 2").replace(/^ni .*$/m, "ni 100"));
   const page = await open(context, "wheel");
   const c = await columns(page), last = () => page.evaluate(() => window.qelTexts().some((t) => t.text.startsWith("Focus Point 100")));
-  const seen = [await last()];
+  const seen = [await last()];  // a stack of 100: the wheel over the details reaches its last focus point
   await page.mouse.move((c.details.left + c.details.right) / 2, (c.details.top + c.details.bottom) / 2);
   for (let i = 0; i < 40 && !(await last()); ++i) await page.mouse.wheel(0, 300);
   seen.push(await last());  // Escape, a click on the aperture's top where f/128 is, the tab hidden: no change, the backup as it was
   const top = () => click(page, (c.aperture.left + c.aperture.right) / 2, c.aperture.top);
-  await keys(page, "Control+1");
-  await top();
   const backup = () => page.evaluate(() => localStorage.getItem("qel-settings-backup"));
-  const before = [await stored(page), await backup()];
+  await keys(page, "Control+1");
+  const before = await top().then(async () => [await stored(page), await backup()]);
   await keys(page, "Escape");
   await top();
   await page.evaluate(() => Object.defineProperty(document, "hidden", { value: true }) && document.dispatchEvent(new Event("visibilitychange")));
   check(seen.join() === "false,true" && (await stored(page)) === before[0] && (await backup()) === before[1],
         `the 100th focus point in view before and after the wheel: ${seen}; the settings or their backup replaced`);
+  // A drag in this tab while another switches to blur mode: both are kept.
+  const other = await open(context, "drag-2"), [, focus] = await page.evaluate(() => window.qelRows()), x = (c.distance.left + c.distance.right) / 2;
+  await page.mouse.move(x, focus);
+  await page.mouse.down();
+  await page.mouse.move(x, focus - 40, { steps: 5 });
+  await keys(other, "Control+4");
+  await page.mouse.move(x, focus - 60, { steps: 5 });
+  await page.mouse.up();
+  const text = await stored(page);
+  check(setting(text, "mode") === "3" && savedNumber(text, "focus_at") !== 1219.2, `after the drag: mode ${setting(text, "mode")}, focus at ${savedNumber(text, "focus_at")}`);
   return page;
-});
-
-test("a_drag_keeps_its_value_when_another_tab_changes_the_mode", async (context) => {
-  const [first, second] = [await open(context, "drag-1"), await open(context, "drag-2")];
-  const c = await columns(first), [, focus] = await first.evaluate(() => window.qelRows()), x = (c.distance.left + c.distance.right) / 2;
-  await first.mouse.move(x, focus);
-  await first.mouse.down();
-  await first.mouse.move(x, focus - 40, { steps: 5 });
-  await keys(second, "Control+4");  // blur mode, while the first tab drags
-  await first.mouse.move(x, focus - 60, { steps: 5 });
-  await first.mouse.up();
-  const text = await stored(first);
-  check(setting(text, "mode") === "3" && savedNumber(text, "focus_at") > 1219.2, `after the drag: mode ${setting(text, "mode")}, focus at ${savedNumber(text, "focus_at")}`);
-  return first;
 });
 
 // ---- Running them. ------------------------------------------------------------------------------
