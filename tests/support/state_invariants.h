@@ -5,7 +5,6 @@
 // the fuzz targets share them.
 #pragma once
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -174,13 +173,6 @@ inline bool same_camera_inputs(const Camera& a, const Camera& b)
         if (!(a.*r.field == b.*r.field))
             return false;
     return true;
-}
-
-/// The same cameras in the same order, the same one current.
-inline bool same_tables(const CameraTable& a, const CameraTable& b)
-{
-    return a.count == b.count && a.current == b.current &&
-           std::equal(a.cameras.begin(), a.cameras.begin() + a.count, b.cameras.begin(), same_camera_inputs);
 }
 
 /// What a restart must bring back: every input the settings file keeps, and every camera.

@@ -15,7 +15,6 @@
 #include "cameras/settings.h"
 #include "support/close_to.h"
 #include "support/fake_dialog_view.h"
-#include "support/state_invariants.h"
 #include "support/u16_text.h"
 #include "text/format.h"
 #include "text/title.h"
@@ -920,11 +919,13 @@ TEST(CameraDialogClose, ClosesOnlyAValidNamedCamera)
 TEST(CameraDialogCancel, PutsTheTableBackAskingOnlyWhenSomethingChanged)
 {
     using Edit = void (*)(Dialog&);
+    const auto same = [](const CameraTable& a, const CameraTable& b) {  // the cameras, in order, the same one current
+        return a.count == b.count && a.current == b.current && std::equal(a.cameras.begin(), a.cameras.begin() + a.count, b.cameras.begin(), same_inputs);
+    };
     const std::tuple<const char*, Edit, bool> cases[] = {
         {"nothing", [](Dialog&) {}, false},
         {"only looked at the next camera", [](Dialog& d) { d.press(id::next); }, false},
         {"typed, not applied", [](Dialog& d) { d.type(id::wavelength, u"650"); }, true},
-        {"a refused value", [](Dialog& d) { d.type(id::print_size, u"abc"); d.press(id::ok); }, true},
         {"applied with Enter", [](Dialog& d) { d.type(id::wavelength, u"650"); d.press(id::ok); d.press(id::next); }, true},
         {"another method", [](Dialog& d) { d.pick(id::coc_method, 2); }, true},
         {"a new camera", [](Dialog& d) { d.press(id::new_camera); d.type(id::name, u"D"); d.press(id::apply); }, true},
@@ -941,10 +942,10 @@ TEST(CameraDialogCancel, PutsTheTableBackAskingOnlyWhenSomethingChanged)
         d.view.questions.clear();
         EXPECT_TRUE(d.press(id::cancel));
         EXPECT_EQ(d.view.questions, asks ? std::vector<std::u16string>{u"Discard the changes to the cameras?"} : std::vector<std::u16string>{});
-        EXPECT_TRUE(d.view.ended == 0 ? invariants::same_tables(*d.table, *edited) : !asks);
+        EXPECT_TRUE(d.view.ended == 0 ? same(*d.table, *edited) : !asks);
         d.view.answer = true;
         if (asks) d.press(id::cancel);
-        EXPECT_TRUE(d.view.ended == 1 && invariants::same_tables(*d.table, *found));
+        EXPECT_TRUE(d.view.ended == 1 && same(*d.table, *found));
         EXPECT_EQ(d.view.main_title, window_title(*found).view());
     }
 }
