@@ -38,10 +38,9 @@ def main():
                 if z.read(prefix + n) != f.read():
                     problems.append(f"{n} in the zip differs from the site's")
     # What a server sends compressed, and what the page unpacks itself, is the file beside it.
-    for n in sorted(f for f in files if f.endswith(".gz")):
+    for n in (f for f in sorted(files) if f.endswith(".gz")):
         with open(os.path.join(site, n), "rb") as packed, open(os.path.join(site, n[:-3]), "rb") as plain:
-            if gzip.decompress(packed.read()) != plain.read():
-                problems.append(f"{n} does not unpack to {n[:-3]}")
+            problems += [f"{n} does not unpack to {n[:-3]}"] if gzip.decompress(packed.read()) != plain.read() else []
     with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
         worker = f.read()
     missing = [n for n in sorted(files) if n != "sw.js" and f'"{n}"' not in worker]

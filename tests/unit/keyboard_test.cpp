@@ -209,23 +209,20 @@ TEST_F(Keyboard, TabCyclesTheModesValuesAndEscapeHidesTheCue)
 // round, forwards and backwards, visits every value (and the details panel while it scrolls) once.
 TEST_F(Keyboard, EveryRoundOfTabOnAPageVisitsEveryValue)
 {
-    for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop, Mode::FocusStacking, Mode::Blur, Mode::Macro}) {
-        for (const bool scrolls : {false, true}) {
-            set_mode(mode);
-            scroll.last_first = scrolls ? 4 : 0;
-            std::vector<ScaleValue> stops(scale_values(mode).begin(), scale_values(mode).end());
-            if (scrolls) stops.push_back(ScaleValue::Details);
-            focus = KeyFocus{};
-            for (const bool back : {false, true, false, false, true}) {
-                std::vector<ScaleValue> visited;
-                for (enter_values(focus, mode, back, scrolls); visited.size() < 9; press({Key::Tab, false, back, false})) {
-                    visited.push_back(focus_cue(focus, mode, scrolls));
-                    if (tab_leaves_values(focus, mode, back, scrolls)) break;
-                }
-                if (back) std::reverse(visited.begin(), visited.end());
-                EXPECT_EQ(visited, stops) << static_cast<int>(mode) << scrolls << back;
-                press(plain(Key::Escape));  // the page's other controls take the focus: the cue goes
+    for (const auto& [mode, scrolls] : {std::pair{Mode::DepthOfField, false}, {Mode::BestFStop, true}, {Mode::FocusStacking, false},
+                                        {Mode::Blur, true}, {Mode::Macro, false}, {Mode::Macro, true}}) {
+        set_mode(mode);
+        scroll.last_first = scrolls ? 4 : 0;
+        std::vector<ScaleValue> stops(scale_values(mode).begin(), scale_values(mode).end()), visited;
+        if (scrolls) stops.push_back(ScaleValue::Details);
+        for (const bool back : {false, true, false, false, true}) {
+            for (enter_values(focus, mode, back, scrolls); visited.size() < 9; press({Key::Tab, false, back, false})) {
+                visited.push_back(focus_cue(focus, mode, scrolls));
+                if (tab_leaves_values(focus, mode, back, scrolls)) break;
             }
+            if (back) std::reverse(visited.begin(), visited.end());
+            EXPECT_EQ(std::exchange(visited, {}), stops) << static_cast<int>(mode) << scrolls << back;
+            press(plain(Key::Escape));  // the page's other controls take the focus: the cue goes
         }
     }
 }
