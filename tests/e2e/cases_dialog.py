@@ -167,23 +167,20 @@ def camera_dialog_cancel(ctx, sandboxes):
     P.install(ctx, box)
 
     def answer(qel, question, key):
-        qel.find_window("^Qel$", timeout=10)
-        check(question in P.peek(qel, "Qel").texts() and qel.root_shot(key), f"no question {question!r}")
+        check(qel.find_window("^Qel$", timeout=10) and question in P.peek(qel, "Qel").texts() and qel.root_shot(key), question)
         P.key(qel, key, settle=0.5)
 
     def actions(qel, screen):
         wx, wy, ww, wh = qel.geometry()
         xdo("mousemove", wx + ww - 2, wy + wh - 2, env=qel.env)
         P.key(qel, "ctrl+e", settle=0.6)
-        dialog = qel.find_window("^Camera$", timeout=10)
-        d = P.peek(qel, "Camera")
+        dialog, d = qel.find_window("^Camera$", timeout=10), P.peek(qel, "Camera")
         check((d[2].text, d[4027].text) == ("Cancel", "details"), f"Cancel {d[2].text!r}, blur unit {d[4027].text!r}")
         qel.click_screen(*d[4018].centre(), settle=0.2)
         P.key(qel, "Home", "shift+End", "6", "5", "0", "Return", settle=0.4)
         check(P.peek(qel, "Camera")[4018].text == "650.00" and dialog in qel.windows(), "Enter did not apply the wavelength")
         qel.click_screen(*d[4023].centre(), settle=0.4)  # New
-        P.type_text(qel, "Second body")
-        P.key(qel, "Return", settle=0.4)
+        P.type_text(qel, "Second body\n")
         check(qel.title() == TITLE + "Second body", f"typing after New named it {qel.title()!r}")
         qel.click_screen(*d[4024].centre(), settle=0.4)  # Delete
         answer(qel, "Delete camera Second body?", "n")

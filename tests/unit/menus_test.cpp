@@ -95,7 +95,6 @@ TEST(Menus, CameraMenuListsEveryCameraAndChecksTheCurrentOne)
 
     table->count = max_cameras;
     const PopupMenu full = camera_menu(*table);
-    EXPECT_EQ(menu_at(MenuAnchor::Camera, CalcState{}, *table).items.size(), full.items.size());
     ASSERT_EQ(full.items.size(), 1002u);
     EXPECT_EQ(full.items.back().id, 2000);
 }

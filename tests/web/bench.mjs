@@ -11,7 +11,6 @@
 import { chromium } from "playwright-core";
 import fs from "node:fs";
 import http from "node:http";
-import os from "node:os";
 import path from "node:path";
 import zlib from "node:zlib";
 
@@ -20,7 +19,7 @@ const code = ["qel.wasm", "qel-app.js", "index.html", "qel.css", "sw.js", "manif
               "fonts/Carlito-Qel.woff2", "field_card.js"];
 let total = 0;
 for (const name of code) total += zlib.gzipSync(fs.readFileSync(path.join(site, name)), { level: 9 }).length;
-console.log(`bench: code ${(total / 1024).toFixed(1)} KB gzip-compressed (${code.join(", ")}); load ${os.loadavg().map((l) => l.toFixed(1))}`);
+console.log(`bench: code ${(total / 1024).toFixed(1)} KB gzip-compressed (${code.join(", ")})`);
 
 const TYPES = { ".wasm": "application/wasm", ".js": "text/javascript", ".html": "text/html", ".css": "text/css",
                 ".json": "application/json", ".png": "image/png", ".woff2": "font/woff2", ".webmanifest": "application/manifest+json" };

@@ -889,11 +889,8 @@ test("a_phone_upright_or_on_its_side", async (_, browserNow) => {
       for (const [[x, y0, down], zooms] of [[[width / 2, height / 2, 0], false], [[(x1 + x2) / 2, y, 0], true], [mid(c.aperture), true],
                                             [mid(c.details), true], [mid(c.lens), false]]) {
         for (let i = 0, d = 30; i <= 10; ++i, d += 8) await touch(i ? "touchMove" : "touchStart", [x - d + d * down, y0 - d * down], [x + d - d * down, y0 + d * down]);
-        await touch("touchEnd");
-        await settle(page);
-        const zoom = await page.evaluate(() => window.visualViewport.scale);
-        check((zoom > 1.2) === zooms, `two fingers spread at ${x}, ${y0} left the page at ${zoom}x`);
-        await cdp.send("Emulation.setPageScaleFactor", { pageScaleFactor: 1 });
+        const zoom = await touch("touchEnd").then(() => settle(page)).then(() => page.evaluate(() => window.visualViewport.scale));
+        check((zoom > 1.2) === zooms && (await cdp.send("Emulation.setPageScaleFactor", { pageScaleFactor: 1 })), `two fingers at ${x}, ${y0}: ${zoom}x`);
       }
       check(setting(await stored(page), "f_stop") === f, "two fingers on the aperture scale changed it");
     }
@@ -1064,7 +1061,7 @@ test("camera_dialog_cancel_and_menus_by_keys", async (context) => {
   return page;
 });
 
-test("a_small_touch_screen_s_tab_rounds_voice_and_help", async (_, browserNow) => {
+test("a_small_touch_screen_s_tab_rounds_voice_help_and_field_card", async (_, browserNow) => {
   const context = await phone(browserNow, 320, 568, 2);
   const page = await open(context, "small-phone");
   const stops = [];  // every round of Tab: the four values, then the toolbars
@@ -1085,6 +1082,22 @@ test("a_small_touch_screen_s_tab_rounds_voice_and_help", async (_, browserNow) =
   check(rounds.length >= 2 && rounds.every((r) => r === "1 2 3 7") && count === 1 && said.includes(aperture) && help.left >= 0 &&
         help.right <= 320 && !/Ctrl|Alt|F1/.test(menu), `Tab's rounds ${JSON.stringify(rounds)}; ten steps said ${count} times ` +
         `"${said}" ("${aperture}"); help from ${help.left} to ${help.right}; the menu ${menu}`);
+  // The field card: readable at 320 pixels, its grid scrolling under its row labels, Print and Save in
+  // reach; printed, one A4 or Letter page.
+  const opened = context.waitForEvent("page");
+  await page.locator("#menu .item", { hasText: "Field Card..." }).tap();
+  const card = await opened;
+  const shown = await card.waitForLoadState().then(() => card.evaluate(async (reach) => {
+    const grid = document.querySelector("table.grid"), label = grid.querySelector("tbody td.label");
+    const small = [...document.querySelectorAll("td, th, td span")].filter((n) => parseFloat(getComputedStyle(n).fontSize) < 12).length;
+    [grid.scrollLeft] = [1000, window.scrollTo(0, 2000)];
+    await new Promise((resolve) => requestAnimationFrame(resolve));
+    return { wide: document.documentElement.scrollWidth > innerWidth, small, scrolled: grid.scrollLeft > 0, labels: label.getBoundingClientRect().left -
+             grid.getBoundingClientRect().left, buttons: eval(reach)([...document.querySelectorAll(".qel-bar > *")].filter((b) => b.offsetHeight >= 44)) };
+  }, reachable));
+  const pages = [await card.pdf({ format: "A4" }), await card.pdf({ format: "Letter" })].map((pdf) => pdf.toString("latin1").match(/\/Type\s*\/Page[^s]/g).length);
+  check(!shown.wide && !shown.small && shown.scrolled && shown.labels <= 1 && shown.buttons === 2 && pages.join() === "1,1",
+        `the card on a phone: ${JSON.stringify(shown)}, printed on ${pages} A4 and Letter pages`);
   await context.close();
   return null;
 });
@@ -1116,28 +1129,6 @@ test("the_camera_dialog_on_large_screens_and_phones", async (_, browserNow) => {
   const shown = await settle(page, 500).then(() => page.evaluate(`(${reachable})([document.activeElement, ...document.querySelectorAll("#camera-buttons button")])`));
   check(focused === "BODY" && ["details", "any unit", "same unit"].every((u) => labels.includes(u)) && pixels.right + 4 < print.left && shown === 7,
         `${focused} focused; units ${labels}; "pixels" to ${pixels.right}, "Print Size" from ${print.left}; ${shown} of 7 in view over a keyboard`);
-  await context.close();
-  return null;
-});
-
-test("field_card_on_a_phone", async (_, browserNow) => {
-  // Readable at 320 pixels, the grid scrolling under its row labels, Print and Save in reach; printed, one A4 or Letter page.
-  const context = await phone(browserNow, 320, 568, 2);
-  const page = await open(context, "card-phone");
-  const opened = context.waitForEvent("page");
-  await keys(page, "Control+p");
-  const card = await opened;
-  const shown = await card.waitForLoadState().then(() => card.evaluate(async (reach) => {
-    const grid = document.querySelector("table.grid"), label = grid.querySelector("tbody td.label");
-    const small = [...document.querySelectorAll("td, th, td span")].filter((n) => parseFloat(getComputedStyle(n).fontSize) < 12).length;
-    [grid.scrollLeft] = [1000, window.scrollTo(0, 2000)];
-    await new Promise((resolve) => requestAnimationFrame(resolve));
-    return { wide: document.documentElement.scrollWidth > innerWidth, small, scrolled: grid.scrollLeft > 0, labels: label.getBoundingClientRect().left -
-             grid.getBoundingClientRect().left, buttons: eval(reach)([...document.querySelectorAll(".qel-bar > *")].filter((b) => b.offsetHeight >= 44)) };
-  }, reachable));
-  const pages = [await card.pdf({ format: "A4" }), await card.pdf({ format: "Letter" })].map((pdf) => pdf.toString("latin1").match(/\/Type\s*\/Page[^s]/g).length);
-  check(!shown.wide && !shown.small && shown.scrolled && shown.labels <= 1 && shown.buttons === 2 && pages.join() === "1,1",
-        `the card on a phone: ${JSON.stringify(shown)}, printed on ${pages} A4 and Letter pages`);
   await context.close();
   return null;
 });
