@@ -24,8 +24,6 @@ enum class Key {
     End,
     P,
     F10,    ///< F10, or Alt pressed and released with no other key: opens the first menu
-    Left,   ///< in a menu: the menu before it
-    Right,  ///< in a menu: the menu after it
 };
 
 struct KeyPress {

@@ -180,7 +180,8 @@ def camera_dialog_cancel(ctx, sandboxes):
         P.key(qel, "Home", "shift+End", "6", "5", "0", "Return", settle=0.4)
         check(P.peek(qel, "Camera")[4018].text == "650.00" and dialog in qel.windows(), "Enter did not apply the wavelength")
         qel.click_screen(*d[4023].centre(), settle=0.4)  # New
-        P.type_text(qel, "Second body\n")
+        P.type_text(qel, "Second body")
+        P.key(qel, "Return", settle=0.4)
         check(qel.title() == TITLE + "Second body", f"typing after New named it {qel.title()!r}")
         qel.click_screen(*d[4024].centre(), settle=0.4)  # Delete
         answer(qel, "Delete camera Second body?", "n")
