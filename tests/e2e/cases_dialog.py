@@ -159,9 +159,8 @@ def camera_dialog_new_camera(ctx, sandboxes):
 
 @case
 def camera_dialog_cancel(ctx, sandboxes):
-    """650 typed in Wavelength and Enter applies it (the dialog stays); New selects its placeholder,
-    so typing names the camera; Delete asks "Delete camera <name>?" and No keeps it; Escape asks
-    whether to discard the changes, and Yes closes the dialog with the cameras as it found them."""
+    """Enter applies 650 nm (the dialog stays); New selects its placeholder for the name; Delete asks and No
+    keeps it; Escape asks to discard the changes, and Yes closes with the cameras as it found them."""
     box = sandboxes.new()
     box.write_settings(DEFAULT_SETTINGS)
     P.install(ctx, box)

@@ -212,7 +212,7 @@ TEST_F(Keyboard, EveryRoundOfTabOnAPageVisitsEveryValue)
     for (const auto& [mode, scrolls] : {std::pair{Mode::DepthOfField, false}, {Mode::BestFStop, true}, {Mode::FocusStacking, false},
                                         {Mode::Blur, true}, {Mode::Macro, false}, {Mode::Macro, true}}) {
         set_mode(mode);
-        scroll.last_first = scrolls ? 4 : 0;
+        scroll.last_first = scrolls ? 4 : 0;  // the details panel's lines scroll, or not
         std::vector<ScaleValue> stops(scale_values(mode).begin(), scale_values(mode).end()), visited;
         if (scrolls) stops.push_back(ScaleValue::Details);
         for (const bool back : {false, true, false, false, true}) {

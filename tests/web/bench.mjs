@@ -1,8 +1,7 @@
 // The web version's figures for the README (measurements, not tests), in Debian's headless Chromium:
 // - the bytes of the code a visit needs (gzip-compressed; manuals and the whole font aside);
 // - the first painted frame on a slow mobile link (1.6 Mbit/s, 300 ms latency, by the browser's
-//   network emulation) from a static server that compresses nothing (python's http.server, many
-//   static hosts), the bytes fetched before it, and when the toolbars' pictures are all there;
+//   network emulation) from a server that compresses nothing, the bytes before it, and the toolbars' pictures;
 // - a drag move (the core's move, the repaint and the canvas drawn) at 390 x 844 at 3x with the
 //   processor slowed down four times (a mid-range phone) and at 1920 x 1080: median and 90th
 //   percentile; and the time between the frames of a drag driven by pointer events.
