@@ -77,9 +77,8 @@ def keyboard(ctx, sandboxes):
         screen.refresh("metres")
         screen.check_button("units", 0, "IDM", False)
 
-        # F10 opens the first menu, the camera menu; Right and Left walk the menus as a menu bar's
-        # (after each, one menu is open, at its anchor), "c" chooses cm; Alt alone opens the camera
-        # menu, Alt+U over it the units menu, and Escape closes that.
+        # F10 opens the camera menu, Right and Left walk the menus (one open, at its anchor), "c" chooses
+        # cm; Alt alone opens the camera menu, Alt+U over it the units menu, and Escape closes that.
         for keys, toolbar, index in ((["F10"], "camera", 0), (["Right"], "units", 0), (["Right"], "units", 1),
                                      (["Right"], "teleconverter", 0), (["Left", "Left"], "units", 0), (["c", "alt"], "camera", 0),
                                      (["alt+u"], "units", 0)):

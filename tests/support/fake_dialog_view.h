@@ -52,11 +52,7 @@ public:
     void enable(int control, bool on) override { enabled[control] = on; }
     void show_error(std::u16string_view message) override { errors.emplace_back(message); }
     void select_field(int control) override { selected = control; }
-    bool ask(std::u16string_view question) override
-    {
-        questions.emplace_back(question);
-        return answer;
-    }
+    bool ask(std::u16string_view question) override { return questions.emplace_back(question), answer; }
     void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
     void end_dialog() override { ++ended; }
 

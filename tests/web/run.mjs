@@ -1106,9 +1106,8 @@ test("the_camera_dialog_on_large_screens_and_phones", async (_, browserNow) => {
     await seeded(context, DEFAULTS.replace("Generic 35mm film camera (Sharp print)", "A long name: ".repeat(9)));
     const page = await open(context, `dialog-${width}`);
     await keys(page, "Control+e");
-    const [label, name, custom, field, box] = await page.evaluate(() => [parseFloat(getComputedStyle(document.querySelector("#camera-form .label")).fontSize),
-      document.getElementById("control-4001").scrollLeft, ...["#control-4010", "#control-4009", "#camera-dialog .box"].map((q) => document.querySelector(q).getBoundingClientRect())]);
-    const text = await page.evaluate(() => window.qelTextHeight());
+    const [label, name, text, custom, field, box] = await page.evaluate(() => [parseFloat(getComputedStyle(document.querySelector("#camera-form .label")).fontSize),
+      document.getElementById("control-4001").scrollLeft, window.qelTextHeight(), ...["#control-4010", "#control-4009", "#camera-dialog .box"].map((q) => document.querySelector(q).getBoundingClientRect())]);
     check(label / text > 0.35 && box.right <= width && box.bottom <= height && name === 0 && custom.right <= field.left,
           `at ${width}: labels ${label} px by text ${text}; the box to ${box.right}, ${box.bottom}; the name at ${name}`);
     await context.close();
