@@ -10,8 +10,8 @@ let formControls = null;  // id -> element
 let buttons = [];         // the push buttons, in the template's order
 let template = null;      // the template's size in dialog units
 const FONT = 13;          // the fields' font at the least, in CSS pixels; a dialog unit is 1.75 of them
-const FONT_PER_EM = 0.55; // the fields' font beside the scales' text: Windows sets a dialog's 8 points so
-                          // beside the text of a window of the first start's size
+const FONT_PER_EM = 0.55; // the fields' font to the scales' text: the scales' text grows with the window,
+                          // the dialog's at about half its rate, so that it fits a large screen at ease
 const HALF = 185;  // dialog units: controls from here rightwards are the template's second half
 const ROW = 4;     // controls within this many dialog units of a row's top are on that row
 const coarse = window.matchMedia("(pointer: coarse)");
