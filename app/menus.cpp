@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 
 #include "app/keyboard.h"
 
@@ -43,32 +44,30 @@ char16_t access_letter(const MenuItem& item)
 
 void assign_access_letters(PopupMenu& menu)
 {
-    std::u16string taken;
+    std::bitset<0x10000> taken;  // by lower-case letter
     for (const MenuItem& item : menu.items)
-        if (const char16_t c = access_letter(item); c != 0)
-            taken.push_back(c);
+        taken.set(access_letter(item));
     for (MenuItem& item : menu.items) {
         if (item.separator() || access_letter(item) != 0)
             continue;
         int first = -1, word = -1, any = -1;
-        for (std::size_t i = 0; i < item.text.size(); ++i) {
+        for (std::size_t i = 0; i < item.text.size() && word < 0; ++i) {
             const char16_t c = item.text[i];
             if (!letter_or_digit(c) || (!item.literal && c == u'&'))
                 continue;
             const auto index = static_cast<int>(i);
             if (first < 0)
                 first = index;
-            if (taken.find(folded(c)) != std::u16string::npos)
+            if (taken.test(folded(c)))
                 continue;
-            const bool starts_word = i == 0 || !letter_or_digit(item.text[i - 1]);
-            if (starts_word && word < 0)
-                word = index;
-            if (any < 0)
+            if (i == 0 || !letter_or_digit(item.text[i - 1]))
+                word = index;  // the first letter of a word
+            else if (any < 0)
                 any = index;
         }
         item.access = word >= 0 ? word : any >= 0 ? any : first;
         if (item.access >= 0)
-            taken.push_back(folded(item.text[static_cast<std::size_t>(item.access)]));
+            taken.set(folded(item.text[static_cast<std::size_t>(item.access)]));
     }
 }
 

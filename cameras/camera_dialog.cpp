@@ -242,6 +242,14 @@ constexpr int method_items = 3;
 constexpr int type_items = 2;
 constexpr int focal_length_items = 2;
 
+// The cameras of `from` in use (its count of them) and which is current, copied into `to`.
+void copy_cameras(CameraTable& to, const CameraTable& from)
+{
+    to.count = std::clamp(from.count, 0, max_cameras);
+    to.current = from.current;
+    std::copy_n(from.cameras.begin(), to.count, to.cameras.begin());
+}
+
 // The Prev / Next step: only from a valid, named camera.
 void step(CameraTable& table, CameraDialogView& view, int delta)
 {
@@ -362,7 +370,7 @@ void camera_dialog_init(CameraTable& table, CameraDialogView& view, CameraTable&
     fill_camera_dialog(table, view);
     apply_camera_dialog(table, view);
     fill_camera_dialog(table, view);
-    opened = table;
+    copy_cameras(opened, table);
 }
 
 bool camera_dialog_command(CameraTable& table, const CameraTable& opened, CameraDialogView& view, int control_id,
@@ -436,7 +444,7 @@ void camera_dialog_cancel(CameraTable& table, const CameraTable& opened, CameraD
 {
     if (camera_dialog_changed(table, opened, view) && !view.ask(discard_question))
         return;
-    table = opened;
+    copy_cameras(table, opened);
     view.set_main_title(window_title(table).view());
     view.end_dialog();
 }

@@ -63,7 +63,8 @@ constexpr int toolbar_count = 7;
 // dialog whose edits the session draws from its bytes.
 class SessionHost final : public CommandHost, public MouseHost {
 public:
-    SessionHost(AppState& app, ByteChoices& in, std::string& broken) : app_(app), in_(in), broken_(broken) {}
+    SessionHost(AppState& app, CameraTable& opened, ByteChoices& in, std::string& broken)
+        : opened_(&opened), app_(app), in_(in), broken_(broken) {}
 
     CommandContext context() { return {app_.state, app_.cameras, *this}; }
 
@@ -114,7 +115,7 @@ private:
     bool check_dialog(FakeDialogView& view);
 
     std::map<int, int> typed_;  // fields typed into, with the dialog's writes to them before
-    std::unique_ptr<CameraTable> opened_ = std::make_unique<CameraTable>();  // the table the dialog found
+    CameraTable* opened_ = nullptr;  // the table the dialog found (the session's records keep it)
 
     AppState& app_;
     ByteChoices& in_;
@@ -300,6 +301,7 @@ private:
 struct Records {
     AppState app;
     AppState restarted;
+    CameraTable opened;
     PanelText panel;
     CaptionTexts captions;
 };
@@ -315,7 +317,7 @@ struct Session {
     AppState* app = &kept.app;
     ByteChoices& in;
     std::string broken;
-    SessionHost host{*app, in, broken};
+    SessionHost host{*app, kept.opened, in, broken};
     FixedMeasure measure;
     int width = 800;
     int height = 600;
