@@ -63,8 +63,7 @@ constexpr int toolbar_count = 7;
 // dialog whose edits the session draws from its bytes.
 class SessionHost final : public CommandHost, public MouseHost {
 public:
-    SessionHost(AppState& app, CameraTable& opened, ByteChoices& in, std::string& broken)
-        : opened_(&opened), app_(app), in_(in), broken_(broken) {}
+    SessionHost(AppState& app, CameraTable& opened, ByteChoices& in, std::string& broken) : opened_(&opened), app_(app), in_(in), broken_(broken) {}
 
     CommandContext context() { return {app_.state, app_.cameras, *this}; }
 
