@@ -70,24 +70,29 @@ void choose_camera(CommandContext c, int index)
 
 }  // namespace
 
+std::optional<MenuAnchor> toolbar_menu(int toolbar, int button)
+{
+    switch (toolbar) {
+    case toolbar_id::units_help:
+        if (button == 0) return MenuAnchor::Units;
+        if (button == 1) return MenuAnchor::Help;
+        return std::nullopt;
+    case toolbar_id::camera: return MenuAnchor::Camera;
+    case toolbar_id::f_stop_increment: return MenuAnchor::FStopIncrement;
+    case toolbar_id::teleconverter: return MenuAnchor::Teleconverter;
+    default: return std::nullopt;
+    }
+}
+
 void toolbar_command(CommandContext c, int toolbar, int button)
 {
+    if (const std::optional<MenuAnchor> menu = toolbar_menu(toolbar, button)) {
+        c.host.show_menu(menu_at(*menu, c.state, c.cameras));
+        return;
+    }
     switch (toolbar) {
     case toolbar_id::mode:
         choose_mode(c, button);
-        break;
-    case toolbar_id::units_help:
-        if (button == 0) c.host.show_menu(units_menu(c.state));
-        if (button == 1) c.host.show_menu(help_menu());
-        break;
-    case toolbar_id::camera:
-        c.host.show_menu(camera_menu(c.cameras));
-        break;
-    case toolbar_id::f_stop_increment:
-        c.host.show_menu(f_stop_increment_menu(c.state));
-        break;
-    case toolbar_id::teleconverter:
-        c.host.show_menu(teleconverter_menu(c.state));
         break;
     case toolbar_id::snap:
         toggle_snap(c);

@@ -20,6 +20,8 @@ struct CommandContext {
 
 /// A click on button `button` of the toolbar with control id `toolbar`.
 void toolbar_command(CommandContext context, int toolbar, int button);
+/// The menu a toolbar button opens (none for the buttons that act at once).
+std::optional<MenuAnchor> toolbar_menu(int toolbar, int button);
 /// A menu choice (the command id); unknown ids do nothing.
 void menu_command(CommandContext context, int id);
 

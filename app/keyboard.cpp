@@ -112,6 +112,15 @@ const Shortcut* command_shortcut(int command)
     return nullptr;
 }
 
+std::optional<MenuAnchor> menu_of_key(KeyPress k, Mode mode)
+{
+    for (const Shortcut& s : shortcut_table) {
+        if (matches(s, k) && s.toolbar != 0 && toolbar_shown(s.toolbar, mode))
+            return toolbar_menu(s.toolbar, s.button);
+    }
+    return std::nullopt;
+}
+
 bool toolbar_shown(int toolbar, Mode mode)
 {
     if (toolbar == toolbar_id::images)
@@ -143,6 +152,11 @@ bool key_down(KeyContext c, KeyPress k)
             menu_command(c.commands, s.command);
         else if (toolbar_shown(s.toolbar, state.mode))
             host.click_button(s.toolbar, s.button);
+        return true;
+    }
+    if (k.key == Key::F10 && !k.ctrl && !k.shift) {
+        if (!c.dragging)
+            host.click_button(toolbar_id::camera, 0);  // the first menu, as a menu bar's
         return true;
     }
     if (k.ctrl || k.alt)
@@ -191,11 +205,21 @@ bool key_down(KeyContext c, KeyPress k)
     }
 }
 
-bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards)
+bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards, bool details_scroll)
 {
-    const ScaleValue cue = focus_cue(focus, mode);
-    const std::span<const ScaleValue> values = scale_values(mode);
-    return cue != ScaleValue::None && cue == (backwards ? values.front() : values.back());
+    const ScaleValue cue = focus_cue(focus, mode, details_scroll);
+    const FocusStops stops = focus_stops(mode, details_scroll);
+    const std::span<const ScaleValue> values = stops.span();
+    return cue != ScaleValue::None && !values.empty() && cue == (backwards ? values.front() : values.back());
+}
+
+void enter_values(KeyFocus& focus, Mode mode, bool backwards, bool details_scroll)
+{
+    const FocusStops stops = focus_stops(mode, details_scroll);
+    if (stops.count == 0)
+        return;
+    focus.value = backwards ? stops.values[stops.count - 1] : stops.values[0];
+    focus.shown = true;
 }
 
 void note_press(KeyFocus& focus, ScaleValue pressed)

@@ -3,6 +3,7 @@
 // events into KeyPress and hand them here.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -22,6 +23,7 @@ enum class Key {
     Home,
     End,
     P,
+    F10,    ///< F10, or Alt pressed and released with no other key: opens the first menu
 };
 
 struct KeyPress {
@@ -47,6 +49,10 @@ std::span<const Shortcut> shortcuts();
 const Shortcut* toolbar_shortcut(int toolbar, int button);
 const Shortcut* command_shortcut(int command);
 
+/// The menu an Alt+letter opens (Alt+C the camera menu, ...), also over another menu; none for
+/// any other key or a menu whose toolbar the mode hides.
+std::optional<MenuAnchor> menu_of_key(KeyPress key, Mode mode);
+
 /// Whether a toolbar is on screen in a mode: the images toolbar only in FocusStacking, the
 /// teleconverter toolbar in every mode but Macro, the others always.
 bool toolbar_shown(int toolbar, Mode mode);
@@ -70,7 +76,7 @@ struct KeyContext {
 };
 
 /// A key went down. Shortcuts click their button (only while its toolbar is shown) or run their
-/// command; Up and Down move the focused value (while its cue is shown) or else the one under the
+/// command; F10 opens the first menu (menu_order); Up and Down move the focused value (while its cue is shown) or else the one under the
 /// pointer by one step, Page Up and Page Down by a page; Tab and Shift+Tab move the focus through
 /// the mode's values, and on to the details panel while its lines scroll; there Up and Down scroll
 /// by a row, Page Up and Page Down by the rows shown less one, Home and End to the first and the
@@ -80,9 +86,15 @@ struct KeyContext {
 bool key_down(KeyContext context, KeyPress key);
 
 /// Whether Tab (Shift+Tab when `backwards`) goes on from the scales to the next control of a page
-/// that has more than the scales: the focus cue is shown on the mode's last value (its first going
-/// backwards). Elsewhere Tab moves the focus through the values.
-bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards);
+/// that has more than the scales: the focus cue is shown on the last stop Tab visits (the mode's
+/// last value, or the details panel while it scrolls; the first value going backwards). Elsewhere
+/// Tab moves the focus through the values.
+bool tab_leaves_values(const KeyFocus& focus, Mode mode, bool backwards, bool details_scroll = false);
+
+/// Tab (Shift+Tab when `backwards`) came to the scales from another control of the page: the cue
+/// shows on the first value (the last stop going backwards), so that every round of Tab visits
+/// every value.
+void enter_values(KeyFocus& focus, Mode mode, bool backwards, bool details_scroll = false);
 
 /// A mouse press on the scales hides the focus cue; a press on a value the keyboard can move
 /// makes that value the focused one, so that Tab goes on from there.

@@ -1,7 +1,9 @@
-// The five popup menus as data: their command ids, items and check marks, built afresh from the
-// state each time a menu opens.
+// The five popup menus as data: their command ids, items, check marks and access letters, built
+// afresh from the state each time a menu opens, and their order for the keyboard, which walks
+// them as a menu bar (F10 opens the first, Left and Right the neighbours).
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,16 +35,21 @@ enum class MenuAnchor { Camera, Units, Help, FStopIncrement, Teleconverter };
 
 struct MenuItem {
     int id = 0;  // 0 for a separator
-    std::u16string_view text;  // an '&' marks the next character as the item's key...
+    std::u16string_view text;  // an '&' marks the next character as the item's access letter...
     bool checked = false;
     bool literal = false;  // ...unless the text is shown as it stands (a camera's name)
     std::u16string_view shortcut{};  // the item's keyboard shortcut, shown right-aligned ("Ctrl+E")
+    int access = -1;  // a text without an '&' mark: the index of its access letter (-1: none)
     bool separator() const { return id == 0; }
 };
 
-/// The item's text in the menu convention, where '&' marks the item's key and "&&" shows an '&':
-/// a literal text has every '&' doubled. A shortcut follows after a tab, which menus align.
+/// The item's text in the menu convention, where '&' marks the item's access letter and "&&"
+/// shows an '&': a literal text has every '&' doubled, and its access letter marked. A shortcut
+/// follows after a tab, which menus align.
 std::u16string menu_label(const MenuItem& item);
+
+/// The access letter of an item, lower case (0: none): the marked one, or the one given.
+char16_t access_letter(const MenuItem& item);
 
 struct PopupMenu {
     MenuAnchor anchor = MenuAnchor::Camera;
@@ -60,3 +67,18 @@ PopupMenu f_stop_increment_menu(const CalcState& state);
 /// Each item whose factor equals the teleconverter exactly is checked; any other factor is listed
 /// after them as the one in use ("1.7×", checked; its text lasts until the menu is built again).
 PopupMenu teleconverter_menu(const CalcState& state);
+
+/// Gives every item without a marked access letter one of its letters or digits that no other item
+/// of the menu has: the first letter of a word where it can, else any; an item whose every letter
+/// is taken shares its first (pressing it then goes from one such item to the next).
+void assign_access_letters(PopupMenu& menu);
+
+/// The menu that opens at `anchor`, its access letters assigned.
+PopupMenu menu_at(MenuAnchor anchor, const CalcState& state, const CameraTable& cameras);
+
+/// The menus in the order the keyboard walks them, as they stand on the screen from left to right:
+/// camera, units, help, then the teleconverter (not shown in Macro) and the f-stop increment menus
+/// over their columns. The first is the one F10 opens.
+std::span<const MenuAnchor> menu_order(Mode mode);
+/// The menu `step` places after `anchor` in menu_order (before it for a negative step), around.
+MenuAnchor neighbour_menu(MenuAnchor anchor, Mode mode, int step);

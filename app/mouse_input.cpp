@@ -155,6 +155,16 @@ void end_drag(DragContext& drag, MouseHost& host)
 
 }  // namespace
 
+bool right_button_zooms(Column c, Mode mode)
+{
+    switch (c) {
+    case Column::Lens:
+    case Column::Blur: return true;
+    case Column::Distance: return mode != Mode::Macro;
+    default: return false;
+    }
+}
+
 double aperture_from_row(int y, const CalcState& state, const ScaleGeometry& geometry)
 {
     const double t = absolute_fraction(y, column(geometry, Column::Aperture).scale);
@@ -194,7 +204,8 @@ void mouse_down(MouseButton button, int x, int y, CalcState& state, const Camera
             button == MouseButton::Left ? DragMessage::LeftButtonDown : DragMessage::RightButtonDown;
         changed = distance_drag(message, y, state, camera, geometry, drag);
     } else if (contains(column(geometry, Column::Aperture).scale, x, y)) {
-        if (aperture_is_input(state.mode)) {
+        // The aperture scale has no zoom: the right button (two fingers) leaves it alone.
+        if (button == MouseButton::Left && aperture_is_input(state.mode)) {
             changed = apply_aperture(aperture_from_row(y, state, geometry), true, state, camera);
             drag.drag_state = DragState::ApertureDrag;
         }

@@ -11,6 +11,11 @@
 
 enum class MouseButton { Left, Right };
 
+/// Whether the right button (two fingers on a touch screen) does anything on a column's scale: it
+/// zooms the lens and blur scales and drags the distance column's blur window (not in Macro). The
+/// aperture scale has no zoom, so there it does nothing, nor on the details panel.
+bool right_button_zooms(Column column, Mode mode);
+
 /// The f-number at row y of the aperture scale: 2^(-0.5 + 7.5 t) for the absolute fraction t
 /// (f/0.7 at the bottom row, f/128 at the top, even in stops), snapped to the nearest half or third
 /// stop when snapping is on.
@@ -22,8 +27,8 @@ double aperture_from_row(int y, const CalcState& state, const ScaleGeometry& geo
 ScaleValue scale_value_at(int x, int y, const CalcState& state, const ScaleGeometry& geometry);
 
 /// A button went down at client (x, y). Any drag in progress is dropped first; then the first
-/// scale hit decides: the distance column (not in Macro), the aperture scale (not in BestFStop or
-/// FocusStacking), the lens scale (left: LensDrag, right: LensZoom), the blur scale (left: BlurDrag in
+/// scale hit decides: the distance column (not in Macro), the aperture scale (left button only,
+/// not in BestFStop or FocusStacking), the lens scale (left: LensDrag, right: LensZoom), the blur scale (left: BlurDrag in
 /// DepthOfField and Macro only; right: BlurZoom), the details panel while it scrolls (left:
 /// DetailsScroll: the lines follow the pointer, or on the scroll bar its thumb does). A drag that
 /// starts captures the mouse and shows the drag cursor. Double clicks are not presses: the window must not forward WM_LBUTTONDBLCLK or

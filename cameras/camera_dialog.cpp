@@ -15,6 +15,7 @@ namespace id = camera_control;
 constexpr std::u16string_view no_name_message = u"No name specified for current camera";
 constexpr std::u16string_view quote_in_name_message = u"Illegal camera name (no double quotes)";
 constexpr std::u16string_view long_name_message = u"Illegal camera name (too long)";
+constexpr std::u16string_view discard_question = u"Discard the changes to the cameras?";
 
 // The edit limit is what the widest camera line of the settings file leaves of its 255 units:
 // 24 units of fixed text (key, spaces, quotes), index 999 (3), method, type and focal-length entry
@@ -79,11 +80,6 @@ void show_readout(CameraDialogView& view, int control, std::u16string_view prefi
     view.set_text(control, format(u"%s%s%s", {prefix, number.view(), suffix}).view());
 }
 
-void show_integer(CameraDialogView& view, int control, int32_t value)
-{
-    view.set_text(control, format(u"%d", {static_cast<int>(value)}).view());
-}
-
 struct NumberCheck {
     int control;
     double Camera::*field;
@@ -116,10 +112,49 @@ constexpr NumberCheck later_checks[] = {
     {id::wavelength, &Camera::wavelength, u"Illegal wavelength", 2, false},
 };
 
-void show_field(CameraDialogView& view, const Camera& camera, const NumberCheck& c)
+Text256 shown_text(const Camera& camera, const NumberCheck& c)
 {
-    const int most = camera_number_rule(c.field).saved_decimals;
-    view.set_text(c.control, field_text(camera.*c.field, c.shown_decimals, most, c.trimmed).view());
+    return field_text(camera.*c.field, c.shown_decimals, camera_number_rule(c.field).saved_decimals, c.trimmed);
+}
+
+Text256 shown_text(const Camera& camera, const IntegerCheck& c)
+{
+    return format(u"%d", {static_cast<int>(camera.*c.field)});
+}
+
+/// Calls `field(control, text)` for the name and every number field with the text it shows for `camera`.
+template <typename Field>
+void for_each_field(const Camera& camera, Field field)
+{
+    field(id::name, camera_name(camera));
+    field(frame_width_check.control, shown_text(camera, frame_width_check).view());
+    field(pixel_checks[0].control, shown_text(camera, pixel_checks[0]).view());
+    field(frame_height_check.control, shown_text(camera, frame_height_check).view());
+    field(pixel_checks[1].control, shown_text(camera, pixel_checks[1]).view());
+    for (const NumberCheck& check : later_checks)
+        field(check.control, shown_text(camera, check).view());
+}
+
+bool same_inputs(const Camera& a, const Camera& b)
+{
+    if (camera_name(a) != camera_name(b) || a.type != b.type || a.focal_length_entry != b.focal_length_entry ||
+        a.coc_method != b.coc_method || a.frame_width_px != b.frame_width_px || a.frame_height_px != b.frame_height_px)
+        return false;
+    for (const CameraNumberRule& rule : camera_number_rules())
+        if (a.*rule.field != b.*rule.field)
+            return false;
+    return true;
+}
+
+/// What the allowable blur counts: pixels of a digital frame, lines of a film, or the smallest
+/// details the eye resolves on a print; nothing for a custom CoC.
+std::u16string_view allowable_blur_unit(const Camera& c)
+{
+    switch (c.coc_method) {
+    case CocMethod::SharpImage: return c.type == CameraType::Film ? u"lines" : u"pixels";
+    case CocMethod::SharpPrint: return u"details";
+    default: return u"";
+    }
 }
 
 // The edits of one apply: the camera as checked so far, and the typed name, which is checked
@@ -207,6 +242,14 @@ constexpr int method_items = 3;
 constexpr int type_items = 2;
 constexpr int focal_length_items = 2;
 
+// The cameras of `from` in use (its count of them) and which is current, copied into `to`.
+void copy_cameras(CameraTable& to, const CameraTable& from)
+{
+    to.count = std::clamp(from.count, 0, max_cameras);
+    to.current = from.current;
+    std::copy_n(from.cameras.begin(), to.count, to.cameras.begin());
+}
+
 // The Prev / Next step: only from a valid, named camera.
 void step(CameraTable& table, CameraDialogView& view, int delta)
 {
@@ -231,14 +274,7 @@ bool is_camera_named(std::u16string_view name)
 
 void fill_camera_dialog(const CameraTable& table, CameraDialogView& view)
 {
-    const Camera& c = current_camera(table);
-    view.set_text(id::name, camera_name(c));
-    show_field(view, c, frame_width_check);
-    show_integer(view, id::frame_width_px, c.frame_width_px);
-    show_field(view, c, frame_height_check);
-    show_integer(view, id::frame_height_px, c.frame_height_px);
-    for (const NumberCheck& check : later_checks)
-        show_field(view, c, check);
+    for_each_field(current_camera(table), [&view](int control, std::u16string_view text) { view.set_text(control, text); });
     show_camera_state(table, view);
 }
 
@@ -252,6 +288,7 @@ void show_camera_state(const CameraTable& table, CameraDialogView& view)
     show_readout(view, id::diffraction_limit, u"f/", c.diffraction_limit, 2, true, u"");
     show_readout(view, id::crop_factor, u"", c.crop_factor, 2, true, u"");
     show_readout(view, id::megapixels, u"", c.megapixels, 2, true, u"");
+    view.set_text(id::allowable_blur_unit, allowable_blur_unit(c));
 
     const int32_t method = static_cast<int32_t>(c.coc_method);
     const bool judged_by_blur = method < 2;  // Sharp Image or Sharp Print
@@ -308,7 +345,7 @@ bool apply_camera_dialog(CameraTable& table, CameraDialogView& view)
     return true;
 }
 
-void camera_dialog_init(CameraTable& table, CameraDialogView& view)
+void camera_dialog_init(CameraTable& table, CameraDialogView& view, CameraTable& opened)
 {
     if (table.count < 1)
         install_default_camera(table);
@@ -333,11 +370,19 @@ void camera_dialog_init(CameraTable& table, CameraDialogView& view)
     fill_camera_dialog(table, view);
     apply_camera_dialog(table, view);
     fill_camera_dialog(table, view);
+    copy_cameras(opened, table);
 }
 
-bool camera_dialog_command(CameraTable& table, CameraDialogView& view, int control_id, int notification)
+bool camera_dialog_command(CameraTable& table, const CameraTable& opened, CameraDialogView& view, int control_id,
+                           int notification)
 {
     switch (control_id) {
+    case id::ok:
+        camera_dialog_apply(table, view);
+        return true;
+    case id::cancel:
+        camera_dialog_cancel(table, opened, view);
+        return true;
     case id::coc_method:
         if (notification != combo_selection_changed)
             return false;
@@ -377,6 +422,30 @@ void camera_dialog_close(CameraTable& table, CameraDialogView& view)
         view.show_error(no_name_message);
         return;
     }
+    view.end_dialog();
+}
+
+bool camera_dialog_changed(const CameraTable& table, const CameraTable& opened, CameraDialogView& view)
+{
+    if (table.count != opened.count)
+        return true;
+    for (int32_t i = 0; i < table.count && i < max_cameras; ++i) {
+        if (!same_inputs(table.cameras[static_cast<std::size_t>(i)], opened.cameras[static_cast<std::size_t>(i)]))
+            return true;
+    }
+    bool typed = false;
+    for_each_field(current_camera(table), [&](int control, std::u16string_view shown) {
+        typed = typed || view.get_text(control).view() != shown;
+    });
+    return typed;
+}
+
+void camera_dialog_cancel(CameraTable& table, const CameraTable& opened, CameraDialogView& view)
+{
+    if (camera_dialog_changed(table, opened, view) && !view.ask(discard_question))
+        return;
+    copy_cameras(table, opened);
+    view.set_main_title(window_title(table).view());
     view.end_dialog();
 }
 
@@ -438,11 +507,15 @@ void camera_dialog_new(CameraTable& table, CameraDialogView& view)
     fill_camera_dialog(table, view);
     apply_camera_dialog(table, view);
     fill_camera_dialog(table, view);
+    view.select_field(id::name);  // the placeholder selected: typing names the camera
 }
 
 void camera_dialog_delete(CameraTable& table, CameraDialogView& view)
 {
     if (table.count <= 1)
+        return;
+    const std::u16string_view name = camera_name(current_camera(table));
+    if (is_camera_named(name) && !view.ask(format(u"Delete camera %s?", {name}).view()))
         return;
     apply_camera_dialog(table, view);
     table.count -= 1;

@@ -1,6 +1,7 @@
 // The camera properties dialog's behaviour, apart from the window that shows it: filling the
-// controls from the current camera, checking and storing the edits, and adding, deleting and
-// stepping through cameras. The window is reached through CameraDialogView.
+// controls from the current camera, checking and storing the edits, adding, deleting and stepping
+// through cameras, and Cancel, which puts the table back as the dialog found it. The window is
+// reached through CameraDialogView.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +41,9 @@ inline constexpr int new_camera = 4023;          // button "New"
 inline constexpr int delete_camera = 4024;       // button "Delete"
 inline constexpr int apply = 4025;               // button "Apply"
 inline constexpr int focal_length_entry = 4026;  // combo box: "Enter actual", "Enter 35mm equivalent"
+inline constexpr int allowable_blur_unit = 4027;  // read-only text: what the allowable blur counts
+inline constexpr int ok = 1;                     // IDOK: Enter, which applies the fields
+inline constexpr int cancel = 2;                 // IDCANCEL: button "Cancel", and Escape
 }  // namespace camera_control
 
 /// The notification a combo box sends when the user picks another item (CBN_SELCHANGE).
@@ -77,6 +81,8 @@ public:
     virtual void show_error(std::u16string_view message) = 0;
     /// Puts the keyboard focus in the field and selects its text, for the user to correct it.
     virtual void select_field(int control_id) = 0;
+    /// Asks a question with Yes and No buttons; returns true for Yes once the user has answered.
+    virtual bool ask(std::u16string_view question) = 0;
     virtual void set_main_title(std::u16string_view title) = 0;
     /// Closes the dialog (it returns 0).
     virtual void end_dialog() = 0;
@@ -98,15 +104,25 @@ bool apply_camera_dialog(CameraTable& table, CameraDialogView& view);
 /// WM_INITDIALOG: adds the combo box items (index = enumeration value), limits the name edit,
 /// then fill, apply (a stored camera that fails a check is reported at once) and fill again.
 /// A table without cameras first receives the default camera, and a current index outside the
-/// table becomes 0.
-void camera_dialog_init(CameraTable& table, CameraDialogView& view);
+/// table becomes 0. `opened` receives the table as the dialog then shows it, for Cancel (a table is
+/// large: keep it on the heap).
+void camera_dialog_init(CameraTable& table, CameraDialogView& view, CameraTable& opened);
 
 /// WM_COMMAND: dispatches on the control id and the notification code; false when the command is
-/// not the dialog's (IDOK and IDCANCEL included: Enter and Escape leave the dialog open).
-bool camera_dialog_command(CameraTable& table, CameraDialogView& view, int control_id, int notification);
+/// not the dialog's. Enter (IDOK) applies; Cancel and Escape (IDCANCEL) run camera_dialog_cancel.
+bool camera_dialog_command(CameraTable& table, const CameraTable& opened, CameraDialogView& view, int control_id,
+                           int notification);
 
 /// WM_CLOSE: closes the dialog only when the shown camera's fields are valid and it is named.
 void camera_dialog_close(CameraTable& table, CameraDialogView& view);
+
+/// Whether closing now would keep anything the dialog has not been opened with: a camera added,
+/// deleted or changed, or a field typed and not yet applied. Moving to another camera is no change.
+bool camera_dialog_changed(const CameraTable& table, const CameraTable& opened, CameraDialogView& view);
+/// Cancel and Escape: when anything changed, asks whether to discard it and stays open on No;
+/// otherwise puts the table back as `opened` holds it (the camera shown at the opening current
+/// again) and closes.
+void camera_dialog_cancel(CameraTable& table, const CameraTable& opened, CameraDialogView& view);
 
 // The single commands camera_dialog_command dispatches to.
 
@@ -121,10 +137,11 @@ void camera_dialog_focal_length_changed(CameraTable& table, CameraDialogView& vi
 /// Apply: apply, then fill (after a failed apply, show_camera_state).
 void camera_dialog_apply(CameraTable& table, CameraDialogView& view);
 /// New: below 1000 cameras, and once the shown camera is valid and named, appends a copy of it named
-/// "Enter name here" and shows it.
+/// "Enter name here" and shows it, with that name selected in the Name field for typing over.
 void camera_dialog_new(CameraTable& table, CameraDialogView& view);
-/// Delete: with more than one camera, removes the shown one; the following camera (or the previous,
-/// for the last) is shown.
+/// Delete: with more than one camera, and once the user has said Yes to "Delete camera <name>?",
+/// removes the shown one; the following camera (or the previous, for the last) is shown. A camera
+/// never named (a copy New made) goes without the question.
 void camera_dialog_delete(CameraTable& table, CameraDialogView& view);
 /// Prev and Next: once the shown camera is valid and named, show the previous / next camera.
 void camera_dialog_prev(CameraTable& table, CameraDialogView& view);

@@ -54,7 +54,8 @@ void fill_background(Canvas& canvas, const ScaleGeometry& g)
 
 void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus)
 {
-    constexpr Colour light{192, 192, 192};
+    // A ring as clear as a focused button's: yellow, two design pixels wide, around the panel.
+    constexpr Colour ring = focus_cue_colour;
     Column c = Column::Distance;
     int row = 0;
     switch (focus) {
@@ -72,12 +73,13 @@ void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus)
     if (is_empty(p))
         return;
     const int away = scaled(g, 2);
+    const int width = away;
     const Rect o{p.left - away, p.top - away, p.right + away, p.bottom + away};
-    const auto bar = [&](Rect r) { canvas.fill_rect(r, light, light); };
-    bar({o.left, o.top, o.right, o.top + 1});
-    bar({o.left, o.bottom - 1, o.right, o.bottom});
-    bar({o.left, o.top, o.left + 1, o.bottom});
-    bar({o.right - 1, o.top, o.right, o.bottom});
+    const auto bar = [&](Rect r) { canvas.fill_rect(r, ring, ring); };
+    bar({o.left, o.top, o.right, o.top + width});
+    bar({o.left, o.bottom - width, o.right, o.bottom});
+    bar({o.left, o.top, o.left + width, o.bottom});
+    bar({o.right - width, o.top, o.right, o.bottom});
     if (c == Column::Distance && row > p.top && row < p.bottom - 1) {
         const int reach = g.u > 2 ? g.u : 2;
         bar({p.left - reach, row - 1, p.left, row + 2});

@@ -14,9 +14,12 @@
 /// ran past the details panel, or a marker beyond its scale, would otherwise stay behind.
 void fill_background(Canvas& canvas, const ScaleGeometry& g);
 
-/// The keyboard focus cue around the column of `focus`: a light outline two pixels outside its
-/// panel, and for a distance line a bar in the margins on both sides of the line's row (when the
-/// row lies on the panel). Nothing for None.
+/// The colour of the keyboard focus cue: the yellow of a focused toolbar button's ring on the page.
+inline constexpr Colour focus_cue_colour{255, 212, 0};
+
+/// The keyboard focus cue around the column of `focus`: a ring in the two (design) pixels outside
+/// its panel, and for a distance line a bar in the margins on both sides of the line's row (when
+/// the row lies on the panel). Nothing for None.
 void draw_focus_cue(Canvas& canvas, const ScaleGeometry& g, ScaleValue focus);
 
 /// Draws one frame from the state, the current camera and the layout, with the focus cue around

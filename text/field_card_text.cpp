@@ -426,7 +426,22 @@ constexpr char16_t html_style[] =
     u"td.muted { color: #777; font-style: italic; font-size: 75%; white-space: nowrap; }\n"
     u"p.note { font-size: 9pt; margin: 2mm 0 0; }\n"
     u"@media print { .grid th, .grid td, .grid th.set, .grid td.set { -webkit-print-color-adjust: exact; "
-    u"print-color-adjust: exact; } }\n";
+    u"print-color-adjust: exact; } }\n"
+    // On a phone's screen the card is set in its own size, not shrunk from the page's: readable
+    // type, and a grid wider than the screen scrolls across under its row labels, which stay.
+    u"@media screen and (max-width: 700px) {\n"
+    u"  body { max-width: none; margin: 0; padding: 0 8px 8px; -webkit-text-size-adjust: 100%; text-size-adjust: 100%; }\n"
+    u"  h1 { font-size: 20px; }\n"
+    u"  table.facts { font-size: 14px; }\n"
+    u"  html body table.grid { font-size: 14px; width: auto; max-width: 100%; display: block; overflow-x: auto; }\n"
+    u"  .grid th, .grid td { padding: 4px 6px; }\n"
+    u"  td span.depth, td.muted { font-size: 12px; }\n"
+    u"  .grid .label { position: sticky; left: 0; z-index: 1; background: #fff; box-shadow: inset -1px 0 #999; }\n"
+    u"  .grid th.label { background: #e8e8e8; }\n"
+    u"  .grid tbody tr:nth-child(even) td.label { background: #f4f4f4; }\n"
+    u"  .grid td.label.set { background: #fff3b0; }\n"
+    u"  p.note { font-size: 13px; }\n"
+    u"}\n";
 
 // The width of a text in ems, as wide as the widest of the fonts a browser may set the page in:
 // digits and letters as in DejaVu Sans and Verdana and their bold faces, the widest there are,
@@ -531,7 +546,8 @@ u16string write_html(const Card& card)
             add(title, {u" \u2013 ", fact.value});
     }
 
-    u16string out = u"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    u16string out = u"<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                    u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>";
     add(out, {html_text(title), u"</title>\n<style>\n", html_style});
     out += str(format(u"table.grid { font-size: %1fpt; }\n", {size}));
     add(out, {u"</style>\n</head>\n<body>\n<h1>", html_text(card.title), u"</h1>\n<table class=\"facts\">\n"});

@@ -35,6 +35,25 @@ export function nextError() {
 }
 document.getElementById("error-ok").addEventListener("click", nextError);
 
+// A question with Yes and No (the camera dialog's "Delete camera ...?"); Enter takes the focused
+// button, Escape is No.
+export const questionBox = document.getElementById("question");
+let answered = null;
+export function ask(text) {
+  document.getElementById("question-text").textContent = text;
+  questionBox.hidden = false;
+  document.getElementById("question-yes").focus();
+  return new Promise((resolve) => { answered = resolve; });
+}
+export function answer(yes) {
+  questionBox.hidden = true;
+  const then = answered;
+  answered = null;
+  if (then) then(yes);
+}
+document.getElementById("question-yes").addEventListener("click", () => answer(true));
+document.getElementById("question-no").addEventListener("click", () => answer(false));
+
 /// Tab and Shift+Tab go round the enabled controls of `box` and never leave it.
 export function keepTabIn(box, e) {
   const stops = [...box.querySelectorAll("button, input, select, textarea, [tabindex]")]

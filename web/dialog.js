@@ -1,16 +1,20 @@
 // The camera dialog: a form over the core's dialog logic, laid out from the dialog's template.
 import { shell } from "./shell.js";
-import { showErrors } from "./boxes.js";
+import { ask, showErrors } from "./boxes.js";
+import { emOf } from "./text.js";
 
 export const dialog = document.getElementById("camera-dialog");
 const form = document.getElementById("camera-form");
 const buttonBar = document.getElementById("camera-buttons");
 let formControls = null;  // id -> element
 let buttons = [];         // the push buttons, in the template's order
-let templateSize = null;  // the template's size in CSS pixels
-const DLU_X = 1.75, DLU_Y = 1.75;
-const HALF = 200;  // dialog units: controls from here rightwards are the template's second half
+let template = null;      // the template's size in dialog units
+const FONT = 13;          // the fields' font at the least, in CSS pixels; a dialog unit is 1.75 of them
+const FONT_PER_EM = 0.55; // the fields' font to the scales' text: the scales' text grows with the window,
+                          // the dialog's at about half its rate, so that it fits a large screen at ease
+const HALF = 185;  // dialog units: controls from here rightwards are the template's second half
 const ROW = 4;     // controls within this many dialog units of a row's top are on that row
+const coarse = window.matchMedia("(pointer: coarse)");
 
 /// On a small screen the form is a grid: each row's label, field and unit side by side, the
 /// template's halves one above the other (side by side when there is room), and the buttons in a
@@ -36,7 +40,7 @@ function placeInGrid(layout, nodes) {
       row.controls.forEach((c, k) => {
         const node = nodes.get(c);
         const column = Math.min(labelled ? k : k + 1, 2);
-        node.style.setProperty("--column", String(half * 3 + column + 1));
+        node.style.setProperty("--column", String(half * 4 + column + 1));  // a gap column between the halves
         node.style.setProperty("--narrow-column", String(column + 1));
         node.style.setProperty("--row", String(i + 1));
         node.style.setProperty("--narrow-row", String(narrowRow));
@@ -56,23 +60,44 @@ function placeInGrid(layout, nodes) {
   });
 }
 
-/// The template's absolute layout where it fits the window, else the grid.
+/// The template's absolute layout where it fits the window, its text growing with the scales' text
+/// (as far as the window has room for it), else the grid.
 function fitForm() {
-  if (!templateSize) return;
-  const grid = window.innerWidth < templateSize.width + 24 || window.innerHeight < templateSize.height + 48;
+  if (!template) return;
+  const fits = (font) => template.width * dlu(font) + 24 <= window.innerWidth && template.height * dlu(font) + 72 <= window.innerHeight;
+  let font = Math.max(FONT, Math.round(FONT_PER_EM * emOf(shell.layoutHeight)));
+  while (font > FONT && !fits(font)) font -= 1;
+  const grid = !fits(font);
+  dialog.style.setProperty("--font", `${font}px`);
+  dialog.style.setProperty("--dlu", `${dlu(font)}px`);
   dialog.classList.toggle("grid", grid);
   // In the form in the template's order (its Tab order); in the bar as they stand: New, Delete, Prev, Next, Apply.
   const order = grid ? [...buttons].sort((a, b) => a.y - b.y || a.x - b.x) : buttons;
   for (const b of order) (grid ? buttonBar : form).appendChild(b.node);
 }
-window.addEventListener("resize", fitForm);
+const dlu = (font) => (1.75 * font) / FONT;
+window.addEventListener("resize", () => { if (!dialog.hidden) fitForm(); });
+
+// The field with the focus stays in view above an on-screen keyboard (which makes the viewport
+// smaller, or only the visual viewport where the browser does not resize the page).
+function keepFocusInView() {
+  const field = document.activeElement;
+  if (!dialog.hidden && field && form.contains(field)) field.scrollIntoView({ block: "nearest", inline: "nearest" });
+}
+form.addEventListener("focusin", () => requestAnimationFrame(keepFocusInView));
+if (window.visualViewport) {
+  window.visualViewport.addEventListener("resize", () => {
+    document.documentElement.style.setProperty("--visual-height", `${window.visualViewport.height}px`);
+    requestAnimationFrame(keepFocusInView);
+  });
+}
 
 async function buildForm() {
   const layout = await (await fetch("camera-dialog.json")).json();
   formControls = new Map();
-  templateSize = { width: layout.width * DLU_X, height: layout.height * DLU_Y };
-  form.style.setProperty("--width", `${templateSize.width}px`);
-  form.style.setProperty("--height", `${templateSize.height}px`);
+  template = { width: layout.width, height: layout.height };
+  form.style.setProperty("--w", String(layout.width));
+  form.style.setProperty("--h", String(layout.height));
   const nodes = new Map();
   for (const c of layout.controls) {
     let node;
@@ -96,10 +121,10 @@ async function buildForm() {
       node.textContent = c.text;
     }
     node.classList.add("control");
-    node.style.setProperty("--left", `${c.x * DLU_X}px`);
-    node.style.setProperty("--top", `${c.y * DLU_Y}px`);
-    node.style.setProperty("--width", `${c.width * DLU_X}px`);
-    node.style.setProperty("--height", `${(c.kind === "COMBOBOX" ? 14 : c.height) * DLU_Y}px`);
+    node.style.setProperty("--x", String(c.x));
+    node.style.setProperty("--y", String(c.y));
+    node.style.setProperty("--w", String(c.width));
+    node.style.setProperty("--h", String(c.kind === "COMBOBOX" ? 14 : c.height));
     if (c.id > 0) {
       node.id = `control-${c.id}`;
       formControls.set(c.id, node);
@@ -166,16 +191,24 @@ function showForm(state) {
   document.title = shell.dialogTitle || (shell.ui && shell.ui.title) || document.title;
 }
 
-function runForm(action, control, notification) {
+function runForm(action, control, notification, answer = -1) {
   if (action !== 0) pushForm();
-  const state = JSON.parse(shell.M.UTF8ToString(shell.M._qel_form(action, control, notification)));
+  const state = JSON.parse(shell.M.UTF8ToString(shell.M._qel_form(action, control, notification, answer)));
   showForm(state);
+  if (state.question) {  // asked before anything changed: on Yes the same command runs again, answered
+    ask(state.question).then((yes) => {
+      if (yes) runForm(action, control, notification, 1);
+      else if (formControls.has(control)) formControls.get(control).focus();
+    });
+    return;
+  }
   const finish = () => {
     if (state.ended) {
       dialog.hidden = true;
       shell.dialogTitle = "";
     }
-    // A refused field keeps what was typed and is selected, for the user to put right.
+    // A refused field keeps what was typed and is selected, for the user to put right; after New
+    // the name "Enter name here" is selected, for typing the name over it.
     const refused = state.selected && formControls.get(state.selected);
     if (refused && !dialog.hidden) {
       refused.focus();
@@ -187,7 +220,10 @@ function runForm(action, control, notification) {
   else finish();
 }
 
-const formCommand = (control, notification) => runForm(1, control, notification);
+export const formCommand = (control, notification) => runForm(1, control, notification);
+// The dialog's Enter (IDOK: Apply) and Escape (IDCANCEL: Cancel).
+export const ENTER = 1;
+export const ESCAPE = 2;
 
 let dialogOpening = false;
 export async function openCameraDialog() {
@@ -198,7 +234,13 @@ export async function openCameraDialog() {
   fitForm();
   dialog.hidden = false;
   runForm(0, 0, 0);
+  // On a touch screen nothing takes the focus until the user taps a field: a focused field would
+  // raise the on-screen keyboard over the dialog at once.
   const name = formControls.get(nameField);
-  if (name) name.focus();
+  if (name && !coarse.matches) {
+    name.focus();
+    name.setSelectionRange(0, name.value.length, "backward");  // selected, its start in view
+    name.scrollLeft = 0;
+  }
 }
 document.getElementById("camera-close").addEventListener("click", () => runForm(2, 0, 0));

@@ -4,10 +4,15 @@
 // one, it is shown over the page with Print, Save and Close. Save downloads the card as it is.
 const FILE_NAME = "Qel Field Card.html";
 
+// The bar stays at the top of the screen as the card scrolls; on a touch screen its buttons are a
+// finger's size.
 const BAR_STYLE =
-  ".qel-bar { display: flex; gap: 8px; margin: 0 0 4mm; font: 14px sans-serif; }\n" +
+  ".qel-bar { display: flex; gap: 8px; margin: 0 0 4mm; padding: 6px 0; font: 14px sans-serif;" +
+  " position: sticky; top: 0; z-index: 2; background: #fff; }\n" +
   ".qel-bar button, .qel-bar a { padding: 4px 14px; border: 1px solid #888; border-radius: 3px;" +
   " background: #f0f0f0; color: #000; text-decoration: none; font: inherit; cursor: pointer; }\n" +
+  "@media (pointer: coarse) { .qel-bar button, .qel-bar a { min-width: 88px; min-height: 44px; font-size: 16px;" +
+  " box-sizing: border-box; display: inline-flex; align-items: center; justify-content: center; } }\n" +
   "@media print { .qel-bar { display: none; } }\n";
 
 function saveUrl(html) {
@@ -58,6 +63,7 @@ function showInPage(html) {
   link.download = FILE_NAME;
   const bar = document.createElement("div");
   bar.style.cssText = "display: flex; gap: 8px;";
+  bar.className = "card-bar";
   bar.append(button("Print", () => frame.contentWindow.print()),
              button("Save", () => link.click()),
              button("Close", closeView));

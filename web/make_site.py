@@ -10,6 +10,7 @@ manifest and the service worker with the list of everything it keeps for offline
 Standard library only.
 """
 import argparse
+import gzip
 import hashlib
 import json
 import os
@@ -24,8 +25,13 @@ import zlib
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources"))
 from make_bitmaps import read_art  # noqa: E402  (the Windows build's own reader of the text art)
 
-# field_card.js stays a file of its own, outside the page's bundle: the page imports it when it starts.
+# field_card.js stays a file of its own, outside the page's bundle: the page imports it after the
+# first frame.
 PAGE_FILES = ("index.html", "qel.css", "field_card.js", "sw.js")
+# Kept compressed beside themselves as NAME.gz: a server that can send a file compressed sends that
+# (web/serve_web.py, nginx's gzip_static), and the page fetches qel.wasm.gz and qel-app.js.gz
+# itself and unpacks them, so that even a server that compresses nothing sends those bytes.
+PACKED = (".html", ".css", ".js", ".wasm", ".json", ".webmanifest")
 # The folders of the core whose texts the page draws: the font subset holds their characters.
 DRAWN_TEXT_FOLDERS = ("calc", "text", "cameras", "display", "app")
 MANUALS = ("Qel Quick Start.pdf", "Qel Reference Manual.pdf")
@@ -164,9 +170,10 @@ def dialog_layout(rc_path):
         sys.exit(f"{rc_path}: no dialog 4000")
     controls = []
     for line in body.group(3).splitlines():
-        m = re.match(r'\s*(LTEXT|EDITTEXT|COMBOBOX|PUSHBUTTON)\s+(?:"([^"]*)",\s*)?(-?\d+),\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)', line)
+        m = re.match(r'\s*(LTEXT|EDITTEXT|COMBOBOX|PUSHBUTTON|DEFPUSHBUTTON)\s+(?:"([^"]*)",\s*)?(-?\d+),\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)', line)
         if m:
             kind, label, cid, x, y, w, h = m.groups()
+            kind = "PUSHBUTTON" if kind == "DEFPUSHBUTTON" else kind
             controls.append({"kind": kind, "text": label or "", "id": int(cid), "x": int(x), "y": int(y),
                              "width": int(w), "height": int(h)})
     return {"width": int(body.group(1)), "height": int(body.group(2)), "controls": controls}
@@ -204,7 +211,10 @@ def main():
                for n in os.listdir(a.web) if n.endswith(".js") and n != "sw.js"}
     modules["font-metrics"] = ("// The text font's Windows metrics, from its head and OS/2 tables.\nexport default "
                                + json.dumps(windows_metrics(a.font)) + ";\n")
-    put("qel-page.js", bundle(modules, "page").encode())
+    # What the first frame needs in one file: the core's loader (qel.js) and the page's script.
+    with open(os.path.join(a.module, "qel.js"), "rb") as f:
+        loader = f.read()
+    put("qel-app.js", loader + b"\n" + bundle(modules, "page").encode())
     for name in PAGE_FILES:
         with open(os.path.join(a.web, name), "rb") as f:
             data = f.read()
@@ -259,6 +269,11 @@ def main():
                         for name, label in MANIFEST_SCREENSHOTS.items()],
     }
     put("manifest.webmanifest", json.dumps(manifest, indent=1).encode())
+
+    for name in list(files):
+        if name.endswith(PACKED):
+            with open(os.path.join(a.site, name), "rb") as f:
+                put(name + ".gz", gzip.compress(f.read(), 9, mtime=0))
 
     # The service worker keeps every file of this build; its cache name changes with their contents.
     digest = hashlib.sha256()

@@ -38,8 +38,8 @@ export function openMenu(menu) {
   active = -1;
   const items = menu.items.slice();
   if (items.length && items[0].id === 4002) {  // the help menu also opens and saves settings files
-    items.push({ id: 0 }, { id: OPEN_ITEM, label: "Open settings...", checked: false },
-               { id: SAVE_ITEM, label: "Save settings...", checked: false });
+    items.push({ id: 0 }, { id: OPEN_ITEM, label: "&Open settings...", checked: false },
+               { id: SAVE_ITEM, label: "Sa&ve settings...", checked: false });
   }
   for (const item of items) {
     if (item.id === 0) {
@@ -113,10 +113,18 @@ export function menuKey(e) {
   if (e.key === "Escape") choose(0);
   else if (e.key === "ArrowDown") setActive(active < 0 ? 0 : (active + 1) % menuItems.length);
   else if (e.key === "ArrowUp") setActive(active <= 0 ? menuItems.length - 1 : active - 1);
-  else if (e.key === "Enter" && active >= 0) choose(menuItems[active].id);
+  else if (e.key === "ArrowLeft" || e.key === "ArrowRight") {
+    // As on a menu bar: the neighbouring menu opens in this one's place.
+    closeMenu();
+    shell.M._qel_menu_walk(e.key === "ArrowLeft" ? -1 : 1);
+    shell.update();
+  } else if (e.key === "Enter" && active >= 0) choose(menuItems[active].id);
   else if (e.key.length === 1) {
-    const i = menuItems.findIndex((m) => m.key === e.key.toLowerCase());
-    if (i >= 0) choose(menuItems[i].id);
+    // An access letter chooses its item; one that several items share goes from one to the next.
+    const letter = e.key.toLowerCase();
+    const matches = menuItems.map((m, i) => (m.key === letter ? i : -1)).filter((i) => i >= 0);
+    if (matches.length === 1) choose(menuItems[matches[0]].id);
+    else if (matches.length > 1) setActive(matches.find((i) => i > active) ?? matches[0]);
   }
   e.preventDefault();
 }

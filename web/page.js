@@ -1,21 +1,22 @@
 // Qel in the browser: the page around the core. It starts the core with the stored settings,
 // shows what the core changed (toolbars, title, menus, boxes, the dialog) and queues the frames;
 // the modules beside it replay the drawing, take pointer, touch and keys, and keep the settings.
-import { shell, page, canvas } from "./shell.js";
+import { shell, page, canvas, zones } from "./shell.js";
 import { cell, emOf, textWidth } from "./text.js";
 import { paint, firstPaintTime, lastFrameTiles, repaintAll, setTiles } from "./replay.js";
 import { showToolbars, resetToolbars } from "./toolbars.js";
 import { openMenu, menuOpen } from "./menus.js";
 import { showAbout } from "./boxes.js";
 import { dialog, openCameraDialog } from "./dialog.js";
-import { pressing } from "./pointer.js";
-import { queueReadout } from "./readout.js";
+import { placeZones, pressing } from "./pointer.js";
+import { announcementCount, queueReadout } from "./readout.js";
 import "./keys.js";
 import { STORE, BACKUP, storeSettings, queueSave, saveQueued, takeExternalSettings, withText, decimalPoint } from "./storage.js";
 
 // ---- Frames and the interface state the core asks for. ----------------------------------------
-// Its own file, outside the bundle: loaded ahead, so that a card opens at once.
-const fieldCard = import("./field_card.js");
+// Its own file, outside the bundle: loaded once the first frame is up, so that a card opens at once.
+let fieldCard = null;
+const loadFieldCard = () => fieldCard || (fieldCard = import("./field_card.js"));
 let frameQueued = false;
 let uiVersion = 0;
 
@@ -81,8 +82,9 @@ function resize() {
 
 function showUi(ui) {
   document.title = shell.dialogTitle || ui.title;
-  canvas.style.cursor = ui.cursor;
+  canvas.style.cursor = zones.style.cursor = ui.cursor;
   showToolbars(ui);
+  placeZones(ui.zones);
   if (ui.menu && !menuOpen()) openMenu(ui.menu);
   switch (ui.pending) {
     case "about": showAbout(); break;
@@ -92,7 +94,7 @@ function showUi(ui) {
     case "field-card": {
       const card = shell.M.UTF8ToString(shell.M._qel_field_card());
       shell.M._qel_pending_done();
-      fieldCard.then((m) => m.showFieldCard(card));
+      loadFieldCard().then((m) => m.showFieldCard(card));
       break;
     }
     default: break;
@@ -112,7 +114,13 @@ shell.start = start;
 
 async function main() {
   // The font and the core load side by side; nothing is measured before both are there.
-  const [core] = await Promise.all([createQel({ qelLineHeight: cell, qelTextWidth: textWidth }),
+  // qel.wasm comes through the page's loader (index.html), compressed where it can.
+  const instantiateWasm = (imports, done) => {
+    window.qelFetch("qel.wasm").then((bytes) => WebAssembly.instantiate(bytes, imports))
+      .then(({ instance, module }) => done(instance, module));
+    return {};
+  };
+  const [core] = await Promise.all([createQel({ qelLineHeight: cell, qelTextWidth: textWidth, instantiateWasm }),
                                     document.fonts.load("16px Carlito", "Qel 0.9")]);
   shell.M = core;
   const M = core;
@@ -125,6 +133,27 @@ async function main() {
   storeSettings();
   window.addEventListener("resize", resize);
   coarse.addEventListener("change", resize);
+  // What the first frame did not need comes after it, and after the toolbars' pictures: the field
+  // card's script, and the service worker, which then fetches the rest of the site (the manuals
+  // and the whole font) for offline use.
+  afterPictures(() => {
+    loadFieldCard();
+    registerWorker();
+  });
+  exposeForTests(M);
+}
+
+/// Calls `then` once the toolbars' pictures have come (or failed to), when the browser is idle.
+function afterPictures(then) {
+  const pictures = [...document.querySelectorAll(".toolbar img")].filter((img) => !img.complete);
+  const loaded = pictures.map((img) => new Promise((resolve) => {
+    img.addEventListener("load", resolve, { once: true });
+    img.addEventListener("error", resolve, { once: true });
+  }));
+  Promise.all(loaded).then(() => (window.requestIdleCallback || setTimeout)(then, { timeout: 1000 }));
+}
+
+function registerWorker() {
   if ("serviceWorker" in navigator && location.protocol !== "file:") {
     // A next build that takes over a page loaded from the last one reloads it, once nothing is
     // under way, so that no file of the two builds is used together.
@@ -143,6 +172,9 @@ async function main() {
     });
     navigator.serviceWorker.register("sw.js").catch(() => {});
   }
+}
+
+function exposeForTests(M) {
   // For the tests and for curious users: the rows of the near, focus and far lines.
   window.qelTextHeight = () => M._qel_text_height();
   window.qelRows = () => [0, 1, 2].map((k) => M._qel_row(k));
@@ -218,6 +250,8 @@ async function main() {
     }
     return texts;
   };
+  window.qelAnnouncements = announcementCount;
+  window.qelFocus = () => M._qel_focus_value();  // the value the focus cue is around (0: none)
   window.qelReady = true;
 }
 

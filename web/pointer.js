@@ -1,6 +1,6 @@
 // Pointer and touch on the scales: the left and right mouse buttons as on Windows; fingers go to
 // the core, which makes one finger the left button and two fingers (a pinch) the right-button zoom.
-import { shell, canvas } from "./shell.js";
+import { shell, canvas, zones } from "./shell.js";
 import { choose, menuOpen } from "./menus.js";
 import { hideHelp } from "./toolbars.js";
 
@@ -14,8 +14,27 @@ export function at(e) {
   return [Math.floor(e.clientX - r.left), Math.floor(e.clientY - r.top)];
 }
 
-canvas.addEventListener("contextmenu", (e) => e.preventDefault());
-canvas.addEventListener("pointerdown", (e) => {
+/// Input on the scales: on the canvas, or on a zone over it.
+export function onScales(type, handler, options) {
+  canvas.addEventListener(type, handler, options);
+  zones.addEventListener(type, handler, options);
+}
+
+/// Places the zones where two fingers are the scales' (the rectangles the core reports).
+let zoneKey = "";
+export function placeZones(rects) {
+  const key = JSON.stringify(rects);
+  if (key === zoneKey) return;
+  zoneKey = key;
+  zones.textContent = "";
+  for (const [l, t, r, b] of rects) {
+    const zone = zones.appendChild(document.createElement("div"));
+    zone.style.cssText = `left: ${l}px; top: ${t}px; width: ${r - l}px; height: ${b - t}px`;
+  }
+}
+
+onScales("contextmenu", (e) => e.preventDefault());
+onScales("pointerdown", (e) => {
   e.preventDefault();
   hideHelp();
   if (menuOpen()) choose(0);
@@ -32,7 +51,7 @@ canvas.addEventListener("pointerdown", (e) => {
   shell.update();
 });
 
-canvas.addEventListener("pointermove", (e) => {
+onScales("pointermove", (e) => {
   const [x, y] = at(e);
   if (e.pointerType === "touch") {
     shell.M._qel_touch(1, e.pointerId, x, y);
@@ -55,8 +74,8 @@ function release(e) {
   pressed = null;
   shell.update();
 }
-canvas.addEventListener("pointerup", release);
-canvas.addEventListener("pointercancel", (e) => {
+onScales("pointerup", release);
+onScales("pointercancel", (e) => {
   if (e.pointerType === "touch") {
     shell.M._qel_touch(3, e.pointerId, 0, 0);
   } else if (pressed && pressed.pointerId === e.pointerId) {
@@ -65,14 +84,14 @@ canvas.addEventListener("pointercancel", (e) => {
   }
   shell.update();
 });
-canvas.addEventListener("pointerleave", () => {
+onScales("pointerleave", () => {
   if (!pressed) canvas.style.cursor = "default";
 });
 
 // The wheel scrolls the details panel's lines when they do not all fit; rows are counted as
 // Windows counts them, three to a notch.
 let wheelRest = 0;
-canvas.addEventListener("wheel", (e) => {
+onScales("wheel", (e) => {
   const [x, y] = at(e);
   const perRow = e.deltaMode === 1 ? 1 / 3 : e.deltaMode === 2 ? 1 / 30 : 100 / 3;
   wheelRest += e.deltaY / perRow;

@@ -98,7 +98,7 @@ constexpr PageKey page_keys[] = {
     {"NumpadAdd", Key::Plus}, {"Equal", Key::Plus}, {"=+", Key::Plus}, {"NumpadSubtract", Key::Minus},
     {"Minus", Key::Minus}, {"=-", Key::Minus}, {"ArrowUp", Key::Up}, {"ArrowDown", Key::Down},
     {"PageUp", Key::PageUp}, {"PageDown", Key::PageDown}, {"Tab", Key::Tab}, {"Escape", Key::Escape},
-    {"Home", Key::Home}, {"End", Key::End}, {"KeyP", Key::P},
+    {"Home", Key::Home}, {"End", Key::End}, {"KeyP", Key::P}, {"F10", Key::F10},
 };
 
 /// A small JSON writer: every text is escaped to ASCII.
@@ -147,6 +147,11 @@ public:
     int selected_field = 0;  // the field a refused apply selected; 0 when none
     std::u16string main_title;
     bool ended = false;
+    /// The page asks its questions itself: a command is first run unanswered (-1), which records
+    /// the question and takes it as No (nothing has changed by then); on Yes the page runs the
+    /// same command again answered (1).
+    int answer = -1;
+    std::u16string question;
 
     Text256 get_text(int control_id) override
     {
@@ -172,6 +177,12 @@ public:
     void enable(int control_id, bool on) override { enabled[control_id] = on; }
     void show_error(std::u16string_view message) override { errors.emplace_back(message); }
     void select_field(int control_id) override { selected_field = control_id; }
+    bool ask(std::u16string_view text) override
+    {
+        if (answer < 0)
+            question = std::u16string(text);
+        return answer == 1;
+    }
     void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
     void end_dialog() override { ended = true; }
 };
@@ -192,6 +203,7 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     bool needs_paint = true;
     int ui_version = 1;
     FormView form;
+    std::unique_ptr<CameraTable> opened = std::make_unique<CameraTable>();  // the table the dialog found
     TouchGesture touch;
     CaptionTexts readout_captions;
     PanelText readout_panel;
@@ -347,6 +359,24 @@ struct PageApp final : AppState, CommandHost, MouseHost {
             }
             j.raw("]}");
         }
+        // Where two fingers are the scales' own (the right button's zoom): elsewhere they zoom the page.
+        j.raw("],\"zones\":[");
+        first = true;
+        for (const Column c : {Column::Lens, Column::Aperture, Column::Distance, Column::Blur}) {
+            if (!right_button_zooms(c, state.mode))
+                continue;
+            const Rect r = column(geometry, c).scale;
+            j.raw(first ? "[" : ",[");
+            first = false;
+            j.number(r.left);
+            j.raw(",");
+            j.number(r.top);
+            j.raw(",");
+            j.number(r.right);
+            j.raw(",");
+            j.number(r.bottom);
+            j.raw("]");
+        }
         j.raw("],\"menu\":");
         if (!menu) {
             j.raw("null");
@@ -415,6 +445,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
         j.text(form.main_title);
         j.raw(",\"ended\":");
         j.raw(form.ended ? "true" : "false");
+        j.raw(",\"question\":");
+        j.text(form.question);
         j.raw("}");
         json = std::move(j.out);
     }
@@ -629,11 +661,23 @@ EMSCRIPTEN_KEEPALIVE const char* qel_readout()
 /// the keyboard focus is on the mode's last (first) value.
 EMSCRIPTEN_KEEPALIVE int qel_tab_leaves(int backwards)
 {
-    return tab_leaves_values(app->keys, app->state.mode, backwards != 0) ? 1 : 0;
+    return tab_leaves_values(app->keys, app->state.mode, backwards != 0, app->geometry.details.last_first > 0) ? 1 : 0;
 }
 
-/// The keyboard focus cue is shown around a value.
-EMSCRIPTEN_KEEPALIVE int qel_focus_shown() { return focus_cue(app->keys, app->state.mode) != ScaleValue::None ? 1 : 0; }
+/// Tab (Shift+Tab when `backwards`) brought the keyboard to the scales from the page's other
+/// controls: the cue shows on the first value (the last going backwards).
+EMSCRIPTEN_KEEPALIVE void qel_focus_enter(int backwards)
+{
+    enter_values(app->keys, app->state.mode, backwards != 0, app->geometry.details.last_first > 0);
+    app->needs_paint = true;
+}
+
+/// The value the focus cue is around (a ScaleValue; 0 when the cue is hidden).
+EMSCRIPTEN_KEEPALIVE int qel_focus_value()
+{
+    return static_cast<int>(focus_cue(app->keys, app->state.mode, app->geometry.details.last_first > 0));
+}
+
 
 /// Where the page's canvas is cut into tiles that repaint on their own: {"xs": the panels' and the
 /// blur strip's left and right edges, "ys": the top of the columns, under their captions, and the
@@ -693,6 +737,15 @@ EMSCRIPTEN_KEEPALIVE void qel_menu(int id)
         menu_command(app->context(), id);
 }
 
+/// Left (-1) or Right (1) in the open menu: it closes and the neighbouring menu opens, as on a menu bar.
+EMSCRIPTEN_KEEPALIVE void qel_menu_walk(int step)
+{
+    if (!app->menu)
+        return;
+    const MenuAnchor next = neighbour_menu(app->menu->anchor, app->state.mode, step);
+    app->show_menu(menu_at(next, app->state, app->cameras));
+}
+
 /// The page of the last field card (UTF-8 HTML), for the page to show.
 EMSCRIPTEN_KEEPALIVE const char* qel_field_card() { return app->field_card.c_str(); }
 
@@ -713,18 +766,22 @@ EMSCRIPTEN_KEEPALIVE void qel_form_set_text(int control, const char16_t* text, i
 
 EMSCRIPTEN_KEEPALIVE void qel_form_set_selection(int control, int index) { app->form.selections[control] = index; }
 
-/// 0 opens the form, 1 a command (control, notification), 2 the close box. Returns the form as JSON.
-EMSCRIPTEN_KEEPALIVE const char* qel_form(int action, int control, int notification)
+/// 0 opens the form, 1 a command (control, notification), 2 the close box; `answer` is the user's
+/// answer to the question the same command asked before (1 Yes), or -1 on its first run. Returns
+/// the form as JSON, with the question it asks (empty: none).
+EMSCRIPTEN_KEEPALIVE const char* qel_form(int action, int control, int notification, int answer)
 {
     FormView& form = app->form;
     form.errors.clear();
     form.selected_field = 0;
+    form.question.clear();
+    form.answer = answer;
     switch (action) {
     case 0:
         form = FormView{};
-        camera_dialog_init(app->cameras, form);
+        camera_dialog_init(app->cameras, form, *app->opened);
         break;
-    case 1: camera_dialog_command(app->cameras, form, control, notification); break;
+    case 1: camera_dialog_command(app->cameras, *app->opened, form, control, notification); break;
     default: camera_dialog_close(app->cameras, form); break;
     }
     if (!form.main_title.empty())

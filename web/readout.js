@@ -1,9 +1,15 @@
-// What the window shows, as text a screen reader reads: the title, each column's captions and the
-// details panel's lines, in a live region. A line that changes is announced; the rest stays.
+// What the window shows, as text for a screen reader: the title, each column's captions and the
+// details panel's lines, kept in a region the scales point to; and, once input rests (a drag has
+// ended, a key has not been pressed again for a moment), the lines that changed since the last
+// time, said once in a live region. Values that were passed on the way are never read.
 import { shell } from "./shell.js";
 
+const SETTLED = 700;  // ms without a change: the values have settled
 const region = document.getElementById("readout");
+const live = document.getElementById("announce");
 let timer = 0;
+let said = null;  // the lines as last announced (or as the page started)
+let announcements = 0;
 
 function refresh() {
   timer = 0;
@@ -15,9 +21,19 @@ function refresh() {
     if (!p) p = region.appendChild(document.createElement("p"));
     if (p.textContent !== text) p.textContent = text;
   });
+  const changed = said === null ? [] : lines.filter((text) => !said.includes(text));
+  said = lines;
+  if (changed.length === 0) return;
+  live.textContent = changed.join(". ");
+  announcements += 1;
 }
 
-/// The values changed: the region follows a moment later (a drag's moves are not read one by one).
+/// The values changed: once they have rested a moment, the lines that changed are announced.
 export function queueReadout() {
-  if (!timer) timer = setTimeout(refresh, 300);
+  clearTimeout(timer);
+  if (said === null) refresh();  // the page's first values: the region's text, nothing said
+  else timer = setTimeout(refresh, SETTLED);
 }
+
+/// How many announcements the live region has made (for the tests).
+export const announcementCount = () => announcements;

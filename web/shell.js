@@ -12,3 +12,5 @@ export const shell = {
 
 export const page = document.getElementById("window");
 export const canvas = document.getElementById("scales");
+/// The zones over the scales where two fingers zoom a column; pointer input there is the canvas's.
+export const zones = document.getElementById("zones");

@@ -34,20 +34,49 @@ export function storeSettings() {
 
 // Another tab, or the installed app, stored its settings: this page takes them, so that its next
 // change builds on them (the last action wins) instead of silently writing over them. While a
-// press, a menu or the dialog is under way the text waits for its end (update() calls again).
+// press, a menu or the dialog is under way the text waits for its end (update() calls again);
+// what that drag or dialog changed is then kept on top of the other tab's change.
 let external = null;
+let base = null;      // the settings this page had stored when the other tab's change came
+let oursLast = false;  // this page was in the middle of something then: its change comes last
 window.addEventListener("storage", (e) => {
   if (e.key !== STORE || e.newValue === null || e.storageArea !== localStorage) return;
+  if (external === null) {
+    base = e.oldValue;
+    oursLast = shell.busy();
+  }
   external = e.newValue;
   takeExternalSettings();
 });
+
+/// The other tab's settings with what this page changed since `before` kept: a setting by its key,
+/// the cameras (their count and lines) as one; what both changed is the later change's.
+export function mergeSettings(before, ours, theirs, oursLater) {
+  const key = (line) => (/^(ncameras|camera) /.test(line) ? "cameras" : line.split(" ")[0]);
+  const groups = (text) => {
+    const map = new Map();
+    for (const line of text.split("\n")) map.set(key(line), [...(map.get(key(line)) || []), line].join("\n"));
+    return map;
+  };
+  const old = groups(before), mine = groups(ours), out = [];
+  for (const [k, lines] of groups(theirs)) {
+    const changedHere = mine.has(k) && mine.get(k) !== old.get(k);
+    out.push(changedHere && (oursLater || lines === old.get(k)) ? mine.get(k) : lines);
+  }
+  return out.join("\n");
+}
+
 export function takeExternalSettings() {
   if (external === null || shell.busy()) return;
-  const text = external;
+  const theirs = external;
+  const ours = shell.M.UTF8ToString(shell.M._qel_settings());
+  const changed = base !== null && ours !== base;
   external = null;
   clearTimeout(saveTimer);  // a change of this page older than that text gives way to it
   saveTimer = 0;
-  if (text !== shell.M.UTF8ToString(shell.M._qel_settings())) shell.start(text);
+  const text = changed ? mergeSettings(base, ours, theirs, oursLast) : theirs;
+  if (text !== ours) shell.start(text);
+  if (changed) storeSettings();
 }
 
 export function queueSave() {

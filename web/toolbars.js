@@ -16,8 +16,20 @@ export function hideHelp() {
   help.hidden = true;
 }
 
+// A screen with only a touch screen has no keys to press: its help leaves the shortcuts out
+// ("Focus stacking mode (Ctrl+3)" reads "Focus stacking mode"), and so do its menus.
+const anyCoarse = window.matchMedia("(any-pointer: coarse)");
+const anyFine = window.matchMedia("(any-pointer: fine)");
+export const touchOnly = () => anyCoarse.matches && !anyFine.matches;
+function markTouchOnly() { document.documentElement.classList.toggle("touch-only", touchOnly()); }
+anyCoarse.addEventListener("change", markTouchOnly);
+anyFine.addEventListener("change", markTouchOnly);
+markTouchOnly();
+export const withoutKeys = (text) => text.replace(/ \([^()]*\)$/, "").replace(/, (Ctrl|Alt)\+\w+/g, "");
+
 function showHelp(button, x, y) {
-  help.textContent = button.getAttribute("aria-label");
+  const text = button.getAttribute("aria-label");
+  help.textContent = touchOnly() ? withoutKeys(text) : text;
   help.hidden = false;
   const line = cell(shell.layoutHeight);
   const left = Math.min(x, window.innerWidth - help.offsetWidth - 2);

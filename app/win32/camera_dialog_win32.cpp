@@ -1,6 +1,7 @@
 #include "app/win32/camera_dialog_win32.h"
 
 #include <array>
+#include <memory>
 #include <string_view>
 
 #include "cameras/camera_dialog.h"
@@ -10,10 +11,12 @@ namespace {
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
 static_assert(combo_selection_changed == CBN_SELCHANGE);
 
-// What lives as long as the dialog: the table it edits, the main window whose title it sets,
-// and whether the error box is up (its focus changes must not start another check).
+// What lives as long as the dialog: the table it edits, the table as the dialog found it (for
+// Cancel), the main window whose title it sets, and whether a message box is up (its focus
+// changes must not start another check).
 struct CameraDialogSession {
     CameraTable* table;
+    std::unique_ptr<CameraTable> opened;
     HWND main_window;
     bool showing_error;
 };
@@ -93,6 +96,14 @@ public:
         session_.showing_error = false;
     }
 
+    bool ask(std::u16string_view question) override
+    {
+        session_.showing_error = true;
+        const int answer = MessageBoxW(dialog_, WideText(question).c_str(), L"Qel", MB_YESNO | MB_ICONQUESTION);
+        session_.showing_error = false;
+        return answer == IDYES;
+    }
+
     void select_field(int control_id) override
     {
         // WM_NEXTDLGCTL moves the focus as the dialog manager does (the default button follows);
@@ -119,7 +130,7 @@ INT_PTR on_init_dialog(HWND dialog, LPARAM creation_value)
     auto* session = reinterpret_cast<CameraDialogSession*>(creation_value);
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(session));
     Win32CameraDialogView view(dialog, *session);
-    camera_dialog_init(*session->table, view);
+    camera_dialog_init(*session->table, view, *session->opened);
     return TRUE;  // the focus goes to the name edit
 }
 
@@ -128,8 +139,8 @@ INT_PTR on_command(HWND dialog, CameraDialogSession& session, WPARAM wparam)
     if (session.showing_error)
         return TRUE;  // the error box's own focus changes
     Win32CameraDialogView view(dialog, session);
-    const bool handled =
-        camera_dialog_command(*session.table, view, static_cast<int>(LOWORD(wparam)), static_cast<int>(HIWORD(wparam)));
+    const bool handled = camera_dialog_command(*session.table, *session.opened, view, static_cast<int>(LOWORD(wparam)),
+                                               static_cast<int>(HIWORD(wparam)));
     return handled ? TRUE : FALSE;
 }
 
@@ -163,7 +174,7 @@ INT_PTR CALLBACK camera_dialog_procedure(HWND dialog, UINT message, WPARAM wpara
 
 void run_camera_dialog(HINSTANCE instance, HWND main_window, CameraTable& table)
 {
-    CameraDialogSession session{&table, main_window, false};
+    CameraDialogSession session{&table, std::make_unique<CameraTable>(), main_window, false};
     DialogBoxParamW(instance, MAKEINTRESOURCEW(camera_dialog_id), main_window, camera_dialog_procedure,
                     reinterpret_cast<LPARAM>(&session));
 }

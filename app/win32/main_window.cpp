@@ -41,6 +41,33 @@ SIZE frame_size(HWND window)
     return {r.right - r.left - 100, r.bottom - r.top - 100};
 }
 
+/// While a menu is shown the keyboard walks the menus as a menu bar: Left and Right close it and
+/// open the neighbouring menu, Alt+letter the menu of that letter. The menu loop's message filter
+/// (below) notes which menu comes next and ends the loop; show_menu then opens it.
+struct MenuWalk {
+    MenuAnchor shown = MenuAnchor::Camera;
+    Mode mode = Mode::DepthOfField;
+    std::optional<MenuAnchor> next;
+};
+MenuWalk menu_walk;
+
+/// The menu a key pressed in a menu opens instead of it, if any.
+std::optional<MenuAnchor> walk_key(const MSG& msg)
+{
+    if (msg.message == WM_KEYDOWN && (msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT))
+        return neighbour_menu(menu_walk.shown, menu_walk.mode, msg.wParam == VK_LEFT ? -1 : 1);
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam >= 'A' && msg.wParam <= 'Z') {
+        const Key key = msg.wParam == 'C'   ? Key::C
+                        : msg.wParam == 'U' ? Key::U
+                        : msg.wParam == 'H' ? Key::H
+                        : msg.wParam == 'F' ? Key::F
+                        : msg.wParam == 'T' ? Key::T
+                                            : Key::Other;
+        return menu_of_key({key, false, false, true}, menu_walk.mode);
+    }
+    return std::nullopt;
+}
+
 /// The press on a toolbar button opens its menu, and the release of that same click arrives in the
 /// menu's own loop. A menu too tall for the room below its anchor (the camera menu with many
 /// cameras) is moved up over the button, and that release would choose whatever item lies under
@@ -55,6 +82,13 @@ OpeningClick opening_click;
 
 LRESULT CALLBACK drop_opening_release(int code, WPARAM wparam, LPARAM lparam)
 {
+    if (code == MSGF_MENU) {
+        if (const std::optional<MenuAnchor> next = walk_key(*reinterpret_cast<const MSG*>(lparam))) {
+            menu_walk.next = next;
+            EndMenu();
+            return TRUE;
+        }
+    }
     if (code == MSGF_MENU && opening_click.pending) {
         const MSG* msg = reinterpret_cast<const MSG*>(lparam);
         if (msg->message == WM_LBUTTONUP) {
@@ -179,6 +213,15 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
         // of that letter, find none and beep.
         if (key_handled_)
             return 0;
+        return DefWindowProcW(window_, message, wparam, lparam);
+    case WM_SYSCOMMAND:
+        // Alt pressed and released alone asks for the menu bar's first menu: the toolbars' first.
+        if ((wparam & 0xFFF0) == SC_KEYMENU && lparam == 0) {
+            key_down({{app_.state, app_.cameras, *this}, app_.keys, ScaleValue::None,
+                      app_.drag.drag_state != DragState::Idle, &app_.geometry.details},
+                     {Key::F10, false, false, false});
+            return 0;
+        }
         return DefWindowProcW(window_, message, wparam, lparam);
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -400,6 +443,7 @@ Key key_of(WPARAM virtual_key)
     case 'T': return Key::T;
     case 'U': return Key::U;
     case VK_F1: return Key::F1;
+    case VK_F10: return Key::F10;
     case VK_ADD: case VK_OEM_PLUS: return Key::Plus;
     case VK_SUBTRACT: case VK_OEM_MINUS: return Key::Minus;
     case VK_UP: return Key::Up;
@@ -494,24 +538,35 @@ int MainWindow::menu_toolbar(MenuAnchor a)
     return toolbar_id::camera;
 }
 
-void MainWindow::show_menu(const PopupMenu& menu)
+void MainWindow::show_menu(const PopupMenu& first)
 {
-    MenuHandle handle;
-    if (handle.get() == nullptr) return;
-    for (const MenuItem& item : menu.items) {
-        if (item.separator()) {
-            AppendMenuW(handle.get(), MF_SEPARATOR, 0, nullptr);
-            continue;
+    PopupMenu walked;
+    for (const PopupMenu* menu = &first; menu != nullptr;) {
+        MenuHandle handle;
+        if (handle.get() == nullptr) return;
+        for (const MenuItem& item : menu->items) {
+            if (item.separator()) {
+                AppendMenuW(handle.get(), MF_SEPARATOR, 0, nullptr);
+                continue;
+            }
+            const std::u16string label = menu_label(item);
+            AppendMenuW(handle.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
+                        static_cast<UINT_PTR>(item.id), wide(label.c_str()));
         }
-        const std::u16string label = menu_label(item);
-        AppendMenuW(handle.get(), MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED),
-                    static_cast<UINT_PTR>(item.id), wide(label.c_str()));
+        POINT at = to_point(menu_anchor(menu->anchor, app_.geometry, app_.state.mode));
+        ClientToScreen(window_, &at);
+        const RECT bounds{0, 0, app_.screen_width, app_.screen_height};
+        menu_walk = {menu->anchor, app_.state.mode, std::nullopt};
+        {
+            const OpeningReleaseFilter filter(toolbar(menu_toolbar(menu->anchor)));
+            TrackPopupMenu(handle.get(), 0, at.x, at.y, 0, window_, &bounds);
+        }
+        menu = nullptr;
+        if (menu_walk.next) {
+            walked = menu_at(*menu_walk.next, app_.state, app_.cameras);
+            menu = &walked;
+        }
     }
-    POINT at = to_point(menu_anchor(menu.anchor, app_.geometry, app_.state.mode));
-    ClientToScreen(window_, &at);
-    const RECT bounds{0, 0, app_.screen_width, app_.screen_height};
-    const OpeningReleaseFilter filter(toolbar(menu_toolbar(menu.anchor)));
-    TrackPopupMenu(handle.get(), 0, at.x, at.y, 0, window_, &bounds);
 }
 
 int MainWindow::button_state(int toolbar_id, int button) { return toolbar_button_state(toolbar(toolbar_id), button); }

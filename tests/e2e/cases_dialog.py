@@ -155,3 +155,40 @@ def camera_dialog_new_camera(ctx, sandboxes):
     lines = [line for line in saved.splitlines() if line.startswith("camera ")]
     check(lines == ["camera 0 " + NEW_LINE, "camera 1 " + GENERIC_LINE], "saved camera lines:\n" + "\n".join(lines))
     check(box.read(box.backup_path()) == DEFAULT_SETTINGS, "qel backup.txt is not the file the program started with")
+
+
+@case
+def camera_dialog_cancel(ctx, sandboxes):
+    """Enter applies 650 nm (the dialog stays); New selects its placeholder for the name; Delete asks and No
+    keeps it; Escape asks to discard the changes, and Yes closes with the cameras as it found them."""
+    box = sandboxes.new()
+    box.write_settings(DEFAULT_SETTINGS)
+    P.install(ctx, box)
+
+    def answer(qel, question, key):
+        check(qel.find_window("^Qel$", timeout=10) and question in P.peek(qel, "Qel").texts() and qel.root_shot(key), question)
+        P.key(qel, key, settle=0.5)
+
+    def actions(qel, screen):
+        wx, wy, ww, wh = qel.geometry()
+        xdo("mousemove", wx + ww - 2, wy + wh - 2, env=qel.env)
+        P.key(qel, "ctrl+e", settle=0.6)
+        dialog, d = qel.find_window("^Camera$", timeout=10), P.peek(qel, "Camera")
+        check((d[2].text, d[4027].text) == ("Cancel", "details"), f"Cancel {d[2].text!r}, blur unit {d[4027].text!r}")
+        qel.click_screen(*d[4018].centre(), settle=0.2)
+        P.key(qel, "Home", "shift+End", "6", "5", "0", "Return", settle=0.4)
+        check(P.peek(qel, "Camera")[4018].text == "650.00" and dialog in qel.windows(), "Enter did not apply the wavelength")
+        qel.click_screen(*d[4023].centre(), settle=0.4)  # New
+        P.type_text(qel, "Second body")
+        P.key(qel, "Return", settle=0.4)
+        check(qel.title() == TITLE + "Second body", f"typing after New named it {qel.title()!r}")
+        qel.click_screen(*d[4024].centre(), settle=0.4)  # Delete
+        answer(qel, "Delete camera Second body?", "n")
+        check(P.peek(qel, "Camera")[4001].text == "Second body", "No to the question deleted the camera")
+        P.key(qel, "Escape", settle=0.5)
+        answer(qel, "Discard the changes to the cameras?", "y")
+        check(dialog not in qel.windows() and qel.title() == DEFAULT_TITLE, f"after Cancel: {qel.title()!r}")
+
+    saved = cases.run(ctx, box, "camera_dialog_cancel", actions)
+    cameras = [line for line in saved.splitlines() if line.startswith(("camera ", "ncameras "))]
+    check(cameras == ["ncameras 1 0", "camera 0 " + GENERIC_LINE], "after Cancel Qel.txt keeps " + "\n".join(cameras))

@@ -8,7 +8,7 @@ from cases import case, run, saved_value, setting, settings_with
 from cases_docs import opened, use_stand_in_viewer
 from harness import check, xdo
 
-CUE = (192, 192, 192)  # the focus cue's light grey
+CUE = (255, 212, 0)  # the focus cue's yellow
 
 
 def press(qel, *keys, settle=0.4):
@@ -27,7 +27,8 @@ def cue_pixels(image, layout, column):
 @case
 def keyboard(ctx, sandboxes):
     """Ctrl+1..5 choose modes, + and - step the images, Ctrl+G toggles snapping, Alt+U opens the
-    units menu for the arrow keys and Enter, F1 opens the Quick Start; Up moves the aperture under
+    units menu for the arrow keys and Enter, F10 and Alt open the camera menu and the arrows walk
+    the menus, an access letter chooses, F1 opens the Quick Start; Up moves the aperture under
     the pointer by a half stop; Tab shows a cue around the lens scale, whose value the arrows then
     move wherever the pointer is, and Escape hides it."""
     box = sandboxes.new()
@@ -76,14 +77,27 @@ def keyboard(ctx, sandboxes):
         screen.refresh("metres")
         screen.check_button("units", 0, "IDM", False)
 
+        # F10 opens the camera menu, Right and Left walk the menus (one open, at its anchor), "c" chooses
+        # cm; Alt alone opens the camera menu, Alt+U over it the units menu, and Escape closes that.
+        for keys, toolbar, index in ((["F10"], "camera", 0), (["Right"], "units", 0), (["Right"], "units", 1),
+                                     (["Right"], "teleconverter", 0), (["Left", "Left"], "units", 0), (["c", "alt"], "camera", 0),
+                                     (["alt+u"], "units", 0)):
+            press(qel, *keys, settle=0.8)
+            menus = [qel.geometry(w)[0] for w in qel.windows() if w != qel.window]
+            x = qel.to_screen(*screen.button_origin(toolbar, index))[0] + index * screen.layout.toolbar_sizes()[0]
+            check(len(menus) == 1 and abs(menus[0] - x) <= 2 * screen.layout.u, f"after {keys}: menus at {menus}, not one at {x}")
+        press(qel, "Escape", settle=0.5)
+        check([w for w in qel.windows() if w != qel.window] == [], "Escape left the units menu open")
+
         press(qel, "F1")
         got = opened(box, expected=1)
         check(got == [r"C:\Qel\Qel Quick Start.pdf"], f"F1 asked the viewer to open {got}")
 
     saved = run(ctx, box, "keyboard", actions)
-    expected = {"mode": "0", "ni": "3", "snap": "1", "focal_length": "52.00", "units": "5"}
+    expected = {"mode": "0", "ni": "3", "snap": "1", "focal_length": "52.00", "units": "1"}
     got = {key: setting(saved, key) for key in expected}
     check(got == expected, f"saved {got}, expected {expected}")
     # f/9.51 is the half stop 2^3.25, kept exactly: its decimals and then its bits.
     check(setting(saved, "f_stop").startswith("9.51366 x") and abs(saved_value(saved, "f_stop") - 2 ** 3.25) < 1e-12,
           f"saved f_stop {setting(saved, 'f_stop')}")
+

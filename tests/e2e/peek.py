@@ -96,7 +96,7 @@ def template_tab_order(rc_path, dialog_id):
         kind = fields[0]
         if kind == "EDITTEXT" or kind == "COMBOBOX":
             ident = int(fields[1].rstrip(","))
-        elif kind == "PUSHBUTTON":
+        elif kind in ("PUSHBUTTON", "DEFPUSHBUTTON"):
             ident = int(re.search(r'"[^"]*"\s*,\s*(-?\d+)', line).group(1))
         else:
             continue

@@ -4,13 +4,14 @@ byte for byte, under one folder qel-<version>-web/, and the site has what a visi
 
   check_web_release.py BUILD_DIR     (the folder holding web/ and the zip, for example build)
 """
+import gzip
 import os
 import re
 import sys
 import zipfile
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
-NEEDED = {"index.html", "qel-page.js", "field_card.js", "qel.css", "qel.js", "qel.wasm", "sw.js", "manifest.webmanifest",
+NEEDED = {"index.html", "qel-app.js", "qel-app.js.gz", "qel.wasm.gz", "field_card.js", "qel.css", "qel.js", "qel.wasm", "sw.js", "manifest.webmanifest",
           "camera-dialog.json", "fonts/Carlito-Regular.ttf", "fonts/Carlito-Qel.woff2", "Qel Quick Start.pdf", "Qel Reference Manual.pdf",
           "pictures/IDDOF.png", "pictures/qel-192.png", "pictures/qel-512.png"}
 
@@ -36,6 +37,10 @@ def main():
             with open(os.path.join(site, n), "rb") as f:
                 if z.read(prefix + n) != f.read():
                     problems.append(f"{n} in the zip differs from the site's")
+    # What a server sends compressed, and what the page unpacks itself, is the file beside it.
+    for n in (f for f in sorted(files) if f.endswith(".gz")):
+        with open(os.path.join(site, n), "rb") as packed, open(os.path.join(site, n[:-3]), "rb") as plain:
+            problems += [f"{n} does not unpack to {n[:-3]}"] if gzip.decompress(packed.read()) != plain.read() else []
     with open(os.path.join(site, "sw.js"), encoding="utf-8") as f:
         worker = f.read()
     missing = [n for n in sorted(files) if n != "sw.js" and f'"{n}"' not in worker]

@@ -22,6 +22,8 @@ public:
     std::map<int, int> writes;  // how often the dialog has set each control's text
     std::u16string main_title;
     int ended = 0;
+    std::vector<std::u16string> questions;  // every question asked, answered with `answer` (true: Yes)
+    bool answer = true;
 
     Text256 get_text(int control) override
     {
@@ -50,6 +52,7 @@ public:
     void enable(int control, bool on) override { enabled[control] = on; }
     void show_error(std::u16string_view message) override { errors.emplace_back(message); }
     void select_field(int control) override { selected = control; }
+    bool ask(std::u16string_view question) override { return questions.emplace_back(question), answer; }
     void set_main_title(std::u16string_view title) override { main_title = std::u16string(title); }
     void end_dialog() override { ++ended; }
 

@@ -63,7 +63,7 @@ constexpr int toolbar_count = 7;
 // dialog whose edits the session draws from its bytes.
 class SessionHost final : public CommandHost, public MouseHost {
 public:
-    SessionHost(AppState& app, ByteChoices& in, std::string& broken) : app_(app), in_(in), broken_(broken) {}
+    SessionHost(AppState& app, CameraTable& opened, ByteChoices& in, std::string& broken) : opened_(&opened), app_(app), in_(in), broken_(broken) {}
 
     CommandContext context() { return {app_.state, app_.cameras, *this}; }
 
@@ -115,6 +115,7 @@ private:
     bool check_dialog(FakeDialogView& view);
 
     std::map<int, int> typed_;  // fields typed into, with the dialog's writes to them before
+    CameraTable* opened_ = nullptr;  // the table the dialog found (the session's records keep it)
 
     AppState& app_;
     ByteChoices& in_;
@@ -207,12 +208,13 @@ void SessionHost::dialog_step(FakeDialogView& view)
         const bool picked = in_.pick(0, 1) == 1;
         if (picked)
             view.selections[combo] = in_.pick(-1, combo == id::coc_method ? 2 : 1);
-        camera_dialog_command(app_.cameras, view, combo, picked ? combo_selection_changed : 3);
+        camera_dialog_command(app_.cameras, *opened_, view, combo, picked ? combo_selection_changed : 3);
         break;
     }
     case 3: {
-        static constexpr int buttons[] = {id::apply, id::new_camera, id::delete_camera, id::prev, id::next};
-        camera_dialog_command(app_.cameras, view, buttons[in_.pick(0, 4)], 0);
+        static constexpr int buttons[] = {id::apply, id::new_camera, id::delete_camera, id::prev, id::next, id::cancel};
+        view.answer = in_.pick(0, 3) != 0;  // Yes to "Delete camera ...?" and to discarding, mostly
+        camera_dialog_command(app_.cameras, *opened_, view, buttons[in_.pick(0, 5)], 0);
         break;
     }
     case 4: camera_dialog_close(app_.cameras, view); break;
@@ -227,7 +229,7 @@ bool SessionHost::run_camera_dialog()
     ++dialogs;
     auto view = std::make_unique<FakeDialogView>();
     typed_.clear();
-    camera_dialog_init(app_.cameras, *view);
+    camera_dialog_init(app_.cameras, *view, *opened_);
     if (!check_dialog(*view))
         return true;
     for (int steps = in_.pick(0, 12); steps > 0 && view->ended == 0 && broken_.empty(); --steps)
@@ -299,6 +301,7 @@ private:
 struct Records {
     AppState app;
     AppState restarted;
+    CameraTable opened;
     PanelText panel;
     CaptionTexts captions;
 };
@@ -314,7 +317,7 @@ struct Session {
     AppState* app = &kept.app;
     ByteChoices& in;
     std::string broken;
-    SessionHost host{*app, in, broken};
+    SessionHost host{*app, kept.opened, in, broken};
     FixedMeasure measure;
     int width = 800;
     int height = 600;

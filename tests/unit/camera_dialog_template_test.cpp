@@ -33,6 +33,8 @@ std::map<int, Control> template_controls(std::string& header)
         in >> kind;
         if (kind == "4000")
             header = line;
+        if (kind == "DEFPUSHBUTTON")  // Apply: Enter presses it
+            kind = "PUSHBUTTON";
         if (kind != "LTEXT" && kind != "EDITTEXT" && kind != "COMBOBOX" && kind != "PUSHBUTTON")
             continue;
         std::string rest;
@@ -68,7 +70,8 @@ TEST(CameraDialogTemplate, ControlIdsAndKindsMatchTheLogic)
         {id::coc, "LTEXT"},               {id::diffraction_limit, "LTEXT"},  {id::crop_factor, "LTEXT"},
         {id::megapixels, "LTEXT"},        {id::film_resolution_label, "LTEXT"}, {id::custom_coc_label, "LTEXT"},
         {id::prev, "PUSHBUTTON"},         {id::next, "PUSHBUTTON"},          {id::new_camera, "PUSHBUTTON"},
-        {id::delete_camera, "PUSHBUTTON"}, {id::apply, "PUSHBUTTON"},
+        {id::delete_camera, "PUSHBUTTON"}, {id::apply, "PUSHBUTTON"},  {id::cancel, "PUSHBUTTON"},
+        {id::allowable_blur_unit, "LTEXT"},
     };
     EXPECT_EQ(controls.size(), expected.size());
     for (const auto& [control, kind] : expected) {

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "calc/calc_state.h"
@@ -50,6 +51,7 @@ bool same_inputs(const Camera& a, const Camera& b)
 // A dialog opened over a table: by default the table holds only the built-in camera.
 struct Dialog {
     std::unique_ptr<CameraTable> table = std::make_unique<CameraTable>();
+    std::unique_ptr<CameraTable> opened = std::make_unique<CameraTable>();
     FakeDialogView view;
 
     Dialog() { install_default_camera(*table); }
@@ -69,16 +71,16 @@ struct Dialog {
 
     Dialog& open()
     {
-        camera_dialog_init(*table, view);
+        camera_dialog_init(*table, view, *opened);
         return *this;
     }
     Camera& shown() { return current_camera(*table); }
     void type(int control, std::u16string_view text) { view.texts[control] = std::u16string(text); }
-    bool press(int control) { return camera_dialog_command(*table, view, control, button_clicked); }
+    bool press(int control) { return camera_dialog_command(*table, *opened, view, control, button_clicked); }
     void pick(int combo, int index, int notification = combo_selection_changed)
     {
         view.selections[combo] = index;
-        camera_dialog_command(*table, view, combo, notification);
+        camera_dialog_command(*table, *opened, view, combo, notification);
     }
     std::u16string text(int control) { return view.texts[control]; }
     std::u16string last_error() const { return view.errors.empty() ? u"" : view.errors.back(); }
@@ -113,6 +115,7 @@ TEST(CameraDialogOpen, ShowsTheDefaultCameraInEveryControl)
         {id::diffraction_limit, u"f/23.41"},
         {id::crop_factor, u"1"},
         {id::megapixels, u"19.44"},
+        {id::allowable_blur_unit, u"details"},  // what the allowable blur of a print counts
     };
     for (const Shown& s : expected)
         EXPECT_EQ(printable(d.text(s.control)), printable(s.text)) << "control " << s.control;
@@ -624,7 +627,7 @@ TEST(CameraDialogMethod, OnlyASelectionChangeOfTheMethodBoxIsHandled)
     Dialog d;
     d.open();
     d.type(id::frame_width_mm, u"0");
-    EXPECT_FALSE(camera_dialog_command(*d.table, d.view, id::coc_method, combo_set_focus));
+    EXPECT_FALSE(camera_dialog_command(*d.table, *d.opened, d.view, id::coc_method, combo_set_focus));
     EXPECT_TRUE(d.view.errors.empty());
 }
 
@@ -690,6 +693,7 @@ TEST(CameraDialogNew, CopiesTheCurrentCameraUnderThePlaceholderName)
     EXPECT_TRUE(d.view.is_enabled(id::prev));
     EXPECT_FALSE(d.view.is_enabled(id::next));
     EXPECT_TRUE(d.view.errors.empty());
+    EXPECT_EQ(d.view.selected, id::name);  // the placeholder selected, for typing the name over it
 }
 
 TEST(CameraDialogNew, UnnamedCameraCannotBeLeftUntilNamed)
@@ -799,6 +803,7 @@ TEST(CameraDialogDelete, MiddleCameraShowsTheFollowingOne)
     Dialog d({u"A", u"B", u"C"}, 1);
     d.open();
     d.press(id::delete_camera);
+    EXPECT_EQ(d.view.questions, std::vector<std::u16string>{u"Delete camera B?"});
     ASSERT_EQ(d.table->count, 2);
     EXPECT_EQ(d.table->current, 1);
     EXPECT_EQ(name_of(d.table->cameras[0]), u"A");
@@ -846,6 +851,7 @@ TEST(CameraDialogDelete, RemovesAnUnnamedNewCamera)
     EXPECT_EQ(d.table->current, 1);
     EXPECT_EQ(d.text(id::name), u"B");
     EXPECT_TRUE(d.view.errors.empty());
+    EXPECT_TRUE(d.view.questions.empty());  // a copy never named: nothing of the user's is lost
 }
 
 TEST(CameraDialogStep, PrevAndNextStopAtTheEnds)
@@ -908,15 +914,39 @@ TEST(CameraDialogClose, ClosesOnlyAValidNamedCamera)
     EXPECT_EQ(d.shown().viewing_distance, 25);
 }
 
-TEST(CameraDialogCommand, EnterEscapeAndOtherIdsAreNotTheDialogs)
+// Cancel and Escape (IDCANCEL): the table as the dialog found it, asking first when anything would
+// be lost; No leaves every edit. Enter (IDOK) applies.
+TEST(CameraDialogCancel, PutsTheTableBackAskingOnlyWhenSomethingChanged)
 {
-    Dialog d;
-    d.open();
-    d.type(id::wavelength, u"1");
-    for (int control : {1 /* IDOK */, 2 /* IDCANCEL */, id::coc, id::film_resolution_label, id::wavelength})
-        EXPECT_FALSE(d.press(control)) << control;
-    EXPECT_TRUE(d.view.errors.empty());
-    EXPECT_EQ(d.view.ended, 0);
+    using Edit = void (*)(Dialog&);
+    const auto same = [](const CameraTable& a, const CameraTable& b) {  // the cameras, in order, the same one current
+        return a.count == b.count && a.current == b.current && std::equal(a.cameras.begin(), a.cameras.begin() + a.count, b.cameras.begin(), same_inputs);
+    };
+    const std::tuple<const char*, Edit, bool> cases[] = {
+        {"nothing", [](Dialog&) {}, false},
+        {"typed, not applied", [](Dialog& d) { d.type(id::wavelength, u"650"); }, true},
+        {"applied with Enter", [](Dialog& d) { d.type(id::wavelength, u"650"); d.press(id::ok); d.press(id::next); }, true},
+        {"another method", [](Dialog& d) { d.pick(id::coc_method, 2); }, true},
+        {"a new camera", [](Dialog& d) { d.press(id::new_camera); d.type(id::name, u"D"); d.press(id::apply); }, true},
+        {"a camera deleted", [](Dialog& d) { d.press(id::delete_camera); }, true},
+    };
+    for (const auto& [what, edit, asks] : cases) {
+        SCOPED_TRACE(what);
+        Dialog d({u"A", u"B", u"C"}, 0);
+        d.open();
+        const auto found = std::make_unique<CameraTable>(*d.table);
+        edit(d);
+        const auto edited = std::make_unique<CameraTable>(*d.table);
+        d.view.answer = false;
+        d.view.questions.clear();
+        EXPECT_TRUE(d.press(id::cancel));
+        EXPECT_EQ(d.view.questions, asks ? std::vector<std::u16string>{u"Discard the changes to the cameras?"} : std::vector<std::u16string>{});
+        EXPECT_TRUE(d.view.ended == 0 ? same(*d.table, *edited) : !asks);
+        d.view.answer = true;
+        if (asks) d.press(id::cancel);
+        EXPECT_TRUE(d.view.ended == 1 && same(*d.table, *found));
+        EXPECT_EQ(d.view.main_title, window_title(*found).view());
+    }
 }
 
 }  // namespace

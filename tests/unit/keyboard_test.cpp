@@ -2,6 +2,7 @@
 // the arrows' choice between the focused value and the one under the pointer, and the Tab focus.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -30,9 +31,10 @@ struct Keyboard : ::testing::Test {
         state.mode = m;
         recompute(state, current_camera(*cameras), true);
     }
+    DetailsScroll scroll;  // the details panel's lines: they scroll when last_first > 0
     bool press(KeyPress k, ScaleValue under_pointer = ScaleValue::None)
     {
-        return key_down({{state, *cameras, host}, focus, under_pointer}, k);
+        return key_down({{state, *cameras, host}, focus, under_pointer, false, &scroll}, k);
     }
 };
 
@@ -86,6 +88,8 @@ TEST_F(Keyboard, ShortcutsClickTheirButtonsWhileTheButtonsAreShown)
         {"Shift and +", Mode::FocusStacking, shift(Key::Plus), {{106, 0}}},
         {"-", Mode::FocusStacking, plain(Key::Minus), {{106, 1}}},
         {"+ outside FocusStacking", Mode::DepthOfField, plain(Key::Plus), {}},
+        {"F10: the first menu, the camera menu", Mode::DepthOfField, plain(Key::F10), {{102, 0}}},
+        {"F10 (or Alt alone) in Macro", Mode::Macro, alt(Key::F10), {{102, 0}}},
     };
     for (const auto& c : cases) {
         host = RecordingCommandHost{};
@@ -112,7 +116,8 @@ TEST_F(Keyboard, CommandShortcutsRunTheirCommands)
 TEST_F(Keyboard, OtherKeysAreLeftToThePlatform)
 {
     for (const KeyPress k : {plain(Key::Other), alt(Key::Other), plain(Key::Digit1), plain(Key::E),
-                             KeyPress{Key::Digit1, true, true, false}, ctrl(Key::Up), alt(Key::Tab), ctrl(Key::F1)}) {
+                             KeyPress{Key::Digit1, true, true, false}, ctrl(Key::Up), alt(Key::Tab), ctrl(Key::F1),
+                             shift(Key::F10), ctrl(Key::F10)}) {
         EXPECT_FALSE(press(k)) << static_cast<int>(k.key);
     }
     EXPECT_TRUE(host.clicks.empty());
@@ -200,17 +205,24 @@ TEST_F(Keyboard, TabCyclesTheModesValuesAndEscapeHidesTheCue)
     EXPECT_EQ(focus.value, ScaleValue::FarLimit);
 }
 
-TEST_F(Keyboard, TabLeavesTheScalesOnlyFromTheLastValueOrShiftTabFromTheFirst)
+// A page's Tab order: the scales' values, then the page's other controls, and round again. Every
+// round, forwards and backwards, visits every value (and the details panel while it scrolls) once.
+TEST_F(Keyboard, EveryRoundOfTabOnAPageVisitsEveryValue)
 {
-    for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop, Mode::FocusStacking, Mode::Blur, Mode::Macro}) {
+    for (const auto& [mode, scrolls] : {std::pair{Mode::DepthOfField, false}, {Mode::BestFStop, true}, {Mode::FocusStacking, false},
+                                        {Mode::Blur, true}, {Mode::Macro, false}, {Mode::Macro, true}}) {
         set_mode(mode);
-        focus = KeyFocus{};
-        EXPECT_FALSE(tab_leaves_values(focus, mode, false) || tab_leaves_values(focus, mode, true)) << "no cue shown";
-        const std::size_t n = scale_values(mode).size();
-        for (std::size_t i = 0; i < n; ++i) {
-            EXPECT_TRUE(press(plain(Key::Tab)));
-            EXPECT_EQ(tab_leaves_values(focus, mode, false), i == n - 1) << static_cast<int>(mode) << " value " << i;
-            EXPECT_EQ(tab_leaves_values(focus, mode, true), i == 0) << static_cast<int>(mode) << " value " << i;
+        scroll.last_first = scrolls ? 4 : 0;  // the details panel's lines scroll, or not
+        std::vector<ScaleValue> stops(scale_values(mode).begin(), scale_values(mode).end()), visited;
+        if (scrolls) stops.push_back(ScaleValue::Details);
+        for (const bool back : {false, true, false, false, true}) {
+            for (enter_values(focus, mode, back, scrolls); visited.size() < 9; press({Key::Tab, false, back, false})) {
+                visited.push_back(focus_cue(focus, mode, scrolls));
+                if (tab_leaves_values(focus, mode, back, scrolls)) break;
+            }
+            if (back) std::reverse(visited.begin(), visited.end());
+            EXPECT_EQ(std::exchange(visited, {}), stops) << static_cast<int>(mode) << scrolls << back;
+            press(plain(Key::Escape));  // the page's other controls take the focus: the cue goes
         }
     }
 }

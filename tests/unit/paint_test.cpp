@@ -250,7 +250,7 @@ TEST(Paint, PanelsInPaintOrderOverTheBackground)
 
 TEST(Paint, TheFocusCueRingsItsColumnAndMarksItsLineWithoutCoveringAPanel)
 {
-    constexpr Colour light{192, 192, 192};
+    constexpr Colour light = focus_cue_colour;
     const struct {
         Mode mode;
         ScaleValue focus;
@@ -274,8 +274,8 @@ TEST(Paint, TheFocusCueRingsItsColumnAndMarksItsLineWithoutCoveringAPanel)
                     cue.push_back(call.rect);
             ASSERT_EQ(cue.size(), 4u + c.bars) << width << " " << static_cast<int>(c.focus);
             const Rect p = panel_rect(f.g, c.column);
-            EXPECT_EQ(cue[0], (Rect{p.left - 2, p.top - 2, p.right + 2, p.top - 1}));
-            EXPECT_EQ(cue[3], (Rect{p.right + 1, p.top - 2, p.right + 2, p.bottom + 2}));
+            EXPECT_EQ(cue[0], (Rect{p.left - 2, p.top - 2, p.right + 2, p.top}));  // two pixels wide
+            EXPECT_EQ(cue[3], (Rect{p.right, p.top - 2, p.right + 2, p.bottom + 2}));
             for (const Rect& r : cue) {
                 EXPECT_GE(r.left, 0);
                 EXPECT_LE(r.right, width);

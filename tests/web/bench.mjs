@@ -1,7 +1,7 @@
 // The web version's figures for the README (measurements, not tests), in Debian's headless Chromium:
 // - the bytes of the code a visit needs (gzip-compressed; manuals and the whole font aside);
 // - the first painted frame on a slow mobile link (1.6 Mbit/s, 300 ms latency, by the browser's
-//   network emulation) from a server that compresses, and the bytes fetched before it;
+//   network emulation) from a server that compresses nothing, the bytes before it, and the toolbars' pictures;
 // - a drag move (the core's move, the repaint and the canvas drawn) at 390 x 844 at 3x with the
 //   processor slowed down four times (a mid-range phone) and at 1920 x 1080: median and 90th
 //   percentile; and the time between the frames of a drag driven by pointer events.
@@ -14,8 +14,8 @@ import path from "node:path";
 import zlib from "node:zlib";
 
 const site = path.resolve(process.argv[process.argv.indexOf("--site") + 1]);
-const code = ["qel.wasm", "qel.js", "index.html", "qel.css", "sw.js", "manifest.webmanifest", "camera-dialog.json",
-              "fonts/Carlito-Qel.woff2", ...fs.readdirSync(site).filter((n) => n.endsWith(".js") && !["qel.js", "sw.js"].includes(n))];
+const code = ["qel.wasm", "qel-app.js", "index.html", "qel.css", "sw.js", "manifest.webmanifest", "camera-dialog.json",
+              "fonts/Carlito-Qel.woff2", "field_card.js"];
 let total = 0;
 for (const name of code) total += zlib.gzipSync(fs.readFileSync(path.join(site, name)), { level: 9 }).length;
 console.log(`bench: code ${(total / 1024).toFixed(1)} KB gzip-compressed (${code.join(", ")})`);
@@ -27,10 +27,8 @@ const server = http.createServer((request, response) => {
   if (name.endsWith("/")) name += "index.html";
   fs.readFile(path.join(site, path.normalize(name)), (error, data) => {
     if (error) { response.writeHead(404); response.end(); return; }
-    const type = TYPES[path.extname(name)] || "application/octet-stream";
-    const packed = /gzip/.test(request.headers["accept-encoding"] || "") && !/png|woff2/.test(type);
-    response.writeHead(200, { "content-type": type, ...(packed ? { "content-encoding": "gzip" } : {}) });
-    response.end(packed ? zlib.gzipSync(data, { level: 9 }) : data);
+    response.writeHead(200, { "content-type": TYPES[path.extname(name)] || "application/octet-stream" });
+    response.end(data);
   });
 });
 await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
@@ -42,7 +40,7 @@ const browser = await chromium.launch({
 const percentile = (values, p) => values.slice().sort((a, b) => a - b)[Math.min(values.length - 1, Math.floor(p * values.length))];
 
 // First frame on a slow link, three loads (each with an empty cache).
-const firsts = [];
+const firsts = [], pictures = [];
 let before = 0;
 for (let run = 0; run < 3; ++run) {
   const context = await browser.newContext({ viewport: { width: 390, height: 844 }, deviceScaleFactor: 3, isMobile: true, hasTouch: true });
@@ -50,18 +48,20 @@ for (let run = 0; run < 3; ++run) {
   const cdp = await context.newCDPSession(page);
   await cdp.send("Network.enable");
   await cdp.send("Network.emulateNetworkConditions", { offline: false, latency: 300, downloadThroughput: 1.6e6 / 8, uploadThroughput: 0.75e6 / 8 });
-  const finished = [];
-  cdp.on("Network.loadingFinished", (e) => finished.push({ time: Date.now(), bytes: e.encodedDataLength }));
+  const finished = [];  // the bytes each chunk of a response brought, finished or not
+  cdp.on("Network.dataReceived", (e) => finished.push({ time: Date.now(), bytes: e.encodedDataLength }));
   const started = Date.now();
   await page.goto(url);
   await page.waitForFunction(() => window.qelReady === true && window.qelFirstPaint() > 0, null, { timeout: 60000 });
   const first = await page.evaluate(() => window.qelFirstPaint());
   firsts.push(first);
-  before = finished.filter((f) => f.time <= started + first + 50).reduce((sum, f) => sum + f.bytes, 0);
+  before = finished.filter((f) => f.time <= started + first).reduce((sum, f) => sum + f.bytes, 0);
+  await page.waitForFunction(() => [...document.querySelectorAll(".toolbar img")].every((i) => i.complete), null, { timeout: 60000 });
+  pictures.push(await page.evaluate(() => Math.max(...performance.getEntriesByType("resource").filter((e) => e.name.includes("/pictures/")).map((e) => e.responseEnd))));
   await context.close();
 }
-console.log(`bench: first painted frame at 1.6 Mbit/s, 300 ms: ${firsts.map((f) => f.toFixed(0)).join(", ")} ms; ` +
-            `${(before / 1024).toFixed(1)} KB fetched before it`);
+console.log(`bench: first painted frame at 1.6 Mbit/s, 300 ms, a server that compresses nothing: ${firsts.map((f) => f.toFixed(0)).join(", ")} ms; ` +
+            `${(before / 1024).toFixed(1)} KB fetched before it; toolbar pictures there at ${pictures.map((p) => p.toFixed(0)).join(", ")} ms`);
 
 // Drag moves: each move of the focus line, the repaint, and the canvas's drawing finished.
 for (const [width, height, scale, slowdown] of [[390, 844, 3, 4], [1920, 1080, 1, 1]]) {

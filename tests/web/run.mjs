@@ -753,13 +753,13 @@ test("read_aloud_and_reached_by_keys", async (context) => {
     const columns = names.map((n, c) => n.map((name, p) => [name, values[c][p]].filter((t) => t).join(" ")).filter((t) => t).join(", "));
     return [lines[0].slice("title: ".length), ...columns, ...lines.filter((l) => l.startsWith("details: ")).map((l) => l.slice(9))];
   };
-  const readout = () => page.evaluate(() => [...document.querySelectorAll("#readout[role=status][aria-live=polite] p")].map((p) => p.textContent));
-  await page.waitForTimeout(400);
+  const readout = () => page.evaluate(() => [...document.querySelectorAll("#readout p")].map((p) => p.textContent));
+  await page.waitForTimeout(900);
   check(JSON.stringify(await readout()) === JSON.stringify(await shown()), `the live region reads ${JSON.stringify(await readout())}`);
   const stacking = page.getByRole("button", { name: "Focus stacking mode (Ctrl+3)" });
   check((await stacking.getAttribute("aria-pressed")) === "false", "the focus stacking button is no toggle button");
   await page.keyboard.press("Control+3");
-  await page.waitForTimeout(400);
+  await page.waitForTimeout(900);
   check((await stacking.getAttribute("aria-pressed")) === "true", "the focus stacking button is not shown pressed");
   check(JSON.stringify(await readout()) === JSON.stringify(await shown()), "the live region did not follow the mode");
   // Tab goes through the three values of the mode, then on to the toolbar buttons, with a visible focus.
@@ -806,7 +806,9 @@ test("fingers_reach_buttons_and_hold_them_for_help", async (_, browserNow) => {
   await touch("touchEnd");
   await settle(page);
   const named = await page.locator('.toolbar[data-toolbar="101"] [data-button="1"]').getAttribute("aria-label");
-  check(help === named && help.startsWith("Help commands"), `a long press on the help button showed ${JSON.stringify(help)}`);
+  // A screen with nothing but a touch screen has no keys: its help names none.
+  check(help === "Help commands and the Field Card" && named.startsWith(`${help}, Ctrl+P`),
+        `a long press on the help button showed ${JSON.stringify(help)}`);
   check(await page.locator("#menu").isHidden(), "the long press also opened the help menu");
   await context.close();
   return null;
@@ -877,16 +879,18 @@ test("a_phone_upright_or_on_its_side", async (_, browserNow) => {
             `${ni} images after "-"; the far limit dragged from ${far0} to ${far1}; focus point ${pushed[0]} (was ${shown[0]}) after a push`);
       await page.screenshot({ path: path.join(shots, "phone-upright.png") });
     }
-    // Two fingers spread apart zoom the page on the toolbars; on the scales they are the scales' own.
+    // Two fingers spread apart zoom the page on the toolbars, the details and the aperture scale
+    // (which has no zoom, and keeps its value); on the scales that zoom they are the scales' own.
     if (width === 390) {
       const [[x1, y], [x2]] = [await toolbarButton(page, 100, 1), await toolbarButton(page, 100, 3)];
-      for (const [x, y0, zooms] of [[width / 2, height / 2, false], [(x1 + x2) / 2, y, true]]) {
-        for (let i = 0; i <= 10; ++i) await touch(i ? "touchMove" : "touchStart", [x - 30 - 8 * i, y0], [x + 30 + 8 * i, y0]);
-        await touch("touchEnd");
-        await settle(page);
-        const zoom = await page.evaluate(() => window.visualViewport.scale);
-        check((zoom > 1.2) === zooms, `two fingers spread on the ${zooms ? "toolbars" : "scales"} left the page at ${zoom}x`);
+      const c = await columns(page), f = setting(await stored(page), "f_stop"), mid = (r) => [(r.left + r.right) / 2, (r.top + r.bottom) / 2, 1];
+      for (const [[x, y0, down], zooms] of [[[width / 2, height / 2, 0], false], [[(x1 + x2) / 2, y, 0], true], [mid(c.aperture), true],
+                                            [mid(c.details), true], [mid(c.lens), false]]) {
+        for (let i = 0, d = 30; i <= 10; ++i, d += 8) await touch(i ? "touchMove" : "touchStart", [x - d + d * down, y0 - d * down], [x + d - d * down, y0 + d * down]);
+        const zoom = await touch("touchEnd").then(() => settle(page)).then(() => page.evaluate(() => window.visualViewport.scale));
+        check((zoom > 1.2) === zooms && (await cdp.send("Emulation.setPageScaleFactor", { pageScaleFactor: 1 })), `two fingers at ${x}, ${y0}: ${zoom}x`);
       }
+      check(setting(await stored(page), "f_stop") === f, "two fingers on the aperture scale changed it");
     }
     await context.close();
   }
@@ -1028,6 +1032,131 @@ test("field_card_from_the_page_also_offline", async (context) => {
   check((await framedCell(page.frames()[1])) === shown, "over the page, the card frames another cell");
   await page.keyboard.press("Escape");
   check((await page.locator("#field-card").count()) === 0, "Escape left the card over the page");
+  return page;
+});
+
+// ---- The camera dialog backed out of, the menus by keys, and the page on phones. --------------------
+const phone = (browserNow, width, height, scale = 3) => browserNow.newContext({ ...PHONE, viewport: { width, height }, deviceScaleFactor: scale });
+const DEFAULTS = fs.readFileSync(path.join(site, "..", "..", "tests", "data", "default_settings.txt"), "utf-8");
+const seeded = (context, text) => context.addInitScript((t) => localStorage.getItem("seeded") ||  // once, in the first tab
+  [localStorage.setItem("qel-settings", t), localStorage.setItem("seeded", "1")], text);
+const rect = (page, selector) => page.locator(selector).first().evaluate((n) => n.getBoundingClientRect().toJSON());
+const keys = async (page, ...k) => { for (const key of k) await page.keyboard.press(key, { delay: 30 }); await settle(page); };
+const reachable = `(nodes) => nodes.filter((n) => { const r = n.getBoundingClientRect(), hit = document.elementFromPoint(
+  (r.left + r.right) / 2, (r.top + r.bottom) / 2); return r.top >= 0 && r.bottom <= innerHeight && n.contains(hit); }).length`;
+
+test("camera_dialog_cancel_and_menus_by_keys", async (context) => {
+  const page = await open(context, "cancel");
+  const camera = setting(await stored(page), "camera");
+  await keys(page, "Control+e");
+  await page.locator("#control-4018").fill("650");
+  await keys(page, "Enter", "Escape");  // Apply, the dialog staying; Cancel, which asks first
+  check((await page.locator("#question-text").textContent()) === "Discard the changes to the cameras?", "Escape did not ask");
+  await keys(page, "y", "F10", "ArrowRight", "m", "m", "Enter");  // the camera menu, the units; "m" from "mm" on to "m"
+  check(setting(await stored(page), "camera") === camera && setting(await stored(page), "units") === "5", "Cancel, or F10, Right, m, m, Enter");
+  await keys(page, "Alt", "Alt+h");  // Alt alone: the camera menu; Alt+H over it the help menu
+  check((await page.locator("#menu .item u").allTextContents()).join("") === "AQRFSOv", "the help menu's access letters");
+  return page;
+});
+
+test("a_small_touch_screen_s_tab_rounds_voice_help_and_field_card", async (_, browserNow) => {
+  const context = await phone(browserNow, 320, 568, 2);
+  const page = await open(context, "small-phone");
+  const stops = [];  // every round of Tab: the four values, then the toolbars
+  for (let i = 0; i < 60; ++i) stops.push(await page.keyboard.press("Tab").then(() => page.evaluate(() => document.activeElement.id === "scales" && window.qelFocus())));
+  const rounds = stops.map(Number).join(" ").split(/(?: 0)+ ?/).filter((r) => r).slice(0, -1);
+  await page.evaluate(() => document.activeElement.blur());
+  const before = await page.evaluate(() => window.qelAnnouncements());  // the aperture, ten steps up: said once, settled
+  await keys(page, "Tab", "Tab", ..."0123456789".split("").map(() => "ArrowUp"));
+  await page.waitForTimeout(1000);
+  const [said, aperture, count] = await page.evaluate((n) => [document.getElementById("announce").textContent,
+    [...document.querySelectorAll("#readout p")].map((p) => p.textContent).find((t) => t.startsWith("aperture")), window.qelAnnouncements() - n], before);
+  const [x, y] = await toolbarButton(page, 101, 1), cdp = await context.newCDPSession(page);  // held: its help, on the screen
+  await cdp.send("Input.dispatchTouchEvent", { type: "touchStart", touchPoints: [{ x, y }] });
+  const help = await page.waitForTimeout(800).then(() => rect(page, "#popup-help"));
+  await cdp.send("Input.dispatchTouchEvent", { type: "touchEnd", touchPoints: [] });
+  await page.locator('.toolbar[data-toolbar="101"] [data-button="1"]').tap();  // its menu: no keys to press
+  const menu = await page.locator("#menu").innerText();
+  check(rounds.length >= 2 && rounds.every((r) => r === "1 2 3 7") && count === 1 && said.includes(aperture) && help.left >= 0 &&
+        help.right <= 320 && !/Ctrl|Alt|F1/.test(menu), `Tab's rounds ${JSON.stringify(rounds)}; ten steps said ${count} times ` +
+        `"${said}" ("${aperture}"); help from ${help.left} to ${help.right}; the menu ${menu}`);
+  // The field card: readable at 320 pixels, its grid scrolling under its row labels, Print and Save in
+  // reach; printed, one A4 or Letter page.
+  const opened = context.waitForEvent("page");
+  await page.locator("#menu .item", { hasText: "Field Card..." }).tap();
+  const card = await opened;
+  const shown = await card.waitForLoadState().then(() => card.evaluate(async (reach) => {
+    const grid = document.querySelector("table.grid"), label = grid.querySelector("tbody td.label");
+    const small = [...document.querySelectorAll("td, th, td span")].filter((n) => parseFloat(getComputedStyle(n).fontSize) < 12).length;
+    [grid.scrollLeft] = [1000, window.scrollTo(0, 2000)];
+    await new Promise((resolve) => requestAnimationFrame(resolve));
+    return { wide: document.documentElement.scrollWidth > innerWidth, small, scrolled: grid.scrollLeft > 0, labels: label.getBoundingClientRect().left -
+             grid.getBoundingClientRect().left, buttons: eval(reach)([...document.querySelectorAll(".qel-bar > *")].filter((b) => b.offsetHeight >= 44)) };
+  }, reachable));
+  const pages = [await card.pdf({ format: "A4" }), await card.pdf({ format: "Letter" })].map((pdf) => pdf.toString("latin1").match(/\/Type\s*\/Page[^s]/g).length);
+  check(!shown.wide && !shown.small && shown.scrolled && shown.labels <= 1 && shown.buttons === 2 && pages.join() === "1,1",
+        `the card on a phone: ${JSON.stringify(shown)}, printed on ${pages} A4 and Letter pages`);
+  await context.close();
+  return null;
+});
+
+test("the_camera_dialog_on_large_screens_and_phones", async (_, browserNow) => {
+  for (const [width, height] of [[1366, 768], [2560, 1440]]) {  // its text grows with the scales'; the name shows its start
+    const context = await browserNow.newContext({ viewport: { width, height } });
+    await seeded(context, DEFAULTS.replace("Generic 35mm film camera (Sharp print)", "A long name: ".repeat(9)));
+    const page = await open(context, `dialog-${width}`);
+    await keys(page, "Control+e");
+    const [label, name, text, custom, field, box] = await page.evaluate(() => [parseFloat(getComputedStyle(document.querySelector("#camera-form .label")).fontSize),
+      document.getElementById("control-4001").scrollLeft, window.qelTextHeight(), ...["#control-4010", "#control-4009", "#camera-dialog .box"].map((q) => document.querySelector(q).getBoundingClientRect())]);
+    check(label / text > 0.35 && box.right <= width && box.bottom <= height && name === 0 && custom.right <= field.left,
+          `at ${width}: labels ${label} px by text ${text}; the box to ${box.right}, ${box.bottom}; the name at ${name}`);
+    await context.close();
+  }
+  // A phone on its side: nothing focused until a tap; units beside their fields, apart from the next
+  // label; with the on-screen keyboard up, the field and every button in view.
+  const context = await phone(browserNow, 844, 390, 2);
+  const page = await open(context, "dialog-keyboard");
+  await page.locator('.toolbar[data-toolbar="102"] [data-button="0"]').tap();
+  await page.locator("#menu .item").first().tap();
+  const labels = await page.waitForSelector("#camera-form .label").then(() => page.locator("#camera-form .label").allTextContents());
+  const [focused, pixels, print] = [await page.evaluate(() => document.activeElement.tagName),
+    await rect(page, '#camera-form .label:text-is("pixels")'), await rect(page, '#camera-form .label:text-is("Print Size")')];
+  await page.locator("#control-4018").tap();
+  await page.setViewportSize({ width: 844, height: 170 });
+  const shown = await settle(page, 500).then(() => page.evaluate(`(${reachable})([document.activeElement, ...document.querySelectorAll("#camera-buttons button")])`));
+  check(focused === "BODY" && ["details", "any unit", "same unit"].every((u) => labels.includes(u)) && pixels.right + 4 < print.left && shown === 7,
+        `${focused} focused; units ${labels}; "pixels" to ${pixels.right}, "Print Size" from ${print.left}; ${shown} of 7 in view over a keyboard`);
+  await context.close();
+  return null;
+});
+
+test("wheel_inputs_that_change_nothing_and_a_drag_in_two_tabs", async (context) => {
+  await seeded(context, DEFAULTS.replace("mode 0", "mode 2").replace(/^ni .*$/m, "ni 100"));
+  const page = await open(context, "wheel");
+  const c = await columns(page), last = () => page.evaluate(() => window.qelTexts().some((t) => t.text.startsWith("Focus Point 100")));
+  const seen = [await last()];  // a stack of 100: the wheel over the details reaches its last focus point
+  await page.mouse.move((c.details.left + c.details.right) / 2, (c.details.top + c.details.bottom) / 2);
+  for (let i = 0; i < 40 && !(await last()); ++i) await page.mouse.wheel(0, 300);
+  seen.push(await last());  // Escape, a click on the aperture's top where f/128 is, the tab hidden: no change, the backup as it was
+  const top = () => click(page, (c.aperture.left + c.aperture.right) / 2, c.aperture.top);
+  const backup = () => page.evaluate(() => localStorage.getItem("qel-settings-backup"));
+  await keys(page, "Control+1");
+  const before = await top().then(async () => [await stored(page), await backup()]);
+  await keys(page, "Escape");
+  await top();
+  await page.evaluate(() => Object.defineProperty(document, "hidden", { value: true }) && document.dispatchEvent(new Event("visibilitychange")));
+  check(seen.join() === "false,true" && (await stored(page)) === before[0] && (await backup()) === before[1],
+        `the 100th focus point in view before and after the wheel: ${seen}; the settings or their backup replaced`);
+  // A drag in this tab while another switches to blur mode: both are kept.
+  const other = await open(context, "drag-2"), [, focus] = await page.evaluate(() => window.qelRows()), x = (c.distance.left + c.distance.right) / 2;
+  await page.mouse.move(x, focus);
+  await page.mouse.down();
+  await page.mouse.move(x, focus - 40, { steps: 5 });
+  await keys(other, "Control+4");
+  await page.mouse.move(x, focus - 60, { steps: 5 });
+  await page.mouse.up();
+  const text = await stored(page);
+  check(setting(text, "mode") === "3" && savedNumber(text, "focus_at") !== 1219.2, `after the drag: mode ${setting(text, "mode")}, focus at ${savedNumber(text, "focus_at")}`);
   return page;
 });
 
