@@ -68,10 +68,10 @@ struct ScaleGeometry {
     int client_width = 0;
     int client_height = 0;
     /// The screen's pixels per inch, the pixel scale of the toolbar pictures, markers, ticks and
-    /// strip in half steps (2 = their design size), and the smallest text a line may be drawn at.
+    /// strip in quarter steps (4 = their design size), and the smallest text a line may be drawn at.
     int dpi = design_dpi;
-    int scale_halves = 2;
-    int smallest_text = 8;
+    int scale_quarters = design_scale_quarters;
+    int smallest_text = 11;
     /// Toolbar buttons: the picture's edge, the distance from one button to the next, the border.
     /// A button takes clicks over its picture, or over its whole pitch when the style asks for a
     /// least pitch (toolbar_target).
@@ -117,7 +117,10 @@ struct ScaleGeometry {
 inline constexpr int design_strip_width = 65;
 
 /// `n` design pixels at the layout's pixel scale.
-inline int scaled(const ScaleGeometry& g, int n) { return scale_pixels(n, g.scale_halves); }
+inline int scaled(const ScaleGeometry& g, int n) { return scale_pixels(n, g.scale_quarters); }
+
+/// The width of the scales' lines and ticks and of the distance lines: one pixel at the design size.
+inline int line_width(const ScaleGeometry& g) { return scaled(g, 1); }
 
 /// The edge of the square in which a toolbar button takes clicks and touches.
 inline int toolbar_target(const ScaleGeometry& g)

@@ -461,10 +461,11 @@ TEST(Paint, FarDistancesAreLabelledInEveryUnit)
             const int line_x = f.g.distance_line_x;
             int labels = 0;
             for (const DrawCall& t : f.canvas.of_kind(CallKind::Text))
-                if (t.a.x == line_x + 12 && t.font == FontKind::Text)
+                if (t.a.x == line_x + scaled(f.g, 12) && t.font == FontKind::Text)
                     ++labels;
             EXPECT_GE(labels, 3) << focus << " mm in unit " << unit;
-            EXPECT_GE(f.canvas.horizontal_lines(line_x, line_x + 10).size(), 4u) << focus << " mm in unit " << unit;
+            EXPECT_GE(f.canvas.horizontal_strokes(line_x, line_x + scaled(f.g, 10), line_width(f.g)), 4)
+                << focus << " mm in unit " << unit;
         }
     }
 }

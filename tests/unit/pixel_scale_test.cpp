@@ -3,7 +3,10 @@
 // pictures and hit tests at those sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <string>
 #include <vector>
 
 #include "app/text_height.h"
@@ -16,50 +19,84 @@
 
 namespace {
 
-TEST(PixelScale, FromTheDensityInHalfStepsAndFromTheText)
+TEST(PixelScale, InQuarterStepsFromTheTextNeverBelowTheDensitys)
 {
     const struct {
-        int dpi, text, halves, readable, window_height;
+        int dpi, text, quarters, readable, window_height;
     } cases[] = {
-        {0, 0, 2, 8, 400},      {96, 16, 2, 8, 400},    {119, 16, 2, 10, 496},  {120, 16, 3, 10, 500},
-        {144, 16, 3, 12, 600},  {168, 16, 4, 14, 700},  {192, 16, 4, 16, 800},  {96, 44, 2, 8, 400},
-        {96, 45, 3, 8, 400},    {96, 60, 4, 8, 400},    {192, 92, 6, 16, 800},  {96, 255, 8, 8, 400},
+        {0, 0, 4, 13, 400},      {96, 16, 4, 13, 400},    {119, 16, 5, 16, 496},   {120, 16, 5, 16, 500},
+        {144, 16, 6, 20, 600},   {168, 16, 7, 23, 700},   {192, 16, 8, 26, 800},   {96, 18, 4, 13, 400},
+        {96, 19, 5, 13, 400},    {96, 30, 8, 13, 400},    {96, 45, 12, 13, 400},   {96, 56, 14, 13, 400},
+        {96, 60, 16, 13, 400},   {192, 92, 16, 26, 800},  {96, 255, 16, 13, 400},  {288, 16, 12, 39, 1200},
+        {384, 16, 16, 52, 1600}, {144, 23, 6, 20, 600},   {144, 34, 9, 20, 600},   {-5, 14, 4, 13, 400},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(layout_scale_halves(c.text, c.dpi), c.halves) << c.dpi << " dpi, text " << c.text;
+        EXPECT_EQ(layout_scale_quarters(c.text, c.dpi), c.quarters) << c.dpi << " dpi, text " << c.text;
         EXPECT_EQ(readable_text_height(c.dpi), c.readable) << c.dpi;
         EXPECT_EQ(minimum_window_height(c.dpi), c.window_height) << c.dpi;
     }
+    // The design sizes at 1x, 1.25x, 1.5x, 2x, 3x and 4x: even pixel counts, halves rounding up.
+    for (const auto& [quarters, button, pitch, line, marker, strip] :
+         {std::array{4, 24, 27, 1, 8, 32}, {5, 30, 34, 1, 10, 40}, {6, 36, 41, 2, 12, 48}, {8, 48, 54, 2, 16, 64},
+          {12, 72, 81, 3, 24, 96}, {16, 96, 108, 4, 32, 128}}) {
+        EXPECT_EQ((std::array{scale_pixels(24, quarters), scale_pixels(27, quarters), scale_pixels(1, quarters),
+                              scale_pixels(8, quarters), scale_pixels(32, quarters)}),
+                  (std::array{button, pitch, line, marker, strip})) << quarters;
+    }
 }
 
-TEST(PixelScale, AWindowOnAScreenOfAnotherDensityGetsThatDensitysLayout)
+TEST(PixelScale, PicturesMarkersAndLinesKeepToTheTextAtEveryDensity)
 {
-    // On WM_DPICHANGED the window lays its client out again for the new density, as a window
-    // started there would be: buttons, strip and markers at that screen's scale.
-    const struct {
-        int dpi, button, pitch, border, strip, marker;
-    } sizes[] = {{96, 24, 27, 1, 65, 8}, {120, 36, 41, 2, 97, 12}, {192, 48, 54, 2, 129, 16}};
+    // The layout a window gets at each density (on WM_DPICHANGED as at a start there): buttons,
+    // strip, markers and lines in proportion to the text chosen, a 15-pixel text going with the
+    // design sizes, never smaller than the screen's own scale.
     const Camera camera = hand_default_camera();
     CalcState state;
     recompute(state, camera, true);
-    FixedMeasure measure(7);
+    ProportionalMeasure measure;
     ScaleGeometry moved;
-    for (const auto& s : sizes) {
-        choose_text_height(moved, measure, 1200, 1000, s.dpi);
-        ScaleGeometry fresh;
-        choose_text_height(fresh, measure, 1200, 1000, s.dpi);
-        EXPECT_EQ(moved.text_height, fresh.text_height) << s.dpi;
-        EXPECT_EQ(column(moved, Column::Details).column, column(fresh, Column::Details).column) << s.dpi;
-        EXPECT_EQ((std::array{moved.toolbar_button, moved.toolbar_pitch, moved.toolbar_border, moved.strip_width}),
-                  (std::array{s.button, s.pitch, s.border, s.strip})) << s.dpi;
-        EXPECT_EQ(moved.name_line_top, moved.u + s.pitch + 2 * s.border + scaled(moved, 5) + s.button + moved.u);
-        PaintScratch scratch;
-        RecordingCanvas canvas;
-        paint(canvas, measure, state, camera, moved, scratch);
-        const DrawCall lens = canvas.of_kind(CallKind::Triangle).front();  // the lens marker
-        EXPECT_EQ(lens.c.x - lens.a.x, s.marker) << s.dpi;
-        EXPECT_EQ(lens.b.y - lens.a.y, s.marker) << s.dpi;
-        EXPECT_EQ(canvas.of_kind(CallKind::Image).front().rect.right - moved.strip_left, s.strip) << s.dpi;
+    for (const int dpi : {96, 120, 144, 192, 288}) {
+        for (const auto& [width, height] : {std::pair{1200, 1000}, {700, 600}, {2560, 1440}, {3840, 2160}}) {
+            choose_text_height(moved, measure, width, height, dpi);
+            ScaleGeometry fresh;
+            choose_text_height(fresh, measure, width, height, dpi);
+            EXPECT_EQ(moved.text_height, fresh.text_height) << dpi;
+            EXPECT_EQ(column(moved, Column::Details).column, column(fresh, Column::Details).column) << dpi;
+            const double scale = std::clamp(std::max(std::floor(moved.text_height / 3.75) / 4, dpi / 96.0), 1.0, 4.0);
+            const auto at_scale = [scale](int n) { return static_cast<int>(std::floor(n * scale + 0.5)); };
+            const std::string where = std::to_string(dpi) + " dpi, " + std::to_string(width) + " x " +
+                                      std::to_string(height) + ", text " + std::to_string(moved.text_height);
+            EXPECT_EQ((std::array{moved.toolbar_button, moved.toolbar_pitch, moved.toolbar_border, moved.strip_width}),
+                      (std::array{at_scale(24), at_scale(27), at_scale(1), 2 * at_scale(32) + 1})) << where;
+            EXPECT_LE(moved.name_line_top, moved.toolbar_row_top + toolbar_height(moved, 1) + moved.u) << where;
+            EXPECT_GE(moved.name_line_top, moved.toolbar_row_top + toolbar_height(moved, 1)) << where;
+            PaintScratch scratch;
+            RecordingCanvas canvas;
+            paint(canvas, measure, state, camera, moved, scratch);
+            const DrawCall lens = canvas.of_kind(CallKind::Triangle).front();  // the lens marker
+            EXPECT_EQ(lens.c.x - lens.a.x, at_scale(8)) << where;
+            EXPECT_EQ(lens.b.y - lens.a.y, at_scale(8)) << where;
+            EXPECT_EQ(canvas.of_kind(CallKind::Image).front().rect.right - moved.strip_left, moved.strip_width);
+            // Every line of the scales and the distance column as wide as the scale makes one pixel:
+            // one-pixel lines at 1x, bands of that many rows or columns beyond.
+            const int line = at_scale(1);
+            const auto lines = canvas.of_kind(CallKind::Line);
+            const auto slanted = [](const DrawCall& l) { return l.a.x != l.b.x && l.a.y != l.b.y; };
+            EXPECT_TRUE(line == 1 || std::all_of(lines.begin(), lines.end(), slanted)) << where;
+            if (line > 1) {
+                int bands = 0;
+                for (const DrawCall& r : canvas.of_kind(CallKind::FillRect)) {
+                    const int thin = std::min(r.rect.right - r.rect.left, r.rect.bottom - r.rect.top);
+                    if (r.colour == r.fill && thin < line * 3) {
+                        EXPECT_EQ(thin, line) << where;
+                        ++bands;
+                    }
+                }
+                EXPECT_GT(bands, 40) << where;
+            }
+            EXPECT_NEAR(moved.toolbar_button / 24.0, std::min(4.0, std::max(moved.text_height / 15.0, dpi / 96.0)), 0.25)
+                << where << ": buttons out of proportion to the text";
+        }
     }
 }
 

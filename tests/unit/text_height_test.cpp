@@ -33,14 +33,15 @@ int width_needed(int text_height) { return std::max(needs(text_height).needed_wi
 
 TEST(TextHeight, LargestHeightThatFitsTheWidthAndTheHeight)
 {
-    for (const int height : {9, 12, 20, 33, 59, 60, 61, 100}) {
+    for (const int height : {14, 18, 19, 20, 33, 59, 60, 61, 100}) {
         ScalingMeasure measure;
         ScaleGeometry g;
         const int wide = width_needed(height);
-        EXPECT_EQ(choose_text_height(g, measure, wide, tall), height) << "exactly wide enough for " << height;
+        // As high as wide: side by side (a client taller than wide may take the portrait layout).
+        EXPECT_EQ(choose_text_height(g, measure, wide, wide), height) << "exactly wide enough for " << height;
         EXPECT_EQ(g.text_height, height);
         EXPECT_TRUE(layout_fits(g, wide));
-        EXPECT_EQ(choose_text_height(g, measure, wide - 1, tall), height - 1) << "one pixel short of " << height;
+        EXPECT_EQ(choose_text_height(g, measure, wide - 1, wide - 1), height - 1) << "one pixel short of " << height;
         EXPECT_EQ(g.text_height, height - 1);  // the geometry is that of the chosen height
 
         const int high = needs(height).needed_height;
@@ -56,10 +57,10 @@ TEST(TextHeight, TheReadableMinimumWhenNothingFitsAndTheTopWhenAllDo)
 {
     ScalingMeasure measure;
     ScaleGeometry g;
-    EXPECT_EQ(choose_text_height(g, measure, 100, 600), 8);
-    EXPECT_EQ(choose_text_height(g, measure, 1600, 100), 8);
-    EXPECT_EQ(g.text_height, 8);
-    EXPECT_EQ(choose_text_height(g, measure, 100, 600, 192), 16) << "a 200 % screen reads 16 pixels as 96 dpi reads 8";
+    EXPECT_EQ(choose_text_height(g, measure, 100, 600), 13);
+    EXPECT_EQ(choose_text_height(g, measure, 1600, 100), 13);
+    EXPECT_EQ(g.text_height, 13);
+    EXPECT_EQ(choose_text_height(g, measure, 100, 600, 192), 26) << "a 200 % screen reads 26 pixels as 96 dpi reads 13";
     EXPECT_EQ(choose_text_height(g, measure, tall, tall), largest_text_height);
     EXPECT_EQ(column(g, Column::Details).column.right, tall - g.u) << "the details take the width left";
     LayoutLimits limits;
