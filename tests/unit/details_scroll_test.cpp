@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/keyboard.h"
+#include "display/details_panel.h"
 #include "app/mouse_input.h"
 #include "calc/recompute.h"
 #include "support/recording_command_host.h"
@@ -97,6 +98,58 @@ TEST_F(DetailsScrolling, TabReachesThePanelWhileItScrollsAndTheKeysScrollIt)
     g.details.last_first = 0;
     EXPECT_TRUE(press(Key::Tab));
     EXPECT_EQ(focus_cue(focus, state.mode, false), ScaleValue::Lens);
+}
+
+TEST(DetailsFlow, AStackOfManyImagesFillsEveryColumnTheWidthHoldsAndScrollsOnlyTheRest)
+{
+    // Lines from x = 110 to 1110 and 7 rows of 16 high; the layout's text column is 200 wide, 2u = 10
+    // apart: (1000 + 10) / (200 + 10) = 4 columns of (1000 - 30) / 4 = 242. 100 images: near focus,
+    // the points, far focus, a gap, the range, a gap and the effective f-number: 104 rows.
+    CalcState state;
+    state.mode = Mode::FocusStacking;
+    state.ni = 100;
+    const Camera camera = scale_fixture::camera();
+    recompute(state, camera, true);
+    auto text = std::make_unique<PanelText>();
+    panel_text(state, camera, *text);
+    ScaleGeometry g;
+    g.u = 5;
+    g.line_height = 16;
+    g.w25 = 210;
+    column(g, Column::Details).column = {100, 50, 1130, 50 + 7 * 16};
+    column(g, Column::Details).scale = {110, 70, 1120, 140};
+    // From row 77 on the last 27 rows just fill the four columns, the two gaps in the last one.
+    constexpr int columns = 4, per_column = 7, last_first = 77;
+    for (const int first : {0, 1, 40, 76, 77, 500}) {
+        DetailsPlacement p;
+        place_details(*text, g, first, p);
+        const int top = std::min(first, last_first);
+        EXPECT_EQ(p.columns, columns);
+        EXPECT_EQ(p.scroll.rows, 104);
+        EXPECT_EQ(p.scroll.last_first, last_first);
+        EXPECT_EQ(p.scroll.first, top) << first;
+        // From row 76 the effective f-number finds no room: only from 77 on do the rows fill the columns.
+        EXPECT_EQ(p.scroll.shown, top >= 76 ? 27 : columns * per_column) << first;
+        // The focus points (no gap before them) stand column after column from the first row shown.
+        int row = 0;
+        for (int i = 0; i < text->count && row <= 100; ++i) {
+            if (text->lines[static_cast<std::size_t>(i)].slot == PanelSlot::Gap)
+                continue;
+            const Rect& at = p.at[static_cast<std::size_t>(i)];
+            const int k = row++ - top;
+            const Rect expected{110 + k / per_column * 252, 50 + k % per_column * 16, 110 + k / per_column * 252 + 242,
+                                50 + k % per_column * 16 + 16};
+            EXPECT_EQ(at, k < 0 || k >= columns * per_column ? Rect{} : expected) << "row " << row - 1 << " from " << top;
+        }
+    }
+    // Four images fit two columns: nothing scrolls.
+    state.ni = 4;
+    recompute(state, camera, true);
+    panel_text(state, camera, *text);
+    DetailsPlacement p;
+    place_details(*text, g, 3, p);
+    EXPECT_EQ(p.scroll.last_first, 0);
+    EXPECT_EQ(p.columns, 2);
 }
 
 }  // namespace
