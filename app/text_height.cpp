@@ -151,16 +151,12 @@ ClientSize readable_client(ClientSize wanted, const LeastClients& least, bool wi
     const auto grown = [&](ClientSize to) {
         return ClientSize{std::max(wanted.width, to.width), std::max(wanted.height, to.height)};
     };
-    const ClientSize side = grown(least.side);
-    const ClientSize upright = grown(least.upright);
-    if (side.width == wanted.width && side.height == wanted.height)
-        return side;
-    if (upright.width == wanted.width && upright.height == wanted.height)
-        return upright;
-    // Keep what does not move where one of the two allows it; else grow the least.
-    const auto keeps = [&](ClientSize c) { return width_moves ? c.height == wanted.height : c.width == wanted.width; };
-    if (keeps(side) != keeps(upright))
-        return keeps(side) ? side : upright;
-    const auto area = [](ClientSize c) { return static_cast<long long>(c.width) * c.height; };
-    return area(upright) < area(side) ? upright : side;
+    const auto holds = [&](ClientSize to) { return wanted.width >= to.width && wanted.height >= to.height; };
+    if (holds(least.side) || holds(least.upright))
+        return wanted;
+    // A width made narrower than side by side needs keeps its height where a portrait layout reads
+    // at it; a height that moves keeps a width at which either reads. Otherwise side by side.
+    const bool upright = width_moves ? wanted.height >= least.upright.height
+                                     : wanted.width < least.side.width && wanted.width >= least.upright.width;
+    return grown(upright ? least.upright : least.side);
 }

@@ -126,7 +126,7 @@ class Screen:
         return self.image.crop((x, y, x + button, y + button))
 
     def check_button(self, toolbar, index, picture, inverted):
-        expected = scaled_picture(self.ctx.picture(picture), self.layout.toolbar_sizes()[0])
+        expected = self.ctx.picture(picture, self.layout.toolbar_sizes()[0])
         if inverted:
             expected = ImageOps.invert(expected)
         got = self.button_image(toolbar, index)
@@ -185,17 +185,6 @@ class Screen:
         self.qel.click_screen(mx + mw // 2, items[item], settle=0.4)
         check(window not in self.qel.windows(), f"{label}: the menu stayed open")
         return items, (mx, my, mw, mh), shot
-
-
-def scaled_picture(picture, size):
-    """A button's pixel art at `size` pixels: each pixel takes the art's pixel under it."""
-    art = picture.size[0]
-    if size == art:
-        return picture
-    pixels = picture.load()
-    out = Image.new("RGB", (size, size))
-    out.putdata([pixels[x * art // size, y * art // size] for y in range(size) for x in range(size)])
-    return out
 
 
 def start(ctx, sandbox, name):

@@ -57,12 +57,13 @@ class Layout:
         verticals = [(x, ys[0], ys[-1] + 1) for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
         check(len(verticals) == 2, f"expected the strip edge and the scale line, found verticals {verticals}")
         self.strip_left, self.line_x = verticals[0][0], verticals[1][0]
-        # The strip is 65 pixels wide at the design size and 32 more for every further half step of
-        # the pixel scale (toolbar pictures, markers, ticks and margins grow with it).
+        # The strip is 65 pixels wide at the design size and 16 more for every further quarter step
+        # of the pixel scale (toolbar pictures, markers, lines and margins grow with it); the scale
+        # line starts right after it.
         self.strip_width = self.line_x - self.strip_left
-        check((self.strip_width - 1) % 32 == 0 and self.strip_width >= STRIP_WIDTH,
-              f"the strip is {self.strip_width} pixels wide, not 32 per half step and one")
-        self.halves = (self.strip_width - 1) // 32
+        check((self.strip_width - 1) % 16 == 0 and self.strip_width >= STRIP_WIDTH,
+              f"the strip is {self.strip_width} pixels wide, not 16 per quarter step and one")
+        self.quarters = (self.strip_width - 1) // 16
         # The strip's centre column is never black inside the scale rectangle: scan it upwards.
         centre = self.strip_left + self.strip_width // 2
         yy = bottom - 1
@@ -74,8 +75,19 @@ class Layout:
         self.scale_top = yy + 1
 
     def scaled(self, n):
-        """n design pixels at the layout's pixel scale."""
-        return (n * self.halves + 1) // 2
+        """n design pixels at the layout's pixel scale, halves rounding up."""
+        return (n * self.quarters + 2) // 4
+
+    def scale(self):
+        """The pixel scale, 1 at the design size."""
+        return self.quarters / 4
+
+    def name_line_top_of(self, u):
+        """The caption lines start a margin below the buttons' pictures, and below the toolbar
+        windows of the second row (so that these never cover the tops of their letters)."""
+        button, pitch, border = self.toolbar_sizes()
+        row = u + pitch + 2 * border + self.scaled(5)
+        return row + max(button + u, pitch + 2 * border)
 
     def toolbar_sizes(self):
         """The toolbar button's edge, the distance from one button to the next, the border."""
@@ -83,9 +95,7 @@ class Layout:
 
     def line_height_of_scale(self):
         """The line height the scale top implies (check_rules finds it too, and checks more)."""
-        button, pitch, border = self.toolbar_sizes()
-        name_line_top = self.u + pitch + 2 * border + self.scaled(5) + button + self.u
-        return (self.scale_top - 4 * self.u - name_line_top) // 2
+        return (self.scale_top - 4 * self.u - self.name_line_top_of(self.u)) // 2
 
     def check_rules(self):
         """The column rules, read backwards: every width must come from one u, one pixel scale and
@@ -109,7 +119,7 @@ class Layout:
         self.w4, self.w5, self.w8 = w4, w5, w8
         check(self.scale_bottom == self.bottom - 4 * u, f"scale bottom {self.scale_bottom} is not column bottom - 4u")
         # T = the toolbar row, its buttons, u and 2 line heights, with u = line height / 3.
-        self.name_line_top = self.toolbar_row_top + button + u
+        self.name_line_top = self.name_line_top_of(u)
         heights = [h for h in range(3 * u, 3 * u + 3) if self.name_line_top + 2 * h + 4 * u == self.scale_top]
         check(len(heights) == 1, f"scale top {self.scale_top} matches no line height for u = {u}")
         self.line_height = heights[0]

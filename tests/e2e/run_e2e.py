@@ -24,6 +24,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import importlib  # noqa: E402
 import glob  # noqa: E402
+import io  # noqa: E402
 
 import cases  # noqa: E402
 import harness  # noqa: E402
@@ -32,6 +33,11 @@ import harness  # noqa: E402
 for _path in sorted(glob.glob(os.path.join(os.path.dirname(os.path.abspath(__file__)), "cases_*.py"))):
     importlib.import_module(os.path.splitext(os.path.basename(_path))[0])
 from PIL import Image  # noqa: E402
+
+
+# The toolbar pictures in the order of ToolbarBitmap.
+PICTURES = ["IDDOF", "IDF", "IDFS", "IDBLUR", "IDMACRO", "IDHELP1", "IDCAMERA", "IDHALF", "IDTHIRD", "IDMM", "IDCM",
+            "IDIN", "IDFT", "IDYD", "IDM", "IDSNAP", "IDTC10", "IDTC14", "IDTC20", "IDPLUS", "IDMINUS"]
 
 
 class Context:
@@ -47,8 +53,14 @@ class Context:
         self.template_prefix = None
         self.metrics = {}  # what the system draws menus with (qel-peek.exe --metrics)
 
-    def picture(self, name):
-        return Image.open(os.path.join(self.pictures_dir, name + ".bmp")).convert("RGB")
+    def picture(self, name, size):
+        """A toolbar picture as the core draws it, `size` pixels square (qel-paint-ops, built natively
+        beside qel-calc's tools)."""
+        tool = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(self.qel_calc))), "tests", "qel-paint-ops")
+        r = subprocess.run([tool, "--picture", str(PICTURES.index(name)), str(size)], capture_output=True)
+        if r.returncode != 0:
+            raise harness.Failure(f"qel-paint-ops drew no picture {name} at {size}")
+        return Image.open(io.BytesIO(r.stdout)).convert("RGB")
 
     def default_save_text(self):
         """What the first close writes: qel-calc's save of the defaults."""

@@ -11,6 +11,7 @@
 
 #include "app/text_height.h"
 #include "app/toolbar_logic.h"
+#include "app/toolbar_pictures.h"
 #include "calc/recompute.h"
 #include "display/paint.h"
 #include "support/fixed_measure.h"
@@ -100,24 +101,80 @@ TEST(PixelScale, PicturesMarkersAndLinesKeepToTheTextAtEveryDensity)
     }
 }
 
-TEST(ToolbarPictures, ScaledByWholeArtPixelsAndHitAtTheirSize)
+TEST(ToolbarPictures, CrispAndEvenAtEveryScale)
 {
-    // A 24 x 24 picture whose every pixel differs: its own column and row number.
-    std::array<uint8_t, 24 * 24 * 3> picture{};
-    for (int i = 0; i < 24 * 24; ++i) {
-        picture[static_cast<std::size_t>(i) * 3] = static_cast<uint8_t>(i % 24);
-        picture[static_cast<std::size_t>(i) * 3 + 1] = static_cast<uint8_t>(i / 24);
-    }
-    for (const int size : {24, 36, 48, 60}) {
-        const int stride = (size * 3 + 3) / 4 * 4;
-        std::vector<uint8_t> out(static_cast<std::size_t>(stride * size));
-        scale_picture(picture.data(), 24, 24 * 3, out.data(), size, stride, 3);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                ASSERT_EQ(out[static_cast<std::size_t>(y * stride + x * 3)], x * 24 / size) << size;
-                ASSERT_EQ(out[static_cast<std::size_t>(y * stride + x * 3 + 1)], y * 24 / size) << size;
+    // Every picture at 1x, 1.25x, 1.5x, 2x, 3x and 4x: drawn alone, each stroke along x or y covers
+    // whole pixels only, exactly as many across as the stroke's width at that size, and round
+    // strokes are as wide where they run across; every picture's ink keeps off the button's edge.
+    for (const int size : {24, 30, 36, 48, 72, 96}) {
+        std::vector<uint8_t> out(static_cast<std::size_t>(size * size));
+        const auto at = [&](int x, int y) { return out[static_cast<std::size_t>(y * size + x)]; };
+        for (int b = 0; b < toolbar_bitmap_count; ++b) {
+            const PictureDescription d = toolbar_picture_description(static_cast<ToolbarBitmap>(b));
+            const std::string where = std::to_string(b) + " at " + std::to_string(size);
+            ASSERT_GT(d.count, 0) << where;
+            for (const PictureShape& shape : d.view()) {
+                const bool across = shape.y1 == shape.y2 && shape.x1 != shape.x2;
+                const bool down = shape.x1 == shape.x2 && shape.y1 != shape.y2;
+                const bool circle = shape.kind == ShapeKind::Arc && shape.a1 - shape.a0 >= 360;
+                if ((!(shape.kind == ShapeKind::Line && (across || down)) && !circle) || shape.value != 255)
+                    continue;
+                draw_picture({&shape, 1}, size, out.data());
+                const int width = stroke_pixels(shape.width, size);
+                const float scale = size / 24.0f;
+                // The stroke's middle, and the pixels it covers there across its run.
+                const int mx = static_cast<int>((circle ? shape.x1 : (shape.x1 + shape.x2) / 2) * scale);
+                const int my = static_cast<int>((circle ? shape.y1 - shape.y2 : (shape.y1 + shape.y2) / 2) * scale);
+                int covered = 0, partly = 0;
+                for (int i = 0; i < size; ++i) {
+                    const uint8_t v = across || circle ? at(mx, i) : at(i, my);
+                    covered += v >= 128;
+                    partly += v != 0 && v != 255;
+                    if (circle && i > shape.y1 * scale)
+                        break;  // the top of the circle only
+                }
+                if (circle) {
+                    EXPECT_NEAR(covered, width, 1) << where << ": a circle's top";
+                } else {
+                    EXPECT_EQ(covered, width) << where << ": a stroke at " << shape.x1 << ", " << shape.y1;
+                    EXPECT_EQ(partly, 0) << where << ": a straight stroke with grey pixels";
+                }
             }
+            draw_toolbar_picture(static_cast<ToolbarBitmap>(b), size, out.data());
+            int ink = 0;
+            for (int i = 0; i < size; ++i) {
+                EXPECT_TRUE(at(i, 0) == 0 && at(0, i) == 0 && at(i, size - 1) == 0 && at(size - 1, i) == 0) << where;
+                for (int j = 0; j < size; ++j)
+                    ink += at(i, j) > 0;
+            }
+            EXPECT_GT(ink, size * size / 20) << where;
+        }
     }
+}
+
+TEST(ToolbarPictures, EachPixelIsTheShareOfItsAreaAShapeCovers)
+{
+    // A slanted stroke with round ends: its brightness adds up to its area, a rectangle and two
+    // half discs, at any size; where a later black shape lies over it, that part is black.
+    for (const int size : {24, 36, 96}) {
+        const float scale = size / 24.0f;
+        const PictureShape slanted{ShapeKind::Line, Cap::Round, 255, 4, 5, 19, 17, 0, 0, 2.6f};
+        std::vector<uint8_t> out(static_cast<std::size_t>(size * size));
+        draw_picture({&slanted, 1}, size, out.data());
+        double sum = 0;
+        for (const uint8_t v : out)
+            sum += v / 255.0;
+        const double w = stroke_pixels(2.6f, size);
+        const double length = std::hypot(15.0, 12.0) * scale;
+        EXPECT_NEAR(sum, w * length + 3.14159265 * w * w / 4, 0.03 * w * length) << size;
+        const PictureShape covered[] = {slanted, {ShapeKind::Box, Cap::Square, 0, 0, 0, 24, 24, 0, 0, 0}};
+        draw_picture(covered, size, out.data());
+        EXPECT_TRUE(std::all_of(out.begin(), out.end(), [](uint8_t v) { return v == 0; })) << size;
+    }
+}
+
+TEST(ToolbarLogic, ButtonsAreHitAtTheirSize)
+{
     // Buttons of 36 with a border of 2, 41 apart: each button's edge pixels are inside it.
     const ToolbarMetrics large{36, 41, 2};
     for (const auto& [x, hit, hover] : {std::array{1, -1, 0}, {2, 0, 0}, {38, 0, 0}, {39, -1, 0}, {41, -1, 1},

@@ -4,6 +4,7 @@
 
 #include "app/text_height.h"
 #include "app/toolbar_layout.h"
+#include "support/fixed_measure.h"
 
 namespace {
 
@@ -108,6 +109,43 @@ TEST(TextHeight, TheMinimumClientKeepsTheSmallestTextAndTheFirstToolbarRowWhole)
     EXPECT_EQ(narrow_text, toolbar_row(g));
     EXPECT_EQ(narrow_text, 29 + 137 + 56 + 29 + 8 * 2);
     EXPECT_GT(narrow_text, g.needed_width) << "the toolbars decide here";
+}
+
+TEST(TextHeight, TheLeastClientsSideBySideAndInPortraitHoldTheReadableText)
+{
+    for (const int dpi : {96, 120, 144, 192}) {
+        ProportionalMeasure measure;
+        ScaleGeometry g;
+        const LeastClients least = least_clients(g, measure, dpi);
+        EXPECT_LT(least.upright.width, least.side.width) << dpi;
+        EXPECT_GT(least.upright.height, least.upright.width) << dpi;
+        for (const bool portrait : {false, true}) {
+            const ClientSize c = portrait ? least.upright : least.side;
+            EXPECT_EQ(choose_text_height(g, measure, c.width, c.height, dpi), readable_text_height(dpi)) << dpi;
+            EXPECT_EQ(g.style.portrait, portrait) << dpi;
+            EXPECT_TRUE(layout_fits(g, c.width) && g.needed_height <= c.height) << dpi << (portrait ? " upright" : "");
+            // A pixel less either way and the readable text no longer fits that layout.
+            LayoutLimits limits{c.width - 1, c.height, dpi};
+            EXPECT_FALSE(choose_layout(g, measure, limits) == readable_text_height(dpi) && layout_fits(g, c.width - 1) &&
+                         g.needed_height <= c.height && g.style.portrait == portrait) << dpi;
+        }
+    }
+    // Grown to the one that keeps what does not move, else side by side.
+    const LeastClients least{{500, 400}, {300, 700}};
+    const struct {
+        ClientSize wanted;
+        bool width_moves;
+        ClientSize got;
+    } cases[] = {
+        {{600, 500}, true, {600, 500}},  {{350, 800}, false, {350, 800}}, {{350, 500}, true, {500, 500}},
+        {{250, 750}, true, {300, 750}},  {{350, 500}, false, {350, 700}}, {{250, 300}, false, {500, 400}},
+        {{600, 300}, false, {600, 400}}, {{600, 300}, true, {600, 400}},  {{100, 100}, true, {500, 400}},
+    };
+    for (const auto& c : cases) {
+        const ClientSize got = readable_client(c.wanted, least, c.width_moves);
+        EXPECT_EQ((std::pair{got.width, got.height}), (std::pair{c.got.width, c.got.height}))
+            << c.wanted.width << " x " << c.wanted.height << (c.width_moves ? ", the width moving" : "");
+    }
 }
 
 }  // namespace
