@@ -154,9 +154,9 @@ ClientSize readable_client(ClientSize wanted, const LeastClients& least, bool wi
     const auto holds = [&](ClientSize to) { return wanted.width >= to.width && wanted.height >= to.height; };
     if (holds(least.side) || holds(least.upright))
         return wanted;
-    // A width made narrower than side by side needs keeps its height where a portrait layout reads
-    // at it; a height that moves keeps a width at which either reads. Otherwise side by side.
-    const bool upright = width_moves ? wanted.height >= least.upright.height
-                                     : wanted.width < least.side.width && wanted.width >= least.upright.width;
+    // Portrait where the height holds it, or, while the height moves, where the width is too narrow
+    // for the columns side by side but not for a portrait layout; otherwise side by side.
+    const bool upright = wanted.height >= least.upright.height ||
+                         (!width_moves && wanted.width < least.side.width && wanted.width >= least.upright.width);
     return grown(upright ? least.upright : least.side);
 }

@@ -75,8 +75,7 @@ struct LeastClients {
 LeastClients least_clients(ScaleGeometry& scratch, TextMeasure& measure, int dpi = design_dpi);
 
 /// The client nearest to `wanted`, never smaller, in which one of the two least clients fits:
-/// `wanted` itself where one does; else grown to one of them: while the width is being changed
-/// (`width_moves`) the portrait one where the height holds it, while the height is, the portrait
-/// one where the width is narrower than side by side needs but holds a portrait layout; otherwise
-/// the side-by-side one.
+/// `wanted` itself where one does; else grown to one of them: the portrait one where the height
+/// holds it, or, unless only the width is being changed (`width_moves`), where the width is too
+/// narrow for the columns side by side but holds a portrait layout; otherwise the side-by-side one.
 ClientSize readable_client(ClientSize wanted, const LeastClients& least, bool width_moves);

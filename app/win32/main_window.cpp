@@ -24,6 +24,8 @@
 namespace {
 
 constexpr wchar_t class_name[] = L"Qel";
+/// Grows the window to the client size in wParam x lParam (posted by WM_SIZE).
+constexpr UINT grow_message = WM_APP + 1;
 /// WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX (no maximise
 /// box), clipping the toolbars so that painting the columns never draws over them.
 constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
@@ -191,6 +193,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_APP:
         on_toolbar(static_cast<int>(wparam), static_cast<int>(lparam));
         return 0;
+    case grow_message:
+        SetWindowPos(window_, nullptr, 0, 0, static_cast<int>(wparam) + frame_.cx, static_cast<int>(lparam) + frame_.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         key_handled_ = on_key_down(wparam);
@@ -357,6 +363,17 @@ void MainWindow::on_size()
 {
     RECT client{};
     GetClientRect(window_, &client);
+    // A size that reached the window past WM_WINDOWPOSCHANGING (a window manager's, or Wine's
+    // without one) and holds neither layout's readable text grows to one that does, once the
+    // change that brought it is over; meanwhile it is laid out as it is.
+    const ClientSize now{client.right, client.bottom};
+    if (now.width > 0 && now.height > 0 && !IsIconic(window_) && !IsZoomed(window_)) {
+        const bool width_moves = now.height == last_client_.height && now.width != last_client_.width;
+        const ClientSize readable = readable_client(now, least_, width_moves);
+        if (readable.width != now.width || readable.height != now.height)
+            PostMessageW(window_, grow_message, static_cast<WPARAM>(readable.width), static_cast<LPARAM>(readable.height));
+        last_client_ = now;
+    }
     app_.text_height = choose_text_height(app_.geometry, measure_, client.right, client.bottom, app_.dpi);
     layout_toolbars();
 }

@@ -130,6 +130,8 @@ private:
     LeastClients least_{};
     /// Window size minus client size: the frame and the caption.
     SIZE frame_{};
+    /// The client size last laid out.
+    ClientSize last_client_{};
     /// Wheel turns not yet worth a row (a fine-grained wheel sends parts of a notch).
     int wheel_rest_ = 0;
     /// Whether the last key that went down was one of ours.

@@ -13,13 +13,14 @@ from harness import check
 
 
 class LargeDisplay(harness.Display):
-    """An Xvfb server with a screen larger than the workers' (Wine keeps windows within it)."""
+    """An Xvfb server with a screen of its own size, by default larger than the workers' (Wine keeps
+    windows within it)."""
 
-    def __init__(self, work):
+    def __init__(self, work, size="2600x1500"):
         number = harness.free_display_number(170)
         self.number, self.name = number, f":{number}"
         self.log = open(os.path.join(work, f"xvfb-{number}.log"), "w")
-        self.xvfb = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "2600x1500x24", "-noreset", "-nolisten",
+        self.xvfb = subprocess.Popen(["Xvfb", self.name, "-screen", "0", f"{size}x24", "-noreset", "-nolisten",
                                       "tcp"], stdout=self.log, stderr=self.log)
         while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
             time.sleep(0.025)

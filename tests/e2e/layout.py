@@ -50,13 +50,23 @@ class Layout:
         while y > 0 and px[details_right, y - 1] == BLACK:
             y -= 1
         self.panel_top = y
-        # The distance column's two long white verticals: the strip's left edge S and the scale line X.
+        # The distance column's two long white verticals: the strip's left edge S and the scale line X,
+        # each as many pixels wide as the pixel scale makes a line (the line's own column is the one
+        # (width - 1) // 2 from its left edge).
         left, right = runs[2]
         counts = {x: [yy for yy in range(y, bottom) if px[x, yy] == WHITE] for x in range(left, right)}
         longest = max(len(ys) for ys in counts.values())
-        verticals = [(x, ys[0], ys[-1] + 1) for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
-        check(len(verticals) == 2, f"expected the strip edge and the scale line, found verticals {verticals}")
-        self.strip_left, self.line_x = verticals[0][0], verticals[1][0]
+        long_xs = [x for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
+        verticals = []
+        for x in long_xs:
+            if verticals and x == verticals[-1][1]:
+                verticals[-1][1] = x + 1
+            else:
+                verticals.append([x, x + 1])
+        check(len(verticals) == 2 and verticals[0][1] - verticals[0][0] == verticals[1][1] - verticals[1][0],
+              f"expected the strip edge and the scale line, found verticals {verticals}")
+        self.line_width = verticals[0][1] - verticals[0][0]
+        self.strip_left, self.line_x = (v[0] + (self.line_width - 1) // 2 for v in verticals)
         # The strip is 65 pixels wide at the design size and 16 more for every further quarter step
         # of the pixel scale (toolbar pictures, markers, lines and margins grow with it); the scale
         # line starts right after it.
@@ -78,7 +88,7 @@ class Layout:
         """n design pixels at the layout's pixel scale, halves rounding up."""
         return (n * self.quarters + 2) // 4
 
-    def scale(self):
+    def pixel_scale(self):
         """The pixel scale, 1 at the design size."""
         return self.quarters / 4
 
@@ -136,6 +146,51 @@ class Layout:
         return (left + 2 * self.u, self.scale_top, right - inset, self.scale_bottom)
 
 
+class Portrait:
+    """What a screenshot of the portrait layout shows: the four scale panels side by side, and the
+    details panel below them across the client less its margins."""
+
+    def __init__(self, image):
+        self.image = image
+        self.width, self.height = image.size
+        px = self.px = image.load()
+        for last in range(self.height - 1, self.height // 2, -1):
+            runs = black_runs(px, last, self.width)
+            if len(runs) == 1 and runs[0][1] - runs[0][0] >= 0.8 * self.width:
+                break
+        else:
+            raise Failure("no details panel across the bottom of a portrait layout")
+        self.details = runs[0]
+        self.details_bottom = last + 1
+        y = last
+        while y > 0 and px[self.details[0], y - 1] == BLACK:
+            y -= 1
+        self.details_top = y
+        # The scales' panels end a margin above the details panel.
+        scales_row = self.details_top - 10
+        while scales_row > 0 and len(black_runs(px, scales_row, self.width)) != 4:
+            scales_row -= 1
+        self.columns = black_runs(px, scales_row, self.width)
+        check(len(self.columns) == 4 and self.columns[0][0] >= self.details[0] - 1,
+              f"no four scale panels above the details panel: {self.columns}")
+        self.scales_bottom = scales_row + 1
+
+    def text_rows(self):
+        """Rows of text in the details panel's left half (its first column of lines), each (top,
+        bottom exclusive)."""
+        px, (left, right) = self.px, self.details
+        right = (left + right) // 2
+        rows, start = [], None
+        for y in range(self.details_top, self.details_bottom + 1):
+            ink = y < self.details_bottom and any(sum(px[x, y]) > 300 for x in range(left, right))
+            if ink and start is None:
+                start = y
+            elif not ink and start is not None:
+                rows.append((start, y))
+                start = None
+        return rows
+
+
 def round_half_away(x):
     return math.trunc(x + 0.5) if x >= 0 else math.trunc(x - 0.5)
 
@@ -154,6 +209,18 @@ def distance_row(value_mm, low_mm, high_mm, unit_mm, top, bottom):
     def unit(v):
         return v / unit_mm if v >= 0 else v
     return fraction_to_y(recip_fraction(unit(value_mm), unit(low_mm), unit(high_mm)), top, bottom)
+
+
+def ink_runs_of(is_ink, first, last):
+    """Runs (start, end exclusive) of positions first..last-1 where is_ink holds."""
+    runs, start = [], None
+    for i in range(first, last + 1):
+        if i < last and is_ink(i):
+            start = i if start is None else start
+        elif start is not None:
+            runs.append((start, i))
+            start = None
+    return runs
 
 
 def row_colour_run(px, y, x0, x1, colour):

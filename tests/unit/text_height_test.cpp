@@ -140,6 +140,7 @@ TEST(TextHeight, TheLeastClientsSideBySideAndInPortraitHoldTheReadableText)
         {{600, 500}, true, {600, 500}},  {{350, 800}, false, {350, 800}}, {{350, 500}, true, {500, 500}},
         {{250, 750}, true, {300, 750}},  {{350, 500}, false, {350, 700}}, {{250, 300}, false, {500, 400}},
         {{600, 300}, false, {600, 400}}, {{600, 300}, true, {600, 400}},  {{100, 100}, true, {500, 400}},
+        {{200, 800}, false, {300, 800}}, {{450, 600}, true, {500, 600}},
     };
     for (const auto& c : cases) {
         const ClientSize got = readable_client(c.wanted, least, c.width_moves);
