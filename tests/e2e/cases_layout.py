@@ -67,7 +67,7 @@ def check_window(screen, label):
           f"{label}: the lens marker is {len(red)} rows high and reaches {reach} pixels")
     gap = min(b[0] - a[1] for a, b in zip(labels, labels[1:]))
     print(f"e2e: {label}: client {lay.width} x {lay.height}, line height {lay.line_height}, u {lay.u}, pixel scale "
-          f"{lay.halves / 2:g}x (buttons {lay.toolbar_sizes()[0]} px, strip {lay.strip_width} px), aperture labels "
+          f"{lay.pixel_scale():g}x (buttons {lay.toolbar_sizes()[0]} px, strip {lay.strip_width} px), aperture labels "
           f"{gap}+ rows apart, details end {lay.bottom - details[-1][1]} rows above the panel's bottom", flush=True)
 
 
@@ -91,8 +91,10 @@ def wide_short_and_large_windows(ctx, sandboxes):
                             raise
                 check((screen.layout.width, screen.layout.height) == (width, height), f"a client of {width} x {height}")
                 check_window(screen, f"{width} x {height}")
-            check(screen.layout.line_height >= 60 and screen.layout.halves >= 4,
-                  f"2560 x 1440: line height {screen.layout.line_height} at {screen.layout.halves / 2:g}x")
+            # The pictures, markers and lines keep to the text: a quarter step for every 3.75 pixels.
+            lay = screen.layout
+            check(lay.line_height >= 50 and lay.quarters == min(16, max(4, lay.line_height * 4 // 15)),
+                  f"2560 x 1440: line height {lay.line_height} at {lay.pixel_scale():g}x")
 
         run(ctx, sandbox_at(ctx, display, "wide_short_and_large_windows"), "wide_large", actions)
     finally:
@@ -111,8 +113,9 @@ def dpi_150_and_200_percent(ctx, sandboxes):
             def actions(qel, screen):
                 lay = screen.layout
                 least = 560 * dpi // 96
-                check(lay.halves == dpi // 48 and lay.line_height >= dpi // 12 and min(lay.width, lay.height) >= least,
-                      f"{dpi} dpi: {lay.width} x {lay.height}, line height {lay.line_height} at {lay.halves / 2:g}x")
+                check(lay.quarters == max(dpi // 24, lay.line_height * 4 // 15) and lay.line_height >= 0.9 * 13 * dpi / 96
+                      and min(lay.width, lay.height) >= least,
+                      f"{dpi} dpi: {lay.width} x {lay.height}, line height {lay.line_height} at {lay.pixel_scale():g}x")
                 check_window(screen, f"{dpi} dpi")
                 # The About box, from the keyboard: the help menu's first item.
                 harness_xdo(qel, "windowfocus", "--sync", qel.window)

@@ -123,8 +123,9 @@ class Layout:
         check((r3 - l3) == 4 * u + w4 + px(20), "the blur column is not as wide as the aperture column")
         w5 = self.strip_left - (l2 + 2 * u) - px(12)
         w8 = (r2 - l2) - 4 * u - w5 - 2 * px(12) - self.strip_width
-        # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p.
-        check((w8 - w5) % 3 == 0 and 4 * (w8 - w5) // 3 == w4,
+        # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p (at
+        # large sizes the hinted advances of a long text may come out a pixel or two short of that).
+        check(abs(4 * (w8 - w5) - 3 * w4) <= 8,
               f"text widths w4 {w4}, w5 {w5}, w8 {w8} do not fit one digit width")
         self.w4, self.w5, self.w8 = w4, w5, w8
         check(self.scale_bottom == self.bottom - 4 * u, f"scale bottom {self.scale_bottom} is not column bottom - 4u")
