@@ -50,23 +50,16 @@ class Layout:
         while y > 0 and px[details_right, y - 1] == BLACK:
             y -= 1
         self.panel_top = y
-        # The distance column's two long white verticals: the strip's left edge S and the scale line X,
-        # each as many pixels wide as the pixel scale makes a line (the line's own column is the one
-        # (width - 1) // 2 from its left edge).
+        # The distance column's two long white verticals, the strip's left edge S and the scale line X,
+        # as wide as the pixel scale makes a line (the line's own column (width - 1) // 2 from its left).
         left, right = runs[2]
         counts = {x: [yy for yy in range(y, bottom) if px[x, yy] == WHITE] for x in range(left, right)}
         longest = max(len(ys) for ys in counts.values())
         long_xs = [x for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
-        verticals = []
-        for x in long_xs:
-            if verticals and x == verticals[-1][1]:
-                verticals[-1][1] = x + 1
-            else:
-                verticals.append([x, x + 1])
-        check(len(verticals) == 2 and verticals[0][1] - verticals[0][0] == verticals[1][1] - verticals[1][0],
-              f"expected the strip edge and the scale line, found verticals {verticals}")
-        self.line_width = verticals[0][1] - verticals[0][0]
-        self.strip_left, self.line_x = (v[0] + (self.line_width - 1) // 2 for v in verticals)
+        starts = [x for x in long_xs if x - 1 not in long_xs]
+        check(len(starts) == 2 and len(long_xs) % 2 == 0, f"expected the strip edge and the scale line at {long_xs}")
+        self.line_width = len(long_xs) // 2
+        self.strip_left, self.line_x = (x + (self.line_width - 1) // 2 for x in starts)
         # The strip is 65 pixels wide at the design size and 16 more for every further quarter step
         # of the pixel scale (toolbar pictures, markers, lines and margins grow with it); the scale
         # line starts right after it.
@@ -93,8 +86,7 @@ class Layout:
         return self.quarters / 4
 
     def name_line_top_of(self, u):
-        """The caption lines start a margin below the buttons' pictures, and below the toolbar
-        windows of the second row (so that these never cover the tops of their letters)."""
+        """A margin below the buttons' pictures, and below the second row's toolbar windows."""
         button, pitch, border = self.toolbar_sizes()
         row = u + pitch + 2 * border + self.scaled(5)
         return row + max(button + u, pitch + 2 * border)
@@ -152,44 +144,20 @@ class Portrait:
     details panel below them across the client less its margins."""
 
     def __init__(self, image):
-        self.image = image
-        self.width, self.height = image.size
-        px = self.px = image.load()
-        for last in range(self.height - 1, self.height // 2, -1):
-            runs = black_runs(px, last, self.width)
-            if len(runs) == 1 and runs[0][1] - runs[0][0] >= 0.8 * self.width:
-                break
-        else:
-            raise Failure("no details panel across the bottom of a portrait layout")
-        self.details = runs[0]
-        self.details_bottom = last + 1
-        y = last
+        width, height = image.size
+        px = image.load()
+        last = next((y for y in range(height - 1, height // 2, -1)
+                     if [r for r in black_runs(px, y, width) if r[1] - r[0] >= 0.8 * width]), None)
+        check(last is not None, "no details panel across the bottom of a portrait layout")
+        self.details, self.details_bottom, y = black_runs(px, last, width)[0], last + 1, last
         while y > 0 and px[self.details[0], y - 1] == BLACK:
             y -= 1
         self.details_top = y
         # The scales' panels end a margin above the details panel.
-        scales_row = self.details_top - 10
-        while scales_row > 0 and len(black_runs(px, scales_row, self.width)) != 4:
-            scales_row -= 1
-        self.columns = black_runs(px, scales_row, self.width)
-        check(len(self.columns) == 4 and self.columns[0][0] >= self.details[0] - 1,
-              f"no four scale panels above the details panel: {self.columns}")
-        self.scales_bottom = scales_row + 1
-
-    def text_rows(self):
-        """Rows of text in the details panel's left half (its first column of lines), each (top,
-        bottom exclusive)."""
-        px, (left, right) = self.px, self.details
-        right = (left + right) // 2
-        rows, start = [], None
-        for y in range(self.details_top, self.details_bottom + 1):
-            ink = y < self.details_bottom and any(sum(px[x, y]) > 300 for x in range(left, right))
-            if ink and start is None:
-                start = y
-            elif not ink and start is not None:
-                rows.append((start, y))
-                start = None
-        return rows
+        while y > 0 and len(black_runs(px, y, width)) != 4:
+            y -= 1
+        self.columns = black_runs(px, y, width)
+        check(len(self.columns) == 4, f"no four scale panels above the details panel: {self.columns}")
 
 
 def round_half_away(x):
@@ -210,18 +178,6 @@ def distance_row(value_mm, low_mm, high_mm, unit_mm, top, bottom):
     def unit(v):
         return v / unit_mm if v >= 0 else v
     return fraction_to_y(recip_fraction(unit(value_mm), unit(low_mm), unit(high_mm)), top, bottom)
-
-
-def ink_runs_of(is_ink, first, last):
-    """Runs (start, end exclusive) of positions first..last-1 where is_ink holds."""
-    runs, start = [], None
-    for i in range(first, last + 1):
-        if i < last and is_ink(i):
-            start = i if start is None else start
-        elif start is not None:
-            runs.append((start, i))
-            start = None
-    return runs
 
 
 def row_colour_run(px, y, x0, x1, colour):
