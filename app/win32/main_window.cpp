@@ -405,6 +405,7 @@ void MainWindow::on_dpi_changed(int dpi, const RECT& suggested)
     least_ = least_clients(scratch, measure_, app_.dpi);
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    frame_ = frame_size(window_);  // the caption and borders of the new density
     // Also when the suggested size is the old one: the layout follows the new density.
     on_size();
 }

@@ -50,8 +50,7 @@ class Layout:
         while y > 0 and px[details_right, y - 1] == BLACK:
             y -= 1
         self.panel_top = y
-        # The distance column's two long white verticals, the strip's left edge S and the scale line X,
-        # as wide as the pixel scale makes a line (the line's own column (width - 1) // 2 from its left).
+        # The strip's left edge S and the scale line X: two long white verticals a line wide.
         left, right = runs[2]
         counts = {x: [yy for yy in range(y, bottom) if px[x, yy] == WHITE] for x in range(left, right)}
         longest = max(len(ys) for ys in counts.values())
@@ -61,8 +60,7 @@ class Layout:
         self.line_width = len(long_xs) // 2
         self.strip_left, self.line_x = (x + (self.line_width - 1) // 2 for x in starts)
         # The strip is 65 pixels wide at the design size and 16 more for every further quarter step
-        # of the pixel scale (toolbar pictures, markers, lines and margins grow with it); the scale
-        # line starts right after it.
+        # of the pixel scale (toolbar pictures, markers, ticks and margins grow with it).
         self.strip_width = self.line_x - self.strip_left
         check((self.strip_width - 1) % 16 == 0 and self.strip_width >= STRIP_WIDTH,
               f"the strip is {self.strip_width} pixels wide, not 16 per quarter step and one")
@@ -78,12 +76,8 @@ class Layout:
         self.scale_top = yy + 1
 
     def scaled(self, n):
-        """n design pixels at the layout's pixel scale, halves rounding up."""
+        """n design pixels at the layout's pixel scale."""
         return (n * self.quarters + 2) // 4
-
-    def pixel_scale(self):
-        """The pixel scale, 1 at the design size."""
-        return self.quarters / 4
 
     def name_line_top_of(self, u):
         """A margin below the buttons' pictures, and below the second row's toolbar windows."""
@@ -115,8 +109,8 @@ class Layout:
         check((r3 - l3) == 4 * u + w4 + px(20), "the blur column is not as wide as the aperture column")
         w5 = self.strip_left - (l2 + 2 * u) - px(12)
         w8 = (r2 - l2) - 4 * u - w5 - 2 * px(12) - self.strip_width
-        # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p (at
-        # large sizes the hinted advances of a long text may come out a pixel or two short of that).
+        # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p (give or take
+        # a pixel or two of hinting at large sizes).
         check(abs(4 * (w8 - w5) - 3 * w4) <= 8,
               f"text widths w4 {w4}, w5 {w5}, w8 {w8} do not fit one digit width")
         self.w4, self.w5, self.w8 = w4, w5, w8
@@ -140,8 +134,7 @@ class Layout:
 
 
 class Portrait:
-    """What a screenshot of the portrait layout shows: the four scale panels side by side, and the
-    details panel below them across the client less its margins."""
+    """A portrait layout's four scale panels side by side and the details panel across below them."""
 
     def __init__(self, image):
         width, height = image.size
@@ -153,7 +146,6 @@ class Portrait:
         while y > 0 and px[self.details[0], y - 1] == BLACK:
             y -= 1
         self.details_top = y
-        # The scales' panels end a margin above the details panel.
         while y > 0 and len(black_runs(px, y, width)) != 4:
             y -= 1
         self.columns = black_runs(px, y, width)

@@ -35,11 +35,6 @@ for _path in sorted(glob.glob(os.path.join(os.path.dirname(os.path.abspath(__fil
 from PIL import Image  # noqa: E402
 
 
-# The toolbar pictures in the order of ToolbarBitmap.
-PICTURES = ["IDDOF", "IDF", "IDFS", "IDBLUR", "IDMACRO", "IDHELP1", "IDCAMERA", "IDHALF", "IDTHIRD", "IDMM", "IDCM",
-            "IDIN", "IDFT", "IDYD", "IDM", "IDSNAP", "IDTC10", "IDTC14", "IDTC20", "IDPLUS", "IDMINUS"]
-
-
 class Context:
     """What every case may read: paths, pictures and the facts measured once per run."""
 
@@ -54,10 +49,8 @@ class Context:
         self.metrics = {}  # what the system draws menus with (qel-peek.exe --metrics)
 
     def picture(self, name, size):
-        """A toolbar picture as the core draws it, `size` pixels square (qel-paint-ops, built natively
-        beside qel-calc's tools)."""
         tool = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(self.qel_calc))), "tests", "qel-paint-ops")
-        r = subprocess.run([tool, "--picture", str(PICTURES.index(name)), str(size)], capture_output=True)
+        r = subprocess.run([tool, "--picture", name, str(size)], capture_output=True)
         if r.returncode != 0:
             raise harness.Failure(f"qel-paint-ops drew no picture {name} at {size}")
         return Image.open(io.BytesIO(r.stdout)).convert("RGB")

@@ -98,17 +98,6 @@ std::vector<DrawCall> RecordingCanvas::horizontal_lines(int x1, int x2) const
     return out;
 }
 
-int RecordingCanvas::horizontal_strokes(int x1, int x2, int width) const
-{
-    if (width <= 1)
-        return static_cast<int>(horizontal_lines(x1, x2).size());
-    int count = 0;
-    for (const DrawCall& call : calls)
-        count += call.kind == CallKind::FillRect && call.rect.left == x1 && call.rect.right == x2 &&
-                 call.rect.bottom - call.rect.top == width && call.colour == call.fill;
-    return count;
-}
-
 std::vector<DrawCall> RecordingCanvas::texts(std::u16string_view text) const
 {
     std::vector<DrawCall> out;

@@ -49,9 +49,6 @@ public:
     std::vector<DrawCall> of_kind(CallKind kind) const;
     /// Horizontal lines whose start is (x1, y) and end (x2, y) for some y, in any colour.
     std::vector<DrawCall> horizontal_lines(int x1, int x2) const;
-    /// Horizontal lines from x1 to x2 (x2 excluded) `width` pixels wide: one-pixel lines, or bands
-    /// of one colour that many rows high.
-    int horizontal_strokes(int x1, int x2, int width) const;
     /// Texts (at a point) with exactly this content.
     std::vector<DrawCall> texts(std::u16string_view text) const;
     void clear() { calls.clear(); }

@@ -2,8 +2,8 @@
 // that size (side by side or in portrait, for a touch screen when TOUCH is 1) and prints the frame's drawing calls as the web page receives them, measured with a font
 // simple enough for the page's own test to copy (the line height is the text height, 16 for the
 // default; a character is half that wide). The web test prints the same from qel.wasm and compares.
-// qel-paint-ops --picture N SIZE: toolbar picture N (in the order of ToolbarBitmap) SIZE pixels
-// square as a binary PGM, for the end-to-end tests to compare with the buttons on the screen.
+// qel-paint-ops --picture NAME SIZE: the toolbar picture NAME ("IDDOF" ...) SIZE pixels square as a
+// binary PGM, for the end-to-end tests to compare with the buttons on the screen.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -48,15 +48,15 @@ uint64_t pixel_hash(const uint8_t* pixels, int width, int height, int stride)
 int main(int argc, char** argv)
 {
     if (argc == 4 && std::string(argv[1]) == "--picture") {
-        const int picture = std::atoi(argv[2]);
+        int picture = 0;
+        while (picture < toolbar_bitmap_count && bitmap_resource_name(static_cast<ToolbarBitmap>(picture)) != utf8_to_utf16(argv[2]))
+            ++picture;
         const int size = std::atoi(argv[3]);
-        if (picture < 0 || picture >= toolbar_bitmap_count || size <= 0 || size > 1024)
+        if (picture == toolbar_bitmap_count || size <= 0 || size > 1024)
             return 2;
         std::string pixels(static_cast<std::size_t>(size * size), '\0');
         draw_toolbar_picture(static_cast<ToolbarBitmap>(picture), size, reinterpret_cast<uint8_t*>(pixels.data()));
-        std::printf("P5 %d %d 255\n", size, size);
-        std::fwrite(pixels.data(), 1, pixels.size(), stdout);
-        return 0;
+        return std::printf("P5 %d %d 255\n", size, size) < 0 || std::fwrite(pixels.data(), 1, pixels.size(), stdout) != pixels.size();
     }
     if (argc != 4 && argc != 5) {
         std::fputs("usage: qel-paint-ops FILE WIDTH HEIGHT [TOUCH]\n", stderr);
