@@ -102,8 +102,7 @@ struct ScaleGeometry {
     std::array<ColumnGeometry, column_count> columns{};
     /// The client size this text height needs: the columns' own widths with their margins (in a
     /// portrait layout, with the narrowest blur strip), and the height at which the aperture labels
-    /// and every details line of a depth-of-field panel (in portrait, of a macro one too) have
-    /// their room.
+    /// and every details line of the fullest panel of every mode (fullest_panel) have their room.
     int needed_width = 0;
     int needed_height = 0;
     /// Rows of the distance column's near, far and focus lines, written by painting and by drags.
@@ -143,7 +142,7 @@ inline ColumnGeometry& column(ScaleGeometry& g, Column c) { return g.columns[sta
 /// Side by side, the columns stand left to right and a wider client gives the rest of its width
 /// to the details column. In a portrait layout the four scales share the client's width (with a
 /// blur strip down to a quarter of its design width where the client is narrow), and the details
-/// panel runs across the client below them, as high as the depth-of-field or macro lines need in
+/// panel runs across the client below them, as high as the fullest panel of any mode needs in
 /// as many columns of lines as its width holds; the scales take the rest of the height.
 void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int client_width, int client_height,
                    int dpi = design_dpi, const LayoutStyle& style = {});
