@@ -38,7 +38,8 @@ TEST(ToolbarPictures, CrispAndEvenAtEveryScaleAndEachPixelTheShareOfItsAreaCover
         std::vector<uint8_t> out(static_cast<std::size_t>(size * size));
         const auto at = [&](int x, int y) { return out[static_cast<std::size_t>(y * size + x)]; };
         for (int b = 0; b < toolbar_bitmap_count; ++b) {
-            for (const PictureShape& shape : toolbar_picture_description(static_cast<ToolbarBitmap>(b)).view()) {
+            const PictureDescription d = toolbar_picture_description(static_cast<ToolbarBitmap>(b));
+            for (const PictureShape& shape : d.view()) {
                 const bool across = shape.y1 == shape.y2, down = shape.x1 == shape.x2;
                 if (shape.kind != ShapeKind::Line || across == down || shape.value != 255)
                     continue;
@@ -53,8 +54,7 @@ TEST(ToolbarPictures, CrispAndEvenAtEveryScaleAndEachPixelTheShareOfItsAreaCover
                 EXPECT_EQ((std::pair{covered, grey}), (std::pair{stroke_pixels(shape.width, size), 0})) << b << " at " << size;
             }
         }
-        // A slanted stroke with round ends adds up to its area (a rectangle and a disc).
-        const PictureShape slanted{ShapeKind::Line, Cap::Round, 255, 4, 5, 19, 17, 0, 0, 2.6f};
+        const PictureShape slanted{ShapeKind::Line, Cap::Round, 255, 4, 5, 19, 17, 0, 0, 2.6f};  // its area: a box, a disc
         draw_picture({&slanted, 1}, size, out.data());
         const double w = stroke_pixels(2.6f, size), length = std::hypot(15.0, 12.0) * size / 24;
         EXPECT_NEAR(std::accumulate(out.begin(), out.end(), 0.0) / 255, w * length + 3.14159265 * w * w / 4, 0.03 * w * length);
