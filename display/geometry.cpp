@@ -15,33 +15,45 @@ Rect next_column(const Rect& previous, int u, int width_after_gap, int top, int 
 /// Whole stops on the aperture scale, f/0.7 to f/128: 16 labels, 15 intervals.
 constexpr int aperture_label_intervals = 15;
 
-/// The height a panel of `shape` takes when it flows into `columns` columns of lines, as the details
+/// Whether a panel of `shape` flows into `columns` columns of lines `height` high, as the details
 /// panel flows them: top to bottom, on in the next column, a gap never starting one.
+bool flows_into(const PanelShape& shape, int columns, int height, int line, int gap)
+{
+    int c = 0;
+    int y = 0;
+    for (int i = 0; i < shape.count; ++i) {
+        if (shape.slots[static_cast<std::size_t>(i)] == PanelSlot::Gap) {
+            if (y > 0)
+                y += gap;
+            continue;
+        }
+        if (y + line > height) {
+            if (++c >= columns)
+                return false;
+            y = 0;
+        }
+        y += line;
+    }
+    return true;
+}
+
+/// The least height in which a panel of `shape` flows into `columns` columns of lines: a taller
+/// panel holds whatever a lower one does, so the least is found by halving.
 int flowed_height(const PanelShape& shape, int columns, int line, int gap)
 {
     int one_column = 0;
     for (int i = 0; i < shape.count; ++i)
         one_column += shape.slots[static_cast<std::size_t>(i)] == PanelSlot::Gap ? gap : line;
-    for (int height = line; height < one_column; ++height) {
-        int c = 0;
-        int y = 0;
-        bool fits = true;
-        for (int i = 0; i < shape.count && fits; ++i) {
-            if (shape.slots[static_cast<std::size_t>(i)] == PanelSlot::Gap) {
-                if (y > 0)
-                    y += gap;
-                continue;
-            }
-            if (y + line > height) {
-                fits = ++c < columns;
-                y = 0;
-            }
-            y += line;
-        }
-        if (fits)
-            return height;
+    int low = line;
+    int high = std::max(line, one_column);
+    while (columns > 1 && low < high) {
+        const int middle = low + (high - low) / 2;
+        if (flows_into(shape, columns, middle, line, gap))
+            high = middle;
+        else
+            low = middle + 1;
     }
-    return one_column;
+    return high;
 }
 
 /// The height the fullest panel of any mode takes in `columns` columns of lines.
