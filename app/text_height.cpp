@@ -79,8 +79,9 @@ int choose_layout(ScaleGeometry& geometry, TextMeasure& measure, const LayoutLim
     Fitting chosen = side;
     bool portrait = false;
     const int comfortable = at_dpi(comfortable_text_height, limits.dpi);
-    if (limits.page && limits.client_height > limits.client_width &&
-        (!side.fits || side.text_height < comfortable)) {
+    // A client taller than wide tries the portrait layout: the Windows program takes it wherever it
+    // reads larger, the page where the columns side by side would read below the comfortable height.
+    if (limits.client_height > limits.client_width && (!side.fits || !limits.page || side.text_height < comfortable)) {
         Fitting upright;
         if (comfortable <= largest)
             upright = largest_fitting(geometry, measure, limits, std::max(smallest, comfortable), largest,
@@ -125,4 +126,37 @@ ClientSize minimum_client_size(ScaleGeometry& scratch, TextMeasure& measure, int
 int minimum_client_width(ScaleGeometry& scratch, TextMeasure& measure, int dpi)
 {
     return minimum_client_size(scratch, measure, dpi).width;
+}
+
+LeastClients least_clients(ScaleGeometry& scratch, TextMeasure& measure, int dpi)
+{
+    LeastClients least;
+    least.side = minimum_client_size(scratch, measure, dpi);
+    // In portrait the scales' needs set the width, unless a toolbar of the first row is wider; the
+    // toolbars then take as many rows as that width needs, and the height follows.
+    LayoutLimits limits;
+    limits.dpi = dpi;
+    lay_out(scratch, measure, readable_text_height(dpi), limits, true);
+    int widest = 0;
+    for (const ToolbarPlace& p : toolbar_places(scratch, Mode::DepthOfField))
+        widest = std::max(widest, p.width);
+    limits.client_width = std::max(scratch.needed_width, widest + 2 * scratch.u);
+    lay_out(scratch, measure, readable_text_height(dpi), limits, true);
+    least.upright = {limits.client_width, std::max(scratch.needed_height, limits.client_width + 1)};
+    return least;
+}
+
+ClientSize readable_client(ClientSize wanted, const LeastClients& least, bool width_moves)
+{
+    const auto grown = [&](ClientSize to) {
+        return ClientSize{std::max(wanted.width, to.width), std::max(wanted.height, to.height)};
+    };
+    const auto holds = [&](ClientSize to) { return wanted.width >= to.width && wanted.height >= to.height; };
+    if (holds(least.side) || holds(least.upright))
+        return wanted;
+    // Portrait where the height holds it, or, while the height moves, where the width is too narrow
+    // for the columns side by side but not for a portrait layout; otherwise side by side.
+    const bool upright = wanted.height >= least.upright.height ||
+                         (!width_moves && wanted.width < least.side.width && wanted.width >= least.upright.width);
+    return grown(upright ? least.upright : least.side);
 }

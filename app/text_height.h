@@ -25,11 +25,11 @@ struct LayoutLimits {
     int dpi = design_dpi;
     int smallest_text_height = 0;
     int largest_text_height = 0;
-    /// The web page's layout (LayoutStyle::page). A client taller than wide whose columns side by
-    /// side would get less than the comfortable text height takes the portrait layout where that
-    /// gives a larger text (or the only fitting one); its text grows while the scales keep at
-    /// least half the client's height, or, where not even the comfortable height does that, as
-    /// far as it fits.
+    /// The web page's layout (LayoutStyle::page). A client taller than wide takes the portrait
+    /// layout where that gives a larger text (or the only fitting one): the Windows program's
+    /// always, the page's where its columns side by side would get less than the comfortable text
+    /// height. In portrait the text grows while the scales keep at least half the client's
+    /// height, or, where not even the comfortable height does that, as far as it fits.
     bool page = false;
     /// Fingers press the toolbar buttons: each is a finger_target square.
     bool touch = false;
@@ -64,3 +64,18 @@ ClientSize minimum_client_size(ScaleGeometry& scratch, TextMeasure& measure, int
 
 /// The width of minimum_client_size.
 int minimum_client_width(ScaleGeometry& scratch, TextMeasure& measure, int dpi = design_dpi);
+
+/// The smallest clients on a screen of `dpi` in which the readable minimum text is whole: with the
+/// columns side by side (minimum_client_size), and in portrait, narrower and taller, where the
+/// first row of toolbars wraps and the details stand below the scales.
+struct LeastClients {
+    ClientSize side;
+    ClientSize upright;
+};
+LeastClients least_clients(ScaleGeometry& scratch, TextMeasure& measure, int dpi = design_dpi);
+
+/// The client nearest to `wanted`, never smaller, in which one of the two least clients fits:
+/// `wanted` itself where one does; else grown to one of them: the portrait one where the height
+/// holds it, or, unless only the width is being changed (`width_moves`), where the width is too
+/// narrow for the columns side by side but holds a portrait layout; otherwise the side-by-side one.
+ClientSize readable_client(ClientSize wanted, const LeastClients& least, bool width_moves);

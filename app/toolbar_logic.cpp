@@ -33,19 +33,6 @@ int hit_button(int x, int y, const ToolbarMetrics& m, int columns, int rows)
     return r * columns + c;
 }
 
-void scale_picture(const uint8_t* art, int from, int from_stride, uint8_t* out, int to, int to_stride, int bytes)
-{
-    if (from <= 0 || to <= 0) return;
-    for (int y = 0; y < to; ++y) {
-        const uint8_t* row = art + static_cast<std::ptrdiff_t>(y * from / to) * from_stride;
-        uint8_t* target = out + static_cast<std::ptrdiff_t>(y) * to_stride;
-        for (int x = 0; x < to; ++x) {
-            const uint8_t* pixel = row + static_cast<std::ptrdiff_t>(x * from / to) * bytes;
-            for (int b = 0; b < bytes; ++b) target[x * bytes + b] = pixel[b];
-        }
-    }
-}
-
 bool apply_click(ButtonKind kind, std::span<int> states, int index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= states.size()) return false;

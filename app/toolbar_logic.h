@@ -1,6 +1,5 @@
-// The toolbar's pointer arithmetic, button states and pictures, apart from any window: which hover
-// cell and which button lie under a point, how a click changes radio and toggle states, and the
-// button pictures scaled from their pixel art.
+// The toolbar's pointer arithmetic and button states, apart from any window: which hover cell and
+// which button lie under a point, and how a click changes radio and toggle states.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +27,6 @@ int hover_cell(int x, int y, const ToolbarMetrics& m, int columns, int rows);
 /// button's edge, both ends included, and the same for rows. Returns the index, or -1 for a gap or
 /// the border.
 int hit_button(int x, int y, const ToolbarMetrics& m, int columns, int rows);
-
-/// A button picture scaled from its pixel art: `to` x `to` pixels from `from` x `from` ones, each
-/// taking the art's pixel under it (nearest neighbour: whole art pixels, at 1.5x every other one
-/// doubled). Pixels are `bytes` bytes each, rows `from_stride` and `to_stride` bytes apart.
-void scale_picture(const uint8_t* art, int from, int from_stride, uint8_t* out, int to, int to_stride, int bytes);
 
 /// The state change of a click on button `index`: Radio selects it alone, Toggle flips it,
 /// Push leaves every state as it is. Returns true when a state changed or was set.

@@ -78,7 +78,9 @@ void render_row(double blur, const BlurStripShape& shape, uint8_t* row)
     std::array<int, largest_half_width + 1> brightness;
     const int half_width = shape.width / 2;
     // At the design size a spot of b CoCs is b pixels wide; a larger pixel scale widens it alike.
-    const double spot = shape.scale_halves == 2 ? blur : blur * shape.scale_halves / 2;
+    const double spot = shape.scale_quarters == design_scale_quarters
+                            ? blur
+                            : blur * shape.scale_quarters / design_scale_quarters;
     const int count = spot_profile(spot, half_width, brightness);
     const Colour c = blur_colour(blur);
     const ChannelScale blue{c.blue}, green{c.green}, red{c.red};
@@ -95,13 +97,13 @@ void render_row(double blur, const BlurStripShape& shape, uint8_t* row)
 
 }  // namespace
 
-BlurStripShape blur_strip_shape(int width, int scale_halves)
+BlurStripShape blur_strip_shape(int width, int scale_quarters)
 {
     const int half_width = std::clamp(width / 2, 0, largest_half_width);
     BlurStripShape shape;
     shape.width = 2 * half_width + 1;
     shape.stride = (shape.width * 3 + 3) / 4 * 4;
-    shape.scale_halves = scale_halves > 0 ? scale_halves : 2;
+    shape.scale_quarters = scale_quarters > 0 ? scale_quarters : design_scale_quarters;
     return shape;
 }
 

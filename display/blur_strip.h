@@ -5,19 +5,21 @@
 #include <cstdint>
 #include <span>
 
+#include "display/pixel_scale.h"
+
 /// Bytes per strip row at the design size: 65 pixels of blue, green, red, padded to a multiple of 4.
 inline constexpr int strip_stride = 196;
 
 /// The strip's size: `width` pixels (odd, the spot's centre in the middle), rows `stride` bytes
-/// apart, and the pixel scale in halves that widens every spot with it.
+/// apart, and the pixel scale in quarters that widens every spot with it.
 struct BlurStripShape {
     int width = 65;
     int stride = strip_stride;
-    int scale_halves = 2;
+    int scale_quarters = design_scale_quarters;
 };
 
-/// The shape of a strip `width` pixels wide (made odd, at most 257) drawn at `scale_halves`.
-BlurStripShape blur_strip_shape(int width, int scale_halves);
+/// The shape of a strip `width` pixels wide (made odd, at most 257) drawn at `scale_quarters`.
+BlurStripShape blur_strip_shape(int width, int scale_quarters);
 
 /// The strip image for `row_blur`: n rows of shape.stride bytes, top row first, so that entry 0
 /// becomes the bottom row. `pixels` holds at least n * shape.stride bytes. A row's spot has the

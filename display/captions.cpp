@@ -62,7 +62,7 @@ int caption_line_height(TextMeasure& measure, const Text256 (&texts)[caption_pla
     const int side = w[0] > w[2] ? w[0] : w[2];
     const int needed = w[1] > 0 ? w[1] + 2 * side : w[0] + w[2];
     const int full = g.text_height > 0 ? g.text_height : g.line_height;
-    if (full <= smallest_caption_height)
+    if (full <= g.smallest_text)
         return g.text_height;  // nothing smaller to go to
     int height = full - 1;
     if (needed > 0 && width > gaps) {
@@ -70,10 +70,10 @@ int caption_line_height(TextMeasure& measure, const Text256 (&texts)[caption_pla
         if (estimate < height)
             height = static_cast<int>(estimate);
     }
-    for (; height > smallest_caption_height; --height)
+    for (; height > g.smallest_text; --height)
         if (fits_at(measure, height, texts, width, gap))
             return height;
-    return smallest_caption_height;
+    return g.smallest_text;
 }
 
 void draw_captions(Canvas& canvas, TextMeasure& measure, const CaptionTexts& texts, const ScaleGeometry& g)

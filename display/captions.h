@@ -6,13 +6,10 @@
 #include "display/geometry.h"
 #include "text/caption_text.h"
 
-/// The smallest text height a caption line is made smaller to.
-inline constexpr int smallest_caption_height = 8;
-
 /// The text height a caption line's texts (left, centre, right; empty ones are not drawn) are
 /// drawn at in a rectangle `width` pixels wide: the layout's own height when they fit there,
 /// each whole and at least `gap` pixels from its neighbour, otherwise the largest smaller height
-/// at which they do (never below smallest_caption_height).
+/// at which they do (never below g.smallest_text).
 int caption_line_height(TextMeasure& measure, const Text256 (&texts)[caption_place_count], int width, int gap,
                         const ScaleGeometry& g);
 

@@ -34,94 +34,43 @@ bool is_row(PanelSlot slot) { return slot != PanelSlot::Gap; }
 
 PanelSlot slot_of(const PanelText& text, int i) { return text.lines[static_cast<std::size_t>(i)].slot; }
 
-/// Places every slot in `columns` columns, top to bottom and then on in the next column; false
-/// when they do not all find room.
-bool flow(const PanelText& text, const ScaleGeometry& g, const LineArea& a, int columns, DetailsPlacement& out)
+/// Places the slots from row `first` on (a row is a shown or hidden line) in `columns` columns, top
+/// to bottom and then on in the next column, a gap never starting a column; the rows before `first`
+/// and those that find no room get no rectangle. Returns how many rows found room.
+int flow(const PanelText& text, const ScaleGeometry& g, const LineArea& a, int columns, int first,
+         DetailsPlacement& out)
 {
     const int width = (a.right - a.left - (columns - 1) * a.gap) / columns;
     int c = 0;
     int y = a.top;
+    int row = 0;
+    int placed = 0;
+    bool full = a.top + g.line_height > a.bottom;
     for (int i = 0; i < text.count; ++i) {
         Rect& at = out.at[static_cast<std::size_t>(i)];
         at = {};
         const PanelSlot slot = slot_of(text, i);
         if (slot == PanelSlot::Gap) {
             if (y != a.top)
-                y += g.u;  // a gap never starts a column
+                y += g.u;
             continue;
         }
+        if (row++ < first || full)
+            continue;
         if (y + g.line_height > a.bottom) {
-            if (++c >= columns || a.top + g.line_height > a.bottom)
-                return false;
+            if (++c >= columns) {
+                full = true;
+                continue;
+            }
             y = a.top;
         }
         const int left = a.left + c * (width + a.gap);
         if (slot == PanelSlot::Line)
             at = {left, y, left + width, y + g.line_height};
         y += g.line_height;
+        ++placed;
     }
-    return true;
-}
-
-/// The largest first row from which the remaining rows all fit the panel's height.
-int last_first_row(const PanelText& text, const ScaleGeometry& g, const LineArea& a, int rows)
-{
-    const int height = a.bottom - a.top;
-    int used = 0;
-    int fitting = 0;
-    int pending_gap = 0;
-    for (int i = text.count - 1; i >= 0; --i) {
-        if (!is_row(slot_of(text, i))) {
-            if (fitting > 0)
-                pending_gap += g.u;
-            continue;
-        }
-        const int need = used + (fitting > 0 ? pending_gap : 0) + g.line_height;
-        if (need > height)
-            break;
-        used = need;
-        pending_gap = 0;
-        ++fitting;
-    }
-    return std::max(0, rows - std::max(fitting, 1));
-}
-
-/// One scrolling column: the rows from `first` on, as many as fit.
-void scroll(const PanelText& text, const ScaleGeometry& g, const LineArea& a, int rows, int first,
-            DetailsPlacement& out)
-{
-    DetailsScroll& s = out.scroll;
-    s.rows = rows;
-    s.last_first = last_first_row(text, g, a, rows);
-    s.first = std::clamp(first, 0, s.last_first);
-    s.shown = 0;
-    int row = 0;
-    int y = a.top;
-    bool full = false;
-    for (int i = 0; i < text.count; ++i) {
-        Rect& at = out.at[static_cast<std::size_t>(i)];
-        at = {};
-        const PanelSlot slot = slot_of(text, i);
-        if (slot == PanelSlot::Gap) {
-            if (s.shown > 0)
-                y += g.u;
-            continue;
-        }
-        const int this_row = row++;
-        if (this_row < s.first || full)
-            continue;
-        if (y + g.line_height > a.bottom) {
-            full = true;
-            continue;
-        }
-        if (slot == PanelSlot::Line)
-            at = {a.left, y, a.right, y + g.line_height};
-        y += g.line_height;
-        ++s.shown;
-    }
-    // Beside the lines, a margin inside the panel's right and bottom edges.
-    const Rect& c = column(g, Column::Details).column;
-    s.bar = {c.right - 3 * g.u, a.top, c.right - 2 * g.u, a.bottom - g.u};
+    return placed;
 }
 
 void draw_scroll_bar(Canvas& canvas, const DetailsScroll& s)
@@ -151,14 +100,24 @@ void place_details(const PanelText& text, const ScaleGeometry& g, int first, Det
     out.scroll.rows = rows;
     const int most = std::max(1, (a.right - a.left + a.gap) / (a.natural + a.gap));
     for (int columns = 1; columns <= most; ++columns) {
-        if (flow(text, g, a, columns, out)) {
+        if (flow(text, g, a, columns, 0, out) == rows) {
             out.columns = columns;
             out.scroll.shown = rows;
             return;
         }
     }
-    out.columns = 1;
-    scroll(text, g, a, rows, first, out);
+    // As many columns as the width holds, and the rows from `first` on in them: only what is left
+    // scrolls. The last first row is the one from which the remaining rows just fill the columns.
+    DetailsScroll& s = out.scroll;
+    out.columns = most;
+    s.last_first = rows - 1;
+    while (s.last_first > 0 && flow(text, g, a, most, s.last_first - 1, out) == rows - s.last_first + 1)
+        --s.last_first;
+    s.first = std::clamp(first, 0, s.last_first);
+    s.shown = flow(text, g, a, most, s.first, out);
+    // Beside the lines, a margin inside the panel's right and bottom edges.
+    const Rect& c = column(g, Column::Details).column;
+    s.bar = {c.right - 3 * g.u, a.top, c.right - 2 * g.u, a.bottom - g.u};
 }
 
 int details_line_height(TextMeasure& measure, std::u16string_view line, int width, const ScaleGeometry& g)

@@ -10,18 +10,20 @@
 /// a gap, a hidden line, or a line scrolled out of sight), and how the panel scrolls.
 struct DetailsPlacement {
     std::array<Rect, panel_line_capacity> at{};
-    /// Side-by-side columns of lines (1 when the panel scrolls).
+    /// Side-by-side columns of lines.
     int columns = 1;
     DetailsScroll scroll;
 };
 
 /// Places the lines of `text` in the details column of `g`, from its top down, each in a rectangle
-/// one line high; a gap slot moves down by u, a hidden slot by a line without drawing. Lines that
-/// do not fit below each other flow into further columns beside them, as many as the panel holds
-/// at the width of the layout's own text column (2u apart, sharing the panel's width); when even
-/// those do not hold them all, one column scrolls by rows: the rows from `first` on are shown (a
-/// gap never starts the panel), and a scroll bar stands at the panel's right edge. `first` is kept
-/// within 0 to the last first row that still fills the panel.
+/// one line high; a gap slot moves down by u (a gap never starts a column), a hidden slot by a line
+/// without drawing. Lines that do not fit below each other flow into further columns beside them,
+/// as few as hold them all, at most as many as the panel holds at the width of the layout's own
+/// text column (2u apart, sharing the panel's width). When even those do not hold them all, they
+/// all stand in every column the width holds and only the rest scrolls: the rows from `first` on
+/// are shown (a row is a shown or hidden line), as many as fill the columns, and a scroll bar stands
+/// at the panel's right edge. `first` is kept within 0 to the first row from which the remaining
+/// rows just fill the columns.
 void place_details(const PanelText& text, const ScaleGeometry& g, int first, DetailsPlacement& out);
 
 /// The text height a details line is drawn at in a rectangle `width` pixels wide: the layout's

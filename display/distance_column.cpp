@@ -9,6 +9,7 @@
 #include "display/markers.h"
 #include "display/panel.h"
 #include "display/row_blur.h"
+#include "display/stroke.h"
 #include "display/value_scale.h"
 #include "text/format.h"
 
@@ -95,7 +96,7 @@ private:
         last_row_ = row;
         const int strip = g_.strip_left;
         const Colour colour = blur_colour(blur_[j]);
-        canvas_.line(strip - scaled(g_, 5), y + slant / 2, strip - scaled(g_, 10), y + slant, colour);
+        draw_stroke(canvas_, strip - scaled(g_, 5), y + slant / 2, strip - scaled(g_, 10), y + slant, colour, line_width(g_));
         const Text256 label = format(u"%d", {c.level});
         const int width = measure_.text_width(g_.text_height, label.view());
         canvas_.text(strip - width - scaled(g_, 12), row - half_, label.view(), FontKind::Text, colour);
@@ -127,7 +128,7 @@ void draw_contours(Canvas& canvas, TextMeasure& measure, const CalcState& s, con
     const int half = g.line_height / 2;
     const bool stack = s.mode == Mode::FocusStacking;
 
-    canvas.line(strip, scale.top, strip, scale.bottom, colours::white);
+    draw_stroke(canvas, strip, scale.top, strip, scale.bottom, colours::white, line_width(g));
 
     int minimum = 0;
     for (int j = 1; j < n; ++j)
@@ -142,8 +143,8 @@ void draw_contours(Canvas& canvas, TextMeasure& measure, const CalcState& s, con
             continue;  // between the first and the last image
         const int slant = j < minimum ? half : (j > minimum ? -half : 0);
         const Colour colour = blur_colour(blur[j]);
-        canvas.line(line_x, y, line_x - scaled(g, 5), y, colour);
-        canvas.line(strip, y, strip - scaled(g, 5), y + slant / 2, colour);
+        draw_stroke(canvas, line_x, y, line_x - scaled(g, 5), y, colour, line_width(g));
+        draw_stroke(canvas, strip, y, strip - scaled(g, 5), y + slant / 2, colour, line_width(g));
     }
     ContourLabels(canvas, measure, s, g, blur, minimum).draw();
 
@@ -151,7 +152,7 @@ void draw_contours(Canvas& canvas, TextMeasure& measure, const CalcState& s, con
     const int width = measure.text_width(g.text_height, label.view());
     const Colour colour = blur_colour(blur[minimum]);
     const auto minimum_label = [&](int y, bool text) {
-        canvas.line(strip - scaled(g, 10), y, strip, y, colour);
+        draw_stroke(canvas, strip - scaled(g, 10), y, strip, y, colour, line_width(g));
         if (text)
             canvas.text(strip - width - scaled(g, 12), y - half, label.view(), FontKind::Text, colour);
     };
@@ -178,7 +179,7 @@ void paint_distance_column(Canvas& canvas, TextMeasure& measure, const CalcState
     const std::span<double> blur = scratch.row_blur(n);
     if (!blur.empty()) {
         compute_row_blur(blur, s, camera);
-        const BlurStripShape shape = blur_strip_shape(g.strip_width, g.scale_halves);
+        const BlurStripShape shape = blur_strip_shape(g.strip_width, g.scale_quarters);
         const std::span<uint8_t> pixels = scratch.strip(n, shape.stride);
         if (!pixels.empty()) {
             render_blur_strip(blur, pixels, shape);
@@ -190,7 +191,7 @@ void paint_distance_column(Canvas& canvas, TextMeasure& measure, const CalcState
     const ScaleWindow w = distance_window(s);
     const ScaleMapping mapping = s.mode == Mode::Macro ? ScaleMapping::Linear : ScaleMapping::Reciprocal;
     draw_value_scale(canvas, g.line_height,
-                     {g.distance_line_x, c.scale.top, c.scale.bottom, w.low, w.high, false, mapping, g.scale_halves});
+                     {g.distance_line_x, c.scale.top, c.scale.bottom, w.low, w.high, false, mapping, g.scale_quarters});
     draw_distance_lines(canvas, s, g);
     if (!blur.empty())
         draw_contours(canvas, measure, s, g, blur);

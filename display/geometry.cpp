@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/panel_text.h"
+
 namespace {
 
 /// Column rectangles are laid out left to right, each `u` after the previous one.
@@ -12,44 +14,55 @@ Rect next_column(const Rect& previous, int u, int width_after_gap, int top, int 
 
 /// Whole stops on the aperture scale, f/0.7 to f/128: 16 labels, 15 intervals.
 constexpr int aperture_label_intervals = 15;
-/// The details panel's tallest fixed content, the depth-of-field lines: 10 lines and 3 gaps.
-constexpr int details_lines = 10;
-constexpr int details_gaps = 3;
 
-/// Groups of lines, a gap between neighbours: the depth-of-field lines and the macro lines, the
-/// panel's two tallest fixed contents.
-struct LineGroups {
-    int count;
-    int lines[5];
-};
-constexpr LineGroups fixed_details[] = {{4, {1, 4, 1, 4}}, {5, {4, 1, 3, 1, 1}}};
-
-/// The height the groups take when they flow into `columns` columns of lines, as the details
+/// Whether a panel of `shape` flows into `columns` columns of lines `height` high, as the details
 /// panel flows them: top to bottom, on in the next column, a gap never starting one.
-int flowed_height(const LineGroups& groups, int columns, int line, int gap)
+bool flows_into(const PanelShape& shape, int columns, int height, int line, int gap)
 {
-    int one_column = (groups.count - 1) * gap;
-    for (int i = 0; i < groups.count; ++i)
-        one_column += groups.lines[i] * line;
-    for (int height = line; height < one_column; ++height) {
-        int c = 0;
-        int y = 0;
-        bool fits = true;
-        for (int group = 0; group < groups.count && fits; ++group) {
-            if (group > 0 && y > 0)
+    int c = 0;
+    int y = 0;
+    for (int i = 0; i < shape.count; ++i) {
+        if (shape.slots[static_cast<std::size_t>(i)] == PanelSlot::Gap) {
+            if (y > 0)
                 y += gap;
-            for (int l = 0; l < groups.lines[group] && fits; ++l) {
-                if (y + line > height) {
-                    fits = ++c < columns;
-                    y = 0;
-                }
-                y += line;
-            }
+            continue;
         }
-        if (fits)
-            return height;
+        if (y + line > height) {
+            if (++c >= columns)
+                return false;
+            y = 0;
+        }
+        y += line;
     }
-    return one_column;
+    return true;
+}
+
+/// The least height in which a panel of `shape` flows into `columns` columns of lines: a taller
+/// panel holds whatever a lower one does, so the least is found by halving.
+int flowed_height(const PanelShape& shape, int columns, int line, int gap)
+{
+    int one_column = 0;
+    for (int i = 0; i < shape.count; ++i)
+        one_column += shape.slots[static_cast<std::size_t>(i)] == PanelSlot::Gap ? gap : line;
+    int low = line;
+    int high = std::max(line, one_column);
+    while (columns > 1 && low < high) {
+        const int middle = low + (high - low) / 2;
+        if (flows_into(shape, columns, middle, line, gap))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return high;
+}
+
+/// The height the fullest panel of any mode takes in `columns` columns of lines.
+int details_height(int columns, int line, int gap)
+{
+    int height = 0;
+    for (const Mode mode : {Mode::DepthOfField, Mode::BestFStop, Mode::FocusStacking, Mode::Blur, Mode::Macro})
+        height = std::max(height, flowed_height(fullest_panel(mode), columns, line, gap));
+    return height;
 }
 
 /// The rows below the column top that the scales need: their margins and the aperture labels'
@@ -101,12 +114,14 @@ void side_by_side(ScaleGeometry& g, int client_width, int client_height)
     // Below the column top: the scales' margins and labels; or the details lines and the column's
     // bottom margin.
     const int for_scales = top + scale_rows(g) + u;
-    const int for_details = top + details_lines * line_height + details_gaps * u + u;
+    const int for_details = top + details_height(1, line_height, u) + u;
     g.needed_height = std::max(for_scales, for_details);
 }
 
-/// A narrow tall client: the four scales across its width, the details panel below them.
-void portrait(ScaleGeometry& g, int client_width, int client_height)
+/// A narrow tall client: the four scales across its width, the details panel below them. The
+/// distance column holds its three caption texts (near, focus, far) at the smallest line height
+/// `caption_room` wide, with their gaps.
+void portrait(ScaleGeometry& g, int client_width, int client_height, int caption_room)
 {
     const int u = g.u;
     // The client's margin and the gap between panels (room for the focus cue); the margin inside
@@ -115,13 +130,14 @@ void portrait(ScaleGeometry& g, int client_width, int client_height)
     const int pad = std::max(scaled(g, 2), u / 3);
     const int gap = scaled(g, 12);
     // The lens scale's labels reach five digits (10000 mm).
-    const int widths[4] = {
+    int widths[4] = {
         2 * pad + scaled(g, 20) + g.w4 + g.w4 / 4,
         2 * pad + scaled(g, 22) + g.w4,
         2 * pad + g.w5 + gap + gap + g.w8,
         2 * pad + scaled(g, 22) + g.w4,
     };
     const int least_strip = 2 * scaled(g, design_strip_width / 8) + 1;
+    widths[2] = std::max(widths[2], 2 * pad + caption_room + 2 * u - least_strip);
     int across = 5 * edge + least_strip;
     for (const int w : widths)
         across += w;
@@ -134,19 +150,17 @@ void portrait(ScaleGeometry& g, int client_width, int client_height)
     extra -= strip_grows;
     const int right = std::max(client_width, across) - edge;
 
-    // The details panel: a margin, its name line, and the depth-of-field or macro lines in as many
-    // columns of lines as its width holds at the layout's own line width.
+    // The details panel: a margin, its name line, and the lines of the fullest panel of any mode in
+    // as many columns of lines as its width holds at the layout's own line width.
     const int line = g.line_height;
     const int area = right - edge - 6 * u;
     const int natural = std::max(1, g.w25 - 2 * u);
     const int columns = std::max(1, (area + 2 * u) / (natural + 2 * u));
-    int details_height = 0;
-    for (const LineGroups& groups : fixed_details)
-        details_height = std::max(details_height, u + line + flowed_height(groups, columns, line, u));
-    const int details_top = client_height - edge - details_height;
+    const int panel_height = u + line + details_height(columns, line, u);
+    const int details_top = client_height - edge - panel_height;
     const int top = g.column_top;
     const int bottom = details_top - edge;
-    g.needed_height = top + scale_rows(g) + edge + details_height + edge;
+    g.needed_height = top + scale_rows(g) + edge + panel_height + edge;
 
     int left = edge;
     for (int i = 0; i < 4; ++i) {
@@ -184,8 +198,8 @@ void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int 
     g.client_width = client_width;
     g.client_height = client_height;
     g.dpi = dpi > 0 ? dpi : design_dpi;
-    g.scale_halves = layout_scale_halves(text_height, g.dpi);
-    g.smallest_text = readable_text_height(g.dpi);
+    g.scale_quarters = layout_scale_quarters(text_height, g.dpi);
+    g.smallest_text = smallest_line_text_height(g.dpi);
     g.toolbar_button = scaled(g, 24);
     g.toolbar_pitch = std::max(scaled(g, 27), style.least_pitch);
     g.toolbar_border = scaled(g, 1);
@@ -197,12 +211,14 @@ void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int 
     // The first row of toolbars at y = u (in as many rows as the style says, a small gap apart), a
     // small gap, then the row of toolbars over the columns, which starts just inside the panels'
     // tops; the caption lines follow a margin below its buttons' pictures in the Windows
-    // program's layout, below the toolbars themselves in the page's.
+    // program's layout, below the toolbars themselves in the page's, and never where a toolbar
+    // window would cover the tops of their letters.
     const int toolbar = toolbar_height(g, 1);
     const int rows = g.style.toolbar_rows;
     g.toolbar_row_top = u + rows * toolbar + rows * scaled(g, 5);
     g.panel_top = g.toolbar_row_top - scaled(g, 4);
-    g.name_line_top = g.toolbar_row_top + (windows_look(g.style) ? g.toolbar_button : toolbar) + u;
+    g.name_line_top = g.toolbar_row_top + (windows_look(g.style) ? std::max(g.toolbar_button + u, toolbar)
+                                                                  : toolbar + u);
     g.value_line_top = g.name_line_top + line_height;
     g.column_top = g.name_line_top + 2 * line_height;
 
@@ -213,7 +229,7 @@ void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int 
     g.strip_width = 2 * scaled(g, design_strip_width / 2) + 1;
 
     if (g.style.portrait)
-        portrait(g, client_width, client_height);
+        portrait(g, client_width, client_height, 3 * measure.text_width(g.smallest_text, u">9999 mm"));
     else
         side_by_side(g, client_width, client_height);
 }

@@ -68,10 +68,10 @@ struct ScaleGeometry {
     int client_width = 0;
     int client_height = 0;
     /// The screen's pixels per inch, the pixel scale of the toolbar pictures, markers, ticks and
-    /// strip in half steps (2 = their design size), and the smallest text a line may be drawn at.
+    /// strip in quarter steps (4 = their design size), and the smallest text a line may be drawn at.
     int dpi = design_dpi;
-    int scale_halves = 2;
-    int smallest_text = 8;
+    int scale_quarters = design_scale_quarters;
+    int smallest_text = 11;
     /// Toolbar buttons: the picture's edge, the distance from one button to the next, the border.
     /// A button takes clicks over its picture, or over its whole pitch when the style asks for a
     /// least pitch (toolbar_target).
@@ -102,8 +102,7 @@ struct ScaleGeometry {
     std::array<ColumnGeometry, column_count> columns{};
     /// The client size this text height needs: the columns' own widths with their margins (in a
     /// portrait layout, with the narrowest blur strip), and the height at which the aperture labels
-    /// and every details line of a depth-of-field panel (in portrait, of a macro one too) have
-    /// their room.
+    /// and every details line of the fullest panel of every mode (fullest_panel) have their room.
     int needed_width = 0;
     int needed_height = 0;
     /// Rows of the distance column's near, far and focus lines, written by painting and by drags.
@@ -117,7 +116,10 @@ struct ScaleGeometry {
 inline constexpr int design_strip_width = 65;
 
 /// `n` design pixels at the layout's pixel scale.
-inline int scaled(const ScaleGeometry& g, int n) { return scale_pixels(n, g.scale_halves); }
+inline int scaled(const ScaleGeometry& g, int n) { return scale_pixels(n, g.scale_quarters); }
+
+/// The width of the scales' lines and ticks and of the distance lines: one pixel at the design size.
+inline int line_width(const ScaleGeometry& g) { return scaled(g, 1); }
 
 /// The edge of the square in which a toolbar button takes clicks and touches.
 inline int toolbar_target(const ScaleGeometry& g)
@@ -140,7 +142,7 @@ inline ColumnGeometry& column(ScaleGeometry& g, Column c) { return g.columns[sta
 /// Side by side, the columns stand left to right and a wider client gives the rest of its width
 /// to the details column. In a portrait layout the four scales share the client's width (with a
 /// blur strip down to a quarter of its design width where the client is narrow), and the details
-/// panel runs across the client below them, as high as the depth-of-field or macro lines need in
+/// panel runs across the client below them, as high as the fullest panel of any mode needs in
 /// as many columns of lines as its width holds; the scales take the rest of the height.
 void layout_scales(ScaleGeometry& g, TextMeasure& measure, int text_height, int client_width, int client_height,
                    int dpi = design_dpi, const LayoutStyle& style = {});

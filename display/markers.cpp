@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "display/mapping.h"
+#include "display/stroke.h"
 
 namespace {
 
@@ -10,7 +11,8 @@ class DistanceLines {
 public:
     DistanceLines(Canvas& canvas, const CalcState& s, const ScaleGeometry& g)
         : canvas_(canvas), s_(s), rect_(column(g, Column::Distance).scale), strip_left_(g.strip_left),
-          line_x_(g.distance_line_x), length_(scaled(g, marker_length)), half_height_(scaled(g, marker_half_height))
+          line_x_(g.distance_line_x), length_(scaled(g, marker_length)), half_height_(scaled(g, marker_half_height)),
+          width_(line_width(g))
     {
     }
 
@@ -31,7 +33,7 @@ public:
             y = std::clamp(y, rect_.top, rect_.bottom);
         if (!inside(y))
             return y;
-        canvas_.line(strip_left_, y, line_x_, y, colour);
+        draw_stroke(canvas_, strip_left_, y, line_x_, y, colour, width_);
         if (with_triangle)
             canvas_.triangle({line_x_ - length_, y - half_height_}, {line_x_ - length_, y + half_height_}, {line_x_, y},
                              colour, colour);
@@ -48,6 +50,7 @@ private:
     int line_x_;
     int length_;
     int half_height_;
+    int width_;
 };
 
 void depth_of_field_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& g)
@@ -90,10 +93,10 @@ void macro_lines(const DistanceLines& lines, const CalcState& s, ScaleGeometry& 
 
 }  // namespace
 
-void draw_marker(Canvas& canvas, int left, int y, Colour colour, int scale_halves)
+void draw_marker(Canvas& canvas, int left, int y, Colour colour, int scale_quarters)
 {
-    const int half = scale_pixels(marker_half_height, scale_halves);
-    canvas.triangle({left, y - half}, {left, y + half}, {left + scale_pixels(marker_length, scale_halves), y}, colour,
+    const int half = scale_pixels(marker_half_height, scale_quarters);
+    canvas.triangle({left, y - half}, {left, y + half}, {left + scale_pixels(marker_length, scale_quarters), y}, colour,
                     colour);
 }
 

@@ -11,9 +11,9 @@ inline constexpr int marker_length = 8;
 inline constexpr int marker_half_height = 4;
 
 /// The marker triangle of a scale whose rectangle starts at `left`: (left, y - 4), (left, y + 4),
-/// (left + 8, y) at the design size, as many half steps larger as `scale_halves` says, outlined and
+/// (left + 8, y) at the design size, as many quarter steps larger as `scale_quarters` says, outlined and
 /// filled in `colour`.
-void draw_marker(Canvas& canvas, int left, int y, Colour colour, int scale_halves = 2);
+void draw_marker(Canvas& canvas, int left, int y, Colour colour, int scale_quarters = design_scale_quarters);
 
 /// The distance column's lines for the state's mode, drawn where their rows lie within the
 /// distance scale rectangle; writes the near, far and focus rows the mode defines into `g`

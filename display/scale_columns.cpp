@@ -8,6 +8,7 @@
 #include "display/mapping.h"
 #include "display/markers.h"
 #include "display/panel.h"
+#include "display/stroke.h"
 #include "display/value_scale.h"
 #include "text/format.h"
 
@@ -57,9 +58,9 @@ void paint_lens_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     const ScaleWindow w = lens_window(s);
     draw_value_scale(canvas, g.line_height,
                      {scale.left + scaled(g, 8), scale.top, scale.bottom, w.low, w.high, false,
-                      ScaleMapping::Reciprocal, g.scale_halves});
+                      ScaleMapping::Reciprocal, g.scale_quarters});
     const double value = s.mode == Mode::Macro ? s.fov : s.focal_length;
-    draw_marker(canvas, scale.left, lens_row(s, scale, value), colours::red, g.scale_halves);
+    draw_marker(canvas, scale.left, lens_row(s, scale, value), colours::red, g.scale_quarters);
     canvas.clear_clip();
 }
 
@@ -72,7 +73,7 @@ void paint_aperture_column(Canvas& canvas, const CalcState& s, const Camera& cam
     const int left = scale.left;
     const int half = g.line_height / 2;
     const int line_x = left + scaled(g, 8);
-    canvas.line(line_x, scale.top, line_x, scale.bottom, colours::white);
+    draw_stroke(canvas, line_x, scale.top, line_x, scale.bottom, colours::white, line_width(g));
 
     // Labels fall on whole stops: every 2nd half stop or every 3rd third stop (and on fewer stops
     // when the scale is too short for all sixteen).
@@ -86,19 +87,19 @@ void paint_aperture_column(Canvas& canvas, const CalcState& s, const Camera& cam
         const int y = aperture_tick_row(i, count, scale);
         const Colour colour = blur_colour(table[i] * to_disk);
         if (i % interval == 0) {
-            canvas.line(line_x, y, left + scaled(g, 18), y, colour);
+            draw_stroke(canvas, line_x, y, left + scaled(g, 18), y, colour, line_width(g));
             if ((i / interval) % stride == 0) {
                 const Text256 label = with_decimal_point(aperture_labels[i / interval]);
                 canvas.text(left + scaled(g, 22), y - half, label.view(), FontKind::Text, colour);
             }
         } else {
-            canvas.line(line_x, y, left + scaled(g, 13), y, colour);
+            draw_stroke(canvas, line_x, y, left + scaled(g, 13), y, colour, line_width(g));
         }
     }
 
     const bool computed = s.mode == Mode::BestFStop || s.mode == Mode::FocusStacking;
     const double value = computed ? s.optimum_f_stop : s.f_stop;
-    draw_marker(canvas, left, aperture_row(s, scale, value), computed ? colours::white : colours::red, g.scale_halves);
+    draw_marker(canvas, left, aperture_row(s, scale, value), computed ? colours::white : colours::red, g.scale_quarters);
 }
 
 void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& g)
@@ -111,7 +112,7 @@ void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     const ScaleWindow w = blur_window(s);
     draw_value_scale(canvas, g.line_height,
                      {scale.left + scaled(g, 10), scale.top, scale.bottom, w.low, w.high, true,
-                      ScaleMapping::Reciprocal, g.scale_halves});
+                      ScaleMapping::Reciprocal, g.scale_quarters});
 
     double value = s.optimum_blur;
     Colour colour = colours::white;
@@ -121,6 +122,6 @@ void paint_blur_column(Canvas& canvas, const CalcState& s, const ScaleGeometry& 
     } else if (s.mode == Mode::Blur) {
         value = s.blur;
     }
-    draw_marker(canvas, scale.left, blur_row(s, scale, value), colour, g.scale_halves);
+    draw_marker(canvas, scale.left, blur_row(s, scale, value), colour, g.scale_quarters);
     canvas.clear_clip();
 }

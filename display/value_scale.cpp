@@ -7,6 +7,7 @@
 #include "display/blur_colour.h"
 #include "display/mapping.h"
 #include "display/pixel_scale.h"
+#include "display/stroke.h"
 #include "text/format.h"
 
 namespace {
@@ -77,7 +78,7 @@ public:
 
     void draw()
     {
-        canvas_.line(s_.x, s_.top, s_.x, s_.bottom, colours::white);
+        draw_stroke(canvas_, s_.x, s_.top, s_.x, s_.bottom, colours::white, px(1));
         if (s_.low > 0 && (s_.high < 0 || s_.high / s_.low >= 2))
             draw_round_values();
         else
@@ -85,7 +86,7 @@ public:
     }
 
 private:
-    int px(int n) const { return scale_pixels(n, s_.scale_halves); }
+    int px(int n) const { return scale_pixels(n, s_.scale_quarters); }
     int reciprocal_row(double v) const { return fraction_to_y(recip_fraction(v, s_.low, s_.high), rect_); }
 
     /// Draws a label unless it would read as the one drawn just before it.
@@ -104,7 +105,7 @@ private:
         int last_tick = s_.top - 2 * line_height_;
         int label_edge = s_.top - 2 * line_height_;
         if (s_.high < 0) {
-            canvas_.line(x, s_.top, x + tick_, s_.top, colours::white);
+            draw_stroke(canvas_, x, s_.top, x + tick_, s_.top, colours::white, px(1));
             canvas_.text(label_x_, s_.top - half_, infinity_glyph, FontKind::Symbol, colours::white);
             label_edge = s_.top - half_ + line_height_;  // the row below the infinity sign's cell
         }
@@ -123,7 +124,7 @@ private:
                 continue;
             flag[i] = true;
             const Colour colour = colour_of(v);
-            canvas_.line(x, y, x + tick_, y, colour);
+            draw_stroke(canvas_, x, y, x + tick_, y, colour, px(1));
             if (y - half_ >= label_edge) {
                 label(y, round_value_label(v), colour);
                 label_edge = y - half_ + line_height_;
@@ -136,7 +137,7 @@ private:
             const double upper = round_values[i + 1];
             if (!flag[i] || !flag[i + 1] || (s_.high > 0 && lower > s_.high) || upper < s_.low)
                 continue;
-            const int d = (reciprocal_row(lower) - reciprocal_row(upper)) * 2 / s_.scale_halves;
+            const int d = (reciprocal_row(lower) - reciprocal_row(upper)) * design_scale_quarters / s_.scale_quarters;
             const Division div = division(i % 11, d);
             if (div.midpoint)
                 sub_tick((lower + upper) * 0.5, px(6));
@@ -149,7 +150,7 @@ private:
     {
         const int y = reciprocal_row(v);
         if (s_.top <= y && y <= s_.bottom)
-            canvas_.line(s_.x, y, s_.x + length, y, colour_of(v));
+            draw_stroke(canvas_, s_.x, y, s_.x + length, y, colour_of(v), px(1));
     }
 
     int stepped_row(double v) const
@@ -172,7 +173,7 @@ private:
                 v = 0;  // no "-0" where the steps cross zero
             const int y = stepped_row(v);
             if (s_.top <= y && y < s_.bottom) {
-                canvas_.line(x, y, x + tick_, y, colours::white);
+                draw_stroke(canvas_, x, y, x + tick_, y, colours::white, px(1));
                 if (y - half_ + line_height_ <= label_edge) {
                     label(y, plain_number(v, 4), colours::white);
                     label_edge = y - half_;
@@ -181,7 +182,7 @@ private:
             for (int j = 1; j <= 9; ++j) {
                 const int sy = stepped_row(j * ticks.step / 10 + v);
                 if (s_.top <= sy && sy < s_.bottom)
-                    canvas_.line(x, sy, x + (j == 5 ? tick_ : px(5)), sy, colours::white);
+                    draw_stroke(canvas_, x, sy, x + (j == 5 ? tick_ : px(5)), sy, colours::white, px(1));
             }
         }
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "display/canvas.h"
+#include "display/pixel_scale.h"
 #include "text/format.h"
 
 enum class ScaleMapping { Reciprocal, Linear };
@@ -20,8 +21,8 @@ struct ValueScale {
     bool coloured = false;
     /// How the evenly stepped ticks find their rows: through 1/value, or linearly (Macro distances).
     ScaleMapping mapping = ScaleMapping::Reciprocal;
-    /// The pixel scale of ticks, gaps and spacings, in halves of their design size.
-    int scale_halves = 2;
+    /// The pixel scale of ticks, gaps and spacings, in quarters of their design size.
+    int scale_quarters = design_scale_quarters;
 };
 
 /// The round values, eleven decades of 1, 1.2, 1.5, 2, 3, 4, 5, 6, 7, 8, 9 from 0.01 to 900 000 000:

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""Turns the text-art pictures in resources/ into the files the resource script includes.
+"""Turns the application icon's text art in resources/ into the file the resource script includes.
 
     make_bitmaps.py OUTPUT_DIR
 
-Every resources/bitmaps/NAME.txt becomes OUTPUT_DIR/NAME.bmp (8 bits per pixel, palette),
-and resources/icon/qel-32.txt with qel-16.txt become OUTPUT_DIR/qel.ico.
+resources/icon/qel-32.txt with qel-16.txt become OUTPUT_DIR/qel.ico (8 bits per pixel, palette).
 
 Text-art format: lines starting with ';' are comments; "palette C RRGGBB" gives the colour of
 character C; every other non-empty line is one row of pixels, top row first, one character per
@@ -64,14 +63,6 @@ def dib(rows, chars, palette, with_mask):
     return header + table + bytes(pixels) + mask, width, height
 
 
-def write_bmp(source, target):
-    rows, chars, palette = read_art(source)
-    body, _, _ = dib(rows, chars, palette, False)
-    offset = 14 + 40 + 4 * len(chars)
-    with open(target, "wb") as f:
-        f.write(struct.pack("<2sIHHI", b"BM", 14 + len(body), 0, 0, offset) + body)
-
-
 def write_ico(sources, target):
     images = []
     for source in sources:
@@ -93,10 +84,6 @@ def main():
     out = sys.argv[1]
     here = os.path.dirname(os.path.abspath(__file__))
     os.makedirs(out, exist_ok=True)
-    bitmaps = os.path.join(here, "bitmaps")
-    for name in sorted(os.listdir(bitmaps)):
-        if name.endswith(".txt"):
-            write_bmp(os.path.join(bitmaps, name), os.path.join(out, name[:-4] + ".bmp"))
     icon = os.path.join(here, "icon")
     write_ico([os.path.join(icon, "qel-32.txt"), os.path.join(icon, "qel-16.txt")], os.path.join(out, "qel.ico"))
 

@@ -178,7 +178,40 @@ void macro_lines(PanelWriter& w, const CalcState& s, const Camera& camera)
     w.line(u"Effective f-number: f/%s", {plain_number(s.macro_effective_f_stop).view()});
 }
 
+/// A shape from its groups of lines, a gap between neighbours.
+PanelShape shape_of(std::initializer_list<int> groups)
+{
+    PanelShape shape;
+    for (const int lines : groups) {
+        if (shape.count > 0)
+            shape.slots[static_cast<std::size_t>(shape.count++)] = PanelSlot::Gap;
+        for (int i = 0; i < lines; ++i)
+            shape.slots[static_cast<std::size_t>(shape.count++)] = PanelSlot::Line;
+    }
+    return shape;
+}
+
 }  // namespace
+
+PanelShape fullest_panel(Mode mode)
+{
+    switch (mode) {
+    case Mode::DepthOfField:
+    case Mode::Blur:
+    case Mode::BestFStop:
+        // Hyperfocal; front, back, range, focus share; magnification; field of view and its three
+        // sizes; the effective f-number close up.
+        return shape_of({1, 4, 1, 4, 1});
+    case Mode::FocusStacking:
+        // Near focus, two focus points, far focus; range; the effective f-number.
+        return shape_of({4, 1, 1});
+    case Mode::Macro:
+        // Front, back, range, focus share; field of view; its three sizes; magnification; the
+        // effective f-number.
+        return shape_of({4, 1, 3, 1, 1});
+    }
+    return {};
+}
 
 void panel_text(const CalcState& state, const Camera& camera, PanelText& out)
 {

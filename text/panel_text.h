@@ -27,6 +27,16 @@ struct PanelText {
     int count = 0;
 };
 
+/// The slots of a mode's fullest panel, lines (shown or hidden) and gaps in order: every line a panel
+/// of that mode can have, so that a layout that keeps room for it shows every line (FocusStacking:
+/// with the fewest images; a longer stack scrolls). Kept beside the writers below.
+inline constexpr int panel_shape_capacity = 24;
+struct PanelShape {
+    std::array<PanelSlot, panel_shape_capacity> slots{};
+    int count = 0;
+};
+PanelShape fullest_panel(Mode mode);
+
 /// Fills `out` with the lines of state.mode; a mode outside the five gives no lines.
 /// `camera` supplies the frame size for Macro mode's field of view.
 void panel_text(const CalcState& state, const Camera& camera, PanelText& out);

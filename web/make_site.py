@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Assembles the static site: the page, its script and style, qel.js and qel.wasm, the toolbar
-pictures and the icons (PNG, drawn from the same text art as the Windows bitmaps), the camera
+"""Assembles the static site: the page, its script and style, qel.js and qel.wasm (which also
+draws the toolbar pictures), the icons (PNG, drawn from the same text art as the Windows icon), the camera
 dialog's layout read from its resource script, the Carlito font, the two manuals, the web app
 manifest and the service worker with the list of everything it keeps for offline use.
 
@@ -148,19 +148,6 @@ def other_characters(ranges):
     return out + [f"U+{start:04X}-10FFFF"]
 
 
-def enlarged(pixels, factor):
-    """Pixel art enlarged by a whole factor, each pixel a square of pixels."""
-    return [[p for p in row for _ in range(factor)] for row in pixels for _ in range(factor)]
-
-
-def one_and_a_half(pixels):
-    """Pixel art at 1.5 times: each 2 x 2 block of the art tripled averages to one pixel, so every
-    stroke is one and a half pixels wide (no stroke one pixel and the next two)."""
-    big = enlarged(pixels, 3)
-    return [[tuple((sum(big[2 * y + dy][2 * x + dx][c] for dy in (0, 1) for dx in (0, 1)) + 2) // 4 for c in range(3))
-             for x in range(len(big[0]) // 2)] for y in range(len(big) // 2)]
-
-
 def dialog_layout(rc_path):
     """The camera dialog's controls in template order: kind, text, id, x, y, width, height (dialog units)."""
     with open(rc_path, encoding="utf-8") as f:
@@ -229,14 +216,6 @@ def main():
         with open(os.path.join(a.module, name), "rb") as f:
             put(name, f.read())
 
-    art = os.path.join(a.resources, "bitmaps")
-    for entry in sorted(os.listdir(art)):
-        if entry.endswith(".txt"):
-            pixels = art_pixels(os.path.join(art, entry))
-            # For screens of 1, 1.5, 2 and 3 device pixels per CSS pixel: each shown one to one.
-            for suffix, picture in (("", pixels), ("@1.5x", one_and_a_half(pixels)), ("@2x", enlarged(pixels, 2)),
-                                    ("@3x", enlarged(pixels, 3))):
-                put(f"pictures/{entry[:-4]}{suffix}.png", png(len(picture[0]), len(picture), picture))
     icon = art_pixels(os.path.join(a.resources, "icon", "qel-32.txt"))
     for size in (32, 192, 512):
         put(f"pictures/qel-{size}.png", png(size, size, scaled(icon, size)))

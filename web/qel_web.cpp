@@ -18,6 +18,7 @@
 #include "app/text_height.h"
 #include "app/toolbar_layout.h"
 #include "app/toolbar_logic.h"
+#include "app/toolbar_pictures.h"
 #include "app/touch_gesture.h"
 #include "calc/recompute.h"
 #include "cameras/camera_dialog.h"
@@ -208,6 +209,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
     CaptionTexts readout_captions;
     PanelText readout_panel;
     std::string json;
+    /// The last toolbar picture drawn for the page.
+    std::vector<uint8_t> picture;
     std::string settings_bytes;
     std::string field_card;  // the last field card's page (UTF-8)
 
@@ -347,6 +350,8 @@ struct PageApp final : AppState, CommandHost, MouseHost {
             for (std::size_t b = 0; b < d.buttons.size(); ++b) {
                 j.raw(b == 0 ? "{\"bitmap\":" : ",{\"bitmap\":");
                 j.text(bitmap_resource_name(bitmaps[slot(d.control_id)][b]));
+                j.raw(",\"picture\":");
+                j.number(static_cast<int>(bitmaps[slot(d.control_id)][b]));
                 j.raw(",\"pressed\":");
                 j.raw(states[slot(d.control_id)][b] != 0 ? "true" : "false");
                 j.raw(",\"help\":");
@@ -555,6 +560,24 @@ EMSCRIPTEN_KEEPALIVE const char16_t* qel_texts() { return app->canvas.texts().da
 EMSCRIPTEN_KEEPALIVE const uint8_t* qel_image(int index) { return app->canvas.image_pixels(index); }
 EMSCRIPTEN_KEEPALIVE int qel_needs_paint() { return app->needs_paint ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE int qel_ui_version() { return app->ui_version; }
+
+/// A toolbar picture (its number in the JSON) `size` pixels square, white on black, drawn from its
+/// vector description: size x size opaque RGBA pixels, rows top first, until the next call.
+EMSCRIPTEN_KEEPALIVE const uint8_t* qel_picture(int picture, int size)
+{
+    if (picture < 0 || picture >= toolbar_bitmap_count || size <= 0 || size > 1024)
+        return nullptr;
+    const auto pixels = static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
+    app->picture.resize(pixels * 4);
+    draw_toolbar_picture(static_cast<ToolbarBitmap>(picture), size, app->picture.data() + pixels * 3);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const uint8_t v = app->picture[pixels * 3 + i];
+        uint8_t* rgba = &app->picture[i * 4];
+        rgba[0] = rgba[1] = rgba[2] = v;
+        rgba[3] = 255;
+    }
+    return app->picture.data();
+}
 
 /// The toolbars, title, cursor, menu and pending request as JSON.
 EMSCRIPTEN_KEEPALIVE const char* qel_ui()

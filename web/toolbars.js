@@ -1,4 +1,5 @@
-// The toolbars over the scales, their pressed states and pictures, and popup help after a rest.
+// The toolbars over the scales, their pressed states and pictures (drawn by the core for the
+// screen's device pixels, one picture pixel to one device pixel), and popup help after a rest.
 import { shell } from "./shell.js";
 import { cell } from "./text.js";
 import { setOpener } from "./menus.js";
@@ -64,10 +65,9 @@ function buildToolbars(ui) {
       node.type = "button";
       node.dataset.button = index;
       node.setAttribute("aria-label", button.help);
-      const img = document.createElement("img");
-      img.alt = "";
-      img.draggable = false;
-      node.appendChild(img);
+      const picture = document.createElement("canvas");
+      picture.setAttribute("aria-hidden", "true");
+      node.appendChild(picture);
       // Enter and Space click a focused button (a pointer's click is taken at its press).
       node.addEventListener("click", (e) => {
         if (e.detail === 0) clickButton(t.id, index, node);
@@ -134,33 +134,29 @@ function sizeToolbars(ui) {
       node.style.left = `${(index % t.columns) * ui.pitch}px`;
       node.style.top = `${Math.floor(index / t.columns) * ui.pitch}px`;
       node.style.width = node.style.height = `${ui.target}px`;
-      node.firstChild.style.width = node.firstChild.style.height = `${ui.button}px`;
       node.firstChild.style.margin = margin;
     });
   }
 }
 
-// A factor none of the pictures shows is written on the button, white on black as they are, at the
-// screen's density.
-const labelPictures = new Map();
-function labelPicture(label) {
-  const scale = window.devicePixelRatio || 1;
-  const key = `${label}@${scale}`;
-  if (!labelPictures.has(key)) {
-    const size = Math.round(24 * scale);
-    const canvas = document.createElement("canvas");
-    canvas.width = canvas.height = size;
-    const g = canvas.getContext("2d");
-    g.fillStyle = "#000";
-    g.fillRect(0, 0, size, size);
-    g.fillStyle = "#fff";
-    g.font = `bold ${Math.round(11 * scale)}px Carlito, sans-serif`;
-    g.textAlign = "center";
-    g.textBaseline = "middle";
-    g.fillText(label, size / 2, size / 2, size - 2);
-    labelPictures.set(key, canvas.toDataURL());
-  }
-  return labelPictures.get(key);
+// A factor none of the pictures shows is written on the button, white on black as the pictures
+// are, in the screen's device pixels.
+function drawLabel(canvas, label, css) {
+  const dpr = window.devicePixelRatio || 1;
+  const size = Math.max(1, Math.round(css * dpr));
+  const key = `label:${label}/${size}/${dpr}`;
+  if (canvas.dataset.drawn === key) return;
+  canvas.dataset.drawn = key;
+  canvas.width = canvas.height = size;
+  canvas.style.width = canvas.style.height = `${size / dpr}px`;
+  const g = canvas.getContext("2d");
+  g.fillStyle = "#000";
+  g.fillRect(0, 0, size, size);
+  g.fillStyle = "#fff";
+  g.font = `bold ${Math.round(size * 11 / 24)}px Carlito, sans-serif`;
+  g.textAlign = "center";
+  g.textBaseline = "middle";
+  g.fillText(label, size / 2, size / 2, size - 2);
 }
 
 /// Shows the toolbars as the core reports them (built on the first call after a start).
@@ -178,25 +174,36 @@ export function showToolbars(ui) {
     bar.style.display = t.shown ? "" : "none";
     t.buttons.forEach((b, i) => {
       const node = bar.children[i];
-      const img = node.firstChild;
-      if (b.label) {
-        const src = labelPicture(b.label);
-        if (img.getAttribute("src") !== src) {
-          img.removeAttribute("srcset");
-          img.setAttribute("src", src);
-        }
-      }
-      const src = `pictures/${b.bitmap}.png`;
-      if (!b.label && img.getAttribute("src") !== src) {
-        const at = (suffix) => `pictures/${b.bitmap}${suffix}.png`;
-        img.setAttribute("srcset", `${src} 1x, ${at("@1.5x")} 1.5x, ${at("@2x")} 2x, ${at("@3x")} 3x`);
-        img.setAttribute("src", src);
-      }
+      if (b.label) drawLabel(node.firstChild, b.label, ui.button);
+      else drawPicture(node.firstChild, b.picture, ui.button);
       node.setAttribute("aria-label", b.help);
       node.classList.toggle("pressed", b.pressed);
       if (t.kind !== "push") node.setAttribute("aria-pressed", String(b.pressed));
     });
   }
+}
+
+/// Draws a button's picture `css` CSS pixels square in as many device pixels as that rounds to,
+/// where the device pixels begin (a picture between them would be resampled and blurred).
+function drawPicture(canvas, picture, css) {
+  const dpr = window.devicePixelRatio || 1;
+  const size = Math.max(1, Math.round(css * dpr));
+  const key = `${picture}/${size}/${dpr}`;
+  if (canvas.dataset.drawn !== key) {
+    canvas.dataset.drawn = key;
+    canvas.width = canvas.height = size;
+    canvas.style.width = canvas.style.height = `${size / dpr}px`;
+    const M = shell.M;
+    const pixels = M._qel_picture(picture, size);
+    if (pixels) {
+      const image = new ImageData(new Uint8ClampedArray(M.HEAPU8.buffer, pixels, size * size * 4).slice(), size, size);
+      canvas.getContext("2d").putImageData(image, 0, 0);
+    }
+  }
+  canvas.style.transform = "";
+  const r = canvas.getBoundingClientRect();
+  const dx = Math.round(r.left * dpr) / dpr - r.left, dy = Math.round(r.top * dpr) / dpr - r.top;
+  if (dx || dy) canvas.style.transform = `translate(${dx}px, ${dy}px)`;
 }
 
 /// Forgets the toolbars: a new start builds them again.

@@ -5,11 +5,13 @@
 #include "app/paths.h"
 #include "app/text_height.h"
 #include "app/toolbar_layout.h"
+#include "app/window_area.h"
 #include "app/win32/camera_dialog_win32.h"
 #include "app/win32/dialogs.h"
 #include "app/win32/dpi.h"
 #include "app/win32/field_card_file.h"
 #include "app/win32/gdi_canvas.h"
+#include "app/win32/monitor.h"
 #include "app/win32/popup_help.h"
 #include "app/win32/settings_files_win32.h"
 #include "app/win32/wide.h"
@@ -22,6 +24,8 @@
 namespace {
 
 constexpr wchar_t class_name[] = L"Qel";
+/// Grows the window to the client size in wParam x lParam (posted by WM_SIZE).
+constexpr UINT grow_message = WM_APP + 1;
 /// WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX (no maximise
 /// box), clipping the toolbars so that painting the columns never draws over them.
 constexpr DWORD main_style = 0x90CE0000 | WS_CLIPCHILDREN;
@@ -130,7 +134,6 @@ void AppResources::load(HINSTANCE instance)
     // The system's cursors: Windows draws them at the size of the screen they are on.
     arrow_cursor = LoadCursorW(nullptr, IDC_ARROW);
     drag_cursor = LoadCursorW(nullptr, IDC_SIZENS);
-    pictures.load(instance);
 }
 
 void AppResources::release()
@@ -159,10 +162,25 @@ void MainWindow::register_class(HINSTANCE instance, HICON icon)
 
 HWND MainWindow::create()
 {
-    // 600 x 600 at 96 dpi, as large again on a denser screen.
-    const int size = MulDiv(600, app_.dpi, 96);
-    return CreateWindowExW(0, class_name, L"", main_style, 100, 100, size, size, nullptr, nullptr, app_.instance,
-                           this);
+    // 600 x 600 at 96 dpi, as large again on a denser screen, within the work area of the primary
+    // monitor; the frame is the one a window of this style gets on this screen.
+    RECT r{0, 0, 100, 100};
+    AdjustWindowRectEx(&r, main_style, FALSE, 0);
+    frame_ = {r.right - r.left - 100, r.bottom - r.top - 100};
+    ScaleGeometry scratch;
+    least_ = least_clients(scratch, measure_, app_.dpi);
+    const Rect area = work_area_at({100, 100, 101, 101});
+    const Rect at = first_window_rect(area, app_.dpi, least_window(area));
+    return CreateWindowExW(0, class_name, L"", main_style, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                           nullptr, nullptr, app_.instance, this);
+}
+
+WindowSize MainWindow::least_window(const Rect& area) const
+{
+    // The smallest client side by side; and at least the design's least height where the work area
+    // has room for it.
+    const int design = std::min(minimum_window_height(app_.dpi), area.bottom - area.top);
+    return {least_.side.width + frame_.cx, std::max<int>(least_.side.height + frame_.cy, design)};
 }
 
 LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -191,6 +209,13 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_GETMINMAXINFO:
         on_get_min_max_info(*reinterpret_cast<MINMAXINFO*>(lparam));
         return 0;
+    case WM_WINDOWPOSCHANGING: {
+        // The default keeps the minimum track size; a size only the portrait layout reads at is
+        // made tall enough for it.
+        const LRESULT result = DefWindowProcW(window_, message, wparam, lparam);
+        on_window_pos_changing(*reinterpret_cast<WINDOWPOS*>(lparam));
+        return result;
+    }
     case WM_ERASEBKGND:
         return 1;  // the paint covers the whole client area, so nothing flickers
     case WM_PAINT:
@@ -201,6 +226,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wparam, LPARAM lparam)
         return 0;
     case WM_APP:
         on_toolbar(static_cast<int>(wparam), static_cast<int>(lparam));
+        return 0;
+    case grow_message:
+        SetWindowPos(window_, nullptr, 0, 0, static_cast<int>(wparam) + frame_.cx, static_cast<int>(lparam) + frame_.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -317,20 +346,43 @@ void MainWindow::on_create()
     choose_text_height(app_.geometry, measure_, client.right, client.bottom, app_.dpi);
     create_toolbars();
     update_title();
-    // Smaller than this, the smallest text would not fit: the window never gets smaller, and a
-    // stored placement smaller than this comes back this large.
-    ScaleGeometry scratch;
-    minimum_client_ = minimum_client_size(scratch, measure_, app_.dpi);
-    const SIZE frame = frame_size(window_);
-    const SIZE least{minimum_client_.width + frame.cx,
-                     std::max<LONG>(minimum_window_height(app_.dpi), minimum_client_.height + frame.cy)};
-    restore_window_placement(window_, least);
+    // A stored placement comes back within the work area of its monitor, never smaller than the
+    // smallest text needs (a sliver comes back that large) nor larger than the work area.
+    frame_ = frame_size(window_);
+    restore_window_placement(window_);
+    keep_in_work_area();
+    ::recompute(app_.state, current_camera(app_.cameras), true);
+}
+
+void MainWindow::keep_in_work_area()
+{
+    RECT now{};
+    if (IsIconic(window_) || IsZoomed(window_) || !GetWindowRect(window_, &now))
+        return;
+    const Rect stored = from_rect(now);
+    const Rect area = work_area_at(stored);
+    // At least the smallest window side by side, unless the stored size is a portrait one that reads.
+    const int width = stored.right - stored.left - frame_.cx;
+    const int height = stored.bottom - stored.top - frame_.cy;
+    const bool upright = width < least_.side.width && width >= least_.upright.width && height >= least_.upright.height;
+    const WindowSize least = upright ? WindowSize{least_.upright.width + frame_.cx, least_.upright.height + frame_.cy}
+                                     : least_window(area);
+    const Rect at = restored_window_rect(stored, area, least);
+    if (!(at == stored))
+        SetWindowPos(window_, nullptr, at.left, at.top, at.right - at.left, at.bottom - at.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::on_window_pos_changing(WINDOWPOS& pos)
+{
+    if ((pos.flags & SWP_NOSIZE) != 0 || IsIconic(window_) || IsZoomed(window_))
+        return;
     RECT now{};
     GetWindowRect(window_, &now);
-    if (now.right - now.left < least.cx || now.bottom - now.top < least.cy)
-        SetWindowPos(window_, nullptr, 0, 0, std::max(now.right - now.left, least.cx),
-                     std::max(now.bottom - now.top, least.cy), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::recompute(app_.state, current_camera(app_.cameras), true);
+    const bool width_moves = pos.cx != now.right - now.left && pos.cy == now.bottom - now.top;
+    const ClientSize client = readable_client({pos.cx - frame_.cx, pos.cy - frame_.cy}, least_, width_moves);
+    pos.cx = client.width + frame_.cx;
+    pos.cy = std::max(pos.cy, client.height + static_cast<int>(frame_.cy));
 }
 
 void MainWindow::click_button(int toolbar_id, int button) { click_toolbar_button(toolbar(toolbar_id), button); }
@@ -354,6 +406,17 @@ void MainWindow::on_size()
 {
     RECT client{};
     GetClientRect(window_, &client);
+    // A size that reached the window past WM_WINDOWPOSCHANGING (a window manager's, or Wine's
+    // without one) and holds neither layout's readable text grows to one that does, once the
+    // change that brought it is over; meanwhile it is laid out as it is.
+    const ClientSize now{client.right, client.bottom};
+    if (now.width > 0 && now.height > 0 && !IsIconic(window_) && !IsZoomed(window_)) {
+        const bool width_moves = now.height == last_client_.height && now.width != last_client_.width;
+        const ClientSize readable = readable_client(now, least_, width_moves);
+        if (readable.width != now.width || readable.height != now.height)
+            PostMessageW(window_, grow_message, static_cast<WPARAM>(readable.width), static_cast<LPARAM>(readable.height));
+        last_client_ = now;
+    }
     app_.text_height = choose_text_height(app_.geometry, measure_, client.right, client.bottom, app_.dpi);
     layout_toolbars();
 }
@@ -368,18 +431,24 @@ void MainWindow::layout_for_text_height(int text_height)
 void MainWindow::on_get_min_max_info(MINMAXINFO& info)
 {
     layout_for_text_height(app_.text_height);
-    const SIZE frame = frame_size(window_);
-    info.ptMinTrackSize.x = minimum_client_.width + frame.cx;
-    info.ptMinTrackSize.y = std::max<LONG>(minimum_window_height(app_.dpi), minimum_client_.height + frame.cy);
+    // The narrowest window is a portrait one, the lowest one side by side: each of the two is
+    // whole at the readable minimum, and a size that neither makes readable is grown on its way
+    // (WM_WINDOWPOSCHANGING).
+    RECT now{};
+    GetWindowRect(window_, &now);
+    const WindowSize least = least_window(work_area_at(from_rect(now)));
+    info.ptMinTrackSize.x = std::min(least.width, least_.upright.width + static_cast<int>(frame_.cx));
+    info.ptMinTrackSize.y = least.height;
 }
 
 void MainWindow::on_dpi_changed(int dpi, const RECT& suggested)
 {
     app_.dpi = dpi > 0 ? dpi : 96;
     ScaleGeometry scratch;
-    minimum_client_ = minimum_client_size(scratch, measure_, app_.dpi);
+    least_ = least_clients(scratch, measure_, app_.dpi);
     SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    frame_ = frame_size(window_);  // the caption and borders of the new density
     // Also when the suggested size is the old one: the layout follows the new density.
     on_size();
 }

@@ -12,6 +12,7 @@
 #include "app/host.h"
 #include "app/keyboard.h"
 #include "app/text_height.h"
+#include "app/window_area.h"
 #include "app/win32/app_paths.h"
 #include "app/win32/gdi.h"
 #include "app/win32/gdi_fonts.h"
@@ -86,6 +87,13 @@ private:
     void on_create();
     void on_size();
     void on_get_min_max_info(MINMAXINFO& info);
+    /// A size on its way: grown where only a portrait layout would read at it but the height is short.
+    void on_window_pos_changing(WINDOWPOS& pos);
+    /// Moves and sizes the window into the work area of its monitor, at least the smallest size.
+    void keep_in_work_area();
+    /// The smallest window side by side on a work area: the smallest client and the frame, and at
+    /// least minimum_window_height where the area has room for it.
+    WindowSize least_window(const Rect& area) const;
     void on_paint();
     void on_command(int id);
     void on_toolbar(int toolbar, int button);
@@ -119,8 +127,12 @@ private:
     /// Toolbar handles by control id - 100.
     std::array<HWND, 7> toolbars_{};
     bool saved_ = false;
-    /// The smallest client in which everything is whole, for the screen the window is on.
-    ClientSize minimum_client_{};
+    /// The smallest clients in which everything is whole, for the screen the window is on.
+    LeastClients least_{};
+    /// Window size minus client size: the frame and the caption.
+    SIZE frame_{};
+    /// The client size last laid out.
+    ClientSize last_client_{};
     /// Wheel turns not yet worth a row (a fine-grained wheel sends parts of a notch).
     int wheel_rest_ = 0;
     /// Whether the last key that went down was one of ours.

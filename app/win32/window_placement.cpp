@@ -25,7 +25,7 @@ private:
 
 }  // namespace
 
-void restore_window_placement(HWND window, SIZE usable)
+void restore_window_placement(HWND window)
 {
     RegistryKey key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, key_name, 0, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS) return;
@@ -42,12 +42,6 @@ void restore_window_placement(HWND window, SIZE usable)
     // rectangle with the icon's.
     if (placement.showCmd != SW_SHOWMAXIMIZED)
         placement.showCmd = SW_SHOWNORMAL;
-    // A frame dragged down to a sliver comes back at a usable size.
-    RECT& r = placement.rcNormalPosition;
-    if (r.right - r.left < usable.cx)
-        r.right = r.left + usable.cx;
-    if (r.bottom - r.top < usable.cy)
-        r.bottom = r.top + usable.cy;
     SetWindowPlacement(window, &placement);
 }
 

@@ -50,19 +50,21 @@ class Layout:
         while y > 0 and px[details_right, y - 1] == BLACK:
             y -= 1
         self.panel_top = y
-        # The distance column's two long white verticals: the strip's left edge S and the scale line X.
+        # The strip's left edge S and the scale line X: two long white verticals a line wide.
         left, right = runs[2]
         counts = {x: [yy for yy in range(y, bottom) if px[x, yy] == WHITE] for x in range(left, right)}
         longest = max(len(ys) for ys in counts.values())
-        verticals = [(x, ys[0], ys[-1] + 1) for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
-        check(len(verticals) == 2, f"expected the strip edge and the scale line, found verticals {verticals}")
-        self.strip_left, self.line_x = verticals[0][0], verticals[1][0]
-        # The strip is 65 pixels wide at the design size and 32 more for every further half step of
-        # the pixel scale (toolbar pictures, markers, ticks and margins grow with it).
+        long_xs = [x for x, ys in counts.items() if longest >= 50 and len(ys) >= 0.9 * longest]
+        starts = [x for x in long_xs if x - 1 not in long_xs]
+        check(len(starts) == 2 and len(long_xs) % 2 == 0, f"expected the strip edge and the scale line at {long_xs}")
+        self.line_width = len(long_xs) // 2
+        self.strip_left, self.line_x = (x + (self.line_width - 1) // 2 for x in starts)
+        # The strip is 65 pixels wide at the design size and 16 more for every further quarter step
+        # of the pixel scale (toolbar pictures, markers, ticks and margins grow with it).
         self.strip_width = self.line_x - self.strip_left
-        check((self.strip_width - 1) % 32 == 0 and self.strip_width >= STRIP_WIDTH,
-              f"the strip is {self.strip_width} pixels wide, not 32 per half step and one")
-        self.halves = (self.strip_width - 1) // 32
+        check((self.strip_width - 1) % 16 == 0 and self.strip_width >= STRIP_WIDTH,
+              f"the strip is {self.strip_width} pixels wide, not 16 per quarter step and one")
+        self.quarters = (self.strip_width - 1) // 16
         # The strip's centre column is never black inside the scale rectangle: scan it upwards.
         centre = self.strip_left + self.strip_width // 2
         yy = bottom - 1
@@ -75,7 +77,13 @@ class Layout:
 
     def scaled(self, n):
         """n design pixels at the layout's pixel scale."""
-        return (n * self.halves + 1) // 2
+        return (n * self.quarters + 2) // 4
+
+    def name_line_top_of(self, u):
+        """A margin below the buttons' pictures, and below the second row's toolbar windows."""
+        button, pitch, border = self.toolbar_sizes()
+        row = u + pitch + 2 * border + self.scaled(5)
+        return row + max(button + u, pitch + 2 * border)
 
     def toolbar_sizes(self):
         """The toolbar button's edge, the distance from one button to the next, the border."""
@@ -83,9 +91,7 @@ class Layout:
 
     def line_height_of_scale(self):
         """The line height the scale top implies (check_rules finds it too, and checks more)."""
-        button, pitch, border = self.toolbar_sizes()
-        name_line_top = self.u + pitch + 2 * border + self.scaled(5) + button + self.u
-        return (self.scale_top - 4 * self.u - name_line_top) // 2
+        return (self.scale_top - 4 * self.u - self.name_line_top_of(self.u)) // 2
 
     def check_rules(self):
         """The column rules, read backwards: every width must come from one u, one pixel scale and
@@ -103,13 +109,14 @@ class Layout:
         check((r3 - l3) == 4 * u + w4 + px(20), "the blur column is not as wide as the aperture column")
         w5 = self.strip_left - (l2 + 2 * u) - px(12)
         w8 = (r2 - l2) - 4 * u - w5 - 2 * px(12) - self.strip_width
-        # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p.
-        check((w8 - w5) % 3 == 0 and 4 * (w8 - w5) // 3 == w4,
+        # Carlito's digits share one width d: "9999" is 4d, "99.99" 4d + p, "99999.99" 7d + p (give or take
+        # a pixel or two of hinting at large sizes).
+        check(abs(4 * (w8 - w5) - 3 * w4) <= 8,
               f"text widths w4 {w4}, w5 {w5}, w8 {w8} do not fit one digit width")
         self.w4, self.w5, self.w8 = w4, w5, w8
         check(self.scale_bottom == self.bottom - 4 * u, f"scale bottom {self.scale_bottom} is not column bottom - 4u")
         # T = the toolbar row, its buttons, u and 2 line heights, with u = line height / 3.
-        self.name_line_top = self.toolbar_row_top + button + u
+        self.name_line_top = self.name_line_top_of(u)
         heights = [h for h in range(3 * u, 3 * u + 3) if self.name_line_top + 2 * h + 4 * u == self.scale_top]
         check(len(heights) == 1, f"scale top {self.scale_top} matches no line height for u = {u}")
         self.line_height = heights[0]
@@ -124,6 +131,25 @@ class Layout:
         left, right = self.columns[column]
         inset = self.u if column == 0 else 2 * self.u
         return (left + 2 * self.u, self.scale_top, right - inset, self.scale_bottom)
+
+
+class Portrait:
+    """A portrait layout's four scale panels side by side and the details panel across below them."""
+
+    def __init__(self, image):
+        width, height = image.size
+        px = image.load()
+        last = next((y for y in range(height - 1, height // 2, -1)
+                     if [r for r in black_runs(px, y, width) if r[1] - r[0] >= 0.8 * width]), None)
+        check(last is not None, "no details panel across the bottom of a portrait layout")
+        self.details, self.details_bottom, y = black_runs(px, last, width)[0], last + 1, last
+        while y > 0 and px[self.details[0], y - 1] == BLACK:
+            y -= 1
+        self.details_top = y
+        while y > 0 and len(black_runs(px, y, width)) != 4:
+            y -= 1
+        self.columns = black_runs(px, y, width)
+        check(len(self.columns) == 4, f"no four scale panels above the details panel: {self.columns}")
 
 
 def round_half_away(x):

@@ -24,6 +24,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import importlib  # noqa: E402
 import glob  # noqa: E402
+import io  # noqa: E402
 
 import cases  # noqa: E402
 import harness  # noqa: E402
@@ -47,8 +48,12 @@ class Context:
         self.template_prefix = None
         self.metrics = {}  # what the system draws menus with (qel-peek.exe --metrics)
 
-    def picture(self, name):
-        return Image.open(os.path.join(self.pictures_dir, name + ".bmp")).convert("RGB")
+    def picture(self, name, size):
+        tool = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(self.qel_calc))), "tests", "qel-paint-ops")
+        r = subprocess.run([tool, "--picture", name, str(size)], capture_output=True)
+        if r.returncode != 0:
+            raise harness.Failure(f"qel-paint-ops drew no picture {name} at {size}")
+        return Image.open(io.BytesIO(r.stdout)).convert("RGB")
 
     def default_save_text(self):
         """What the first close writes: qel-calc's save of the defaults."""

@@ -13,7 +13,7 @@ import zipfile
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 NEEDED = {"index.html", "qel-app.js", "qel-app.js.gz", "qel.wasm.gz", "field_card.js", "qel.css", "qel.js", "qel.wasm", "sw.js", "manifest.webmanifest",
           "camera-dialog.json", "fonts/Carlito-Regular.ttf", "fonts/Carlito-Qel.woff2", "Qel Quick Start.pdf", "Qel Reference Manual.pdf",
-          "pictures/IDDOF.png", "pictures/qel-192.png", "pictures/qel-512.png"}
+          "pictures/qel-192.png", "pictures/qel-512.png"}
 
 
 def main():

@@ -2,6 +2,8 @@
 // that size (side by side or in portrait, for a touch screen when TOUCH is 1) and prints the frame's drawing calls as the web page receives them, measured with a font
 // simple enough for the page's own test to copy (the line height is the text height, 16 for the
 // default; a character is half that wide). The web test prints the same from qel.wasm and compares.
+// qel-paint-ops --picture NAME SIZE: the toolbar picture NAME ("IDDOF" ...) SIZE pixels square as a
+// binary PGM, for the end-to-end tests to compare with the buttons on the screen.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "app/text_height.h"
+#include "app/toolbar_pictures.h"
 #include "calc/recompute.h"
 #include "cameras/settings_file.h"
 #include "cameras/standard_settings_files.h"
@@ -44,6 +47,17 @@ uint64_t pixel_hash(const uint8_t* pixels, int width, int height, int stride)
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::string(argv[1]) == "--picture") {
+        int picture = 0;
+        while (picture < toolbar_bitmap_count && bitmap_resource_name(static_cast<ToolbarBitmap>(picture)) != utf8_to_utf16(argv[2]))
+            ++picture;
+        const int size = std::atoi(argv[3]);
+        if (picture == toolbar_bitmap_count || size <= 0 || size > 1024)
+            return 2;
+        std::string pixels(static_cast<std::size_t>(size * size), '\0');
+        draw_toolbar_picture(static_cast<ToolbarBitmap>(picture), size, reinterpret_cast<uint8_t*>(pixels.data()));
+        return std::printf("P5 %d %d 255\n", size, size) < 0 || std::fwrite(pixels.data(), 1, pixels.size(), stdout) != pixels.size();
+    }
     if (argc != 4 && argc != 5) {
         std::fputs("usage: qel-paint-ops FILE WIDTH HEIGHT [TOUCH]\n", stderr);
         return 2;

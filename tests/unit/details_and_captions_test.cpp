@@ -201,7 +201,7 @@ TEST(Captions, NeverOverlapOrLeaveTheirRectangleAtAnyWindowSize)
                     const DrawCall& t = drawn[i];
                     const std::string where = std::string(c.name) + " at " + std::to_string(width) + " x " +
                                               std::to_string(height) + ": " + std::string(t.text.begin(), t.text.end());
-                    ASSERT_GE(t.text_height, std::min(smallest_caption_height, g.text_height)) << where;
+                    ASSERT_GE(t.text_height, std::min(g.smallest_text, g.text_height)) << where;
                     ASSERT_LE(t.text_height, g.text_height) << where;
                     if (t.text_height < g.text_height)
                         ++smaller;
@@ -233,11 +233,11 @@ TEST(Captions, NeverOverlapOrLeaveTheirRectangleAtAnyWindowSize)
 
 TEST(Captions, ALineIsMadeSmallerOnlyAsFarAsItMustBe)
 {
-    // "747 mm", "800 mm" and "861 mm" at a large text height: the largest height that fits.
+    // "7470.5 mm", "8000.5 mm" and "8610.5 mm" at a large text height: the largest height that fits.
     ProportionalMeasure measure;
     ScaleGeometry g;
     layout_scales(g, measure, 40, 1600, 1000);
-    Text256 line[caption_place_count] = {format(u"747 mm"), format(u"800 mm"), format(u"861 mm")};
+    Text256 line[caption_place_count] = {format(u"7470.5 mm"), format(u"8000.5 mm"), format(u"8610.5 mm")};
     const Rect r = column(g, Column::Distance).value;
     const int width = r.right - r.left;
     const int height = caption_line_height(measure, line, width, g.u, g);

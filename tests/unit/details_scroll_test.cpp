@@ -2,9 +2,11 @@
 // the scroll bar's thumb, and the keys, with the pointer on the panel or the Tab focus on it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "app/keyboard.h"
+#include "display/details_panel.h"
 #include "app/mouse_input.h"
 #include "calc/recompute.h"
 #include "support/recording_command_host.h"
@@ -97,6 +99,35 @@ TEST_F(DetailsScrolling, TabReachesThePanelWhileItScrollsAndTheKeysScrollIt)
     g.details.last_first = 0;
     EXPECT_TRUE(press(Key::Tab));
     EXPECT_EQ(focus_cue(focus, state.mode, false), ScaleValue::Lens);
+}
+
+TEST(DetailsFlow, AStackOfManyImagesFillsEveryColumnTheWidthHoldsAndScrollsOnlyTheRest)
+{
+    // Lines from x = 110 to 1110, 7 rows of 16; text columns 200 wide, 10 apart: 4 columns of 242.
+    // 100 images, 104 rows with two gaps near the end: from row 77 on the last 27 fill the columns.
+    CalcState state;
+    state.mode = Mode::FocusStacking;
+    state.ni = 100;
+    const Camera camera = scale_fixture::camera();
+    recompute(state, camera, true);
+    auto text = std::make_unique<PanelText>();
+    panel_text(state, camera, *text);
+    ScaleGeometry g;
+    g.u = 5;
+    g.line_height = 16;
+    g.w25 = 210;
+    column(g, Column::Details).column = {100, 50, 1130, 50 + 7 * 16};
+    column(g, Column::Details).scale = {110, 70, 1120, 140};
+    for (const int first : {0, 1, 40, 76, 77, 500}) {
+        DetailsPlacement p;
+        place_details(*text, g, first, p);
+        const int top = std::min(first, 77);
+        EXPECT_EQ((std::array{p.columns, p.scroll.rows, p.scroll.last_first, p.scroll.first, p.scroll.shown}),
+                  (std::array{4, 104, 77, top, top >= 76 ? 27 : 28})) << first;
+        for (int k = 0; k < 24; ++k)
+            EXPECT_EQ(p.at[static_cast<std::size_t>(top + k)], (Rect{110 + k / 7 * 252, 50 + k % 7 * 16, 352 + k / 7 * 252,
+                                                                      66 + k % 7 * 16})) << k << ", " << first;
+    }
 }
 
 }  // namespace

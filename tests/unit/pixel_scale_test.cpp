@@ -1,86 +1,85 @@
-// Sizes from a screen's density: the pixel scale, the smallest text and window, the layout a
-// window gets on a screen of another density (what it does on WM_DPICHANGED), and the toolbar
-// pictures and hit tests at those sizes.
+// Sizes from a screen's density and the text: the pixel scale, the smallest text and window, the
+// window in the work area, and the toolbar pictures and hit tests at those sizes.
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <numeric>
 #include <vector>
 
 #include "app/text_height.h"
 #include "app/toolbar_logic.h"
-#include "calc/recompute.h"
-#include "display/paint.h"
-#include "support/fixed_measure.h"
-#include "support/hand_camera.h"
-#include "support/recording_canvas.h"
+#include "app/toolbar_pictures.h"
+#include "app/window_area.h"
 
 namespace {
 
-TEST(PixelScale, FromTheDensityInHalfStepsAndFromTheText)
+TEST(PixelScale, InQuarterStepsFromTheTextNeverBelowTheDensitys)
 {
     const struct {
-        int dpi, text, halves, readable, window_height;
+        int dpi, text, quarters, readable, window_height;
     } cases[] = {
-        {0, 0, 2, 8, 400},      {96, 16, 2, 8, 400},    {119, 16, 2, 10, 496},  {120, 16, 3, 10, 500},
-        {144, 16, 3, 12, 600},  {168, 16, 4, 14, 700},  {192, 16, 4, 16, 800},  {96, 44, 2, 8, 400},
-        {96, 45, 3, 8, 400},    {96, 60, 4, 8, 400},    {192, 92, 6, 16, 800},  {96, 255, 8, 8, 400},
+        {0, 0, 4, 13, 400},    {96, 18, 4, 13, 400},     {96, 19, 5, 13, 400},    {119, 16, 5, 16, 496},
+        {144, 16, 6, 20, 600}, {144, 34, 9, 20, 600},    {192, 16, 8, 26, 800},   {96, 45, 12, 13, 400},
+        {96, 60, 16, 13, 400}, {96, 255, 16, 13, 400},   {384, 16, 16, 52, 1600}, {-5, 14, 4, 13, 400},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(layout_scale_halves(c.text, c.dpi), c.halves) << c.dpi << " dpi, text " << c.text;
+        EXPECT_EQ(layout_scale_quarters(c.text, c.dpi), c.quarters) << c.dpi << " dpi, text " << c.text;
         EXPECT_EQ(readable_text_height(c.dpi), c.readable) << c.dpi;
         EXPECT_EQ(minimum_window_height(c.dpi), c.window_height) << c.dpi;
     }
 }
 
-TEST(PixelScale, AWindowOnAScreenOfAnotherDensityGetsThatDensitysLayout)
+TEST(ToolbarPictures, CrispAndEvenAtEveryScaleAndEachPixelTheShareOfItsAreaCovered)
 {
-    // On WM_DPICHANGED the window lays its client out again for the new density, as a window
-    // started there would be: buttons, strip and markers at that screen's scale.
-    const struct {
-        int dpi, button, pitch, border, strip, marker;
-    } sizes[] = {{96, 24, 27, 1, 65, 8}, {120, 36, 41, 2, 97, 12}, {192, 48, 54, 2, 129, 16}};
-    const Camera camera = hand_default_camera();
-    CalcState state;
-    recompute(state, camera, true);
-    FixedMeasure measure(7);
-    ScaleGeometry moved;
-    for (const auto& s : sizes) {
-        choose_text_height(moved, measure, 1200, 1000, s.dpi);
-        ScaleGeometry fresh;
-        choose_text_height(fresh, measure, 1200, 1000, s.dpi);
-        EXPECT_EQ(moved.text_height, fresh.text_height) << s.dpi;
-        EXPECT_EQ(column(moved, Column::Details).column, column(fresh, Column::Details).column) << s.dpi;
-        EXPECT_EQ((std::array{moved.toolbar_button, moved.toolbar_pitch, moved.toolbar_border, moved.strip_width}),
-                  (std::array{s.button, s.pitch, s.border, s.strip})) << s.dpi;
-        EXPECT_EQ(moved.name_line_top, moved.u + s.pitch + 2 * s.border + scaled(moved, 5) + s.button + moved.u);
-        PaintScratch scratch;
-        RecordingCanvas canvas;
-        paint(canvas, measure, state, camera, moved, scratch);
-        const DrawCall lens = canvas.of_kind(CallKind::Triangle).front();  // the lens marker
-        EXPECT_EQ(lens.c.x - lens.a.x, s.marker) << s.dpi;
-        EXPECT_EQ(lens.b.y - lens.a.y, s.marker) << s.dpi;
-        EXPECT_EQ(canvas.of_kind(CallKind::Image).front().rect.right - moved.strip_left, s.strip) << s.dpi;
+    // Every picture at 1x, 1.25x, 1.5x, 2x, 3x and 4x: each stroke along x or y, drawn alone, covers
+    // whole pixels only, as many across as its width at that size.
+    for (const int size : {24, 30, 36, 48, 72, 96}) {
+        std::vector<uint8_t> out(static_cast<std::size_t>(size * size));
+        const auto at = [&](int x, int y) { return out[static_cast<std::size_t>(y * size + x)]; };
+        for (int b = 0; b < toolbar_bitmap_count; ++b) {
+            const PictureDescription d = toolbar_picture_description(static_cast<ToolbarBitmap>(b));
+            for (const PictureShape& shape : d.view()) {
+                const bool across = shape.y1 == shape.y2, down = shape.x1 == shape.x2;
+                if (shape.kind != ShapeKind::Line || across == down || shape.value != 255)
+                    continue;
+                draw_picture({&shape, 1}, size, out.data());
+                const int x = static_cast<int>((shape.x1 + shape.x2) * size / 48), y = static_cast<int>((shape.y1 + shape.y2) * size / 48);
+                int covered = 0, grey = 0;
+                for (int i = 0; i < size; ++i) {
+                    const uint8_t v = across ? at(x, i) : at(i, y);
+                    covered += v == 255;
+                    grey += v != 0 && v != 255;
+                }
+                EXPECT_EQ((std::pair{covered, grey}), (std::pair{stroke_pixels(shape.width, size), 0})) << b << " at " << size;
+            }
+        }
+        const PictureShape slanted{ShapeKind::Line, Cap::Round, 255, 4, 5, 19, 17, 0, 0, 2.6f};  // its area: a box, a disc
+        draw_picture({&slanted, 1}, size, out.data());
+        const double w = stroke_pixels(2.6f, size), length = std::hypot(15.0, 12.0) * size / 24;
+        EXPECT_NEAR(std::accumulate(out.begin(), out.end(), 0.0) / 255, w * length + 3.14159265 * w * w / 4, 0.03 * w * length);
     }
 }
 
-TEST(ToolbarPictures, ScaledByWholeArtPixelsAndHitAtTheirSize)
+TEST(WindowArea, WindowsComeBackWithinTheWorkAreaAtLeastTheLeastSize)
 {
-    // A 24 x 24 picture whose every pixel differs: its own column and row number.
-    std::array<uint8_t, 24 * 24 * 3> picture{};
-    for (int i = 0; i < 24 * 24; ++i) {
-        picture[static_cast<std::size_t>(i) * 3] = static_cast<uint8_t>(i % 24);
-        picture[static_cast<std::size_t>(i) * 3 + 1] = static_cast<uint8_t>(i / 24);
-    }
-    for (const int size : {24, 36, 48, 60}) {
-        const int stride = (size * 3 + 3) / 4 * 4;
-        std::vector<uint8_t> out(static_cast<std::size_t>(stride * size));
-        scale_picture(picture.data(), 24, 24 * 3, out.data(), size, stride, 3);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                ASSERT_EQ(out[static_cast<std::size_t>(y * stride + x * 3)], x * 24 / size) << size;
-                ASSERT_EQ(out[static_cast<std::size_t>(y * stride + x * 3 + 1)], y * 24 / size) << size;
-            }
-    }
+    constexpr Rect laptop{0, 0, 1366, 728};  // 1366 x 768 less a task bar 40 high
+    const struct {
+        Rect got, expected;
+    } cases[] = {
+        {first_window_rect({0, 0, 1920, 1040}, 96, {560, 440}), {100, 100, 700, 700}},
+        {first_window_rect(laptop, 144, {830, 600}), {100, 0, 1000, 728}},
+        {first_window_rect(laptop, 192, {1400, 800}), {0, 0, 1400, 800}},  // even the least is larger
+        {restored_window_rect({2000, 900, 2800, 1500}, laptop, {560, 440}), {566, 128, 1366, 728}},
+        {restored_window_rect({200, 100, 208, 600}, laptop, {560, 440}), {200, 100, 760, 600}},
+        {centred_within({316, 150}, {1100, 300, 1700, 900}, laptop), {1050, 525, 1366, 675}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.got, c.expected) << &c - cases;
+}
+
+TEST(ToolbarLogic, ButtonsAreHitAtTheirSize)
+{
     // Buttons of 36 with a border of 2, 41 apart: each button's edge pixels are inside it.
     const ToolbarMetrics large{36, 41, 2};
     for (const auto& [x, hit, hover] : {std::array{1, -1, 0}, {2, 0, 0}, {38, 0, 0}, {39, -1, 0}, {41, -1, 1},

@@ -33,14 +33,14 @@ int width_needed(int text_height) { return std::max(needs(text_height).needed_wi
 
 TEST(TextHeight, LargestHeightThatFitsTheWidthAndTheHeight)
 {
-    for (const int height : {9, 12, 20, 33, 59, 60, 61, 100}) {
+    for (const int height : {14, 18, 19, 20, 33, 59, 60, 61, 100}) {
         ScalingMeasure measure;
         ScaleGeometry g;
         const int wide = width_needed(height);
-        EXPECT_EQ(choose_text_height(g, measure, wide, tall), height) << "exactly wide enough for " << height;
+        EXPECT_EQ(choose_text_height(g, measure, wide, wide), height) << "exactly wide enough for " << height;
         EXPECT_EQ(g.text_height, height);
         EXPECT_TRUE(layout_fits(g, wide));
-        EXPECT_EQ(choose_text_height(g, measure, wide - 1, tall), height - 1) << "one pixel short of " << height;
+        EXPECT_EQ(choose_text_height(g, measure, wide - 1, wide - 1), height - 1) << "one pixel short of " << height;
         EXPECT_EQ(g.text_height, height - 1);  // the geometry is that of the chosen height
 
         const int high = needs(height).needed_height;
@@ -56,10 +56,10 @@ TEST(TextHeight, TheReadableMinimumWhenNothingFitsAndTheTopWhenAllDo)
 {
     ScalingMeasure measure;
     ScaleGeometry g;
-    EXPECT_EQ(choose_text_height(g, measure, 100, 600), 8);
-    EXPECT_EQ(choose_text_height(g, measure, 1600, 100), 8);
-    EXPECT_EQ(g.text_height, 8);
-    EXPECT_EQ(choose_text_height(g, measure, 100, 600, 192), 16) << "a 200 % screen reads 16 pixels as 96 dpi reads 8";
+    EXPECT_EQ(choose_text_height(g, measure, 100, 600), 13);
+    EXPECT_EQ(choose_text_height(g, measure, 1600, 100), 13);
+    EXPECT_EQ(g.text_height, 13);
+    EXPECT_EQ(choose_text_height(g, measure, 100, 600, 192), 26) << "a 200 % screen reads 26 pixels as 96 dpi reads 13";
     EXPECT_EQ(choose_text_height(g, measure, tall, tall), largest_text_height);
     EXPECT_EQ(column(g, Column::Details).column.right, tall - g.u) << "the details take the width left";
     LayoutLimits limits;
@@ -107,6 +107,25 @@ TEST(TextHeight, TheMinimumClientKeepsTheSmallestTextAndTheFirstToolbarRowWhole)
     EXPECT_EQ(narrow_text, toolbar_row(g));
     EXPECT_EQ(narrow_text, 29 + 137 + 56 + 29 + 8 * 2);
     EXPECT_GT(narrow_text, g.needed_width) << "the toolbars decide here";
+}
+
+TEST(TextHeight, ASizeNeitherLayoutReadsAtGrowsToTheLeastThatDoes)
+{
+    // Grown to the portrait least where the height holds it, or while the height moves where the
+    // width is between the two; else to the side-by-side least.
+    const LeastClients least{{500, 400}, {300, 700}};
+    const struct {
+        ClientSize wanted, got;
+        bool width_moves;
+    } cases[] = {
+        {{600, 500}, {600, 500}, true},  {{350, 800}, {350, 800}, false}, {{350, 500}, {500, 500}, true},
+        {{250, 750}, {300, 750}, true},  {{350, 500}, {350, 700}, false}, {{250, 300}, {500, 400}, false},
+        {{600, 300}, {600, 400}, false}, {{200, 800}, {300, 800}, false}, {{450, 600}, {500, 600}, true},
+    };
+    for (const auto& c : cases) {
+        const ClientSize got = readable_client(c.wanted, least, c.width_moves);
+        EXPECT_EQ((std::pair{got.width, got.height}), (std::pair{c.got.width, c.got.height})) << &c - cases;
+    }
 }
 
 }  // namespace
